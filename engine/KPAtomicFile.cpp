@@ -1,0 +1,128 @@
+#include "engine/KPAtomicFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+const char* const KPAtomicFile::TempPrefix = ".pictaro-";
+const char* const KPAtomicFile::TempSuffix = ".tmp";
+
+namespace {
+bool writeAll(int fd, const char* data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+// The umask, read without changing it (umask(2) would, for the whole process).
+mode_t processUmask()
+{
+    static const mode_t mask = [] {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                if (line.startsWith("Umask:"))
+                    return static_cast<mode_t>(line.mid(6).trimmed().toUInt(nullptr, 8));
+            }
+        }
+        return static_cast<mode_t>(022);
+    }();
+    return mask;
+}
+
+// Opens a new temporary file in `folder`; returns its descriptor and fills `path`.
+int openTemporary(const QString& folder, QByteArray& path)
+{
+    path = QFile::encodeName(folder) + '/' + KPAtomicFile::TempPrefix + "XXXXXX" +
+           KPAtomicFile::TempSuffix;
+    const int fd = ::mkstemps(path.data(), static_cast<int>(qstrlen(KPAtomicFile::TempSuffix)));
+    // mkstemps makes the file private; outputs get the modes of any new file.
+    if (fd >= 0)
+        ::fchmod(fd, 0666 & ~processUmask());
+    return fd;
+}
+} // namespace
+
+std::optional<QString> KPAtomicFile::createTemporary(const QString& folder)
+{
+    QByteArray path;
+    const int fd = openTemporary(folder, path);
+    if (fd < 0)
+        return std::nullopt;
+    ::close(fd);
+    return QFile::decodeName(path);
+}
+
+std::optional<QString> KPAtomicFile::writeTemporary(const QString& folder, const QByteArray& data)
+{
+    QByteArray path;
+    const int fd = openTemporary(folder, path);
+    if (fd < 0)
+        return std::nullopt;
+    const bool written = writeAll(fd, data.constData(), data.size());
+    if (::close(fd) != 0 || !written) {
+        ::unlink(path.constData());
+        return std::nullopt;
+    }
+    return QFile::decodeName(path);
+}
+
+bool KPAtomicFile::writeAtomically(const QString& target, const QByteArray& data)
+{
+    QByteArray temporary;
+    const int fd = openTemporary(QFileInfo(target).absolutePath(), temporary);
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, data.constData(), data.size());
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed ||
+        ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    return true;
+}
+
+bool KPAtomicFile::replace(const QString& from, const QString& to)
+{
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+bool KPAtomicFile::remove(const QString& path)
+{
+    return ::unlink(QFile::encodeName(path).constData()) == 0;
+}
+
+std::optional<quint64> KPAtomicFile::fileSize(const QString& path)
+{
+    struct stat info{};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return static_cast<quint64>(info.st_size);
+}
+
+std::optional<QByteArray> KPAtomicFile::readAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray data = file.readAll();
+    if (file.error() != QFile::NoError)
+        return std::nullopt;
+    return data;
+}

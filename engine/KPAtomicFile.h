@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Files the engine writes in the export folder. Every temporary file it makes there is
+// hidden and named ".pictaro-*.tmp", so it is never taken for an output or listed by a
+// folder scan, and a later run can recognise one left by a killed process.
+class KPAtomicFile
+{
+public:
+    KPAtomicFile() = delete;
+
+    static const char* const TempPrefix; // ".pictaro-"
+    static const char* const TempSuffix; // ".tmp"
+
+    // Creates a new, empty temporary file in `folder`; its path, or nothing.
+    static std::optional<QString> createTemporary(const QString& folder);
+
+    // Writes `data` into a new temporary file in `folder`; its path, or nothing (and no
+    // file left) when it cannot be written completely.
+    static std::optional<QString> writeTemporary(const QString& folder, const QByteArray& data);
+
+    // Replaces `target` with `data` in one step: the data goes to a temporary file beside
+    // it, which is then renamed over the target. On failure the target is untouched.
+    static bool writeAtomically(const QString& target, const QByteArray& data);
+
+    // Moves `from` over `to` in one step (both in one folder).
+    static bool replace(const QString& from, const QString& to);
+
+    static bool remove(const QString& path);
+
+    // The size of the file at `path` as the file system reports it, or nothing.
+    static std::optional<quint64> fileSize(const QString& path);
+
+    // Reads a whole file; nothing when it cannot be read.
+    static std::optional<QByteArray> readAll(const QString& path);
+};

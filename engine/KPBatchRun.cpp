@@ -1,0 +1,238 @@
+#include "engine/KPBatchRun.h"
+
+#include "list/KPListView.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <chrono>
+
+void KPBatchRun::Completion::finish()
+{
+    {
+        std::lock_guard lock(mutex);
+        done = true;
+    }
+    condition.notify_all();
+}
+
+bool KPBatchRun::Completion::waitFor(int milliseconds)
+{
+    std::unique_lock lock(mutex);
+    return condition.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return done; });
+}
+
+KPBatchRun::KPBatchRun(KPListView* list, QObject* parent) : QObject(parent), m_list(list) {}
+
+KPBatchRun::~KPBatchRun()
+{
+    m_shuttingDown = true;
+    if (m_run)
+        m_run->flag = false;
+    std::vector<Thread> threads;
+    {
+        std::lock_guard lock(m_threadsMutex);
+        threads.swap(m_threads);
+    }
+    // A thread may be waiting for a hand-off that the GUI thread will no longer run.
+    // Dropping the queued call releases it; the shutting-down flag keeps it from
+    // queueing another.
+    for (Thread& entry : threads) {
+        while (!entry.completion->waitFor(20))
+            QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+        entry.thread.join();
+    }
+}
+
+void KPBatchRun::setLimitSizeSource(LimitSizeSource source)
+{
+    m_limitSource = std::move(source);
+}
+
+void KPBatchRun::setExportPathSource(ExportPathSource source)
+{
+    m_exportSource = std::move(source);
+}
+
+void KPBatchRun::setFitOptions(const KPFitOptions& options)
+{
+    m_options = options;
+}
+
+bool KPBatchRun::resizeFlag() const
+{
+    return m_run && m_run->flag.load();
+}
+
+KPImageDataList KPBatchRun::okImgMAr() const
+{
+    std::lock_guard lock(m_resultMutex);
+    return m_okImgMAr;
+}
+
+KPImageDataList KPBatchRun::errorImgMAr() const
+{
+    std::lock_guard lock(m_resultMutex);
+    return m_errorImgMAr;
+}
+
+bool KPBatchRun::isIdle() const
+{
+    std::lock_guard lock(m_threadsMutex);
+    for (const Thread& entry : m_threads) {
+        std::lock_guard done(entry.completion->mutex);
+        if (!entry.completion->done)
+            return false;
+    }
+    return true;
+}
+
+void KPBatchRun::resize()
+{
+    if (!m_list || m_list->memberMAr().isEmpty())
+        return;
+    if (resizeFlag()) {
+        m_run->flag = false;
+        Q_EMIT controllerState(false);
+        return;
+    }
+    m_run = std::make_shared<Run>();
+    Q_EMIT controllerState(true);
+    Q_EMIT saveConfig();
+    reapFinishedThreads();
+
+    RunSetup setup;
+    setup.run = m_run;
+    setup.jobs = m_list->memberMAr();
+    setup.limitSource = m_limitSource;
+    setup.exportSource = m_exportSource;
+    setup.options = m_options;
+    setup.redrawList = m_list->hasPresenter();
+    startThread([this, setup] { resizeThreadFunc(setup); });
+}
+
+std::shared_ptr<KPBatchRun::Completion> KPBatchRun::startThread(std::function<void()> body)
+{
+    auto completion = std::make_shared<Completion>();
+    std::lock_guard lock(m_threadsMutex);
+    m_threads.push_back(Thread{std::thread([body = std::move(body), completion] {
+                                   body();
+                                   completion->finish();
+                               }),
+                               completion});
+    return completion;
+}
+
+void KPBatchRun::reapFinishedThreads()
+{
+    std::vector<Thread> finished;
+    {
+        std::lock_guard lock(m_threadsMutex);
+        for (auto it = m_threads.begin(); it != m_threads.end();) {
+            bool done = false;
+            {
+                std::lock_guard doneLock(it->completion->mutex);
+                done = it->completion->done;
+            }
+            if (done) {
+                finished.push_back(std::move(*it));
+                it = m_threads.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (Thread& entry : finished)
+        entry.thread.join();
+}
+
+void KPBatchRun::handOff(const std::function<void()>& call)
+{
+    if (m_shuttingDown)
+        return;
+    if (QThread::currentThread() == thread()) {
+        call();
+        return;
+    }
+    QMetaObject::invokeMethod(this, call, Qt::BlockingQueuedConnection);
+}
+
+void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
+{
+    const quint64 limit = setup.limitSource ? setup.limitSource() : 0;
+    m_curLimitSize = limit;
+    if (limit == 0)
+        return; // the run stays in its running form until the user stops it
+
+    {
+        // Waits for a worker of an earlier, stopped run before its lists are emptied.
+        std::lock_guard jobLock(m_jobMutex);
+        std::lock_guard lock(m_resultMutex);
+        m_okImgMAr.clear();
+        m_errorImgMAr.clear();
+    }
+
+    QStringList sources;
+    sources.reserve(setup.jobs.size());
+    for (const KPImageDataPtr& job : setup.jobs)
+        sources.append(job->path());
+    const auto placement = std::make_shared<KPExportPlacement>(sources);
+
+    for (const KPImageDataPtr& job : setup.jobs) {
+        if (!setup.run->flag)
+            return; // stopped between two jobs
+        const std::shared_ptr<Completion> worker =
+            startThread([this, setup, job, placement, limit] {
+                resizeOneThread(setup, job, placement, limit);
+            });
+        // Wakes as soon as the worker ends; Stop is seen within one poll.
+        while (!worker->waitFor(PollMs)) {
+            if (!setup.run->flag)
+                return; // the worker finishes its job on its own
+        }
+    }
+
+    m_curLimitSize = 0;
+    setup.run->flag = false;
+    handOff([this] { Q_EMIT controllerState(false); });
+    handOff([this] { Q_EMIT runEnded(); });
+}
+
+void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& job,
+                                 const std::shared_ptr<KPExportPlacement>& placement, quint64 limit)
+{
+    std::lock_guard jobLock(m_jobMutex);
+
+    auto logHandOff = [this](const KPImageDataPtr& current) {
+        QVariantMap info;
+        info.insert(KPMessage::CurrentImage, QVariant::fromValue(current));
+        const KPNotification note{KPMessage::ImageLogRefresh, this, info};
+        handOff([this, note] { Q_EMIT imageLogRefresh(note); });
+    };
+
+    {
+        KPFitter fitter(limit, setup.options, setup.exportSource, logHandOff, *placement);
+        fitter.fitJob(job);
+    }
+
+    QVariantMap report;
+    {
+        std::lock_guard lock(m_resultMutex);
+        if (job->is(KPProgress::Failed))
+            m_errorImgMAr.append(job);
+        else if (job->is(KPProgress::Converted))
+            m_okImgMAr.append(job);
+        report.insert(KPMessage::ReportOK, QVariant::fromValue(m_okImgMAr));
+        report.insert(KPMessage::ReportError, QVariant::fromValue(m_errorImgMAr));
+    }
+    const KPNotification reportNote{KPMessage::ImageReportRefresh, this, report};
+    handOff([this, reportNote] { Q_EMIT imageReportRefresh(reportNote); });
+    logHandOff(job);
+
+    // The pause lets the table catch up with the redraw; without a table there is
+    // nothing to redraw and no reason to wait.
+    if (setup.redrawList && m_list) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(RedrawPauseMs));
+        m_list->refreshListView();
+    }
+}

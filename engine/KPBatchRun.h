@@ -1,0 +1,126 @@
+#pragma once
+
+#include "engine/KPFitter.h"
+#include "engine/KPImageData.h"
+#include "engine/KPNotification.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class KPListView;
+
+// A run over the image list: one batch thread walks the jobs in list order and, for
+// each, starts one worker thread that fits the job, files it into a result list and
+// hands the report and log messages to the GUI thread, waiting until each has been
+// handled. Stop takes effect between two jobs; the job in progress goes on to its end.
+//
+// The object lives on the GUI thread. Its signals are always emitted there: the run's
+// threads hand each emission over and wait until every connected slot has returned,
+// so the views can read the job records and result lists while the worker waits.
+class KPBatchRun : public QObject
+{
+    Q_OBJECT
+public:
+    using LimitSizeSource = std::function<quint64()>;
+    using ExportPathSource = KPFitter::ExportPathSource;
+
+    explicit KPBatchRun(KPListView* list, QObject* parent = nullptr);
+    ~KPBatchRun() override;
+
+    // Asked once per run, on the batch thread: the limit in bytes (0 starts nothing).
+    void setLimitSizeSource(LimitSizeSource source);
+    // Asked once per job, on the worker thread: the checked export folder, or nothing.
+    void setExportPathSource(ExportPathSource source);
+    void setFitOptions(const KPFitOptions& options);
+
+    // Resize/Stop: starts a run over the list or stops the one going on. Does nothing
+    // while the list is empty.
+    void resize();
+
+    // Set while a run goes on (until Stop or the end of the list).
+    bool resizeFlag() const;
+    quint64 curLimitSize() const { return m_curLimitSize.load(); }
+    KPImageDataList okImgMAr() const;
+    KPImageDataList errorImgMAr() const;
+
+    // True when no thread of any run, stopped or not, is still working.
+    bool isIdle() const;
+
+    static constexpr int PollMs = 500;
+    static constexpr int RedrawPauseMs = 50;
+
+Q_SIGNALS:
+    // The toolbar form: running or idle.
+    void controllerState(bool running);
+    // Emitted when a run starts, before its batch thread: the window stores the limit
+    // and the recent export folders here.
+    void saveConfig();
+    void imageReportRefresh(const KPNotification& notification);
+    void imageLogRefresh(const KPNotification& notification);
+    // The list ran to its end; the batch thread ends once every slot has returned (the
+    // window's end-of-run alert).
+    void runEnded();
+
+private:
+    struct Run
+    {
+        std::atomic<bool> flag{true};
+    };
+    struct Completion
+    {
+        std::mutex mutex;
+        std::condition_variable condition;
+        bool done = false;
+        void finish();
+        bool waitFor(int milliseconds);
+    };
+    struct Thread
+    {
+        std::thread thread;
+        std::shared_ptr<Completion> completion;
+    };
+    // What a run's threads need, copied when the run starts.
+    struct RunSetup
+    {
+        std::shared_ptr<Run> run;
+        KPImageDataList jobs;
+        LimitSizeSource limitSource;
+        ExportPathSource exportSource;
+        KPFitOptions options;
+        bool redrawList = false;
+    };
+
+    void resizeThreadFunc(const RunSetup& setup);
+    void resizeOneThread(const RunSetup& setup, const KPImageDataPtr& job,
+                         const std::shared_ptr<KPExportPlacement>& placement, quint64 limit);
+    std::shared_ptr<Completion> startThread(std::function<void()> body);
+    void reapFinishedThreads();
+    // Runs `call` on the GUI thread and returns once it has run.
+    void handOff(const std::function<void()>& call);
+
+    KPListView* m_list;
+    LimitSizeSource m_limitSource;
+    ExportPathSource m_exportSource;
+    KPFitOptions m_options;
+
+    std::shared_ptr<Run> m_run;
+    std::atomic<quint64> m_curLimitSize{0};
+    std::atomic<bool> m_shuttingDown{false};
+
+    // Held by a worker for its whole job, so no job of a new run starts, and no result
+    // list is emptied, while a worker of a stopped run is still busy.
+    std::mutex m_jobMutex;
+    mutable std::mutex m_resultMutex;
+    KPImageDataList m_okImgMAr;
+    KPImageDataList m_errorImgMAr;
+
+    mutable std::mutex m_threadsMutex;
+    std::vector<Thread> m_threads;
+};

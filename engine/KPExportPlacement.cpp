@@ -1,0 +1,67 @@
+#include "engine/KPExportPlacement.h"
+
+#include "list/KPStringTools.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <sys/stat.h>
+
+KPExportPlacement::KPExportPlacement(const QStringList& listedSources)
+{
+    m_sources.reserve(listedSources.size());
+    for (const QString& source : listedSources) {
+        m_sources.insert(source);
+        if (const std::optional<FileId> id = fileId(source))
+            m_sourceIds.insert(*id);
+    }
+}
+
+std::optional<QString> KPExportPlacement::baseName(const QString& sourcePath)
+{
+    const qsizetype slash = sourcePath.lastIndexOf(QLatin1Char('/'));
+    const QString lastComponent = sourcePath.mid(slash + 1);
+    return KPStringTools::getStrToIdxByBackward(lastComponent, QStringLiteral("."));
+}
+
+std::optional<KPExportPlacement::FileId> KPExportPlacement::fileId(const QString& path)
+{
+    struct stat info{};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return FileId{static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino)};
+}
+
+bool KPExportPlacement::isOtherSource(const QString& candidate, const QString& sourcePath,
+                                      const std::optional<FileId>& sourceId) const
+{
+    if (candidate != sourcePath && m_sources.contains(candidate))
+        return true;
+    const std::optional<FileId> id = fileId(candidate);
+    if (!id || (sourceId && *id == *sourceId))
+        return false;
+    return m_sourceIds.contains(*id);
+}
+
+std::optional<KPExportPlacement::Placement> KPExportPlacement::place(const QString& folder,
+                                                                     const QString& sourcePath)
+{
+    const std::optional<QString> base = baseName(sourcePath);
+    if (!base)
+        return std::nullopt;
+    const std::optional<FileId> sourceId = fileId(sourcePath);
+    for (int number = 1;; ++number) {
+        const QString name = number == 1 ? *base : QStringLiteral("%1-%2").arg(*base).arg(number);
+        const QString candidate = QStringLiteral("%1/%2.%3").arg(folder, name, QStringLiteral("jpg"));
+        const QString claim = QDir::cleanPath(candidate);
+        if (m_claimed.contains(claim) || isOtherSource(candidate, sourcePath, sourceId))
+            continue;
+        m_claimed.insert(claim);
+        bool inPlace = candidate == sourcePath;
+        if (!inPlace && sourceId) {
+            const std::optional<FileId> candidateId = fileId(candidate);
+            inPlace = candidateId && *candidateId == *sourceId;
+        }
+        return Placement{candidate, inPlace};
+    }
+}

@@ -1,0 +1,326 @@
+#include "engine/KPFitter.h"
+
+#include "engine/KPAtomicFile.h"
+#include "engine/KPImageDecoder.h"
+#include "settings/KPSettings.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+KPFitter::KPFitter(quint64 limitSize, KPFitOptions options, ExportPathSource exportPath,
+                   LogHandOff logHandOff, KPExportPlacement& placement)
+    : m_curLimitSize(limitSize), m_options(options), m_exportPath(std::move(exportPath)),
+      m_logHandOff(std::move(logHandOff)), m_placement(placement)
+{
+}
+
+KPFitter::~KPFitter()
+{
+    // A fitter dropped before its job was settled must not leave a working file.
+    if (!m_workPath.isEmpty())
+        KPAtomicFile::remove(m_workPath);
+}
+
+bool KPFitter::scalingAllowed()
+{
+    return m_options.enableConvertScale.value_or(
+        KPSettings::boolForKey(KPSettingsKey::EnableConvertScale));
+}
+
+float KPFitter::qualityFloor()
+{
+    return m_options.compressionFactor.value_or(
+        KPSettings::floatForKey(KPSettingsKey::CompressionFactor));
+}
+
+void KPFitter::fail(const KPImageDataPtr& job)
+{
+    job->setProgress(KPProgress::Failed);
+}
+
+void KPFitter::fitJob(const KPImageDataPtr& job)
+{
+    const bool scaling = scalingAllowed();
+    if (!job->path().isEmpty()) {
+        job->setProgress(KPProgress::Converting);
+        job->setExportQuality(std::nullopt);
+        job->setExportPixelSize({});
+        if (copyImageToExportPath(job)) {
+            if (imageSizeCheck(job)) {
+                m_copyKept = true;
+            } else if (job->is(KPProgress::Converting)) {
+                m_curCompressionFactor = StartQuality;
+                compressImage(job);
+                // Back to the last quality tried, the lowest one not below the floor.
+                m_curCompressionFactor = float(double(m_curCompressionFactor) + QualityStep);
+                if (job->is(KPProgress::Converting) && scaling)
+                    convertScale(job);
+                if (job->is(KPProgress::Converting)) {
+                    m_curCompressionFactor = StartQuality;
+                    compressImage(job);
+                }
+            }
+        }
+    }
+    finishJob(job);
+}
+
+bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
+{
+    if (job->is(KPProgress::Failed))
+        return false;
+    const std::optional<QString> folder = m_exportPath ? m_exportPath() : std::nullopt;
+    if (!folder) {
+        job->setExportPath(QString());
+        fail(job);
+        return false;
+    }
+    const QString source = job->path();
+    const std::optional<KPExportPlacement::Placement> placement = m_placement.place(*folder, source);
+    if (!placement) {
+        fail(job);
+        return false;
+    }
+    job->setExportPath(placement->outputPath);
+    m_inPlace = placement->inPlace;
+
+    std::optional<QByteArray> bytes = KPAtomicFile::readAll(source);
+    if (!bytes) {
+        fail(job);
+        return false;
+    }
+    if (!m_inPlace) {
+        // An earlier output of the same name (never a listed source: the placement
+        // avoids those) gives way to this one.
+        KPAtomicFile::remove(placement->outputPath);
+    }
+    // The fitting works on a copy beside the output; the output itself is only
+    // replaced once the job has converted.
+    const std::optional<QString> work = KPAtomicFile::writeTemporary(*folder, *bytes);
+    if (!work) {
+        fail(job);
+        return false;
+    }
+    m_workPath = *work;
+    if (!KPImageDecoder::probe(*bytes).isValid()) {
+        fail(job);
+        return false;
+    }
+    m_pendingSource = std::move(*bytes);
+    job->setExportImage(QImage());
+    return true;
+}
+
+bool KPFitter::imageSizeCheck(const KPImageDataPtr& job)
+{
+    const std::optional<quint64> size = KPAtomicFile::fileSize(m_workPath);
+    if (!size) {
+        fail(job);
+        return false;
+    }
+    job->setExportSize(*size);
+    if (*size < m_curLimitSize) {
+        job->setProgress(KPProgress::Converted);
+        return true;
+    }
+    return false;
+}
+
+QImage KPFitter::workingImage(const KPImageDataPtr& job)
+{
+    QImage image = job->exportImage();
+    if (image.isNull() && !m_pendingSource.isEmpty()) {
+        {
+            KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
+            image = KPImageDecoder::decodeForFitting(m_pendingSource);
+        }
+        m_pendingSource.clear();
+        job->setExportImage(image);
+    }
+    return image;
+}
+
+bool KPFitter::convertImageType(const KPImageDataPtr& job)
+{
+    if (job->is(KPProgress::Failed))
+        return false;
+    QImage image = workingImage(job);
+    if (image.isNull()) {
+        fail(job);
+        return false;
+    }
+    image = KPImageDecoder::flattenForJpeg(image);
+    const QByteArray data = m_codec.encode(image, m_curCompressionFactor);
+    if (data.isEmpty()) {
+        fail(job);
+        return false;
+    }
+    const QSize pixels = image.size();
+    image = QImage(); // the encoded picture is no longer needed; keep memory flat
+
+    // The write is not judged by itself: the measurement that follows judges whatever
+    // file is at the working path.
+    KPAtomicFile::writeAtomically(m_workPath, data);
+    job->setExportQuality(m_curCompressionFactor);
+    job->setExportPixelSize(pixels);
+    if (imageSizeCheck(job)) {
+        job->setProgress(KPProgress::Converted);
+        return true;
+    }
+    if (job->is(KPProgress::Failed))
+        return false;
+
+    // The next step starts from the file just written. When the file on disk is the data
+    // just encoded, decode those bytes instead of reading them back.
+    QImage decoded;
+    if (job->exportSize() == quint64(data.size())) {
+        decoded = m_codec.decode(data);
+    } else if (const std::optional<QByteArray> onDisk = KPAtomicFile::readAll(m_workPath)) {
+        decoded = m_codec.decode(*onDisk);
+        if (decoded.isNull()) {
+            KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
+            decoded = KPImageDecoder::decodeForFitting(*onDisk);
+        }
+    }
+    if (decoded.isNull()) {
+        fail(job);
+        return false;
+    }
+    job->setExportImage(decoded);
+    return false;
+}
+
+void KPFitter::compressImage(const KPImageDataPtr& job)
+{
+    const float floor = qualityFloor();
+    // A floor that is not a number ends the loop at once.
+    while (m_curCompressionFactor >= floor) {
+        convertImageType(job);
+        if (!job->is(KPProgress::Converting))
+            break;
+        m_curCompressionFactor = float(double(m_curCompressionFactor) - QualityStep);
+        if (m_logHandOff)
+            m_logHandOff(job);
+    }
+    if (m_logHandOff)
+        m_logHandOff(job);
+}
+
+float KPFitter::scaleFactor(quint64 limitSize, quint64 fileSize)
+{
+    const float ratio = float(limitSize) / float(fileSize);
+    const auto t = float(double(ratio) + Headroom);
+    return t <= 1.0f ? t : ratio;
+}
+
+QSize KPFitter::passSize(QSize picture, float factor, float boxWidth, float boxHeight, bool& last)
+{
+    const auto width = float(picture.width());
+    const auto height = float(picture.height());
+    float newWidth = width * factor;
+    float newHeight = height * factor;
+    last = false;
+    if (!(factor < 1.0f)) {
+        // A factor that shrinks nothing would never end the passes.
+        newWidth = width;
+        newHeight = height;
+        last = true;
+    }
+    // The box lies the other way round for portrait pictures.
+    const bool landscape = newWidth >= newHeight;
+    const float boxAcross = landscape ? boxWidth : boxHeight;
+    const float boxDown = landscape ? boxHeight : boxWidth;
+    if (boxDown > newHeight || boxAcross > newWidth) {
+        // Stop at the box with the proportions kept, and never enlarge.
+        const float keep = std::max(boxAcross / width, boxDown / height);
+        if (keep < 1.0f) {
+            newWidth = width * keep;
+            newHeight = height * keep;
+        } else {
+            newWidth = width;
+            newHeight = height;
+        }
+        last = true;
+    }
+    const QSize size(std::max(1, qRound(newWidth)), std::max(1, qRound(newHeight)));
+    if (size == picture)
+        last = true;
+    return size;
+}
+
+bool KPFitter::convertScale(const KPImageDataPtr& job)
+{
+    if (job->is(KPProgress::Failed))
+        return false;
+    const std::optional<quint64> fileSize = KPAtomicFile::fileSize(m_workPath);
+    if (!fileSize) {
+        fail(job);
+        return false;
+    }
+    m_curLimitHeight =
+        m_options.limitHeight.value_or(KPSettings::floatForKey(KPSettingsKey::LimitHeight));
+    m_curLimitWidth =
+        m_options.limitWidth.value_or(KPSettings::floatForKey(KPSettingsKey::LimitWidth));
+    const float factor = scaleFactor(m_curLimitSize, *fileSize);
+
+    for (;;) {
+        QImage picture = workingImage(job);
+        if (picture.isNull()) {
+            fail(job);
+            return false;
+        }
+        bool last = false;
+        const QSize target = passSize(picture.size(), factor, m_curLimitWidth, m_curLimitHeight, last);
+        QImage drawn(target, QImage::Format_ARGB32_Premultiplied);
+        if (drawn.isNull()) {
+            fail(job);
+            return false;
+        }
+        drawn.fill(Qt::transparent);
+        {
+            const QImage scaled = target == picture.size()
+                                      ? picture
+                                      : picture.scaled(target, Qt::IgnoreAspectRatio,
+                                                       Qt::SmoothTransformation);
+            picture = QImage();
+            QPainter painter(&drawn);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            painter.setOpacity(DrawOpacity);
+            painter.drawImage(QRect(QPoint(0, 0), target), scaled);
+        }
+        job->setExportImage(drawn);
+        drawn = QImage();
+        convertImageType(job);
+        if (job->is(KPProgress::Converted))
+            return true;
+        if (job->is(KPProgress::Failed) || last)
+            return false;
+    }
+}
+
+void KPFitter::finishJob(const KPImageDataPtr& job)
+{
+    if (job->is(KPProgress::Converted)) {
+        const bool sourceIsResult = m_inPlace && m_copyKept;
+        if (sourceIsResult) {
+            KPAtomicFile::remove(m_workPath);
+        } else if (!KPAtomicFile::replace(m_workPath, job->exportPath())) {
+            fail(job);
+            KPAtomicFile::remove(m_workPath);
+        }
+    } else {
+        fail(job);
+        if (!m_workPath.isEmpty())
+            KPAtomicFile::remove(m_workPath);
+    }
+    m_workPath.clear();
+    m_pendingSource.clear();
+
+    // The views need no more than a preview of the result; a list of thousands of
+    // jobs must not keep their full-size pictures.
+    const QImage image = job->exportImage();
+    if (!image.isNull() && std::max(image.width(), image.height()) > PreviewSide)
+        job->setExportImage(image.scaled(PreviewSide, PreviewSide, Qt::KeepAspectRatio,
+                                         Qt::SmoothTransformation));
+}

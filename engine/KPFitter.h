@@ -1,0 +1,96 @@
+#pragma once
+
+#include "engine/KPExportPlacement.h"
+#include "engine/KPImageData.h"
+#include "engine/KPJpegCodec.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// Values that replace the stored preferences for one run (the terminal's options).
+// Whatever is left empty is read from the preferences store at the moment of use.
+struct KPFitOptions
+{
+    std::optional<bool> enableConvertScale;
+    std::optional<float> compressionFactor; // the quality floor, 0.0 to 1.0
+    std::optional<float> limitWidth;
+    std::optional<float> limitHeight;
+};
+
+// Fits one job's output under the size limit: places a working copy of the source in
+// the export folder, measures it, re-encodes it as JPEG at falling quality, scales it
+// down towards the smallest box, and descends once more. Every encoding is written
+// over the working file and measured on disk; the next step starts from the picture
+// decoded from that file. The working file replaces the output only when the job ends
+// converted, so a source is never lost and nothing half-written stays behind.
+// One fitter per job, used on the run's worker thread.
+class KPFitter
+{
+public:
+    static constexpr float StartQuality = 1.0f;
+    static constexpr double QualityStep = 0.03;
+    static constexpr double Headroom = 0.3;
+    static constexpr float DrawOpacity = 0.9f;
+    // The largest side of the picture a job keeps for the views once it has ended.
+    static constexpr int PreviewSide = 512;
+
+    using ExportPathSource = std::function<std::optional<QString>()>;
+    using LogHandOff = std::function<void(const KPImageDataPtr&)>;
+
+    KPFitter(quint64 limitSize, KPFitOptions options, ExportPathSource exportPath,
+             LogHandOff logHandOff, KPExportPlacement& placement);
+    ~KPFitter();
+    KPFitter(const KPFitter&) = delete;
+    KPFitter& operator=(const KPFitter&) = delete;
+
+    // The whole job: reads the scaling switch, places the output, fits it, and settles
+    // it converted (output in place) or failed (nothing left at the output path).
+    void fitJob(const KPImageDataPtr& job);
+
+    // The steps, each doing nothing for a failed job.
+    bool copyImageToExportPath(const KPImageDataPtr& job);
+    bool imageSizeCheck(const KPImageDataPtr& job);
+    bool convertImageType(const KPImageDataPtr& job);
+    void compressImage(const KPImageDataPtr& job);
+    bool convertScale(const KPImageDataPtr& job);
+    // Ends the job: a job not converted becomes failed; the working file is moved onto
+    // the output path or removed.
+    void finishJob(const KPImageDataPtr& job);
+
+    float curCompressionFactor() const { return m_curCompressionFactor; }
+    void setCurCompressionFactor(float factor) { m_curCompressionFactor = factor; }
+    float curLimitWidth() const { return m_curLimitWidth; }
+    float curLimitHeight() const { return m_curLimitHeight; }
+
+    // The scale factor of a pass, from the limit and the size of the file at its start.
+    static float scaleFactor(quint64 limitSize, quint64 fileSize);
+    // The size a pass draws: the picture's size times the factor, kept at or above the
+    // box (sides swapped for portrait pictures) with the proportions kept, never larger
+    // than the picture. `last` tells whether no further pass may follow.
+    static QSize passSize(QSize picture, float factor, float boxWidth, float boxHeight, bool& last);
+
+private:
+    bool scalingAllowed();
+    float qualityFloor();
+    QImage workingImage(const KPImageDataPtr& job);
+    void fail(const KPImageDataPtr& job);
+
+    quint64 m_curLimitSize;
+    KPFitOptions m_options;
+    ExportPathSource m_exportPath;
+    LogHandOff m_logHandOff;
+    KPExportPlacement& m_placement;
+    KPJpegCodec m_codec;
+
+    float m_curCompressionFactor = StartQuality;
+    float m_curLimitWidth = 0.0f;
+    float m_curLimitHeight = 0.0f;
+
+    QString m_workPath;        // the working file the encodings go to
+    bool m_inPlace = false;    // the output path is the job's own source
+    bool m_copyKept = false;   // converted by the unchanged copy
+    QByteArray m_pendingSource; // the source's bytes, decoded when first needed
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+// Opens source pictures of any type Qt's image readers know. Pictures come out
+// upright (EXIF orientation applied), in sRGB, and opaque: transparent areas are laid
+// on white, since JPEG has no transparency.
+class KPImageDecoder
+{
+public:
+    KPImageDecoder() = delete;
+
+    // Raises Qt's per-image allocation limit so a 100-megapixel photo decodes, while a
+    // header that claims absurd dimensions still fails instead of exhausting memory.
+    static void applyAllocationLimit();
+    static constexpr int AllocationLimitMB = 1024;
+
+    // Reads only the header: the picture's pixel size, or an invalid size when the bytes
+    // are no picture a reader accepts.
+    static QSize probe(const QByteArray& bytes);
+    static QSize probeFile(const QString& path);
+
+    // Decodes a whole picture for fitting, as Format_RGB32; a null image on failure.
+    static QImage decodeForFitting(const QByteArray& bytes);
+
+    // Makes a picture drawn with partial opacity opaque for JPEG: the colours are
+    // un-premultiplied and the alpha dropped, so the picture neither darkens nor lightens.
+    static QImage flattenForJpeg(const QImage& image);
+};

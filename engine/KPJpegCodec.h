@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+#include <atomic>
+
+// Time spent inside the codec calls of all runs in this process, so the benchmark can
+// tell the engine's own overhead apart from encoding and decoding.
+struct KPCodecStats
+{
+    static std::atomic<qint64> encodeNs;
+    static std::atomic<qint64> decodeNs;
+    static std::atomic<qint64> encodeCount;
+    static std::atomic<qint64> decodeCount;
+};
+
+// Adds the time from its making to its end to one of the totals above.
+class KPCodecTimer
+{
+public:
+    KPCodecTimer(std::atomic<qint64>& total, std::atomic<qint64>& count);
+    ~KPCodecTimer();
+    KPCodecTimer(const KPCodecTimer&) = delete;
+    KPCodecTimer& operator=(const KPCodecTimer&) = delete;
+
+private:
+    std::atomic<qint64>& m_total;
+    qint64 m_start;
+};
+
+// JPEG encoding and decoding of the working picture through libjpeg-turbo, straight
+// from and into QImage's Format_RGB32 pixels without intermediate copies. One codec
+// per thread: the handles are not shared.
+class KPJpegCodec
+{
+public:
+    KPJpegCodec();
+    ~KPJpegCodec();
+    KPJpegCodec(const KPJpegCodec&) = delete;
+    KPJpegCodec& operator=(const KPJpegCodec&) = delete;
+
+    // The JPEG quality (1 to 100) for a compression factor (1.0 best, smaller harder).
+    static int qualityFor(float factor);
+
+    // Encodes an opaque Format_RGB32 picture; empty data on failure.
+    QByteArray encode(const QImage& image, float factor);
+    // Decodes JPEG data into Format_RGB32; a null image on failure or when the header
+    // claims a picture larger than the decoder's allocation limit.
+    QImage decode(const QByteArray& jpeg);
+
+private:
+    void* m_compressor = nullptr;
+    void* m_decompressor = nullptr;
+};

@@ -1,0 +1,235 @@
+#include "list/KPListView.h"
+
+#include "engine/KPNotification.h"
+#include "list/KPListPresenter.h"
+#include "list/KPStringTools.h"
+
+#include <QFile>
+#include <QThread>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+KPListView::KPListView(QObject* parent) : QObject(parent) {}
+
+KPListView::~KPListView() = default;
+
+void KPListView::setPresenter(KPListPresenter* presenter)
+{
+    m_picTVObj = presenter;
+    if (m_picTVObj)
+        m_picTVObj->setPicData(&m_memberMAr);
+}
+
+void KPListView::setListViewType(int type)
+{
+    m_curListType = type;
+}
+
+bool KPListView::hasPresenter() const
+{
+    return currentPresenter() != nullptr;
+}
+
+KPListPresenter* KPListView::currentPresenter() const
+{
+    return m_curListType == PictureList ? m_picTVObj : nullptr;
+}
+
+const QStringList& KPListView::imageExtensions()
+{
+    static const QStringList extensions = {
+        QStringLiteral("BMP"),  QStringLiteral("bmp"),  QStringLiteral("ICO"),
+        QStringLiteral("ico"),  QStringLiteral("PSD"),  QStringLiteral("psd"),
+        QStringLiteral("RAW"),  QStringLiteral("raw"),  QStringLiteral("icns"),
+        QStringLiteral("ICNS"), QStringLiteral("TIFF"), QStringLiteral("tiff"),
+        QStringLiteral("GIF"),  QStringLiteral("gif"),  QStringLiteral("JPEG"),
+        QStringLiteral("jpeg"), QStringLiteral("JPG"),  QStringLiteral("jpg"),
+        QStringLiteral("PNG"),  QStringLiteral("png"),
+    };
+    return extensions;
+}
+
+bool KPListView::hasImageExtension(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || dot < slash)
+        return false;
+    const QStringView extension = QStringView(path).mid(dot + 1);
+    for (const QString& accepted : imageExtensions()) {
+        if (extension == accepted)
+            return true;
+    }
+    return false;
+}
+
+bool KPListView::isHiddenFile(const QString& path)
+{
+    const std::optional<QString> last = KPStringTools::getStrFromIdxByBackward(path, QStringLiteral("/"));
+    if (!last)
+        return false;
+    return last->startsWith(QLatin1Char('.'));
+}
+
+bool KPListView::addMember(const QStringList& paths)
+{
+    addFileMember(paths);
+    refreshListView();
+    if (KPListPresenter* presenter = currentPresenter(); presenter && presenter->selectedRow() < 0)
+        autoSelect(-1);
+    return true;
+}
+
+bool KPListView::addMemberByFolder(const QStringList& folders)
+{
+    return addDictMember(folders);
+}
+
+bool KPListView::addDictMember(const QStringList& paths)
+{
+    QStringList found;
+    enumAllFile(paths, found, true);
+    addFileMember(found);
+    refreshListView();
+    if (KPListPresenter* presenter = currentPresenter(); presenter && presenter->selectedRow() < 0)
+        autoSelect(-1);
+    return true;
+}
+
+void KPListView::enumAllFile(const QStringList& paths, QStringList& outArray, bool recursive)
+{
+    for (const QString& path : paths) {
+        std::error_code error;
+        const fs::path native(QFile::encodeName(path).toStdString());
+        const fs::file_status status = fs::symlink_status(native, error);
+        if (error || !fs::exists(status))
+            continue;
+        if (!fs::is_directory(status)) {
+            if (hasImageExtension(path))
+                outArray.append(path);
+            continue;
+        }
+        if (!recursive)
+            continue;
+        // Walk the whole tree below the folder without following links; every found
+        // item is named as the folder path, "/" and its path relative to the folder.
+        const std::string prefix = native.native();
+        fs::recursive_directory_iterator it(native, fs::directory_options::skip_permission_denied,
+                                            error);
+        const fs::recursive_directory_iterator end;
+        while (!error && it != end) {
+            const fs::directory_entry& entry = *it;
+            std::error_code statusError;
+            const fs::file_status entryStatus = entry.symlink_status(statusError);
+            if (!statusError && !fs::is_directory(entryStatus)) {
+                const std::string& full = entry.path().native();
+                std::string_view relative(full);
+                relative.remove_prefix(std::min(prefix.size(), relative.size()));
+                if (!relative.empty() && relative.front() == '/')
+                    relative.remove_prefix(1);
+                const QString sub = QFile::decodeName(
+                    QByteArray(relative.data(), static_cast<qsizetype>(relative.size())));
+                if (hasImageExtension(sub))
+                    outArray.append(path + QLatin1Char('/') + sub);
+            }
+            it.increment(error);
+            if (error) {
+                // An unreadable entry: skip it and go on with the rest of the tree.
+                error.clear();
+                if (it == end)
+                    break;
+            }
+        }
+    }
+}
+
+bool KPListView::addFileMember(const QStringList& paths)
+{
+    m_dupPathArray.clear();
+    if (paths.isEmpty())
+        return false;
+    for (const QString& path : paths) {
+        if (isHiddenFile(path))
+            continue;
+        if (m_pathSet.contains(path)) {
+            m_dupPathArray.append(path);
+            continue;
+        }
+        m_pathSet.insert(path);
+        auto job = std::make_shared<KPImageData>();
+        job->setPath(path);
+        job->setProgress(KPProgress::Waiting);
+        struct stat info{};
+        if (::stat(QFile::encodeName(path).constData(), &info) == 0)
+            job->setSize(static_cast<quint64>(info.st_size));
+        m_memberMAr.append(std::move(job));
+    }
+    postTotal();
+    if (KPListPresenter* presenter = currentPresenter();
+        presenter && presenter->selectedRow() < 0 && !m_memberMAr.isEmpty())
+        presenter->selectRow(0);
+    return true;
+}
+
+void KPListView::delMember()
+{
+    KPListPresenter* presenter = currentPresenter();
+    if (!presenter)
+        return;
+    const int row = presenter->selectedRow();
+    const KPImageDataList removed = presenter->delData();
+    if (removed.isEmpty())
+        return;
+    QSet<const KPImageData*> gone;
+    gone.reserve(removed.size());
+    for (const KPImageDataPtr& job : removed) {
+        m_pathSet.remove(job->path());
+        gone.insert(job.get());
+    }
+    m_memberMAr.removeIf([&gone](const KPImageDataPtr& job) { return gone.contains(job.get()); });
+    postTotal();
+    refreshListView();
+    if (!m_memberMAr.isEmpty())
+        autoSelect(row);
+    else
+        KPNotificationCenter::defaultCenter()->post(KPMessage::ImageLogRefresh, this);
+}
+
+void KPListView::autoSelect(int row)
+{
+    KPListPresenter* presenter = currentPresenter();
+    const auto count = static_cast<int>(m_memberMAr.size());
+    if (!presenter || count == 0)
+        return;
+    if (row == -1)
+        row = 0;
+    else if (row >= count)
+        row = count - 1;
+    presenter->selectRow(row);
+}
+
+void KPListView::refreshListView()
+{
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(this, &KPListView::refreshListView, Qt::QueuedConnection);
+        return;
+    }
+    if (KPListPresenter* presenter = currentPresenter())
+        presenter->refreshData();
+}
+
+void KPListView::showDupPathPanel()
+{
+    if (!m_dupPathArray.isEmpty())
+        Q_EMIT showDupPanel(m_dupPathArray);
+}
+
+void KPListView::postTotal()
+{
+    QVariantMap info;
+    info.insert(KPMessage::Total, QVariant::fromValue<quint64>(quint64(m_memberMAr.size())));
+    KPNotificationCenter::defaultCenter()->post(KPMessage::ImageReportRefresh, this, info);
+}

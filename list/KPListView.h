@@ -1,0 +1,69 @@
+#pragma once
+
+#include "engine/KPImageData.h"
+
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+class KPListPresenter;
+
+// The list of picture jobs: turns files and scanned folders into jobs in the state
+// waiting, skips hidden files, refuses paths already listed, removes the selected
+// jobs and announces the total. Lives on the GUI thread; a run reads `memberMAr` from
+// its own threads while the list is kept unchanged.
+class KPListView : public QObject
+{
+    Q_OBJECT
+public:
+    enum ListType { NoList = 0, PictureList = 1 };
+
+    explicit KPListView(QObject* parent = nullptr);
+    ~KPListView() override;
+
+    // Connects the table that shows the jobs (not owned; may stay unset, as in the
+    // terminal) and hands it the job list.
+    void setPresenter(KPListPresenter* presenter);
+    void setListViewType(int type);
+    int listViewType() const { return m_curListType; }
+
+    const KPImageDataList& memberMAr() const { return m_memberMAr; }
+    const QStringList& dupPathArray() const { return m_dupPathArray; }
+    bool hasPresenter() const;
+
+    // Adds files as they are given (no extension test), then reloads and selects.
+    bool addMember(const QStringList& paths);
+    // Scans folders for files of the accepted extensions and adds them.
+    bool addMemberByFolder(const QStringList& folders);
+    bool addDictMember(const QStringList& paths);
+    bool addFileMember(const QStringList& paths);
+    void delMember();
+
+    void autoSelect(int row);
+    // Reloads the table; from another thread the reload is queued to the GUI thread.
+    void refreshListView();
+    // Hands the paths refused by the latest addition to the duplicate notice.
+    void showDupPathPanel();
+
+    static bool isHiddenFile(const QString& path);
+    // Extension after the last "." of the last component, compared exactly.
+    static bool hasImageExtension(const QString& path);
+    static const QStringList& imageExtensions();
+    // Appends every file below the paths (folders scanned through their whole tree,
+    // symbolic links never followed) whose extension is accepted, in the order found.
+    static void enumAllFile(const QStringList& paths, QStringList& outArray, bool recursive);
+
+Q_SIGNALS:
+    // The duplicate notice listens here (`showDupPanel:`).
+    void showDupPanel(const QStringList& paths);
+
+private:
+    KPListPresenter* currentPresenter() const;
+    void postTotal();
+
+    KPListPresenter* m_picTVObj = nullptr;
+    KPImageDataList m_memberMAr;
+    QStringList m_dupPathArray;
+    QSet<QString> m_pathSet;
+    int m_curListType = NoList;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <optional>
+
+// Keys of the preferences store.
+namespace KPSettingsKey {
+inline const QString EnableConvertScale = QStringLiteral("EnableConvertScale"); // bool
+inline const QString LimitWidth = QStringLiteral("LimitWidth");                 // float
+inline const QString LimitHeight = QStringLiteral("LimitHeight");               // float
+inline const QString CompressionFactor = QStringLiteral("CompressionFactor");   // float 0..1
+inline const QString ExportPath = QStringLiteral("ExportPath");                 // string
+inline const QString CurrentExportPath = QStringLiteral("CurrentExportPath");   // string
+inline const QString PathList = QStringLiteral("PathList");                     // string list
+inline const QString LimitSize = QStringLiteral("LimitSize");                   // digits
+inline const QString LimitSizeUnit = QStringLiteral("LimitSizeUnit");           // 0 KB, 1 MB
+} // namespace KPSettingsKey
+
+// The user's preferences store (organisation and application "Pictaro"), with the
+// typed reads and fallbacks its readers rely on. Every call opens its own QSettings,
+// which Qt keeps coherent across threads, so the store may be used from the GUI
+// thread and a run's worker at once; each key is read or written as a whole.
+class KPSettings
+{
+public:
+    KPSettings() = delete;
+
+    static bool contains(const QString& key);
+    static QVariant objectForKey(const QString& key); // invalid when absent
+
+    static bool boolForKey(const QString& key);   // false when absent
+    static float floatForKey(const QString& key); // 0.0 when absent
+    static qint64 integerForKey(const QString& key); // 0 when absent
+    static std::optional<QString> stringForKey(const QString& key);
+    static std::optional<QStringList> arrayForKey(const QString& key);
+
+    static void setBool(const QString& key, bool value);
+    static void setFloat(const QString& key, float value);
+    static void setInteger(const QString& key, qint64 value);
+    static void setObject(const QString& key, const QVariant& value);
+
+    // Writes pending changes to disk.
+    static void synchronize();
+
+    // Fills in every missing default (never replacing a stored value) and flushes.
+    static void checkDefaultSetting();
+
+    static constexpr float DefaultLimitWidth = 320.0f;
+    static constexpr float DefaultLimitHeight = 240.0f;
+    static constexpr float DefaultCompressionFactor = 0.6f;
+    static QString defaultExportPath() { return QStringLiteral("~/Pictures"); }
+};

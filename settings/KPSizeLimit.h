@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QMutex>
+#include <QString>
+
+// The size limit as the user enters it: a text of digits and a unit segment
+// (0 = KB, 1,000 bytes; 1 = MB, 1,000,000 bytes). Holds a copy of both under a lock
+// so a run's batch thread can read the limit while the GUI thread edits the controls.
+class KPSizeLimit
+{
+public:
+    enum Unit { KB = 0, MB = 1 };
+
+    // The limit in bytes for a number text and a unit segment; 0 when the text is
+    // empty or zero, or no segment is selected. The number passes through a 32-bit
+    // float as the field reads it; the product is 64-bit so limits above 4 GB hold.
+    static quint64 limitSize(const QString& number, int segment);
+
+    // The starting text of the number field: the stored `LimitSize`, else "1"; an
+    // empty stored text shows "0".
+    static QString storedNumber();
+    // The stored `LimitSizeUnit`, else MB.
+    static int storedUnit();
+
+    void setNumber(const QString& number);
+    void setSegment(int segment);
+    QString number() const;
+    int segment() const;
+
+    quint64 limitSize() const;
+
+    // Stores the current text under `LimitSize` and the segment under `LimitSizeUnit`.
+    void saveLimitSize() const;
+    // Loads the stored (or first-launch) text and unit.
+    void restore();
+
+private:
+    mutable QMutex m_mutex;
+    QString m_number = QStringLiteral("1");
+    int m_segment = MB;
+};

@@ -1,0 +1,351 @@
+#include "ui/KPBatchFrontEnd.h"
+
+#include "engine/KPBatchRun.h"
+#include "engine/KPImageDecoder.h"
+#include "engine/KPJpegCodec.h"
+#include "list/KPListView.h"
+#include "list/KPStringTools.h"
+#include "settings/KPExportFolder.h"
+#include "settings/KPSettings.h"
+#include "settings/KPSizeLimit.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <unistd.h>
+
+namespace {
+QString takeValue(const QStringList& arguments, qsizetype& i, const QString& option,
+                  QString& error)
+{
+    const QString& current = arguments.at(i);
+    const QString prefix = option + QLatin1Char('=');
+    if (current.startsWith(prefix))
+        return current.mid(prefix.size());
+    if (i + 1 >= arguments.size()) {
+        error = QStringLiteral("%1 needs a value").arg(option);
+        return {};
+    }
+    return arguments.at(++i);
+}
+
+bool isOption(const QString& argument, const QString& option)
+{
+    return argument == option || argument.startsWith(option + QLatin1Char('='));
+}
+
+QString exportProblem(KPExportFolder::Check check, const QString& folder)
+{
+    switch (check) {
+    case KPExportFolder::Check::Usable:
+        return {};
+    case KPExportFolder::Check::Empty:
+        return QStringLiteral("the export folder is empty");
+    case KPExportFolder::Check::NotAFolder:
+        return QStringLiteral("export folder %1 is not a folder").arg(folder);
+    case KPExportFolder::Check::NotWritable:
+        return QStringLiteral("export folder %1 cannot be written to").arg(folder);
+    case KPExportFolder::Check::CannotCreate:
+        return QStringLiteral("export folder %1 cannot be created (does its parent folder exist?)")
+            .arg(folder);
+    }
+    return {};
+}
+} // namespace
+
+QString KPBatchFrontEnd::usage()
+{
+    return QStringLiteral(
+        "Usage: pictaro --batch --limit SIZE --export FOLDER [options] PATH...\n"
+        "\n"
+        "Shrinks every picture under PATH (files, or folders scanned through their whole\n"
+        "tree) so that each JPEG written into FOLDER is smaller than SIZE.\n"
+        "\n"
+        "  --limit SIZE          the size limit: a number with KB (1,000 bytes) or MB\n"
+        "                        (1,000,000 bytes), for example 500KB or 2MB\n"
+        "  --export FOLDER       where the pictures are written; created when missing\n"
+        "                        (its parent folder must exist)\n"
+        "  --quality-floor N     the lowest JPEG quality to use, 0 to 100 (default from\n"
+        "                        the preferences, 60 at first)\n"
+        "  --min-box WxH         never scale a picture below this box (default from the\n"
+        "                        preferences, 320x240 at first)\n"
+        "  --no-scale            never scale pictures down, only re-encode them\n"
+        "  -h, --help            show this help\n"
+        "  -v, --version         show the version\n"
+        "\n"
+        "Exit status: 0 when every picture converted, 1 when any failed, 2 for bad\n"
+        "arguments.\n");
+}
+
+quint64 KPBatchFrontEnd::parseLimit(const QString& text, QString& error)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\s*([0-9]+)\\s*([A-Za-z]*)\\s*$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch()) {
+        error = QStringLiteral("the limit \"%1\" is not a whole number with KB or MB").arg(text);
+        return 0;
+    }
+    const QString unit = match.captured(2).toUpper();
+    int segment = -1;
+    if (unit == QStringLiteral("KB"))
+        segment = KPSizeLimit::KB;
+    else if (unit == QStringLiteral("MB"))
+        segment = KPSizeLimit::MB;
+    if (segment < 0) {
+        error = unit.isEmpty()
+                    ? QStringLiteral("the limit \"%1\" has no unit: add KB or MB").arg(text)
+                    : QStringLiteral("unknown unit \"%1\" in the limit: use KB or MB")
+                          .arg(match.captured(2));
+        return 0;
+    }
+    const quint64 bytes = KPSizeLimit::limitSize(match.captured(1), segment);
+    if (bytes == 0)
+        error = QStringLiteral("the limit must be greater than 0");
+    return bytes;
+}
+
+std::optional<KPBatchFrontEnd::Options> KPBatchFrontEnd::parse(const QStringList& arguments,
+                                                               QString& error)
+{
+    Options options;
+    std::optional<QString> limit;
+    std::optional<QString> exportFolder;
+    bool onlyPaths = false;
+    for (qsizetype i = 0; i < arguments.size() && error.isEmpty(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (onlyPaths || !argument.startsWith(QLatin1Char('-')) || argument == QStringLiteral("-")) {
+            options.paths.append(argument);
+        } else if (argument == QStringLiteral("--")) {
+            onlyPaths = true;
+        } else if (argument == QStringLiteral("--batch")) {
+            continue;
+        } else if (isOption(argument, QStringLiteral("--limit"))) {
+            limit = takeValue(arguments, i, QStringLiteral("--limit"), error);
+        } else if (isOption(argument, QStringLiteral("--export"))) {
+            exportFolder = takeValue(arguments, i, QStringLiteral("--export"), error);
+        } else if (isOption(argument, QStringLiteral("--quality-floor"))) {
+            const QString value = takeValue(arguments, i, QStringLiteral("--quality-floor"), error);
+            bool ok = false;
+            const int percent = value.toInt(&ok);
+            if (error.isEmpty() && (!ok || percent < 0 || percent > 100))
+                error = QStringLiteral("--quality-floor takes a whole number from 0 to 100, not \"%1\"")
+                            .arg(value);
+            options.fit.compressionFactor = float(percent) / 100.0f;
+        } else if (isOption(argument, QStringLiteral("--min-box"))) {
+            const QString value = takeValue(arguments, i, QStringLiteral("--min-box"), error);
+            static const QRegularExpression box(QStringLiteral("^([0-9]+)[xX]([0-9]+)$"));
+            const QRegularExpressionMatch match = box.match(value);
+            if (error.isEmpty() && !match.hasMatch())
+                error = QStringLiteral("--min-box takes WIDTHxHEIGHT in pixels, such as 320x240, not \"%1\"")
+                            .arg(value);
+            options.fit.limitWidth = match.captured(1).toFloat();
+            options.fit.limitHeight = match.captured(2).toFloat();
+        } else if (argument == QStringLiteral("--no-scale")) {
+            options.fit.enableConvertScale = false;
+        } else if (argument == QStringLiteral("--stats")) {
+            options.stats = true;
+        } else {
+            error = QStringLiteral("unknown option %1").arg(argument);
+        }
+    }
+    if (!error.isEmpty())
+        return std::nullopt;
+    if (!limit) {
+        error = QStringLiteral("no size limit given: add --limit, for example --limit 500KB");
+        return std::nullopt;
+    }
+    options.limitBytes = parseLimit(*limit, error);
+    if (options.limitBytes == 0)
+        return std::nullopt;
+    if (!exportFolder || exportFolder->isEmpty()) {
+        error = QStringLiteral("no export folder given: add --export FOLDER");
+        return std::nullopt;
+    }
+    if (options.paths.isEmpty()) {
+        error = QStringLiteral("no pictures given: name the files or folders to shrink");
+        return std::nullopt;
+    }
+    for (const QString& path : options.paths) {
+        if (!QFileInfo::exists(path)) {
+            error = QStringLiteral("no such file or folder: %1").arg(path);
+            return std::nullopt;
+        }
+    }
+    const QString expanded = KPExportFolder::expandTilde(*exportFolder);
+    options.exportFolder = QDir::cleanPath(QFileInfo(expanded).absoluteFilePath());
+    const KPExportFolder::Check check = KPExportFolder::checkExPathDetailed(options.exportFolder);
+    if (check != KPExportFolder::Check::Usable) {
+        error = exportProblem(check, options.exportFolder);
+        return std::nullopt;
+    }
+    return options;
+}
+
+KPBatchFrontEnd::KPBatchFrontEnd(Options options, QTextStream& out, QTextStream& err,
+                                 QObject* parent)
+    : QObject(parent), m_options(std::move(options)), m_out(out), m_err(err),
+      m_list(std::make_unique<KPListView>()), m_run(std::make_unique<KPBatchRun>(m_list.get())),
+      m_tty(::isatty(STDOUT_FILENO) == 1)
+{
+    const quint64 limit = m_options.limitBytes;
+    m_run->setLimitSizeSource([limit] { return limit; });
+    const QString folder = m_options.exportFolder;
+    m_run->setExportPathSource([folder]() -> std::optional<QString> {
+        if (!KPExportFolder::checkExPath(folder))
+            return std::nullopt;
+        return folder;
+    });
+    m_run->setFitOptions(m_options.fit);
+    connect(m_run.get(), &KPBatchRun::imageLogRefresh, this, &KPBatchFrontEnd::onLog);
+    connect(m_run.get(), &KPBatchRun::imageReportRefresh, this, &KPBatchFrontEnd::onReport);
+    connect(m_run.get(), &KPBatchRun::runEnded, this, &KPBatchFrontEnd::onRunEnded);
+}
+
+KPBatchFrontEnd::~KPBatchFrontEnd() = default;
+
+void KPBatchFrontEnd::start()
+{
+    // Files are taken as the Add File panel offers them (picture extensions only);
+    // folders are scanned as Add Folder does. The given order is kept.
+    QStringList files;
+    auto flushFiles = [this, &files] {
+        if (!files.isEmpty())
+            m_list->addMember(files);
+        files.clear();
+    };
+    for (const QString& path : std::as_const(m_options.paths)) {
+        if (QFileInfo(path).isDir()) {
+            flushFiles();
+            m_list->addMemberByFolder({path});
+        } else if (KPListView::hasImageExtension(path)) {
+            files.append(path);
+        } else {
+            m_err << QStringLiteral("pictaro: skipped %1: not a picture type Pictaro reads\n").arg(path);
+        }
+    }
+    flushFiles();
+    m_err.flush();
+
+    if (m_list->memberMAr().isEmpty()) {
+        m_out << QStringLiteral("No pictures found.\n0 converted, 0 failed\n");
+        m_out.flush();
+        QTimer::singleShot(0, this, [this] { Q_EMIT finished(AllConverted); });
+        return;
+    }
+    m_run->resize();
+}
+
+void KPBatchFrontEnd::stop()
+{
+    if (m_stopped)
+        return;
+    m_stopped = true;
+    if (m_run->resizeFlag())
+        m_run->resize();
+    clearProgressLine();
+    m_err << QStringLiteral("pictaro: stopping after the picture in progress\n");
+    m_err.flush();
+    // The batch thread ends at once; the job in progress still ends and reports.
+    auto* poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, [this, poll] {
+        if (!m_run->isIdle())
+            return;
+        poll->stop();
+        onRunEnded();
+    });
+    poll->start(50);
+}
+
+void KPBatchFrontEnd::clearProgressLine()
+{
+    if (m_progressShown) {
+        m_out << "\r\033[K";
+        m_progressShown = false;
+    }
+}
+
+void KPBatchFrontEnd::onLog(const KPNotification& notification)
+{
+    if (!m_tty || m_stopped)
+        return;
+    const auto job = notification.userInfo.value(KPMessage::CurrentImage).value<KPImageDataPtr>();
+    if (!job || !job->is(KPProgress::Converting))
+        return;
+    const QString name = QFileInfo(job->path()).fileName();
+    QString line = QStringLiteral("[%1/%2] %3")
+                       .arg(m_done + 1)
+                       .arg(m_list->memberMAr().size())
+                       .arg(name);
+    if (const std::optional<float> quality = job->exportQuality())
+        line += QStringLiteral("  quality %1").arg(KPJpegCodec::qualityFor(*quality));
+    if (const std::optional<quint64> size = job->exportSize())
+        line += QStringLiteral("  %1").arg(KPStringTools::sizeSwitch(float(*size)));
+    m_out << "\r\033[K" << line;
+    m_out.flush();
+    m_progressShown = true;
+}
+
+void KPBatchFrontEnd::onReport(const KPNotification& notification)
+{
+    const auto ok = notification.userInfo.value(KPMessage::ReportOK).value<KPImageDataList>();
+    const auto failed = notification.userInfo.value(KPMessage::ReportError).value<KPImageDataList>();
+    const qsizetype done = ok.size() + failed.size();
+    if (done <= m_done)
+        return;
+    // The job that just ended is the last one filed.
+    const KPImageDataPtr job = failed.size() > m_failed ? failed.last() : ok.last();
+    m_done = done;
+    m_failed = failed.size();
+    printJob(job);
+}
+
+void KPBatchFrontEnd::printJob(const KPImageDataPtr& job)
+{
+    clearProgressLine();
+    const QString name = job->path();
+    if (!job->is(KPProgress::Converted)) {
+        m_out << QStringLiteral("FAILED  %1\n").arg(name);
+        m_out.flush();
+        return;
+    }
+    const QString output = job->exportPath();
+    QString detail = KPStringTools::sizeSwitch(float(job->exportSize().value_or(0)));
+    QSize pixels = job->exportPixelSize();
+    if (const std::optional<float> quality = job->exportQuality())
+        detail += QStringLiteral(", quality %1").arg(KPJpegCodec::qualityFor(*quality));
+    else
+        detail += QStringLiteral(", copied unchanged");
+    if (!pixels.isValid())
+        pixels = KPImageDecoder::probeFile(output);
+    if (pixels.isValid())
+        detail += QStringLiteral(", %1x%2").arg(pixels.width()).arg(pixels.height());
+    m_out << QStringLiteral("OK      %1 -> %2 (%3)\n").arg(name, output, detail);
+    m_out.flush();
+}
+
+void KPBatchFrontEnd::onRunEnded()
+{
+    clearProgressLine();
+    const qsizetype total = m_list->memberMAr().size();
+    const qsizetype converted = m_done - m_failed;
+    const qsizetype notRun = total - m_done;
+    if (m_options.stats) {
+        m_err << QStringLiteral("codec: %1 encodings %2 ms, %3 decodings %4 ms\n")
+                     .arg(KPCodecStats::encodeCount.load())
+                     .arg(double(KPCodecStats::encodeNs.load()) / 1e6, 0, 'f', 1)
+                     .arg(KPCodecStats::decodeCount.load())
+                     .arg(double(KPCodecStats::decodeNs.load()) / 1e6, 0, 'f', 1);
+        m_err.flush();
+    }
+    if (notRun > 0)
+        m_out << QStringLiteral("%1 converted, %2 failed, %3 not converted (stopped)\n")
+                     .arg(converted)
+                     .arg(m_failed)
+                     .arg(notRun);
+    else
+        m_out << QStringLiteral("%1 converted, %2 failed\n").arg(converted).arg(m_failed);
+    m_out.flush();
+    Q_EMIT finished(m_failed == 0 && notRun == 0 ? AllConverted : SomeFailed);
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "engine/KPFitter.h"
+#include "engine/KPNotification.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTextStream>
+
+#include <memory>
+#include <optional>
+
+class KPBatchRun;
+class KPListView;
+
+// `pictaro --batch`: lists the given files and folders as the window's Add File and
+// Add Folder do, runs the same batch run over them and reports each picture on the
+// terminal. Exit status 0 when every picture converted, 1 when any failed, 2 for bad
+// arguments.
+class KPBatchFrontEnd : public QObject
+{
+    Q_OBJECT
+public:
+    enum ExitCode { AllConverted = 0, SomeFailed = 1, BadArguments = 2 };
+
+    struct Options
+    {
+        quint64 limitBytes = 0;
+        QString exportFolder; // absolute, checked
+        KPFitOptions fit;
+        QStringList paths;
+        bool stats = false;
+    };
+
+    // Parses the arguments (without the program name). On failure, `error` says what is
+    // wrong and nothing is returned.
+    static std::optional<Options> parse(const QStringList& arguments, QString& error);
+    // Parses a limit such as "500KB", "2 MB" or "750kb"; 0 when it is not one.
+    static quint64 parseLimit(const QString& text, QString& error);
+    static QString usage();
+
+    KPBatchFrontEnd(Options options, QTextStream& out, QTextStream& err, QObject* parent = nullptr);
+    ~KPBatchFrontEnd() override;
+
+    // Lists the paths and starts the run; `finished` follows with the exit code.
+    void start();
+    // Stops after the picture in progress (Ctrl+C).
+    void stop();
+
+Q_SIGNALS:
+    void finished(int exitCode);
+
+private:
+    void onLog(const KPNotification& notification);
+    void onReport(const KPNotification& notification);
+    void onRunEnded();
+    void printJob(const KPImageDataPtr& job);
+    void clearProgressLine();
+
+    Options m_options;
+    QTextStream& m_out;
+    QTextStream& m_err;
+    std::unique_ptr<KPListView> m_list;
+    std::unique_ptr<KPBatchRun> m_run;
+    bool m_tty = false;
+    bool m_progressShown = false;
+    qsizetype m_done = 0;
+    qsizetype m_failed = 0;
+    bool m_stopped = false;
+};

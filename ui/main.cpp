@@ -1,0 +1,86 @@
+#include "engine/KPImageDecoder.h"
+#include "settings/KPSettings.h"
+#include "ui/KPBatchFrontEnd.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTextStream>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int interruptPipe[2] = {-1, -1};
+
+void onInterrupt(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(interruptPipe[0], &byte, 1);
+}
+
+// Ctrl+C stops the run after the picture in progress, so nothing half-written stays
+// in the export folder; a second Ctrl+C ends the process at once.
+void watchInterrupts(KPBatchFrontEnd& frontEnd)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, interruptPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(interruptPipe[1], QSocketNotifier::Read, &frontEnd);
+    QObject::connect(notifier, &QSocketNotifier::activated, &frontEnd, [&frontEnd] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t got = ::read(interruptPipe[1], &byte, 1);
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
+        frontEnd.stop();
+    });
+    struct sigaction action{};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Pictaro"));
+    QCoreApplication::setApplicationName(QStringLiteral("Pictaro"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PICTARO_VERSION));
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+
+    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
+        out << KPBatchFrontEnd::usage();
+        return KPBatchFrontEnd::AllConverted;
+    }
+    if (arguments.contains(QStringLiteral("--version")) || arguments.contains(QStringLiteral("-v"))) {
+        out << QStringLiteral("Pictaro %1\n").arg(QCoreApplication::applicationVersion());
+        return KPBatchFrontEnd::AllConverted;
+    }
+    if (!arguments.contains(QStringLiteral("--batch"))) {
+        err << KPBatchFrontEnd::usage();
+        return KPBatchFrontEnd::BadArguments;
+    }
+
+    KPSettings::checkDefaultSetting();
+    KPImageDecoder::applyAllocationLimit();
+
+    QString error;
+    std::optional<KPBatchFrontEnd::Options> options = KPBatchFrontEnd::parse(arguments, error);
+    if (!options) {
+        err << QStringLiteral("pictaro: %1\nTry 'pictaro --help' for more information.\n").arg(error);
+        return KPBatchFrontEnd::BadArguments;
+    }
+
+    KPBatchFrontEnd frontEnd(std::move(*options), out, err);
+    QObject::connect(&frontEnd, &KPBatchFrontEnd::finished, &app, &QCoreApplication::exit);
+    watchInterrupts(frontEnd);
+    frontEnd.start();
+    return QCoreApplication::exec();
+}
