@@ -1,0 +1,78 @@
+#include "support/KPTestSupport.h"
+
+#include <QDirIterator>
+#include <QImageWriter>
+#include <QSettings>
+#include <QRandomGenerator>
+
+KPTestSettings::KPTestSettings()
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+    QSettings(QStringLiteral("Pictaro"), QStringLiteral("Pictaro")).clear();
+}
+
+KPTestSettings::~KPTestSettings()
+{
+    QSettings(QStringLiteral("Pictaro"), QStringLiteral("Pictaro")).clear();
+}
+
+namespace KPTest {
+QImage noisyImage(int width, int height, quint32 seed)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int noise = int(random.bounded(64u)) - 32;
+            const int r = qBound(0, 255 * x / qMax(1, width) + noise, 255);
+            const int g = qBound(0, 255 * y / qMax(1, height) + noise, 255);
+            const int b = qBound(0, 128 + noise * 2, 255);
+            line[x] = qRgb(r, g, b);
+        }
+    }
+    return image;
+}
+
+QImage flatImage(int width, int height, QColor color)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
+
+bool save(const QImage& image, const QString& path, const char* format, int quality)
+{
+    QImageWriter writer(path, format ? QByteArray(format) : QByteArray());
+    writer.setQuality(quality);
+    return writer.write(image);
+}
+
+QStringList realPhotos()
+{
+    QStringList photos;
+    QDirIterator it(QStringLiteral("/usr/share/backgrounds/mate"), {QStringLiteral("*.jpg")},
+                    QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        photos.append(it.next());
+    photos.sort();
+    return photos;
+}
+
+QColor meanColor(const QImage& source)
+{
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    double r = 0, g = 0, b = 0;
+    const double count = double(image.width()) * image.height();
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            r += qRed(line[x]);
+            g += qGreen(line[x]);
+            b += qBlue(line[x]);
+        }
+    }
+    return QColor(int(r / count + 0.5), int(g / count + 0.5), int(b / count + 0.5));
+}
+} // namespace KPTest
