@@ -103,7 +103,7 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
         return false;
     }
     m_workPath = *work;
-    if (!KPImageDecoder::probe(*bytes).isValid()) {
+    if (!KPImageDecoder::looksComplete(*bytes) || !KPImageDecoder::probe(*bytes).isValid()) {
         fail(job);
         return false;
     }

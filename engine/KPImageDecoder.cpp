@@ -5,6 +5,8 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <cstring>
+
 void KPImageDecoder::applyAllocationLimit()
 {
     if (QImageReader::allocationLimit() < AllocationLimitMB)
@@ -33,6 +35,64 @@ QSize KPImageDecoder::probeFile(const QString& path)
         return {};
     const QSize size = reader.size();
     return size.isValid() && !size.isEmpty() ? size : QSize();
+}
+
+namespace {
+bool startsWith(const QByteArray& bytes, const char* magic, qsizetype length)
+{
+    return bytes.size() >= length && std::memcmp(bytes.constData(), magic, size_t(length)) == 0;
+}
+
+quint32 littleEndian32(const QByteArray& bytes, qsizetype at)
+{
+    const auto* data = reinterpret_cast<const uchar*>(bytes.constData()) + at;
+    return quint32(data[0]) | quint32(data[1]) << 8 | quint32(data[2]) << 16 |
+           quint32(data[3]) << 24;
+}
+
+bool jpegComplete(const QByteArray& bytes)
+{
+    // Neither marker can occur inside entropy-coded data, where every 0xFF byte is
+    // stuffed or a restart marker.
+    const qsizetype lastScan = bytes.lastIndexOf(QByteArrayView("\xff\xda", 2));
+    const qsizetype end = bytes.lastIndexOf(QByteArrayView("\xff\xd9", 2));
+    return lastScan >= 0 && end > lastScan;
+}
+
+bool bmpComplete(const QByteArray& bytes)
+{
+    if (bytes.size() < 54)
+        return false;
+    const quint32 pixelOffset = littleEndian32(bytes, 10);
+    const quint32 headerSize = littleEndian32(bytes, 14);
+    if (headerSize < 40)
+        return true; // an old header kind: left to the reader
+    const auto width = qint64(qint32(littleEndian32(bytes, 18)));
+    const auto height = qint64(qint32(littleEndian32(bytes, 22)));
+    const auto bitsPerPixel = qint64(uchar(bytes.at(28)) | uchar(bytes.at(29)) << 8);
+    const quint32 compression = littleEndian32(bytes, 30);
+    if (compression != 0 && compression != 3)
+        return true; // run-length coded rows have no fixed size
+    const qint64 rowBytes = ((qAbs(width) * bitsPerPixel + 31) / 32) * 4;
+    return qint64(pixelOffset) + rowBytes * qAbs(height) <= bytes.size();
+}
+} // namespace
+
+bool KPImageDecoder::looksComplete(const QByteArray& bytes)
+{
+    if (startsWith(bytes, "\xff\xd8\xff", 3))
+        return jpegComplete(bytes);
+    if (startsWith(bytes, "\x89PNG\r\n\x1a\n", 8))
+        return bytes.lastIndexOf(QByteArrayView("IEND", 4)) >= 8;
+    if (startsWith(bytes, "GIF8", 4)) {
+        qsizetype end = bytes.size();
+        while (end > 0 && bytes.at(end - 1) == '\0')
+            --end; // padding some writers add after the trailer
+        return end > 0 && bytes.at(end - 1) == ';';
+    }
+    if (startsWith(bytes, "BM", 2))
+        return bmpComplete(bytes);
+    return true;
 }
 
 QImage KPImageDecoder::decodeForFitting(const QByteArray& bytes)

@@ -23,6 +23,13 @@ public:
     static QSize probe(const QByteArray& bytes);
     static QSize probeFile(const QString& path);
 
+    // Whether the file's structure is whole: a JPEG whose last scan is followed by its
+    // end marker, a PNG with its end chunk, a GIF with its trailer, a BMP holding all
+    // the pixel rows its header announces. Readers fill a truncated picture with grey
+    // rather than fail, so a cut-off download would otherwise pass for a picture.
+    // Other types are left to their readers.
+    static bool looksComplete(const QByteArray& bytes);
+
     // Decodes a whole picture for fitting, as Format_RGB32; a null image on failure.
     static QImage decodeForFitting(const QByteArray& bytes);
 

@@ -41,6 +41,18 @@ void watchInterrupts(KPBatchFrontEnd& frontEnd)
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
 }
+// The image readers report every damaged file on the way; the terminal already says
+// which pictures failed, so their chatter is shown only with PICTARO_VERBOSE set.
+void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    static const bool verbose = qEnvironmentVariableIsSet("PICTARO_VERBOSE");
+    const bool reader = context.category && (qstrncmp(context.category, "qt.imageformats", 15) == 0 ||
+                                             qstrncmp(context.category, "qt.gui.imageio", 14) == 0);
+    if (!verbose && (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg ||
+                     (reader && type == QtCriticalMsg)))
+        return;
+    std::fputs(qPrintable(qFormatLogMessage(type, context, message) + QLatin1Char('\n')), stderr);
+}
 } // namespace
 
 int main(int argc, char* argv[])
@@ -68,6 +80,7 @@ int main(int argc, char* argv[])
         return KPBatchFrontEnd::BadArguments;
     }
 
+    qInstallMessageHandler(quietMessages);
     KPSettings::checkDefaultSetting();
     KPImageDecoder::applyAllocationLimit();
 

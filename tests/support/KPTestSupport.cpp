@@ -1,6 +1,8 @@
 #include "support/KPTestSupport.h"
 
 #include <QDirIterator>
+#include <QFileInfo>
+#include <QProcess>
 #include <QImageWriter>
 #include <QSettings>
 #include <QRandomGenerator>
@@ -44,9 +46,20 @@ QImage flatImage(int width, int height, QColor color)
 
 bool save(const QImage& image, const QString& path, const char* format, int quality)
 {
-    QImageWriter writer(path, format ? QByteArray(format) : QByteArray());
-    writer.setQuality(quality);
-    return writer.write(image);
+    // The writer does not know upper-case suffixes such as ".JPG".
+    const QByteArray type = format ? QByteArray(format) : QFileInfo(path).suffix().toLower().toLatin1();
+    if (QImageWriter::supportedImageFormats().contains(type)) {
+        QImageWriter writer(path, type);
+        writer.setQuality(quality);
+        return writer.write(image);
+    }
+    // Types Qt cannot write (GIF) go through ImageMagick.
+    QTemporaryDir scratch;
+    const QString png = scratch.filePath(QStringLiteral("picture.png"));
+    if (!image.save(png, "PNG"))
+        return false;
+    return QProcess::execute(QStringLiteral("convert"),
+                             {png, QString::fromLatin1(type) + QLatin1Char(':') + path}) == 0;
 }
 
 QStringList realPhotos()

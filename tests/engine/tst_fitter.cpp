@@ -1,0 +1,366 @@
+#include "engine/KPAtomicFile.h"
+#include "engine/KPFitter.h"
+#include "engine/KPImageDecoder.h"
+#include "engine/KPJpegCodec.h"
+#include "settings/KPSettings.h"
+#include "support/KPTestSupport.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QTest>
+
+#include <cmath>
+
+// One job through the fitting: placing, measuring, the quality descents and the
+// scaling passes, with pictures made here.
+class TestFitter : public QObject
+{
+    Q_OBJECT
+
+private:
+    struct Outcome
+    {
+        KPImageDataPtr job;
+        QList<float> loggedQualities; // the quality of the latest encoding at each log hand-off
+        qint64 encodings = 0;
+    };
+
+    // Runs one job through a fitter with its own placement; the export folder is `out`.
+    Outcome fit(const QString& source, quint64 limit, KPFitOptions options)
+    {
+        Outcome outcome;
+        outcome.job = std::make_shared<KPImageData>();
+        outcome.job->setPath(source);
+        outcome.job->setProgress(KPProgress::Waiting);
+        KPExportPlacement placement({source});
+        const QString folder = m_out->path();
+        auto log = [&outcome](const KPImageDataPtr& job) {
+            outcome.loggedQualities.append(job->exportQuality().value_or(-1.0f));
+        };
+        const qint64 before = KPCodecStats::encodeCount.load();
+        KPFitter fitter(limit, options, [folder] { return std::optional<QString>(folder); }, log,
+                        placement);
+        fitter.fitJob(outcome.job);
+        outcome.encodings = KPCodecStats::encodeCount.load() - before;
+        return outcome;
+    }
+
+    QStringList exportFiles() const
+    {
+        return QDir(m_out->path()).entryList(QDir::Files | QDir::Hidden);
+    }
+
+    QString writeSource(const QImage& image, const QString& name, int quality = 95)
+    {
+        const QString path = m_in->filePath(name);
+        if (!KPTest::save(image, path, nullptr, quality))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    std::unique_ptr<KPTestSettings> m_settings;
+    std::unique_ptr<QTemporaryDir> m_in;
+    std::unique_ptr<QTemporaryDir> m_out;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_settings = std::make_unique<KPTestSettings>();
+        KPSettings::checkDefaultSetting();
+        m_in = std::make_unique<QTemporaryDir>();
+        m_out = std::make_unique<QTemporaryDir>();
+    }
+
+    void copyUnderTheLimitIsKeptAsItIs_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("png") << QStringLiteral("small.png");
+        QTest::newRow("gif") << QStringLiteral("small.gif");
+        QTest::newRow("bmp") << QStringLiteral("small.bmp");
+        QTest::newRow("tiff") << QStringLiteral("small.tiff");
+        QTest::newRow("jpeg") << QStringLiteral("small.JPEG");
+    }
+    void copyUnderTheLimitIsKeptAsItIs()
+    {
+        QFETCH(QString, name);
+        const QString source = writeSource(KPTest::noisyImage(64, 48), name);
+        const QByteArray bytes = *KPAtomicFile::readAll(source);
+        const Outcome outcome = fit(source, quint64(bytes.size()) + 1, {});
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
+        QCOMPARE(outcome.encodings, 0);
+        QCOMPARE(outcome.job->exportPath(), m_out->filePath(QStringLiteral("small.jpg")));
+        QCOMPARE(*KPAtomicFile::readAll(outcome.job->exportPath()), bytes);
+        QCOMPARE(outcome.job->exportSize(), quint64(bytes.size()));
+        QCOMPARE(exportFiles(), QStringList{QStringLiteral("small.jpg")});
+    }
+
+    void fileExactlyAtTheLimitIsNotUnder()
+    {
+        const QString source = writeSource(KPTest::noisyImage(64, 48), QStringLiteral("a.png"));
+        const quint64 size = *KPAtomicFile::fileSize(source);
+        const Outcome outcome = fit(source, size, {});
+        QVERIFY(outcome.encodings > 0);
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
+        QVERIFY(*outcome.job->exportSize() < size);
+    }
+
+    // A limit no encoding can reach makes every descent run to its floor.
+    void descentStepsDownToTheFloor_data()
+    {
+        QTest::addColumn<float>("floor");
+        QTest::addColumn<int>("encodings");
+        QTest::addColumn<float>("lowest");
+        QTest::newRow("default floor 0.6") << 0.6f << 14 << 0.61f;
+        QTest::newRow("floor 1.0") << 1.0f << 1 << 1.0f;
+        QTest::newRow("floor 0") << 0.0f << 34 << 0.01f;
+    }
+    void descentStepsDownToTheFloor()
+    {
+        QFETCH(float, floor);
+        QFETCH(int, encodings);
+        QFETCH(float, lowest);
+        const QString source = writeSource(KPTest::noisyImage(160, 120), QStringLiteral("d.png"));
+        KPFitOptions options;
+        options.compressionFactor = floor;
+        options.enableConvertScale = false;
+        const Outcome outcome = fit(source, 10, options);
+
+        // Two descents (scaling is off), each logged after every encoding and once more.
+        QCOMPARE(outcome.encodings, qint64(2 * encodings));
+        QCOMPARE(outcome.loggedQualities.size(), 2 * (encodings + 1));
+        const QList<float> first = outcome.loggedQualities.mid(0, encodings);
+        QCOMPARE(first.first(), 1.0f);
+        QVERIFY(std::abs(first.last() - lowest) < 1e-4f);
+        for (qsizetype i = 1; i < first.size(); ++i)
+            QVERIFY(std::abs((first[i - 1] - first[i]) - 0.03f) < 1e-4f);
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Failed));
+        QVERIFY(exportFiles().isEmpty());
+    }
+
+    void descentStopsAtTheFirstQualityUnderTheLimit()
+    {
+        const QImage picture = KPTest::noisyImage(320, 240);
+        const QString source = writeSource(picture, QStringLiteral("p.png"));
+        // The encoding at 1.0 is exactly at the limit, so not under it; 0.97 is.
+        KPJpegCodec codec;
+        const auto atBest = quint64(codec.encode(picture, 1.0f).size());
+        const Outcome outcome = fit(source, atBest, {});
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
+        QCOMPARE(outcome.encodings, 2);
+        QVERIFY(std::abs(*outcome.job->exportQuality() - 0.97f) < 1e-4f);
+        QCOMPARE(outcome.job->exportPixelSize(), picture.size());
+        QCOMPARE(QImageReader(outcome.job->exportPath()).format(), QByteArray("jpeg"));
+    }
+
+    void scalingShrinksTowardsTheBox()
+    {
+        const QString source = writeSource(KPTest::noisyImage(1600, 1200), QStringLiteral("big.png"));
+        const Outcome outcome = fit(source, 60000, {});
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
+        const QSize size = outcome.job->exportPixelSize();
+        QVERIFY2(size.width() < 1600 && size.width() >= 320 && size.height() >= 240,
+                 qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));
+        QVERIFY(std::abs(double(size.width()) / size.height() - 4.0 / 3.0) < 0.01);
+        QVERIFY(*KPAtomicFile::fileSize(outcome.job->exportPath()) < 60000);
+        QCOMPARE(exportFiles(), QStringList{QStringLiteral("big.jpg")});
+    }
+
+    // The scaling passes log nothing, so a run that reaches the second descent logs
+    // both descents in full and encodes once more per pass in between.
+    void unreachableLimitRunsBothDescentsAndFails()
+    {
+        const QString source = writeSource(KPTest::noisyImage(640, 480), QStringLiteral("u.png"));
+        const QByteArray before = *KPAtomicFile::readAll(source);
+        const Outcome outcome = fit(source, 100, {});
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Failed));
+        QCOMPARE(outcome.loggedQualities.size(), 2 * 15);
+        QVERIFY(outcome.encodings > 28);
+        QVERIFY(exportFiles().isEmpty());
+        QCOMPARE(*KPAtomicFile::readAll(source), before);
+    }
+
+    void scaleFactor_data()
+    {
+        QTest::addColumn<quint64>("limit");
+        QTest::addColumn<quint64>("fileSize");
+        QTest::addColumn<float>("factor");
+        QTest::newRow("ratio plus headroom") << quint64(200000) << quint64(600000) << 0.6333333f;
+        QTest::newRow("bare ratio above 0.7") << quint64(850000) << quint64(1000000) << 0.85f;
+        QTest::newRow("exactly at the limit") << quint64(1000000) << quint64(1000000) << 1.0f;
+        QTest::newRow("rounds to 1.0") << quint64(700000) << quint64(1000000) << 1.0f;
+        QTest::newRow("above 4 GB") << quint64(5000000000) << quint64(10000000000) << 0.8f;
+    }
+    void scaleFactor()
+    {
+        QFETCH(quint64, limit);
+        QFETCH(quint64, fileSize);
+        QFETCH(float, factor);
+        QVERIFY(std::abs(KPFitter::scaleFactor(limit, fileSize) - factor) < 1e-5f);
+    }
+
+    void passSize_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<float>("factor");
+        QTest::addColumn<QSize>("expected");
+        QTest::addColumn<bool>("last");
+        QTest::newRow("landscape pass") << QSize(2000, 1500) << 0.6333333f << QSize(1267, 950) << false;
+        QTest::newRow("landscape stops at the box") << QSize(400, 300) << 0.5f << QSize(320, 240) << true;
+        QTest::newRow("portrait box is turned") << QSize(1500, 2000) << 0.1f << QSize(240, 320) << true;
+        QTest::newRow("square counts as landscape") << QSize(1000, 1000) << 0.2f << QSize(320, 320) << true;
+        QTest::newRow("panorama keeps proportions") << QSize(4000, 1000) << 0.1f << QSize(960, 240) << true;
+        QTest::newRow("tall panorama") << QSize(1000, 4000) << 0.1f << QSize(240, 960) << true;
+        QTest::newRow("within the box is not enlarged") << QSize(300, 200) << 0.9f << QSize(300, 200) << true;
+        QTest::newRow("factor 1.0 is the last pass") << QSize(2000, 1500) << 1.0f << QSize(2000, 1500) << true;
+        QTest::newRow("no shrink left") << QSize(1, 1) << 0.5f << QSize(1, 1) << true;
+    }
+    void passSize()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(float, factor);
+        QFETCH(QSize, expected);
+        QFETCH(bool, last);
+        bool isLast = !last;
+        QCOMPARE(KPFitter::passSize(picture, factor, 320.0f, 240.0f, isLast), expected);
+        QCOMPARE(isLast, last);
+    }
+
+    // A zero box never stops the passes by itself; they must still end.
+    void zeroBoxStillEnds()
+    {
+        const QString source = writeSource(KPTest::noisyImage(200, 150), QStringLiteral("z.png"));
+        KPFitOptions options;
+        options.limitWidth = 0.0f;
+        options.limitHeight = 0.0f;
+        const Outcome outcome = fit(source, 10, options);
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Failed));
+        QVERIFY(exportFiles().isEmpty());
+    }
+
+    void scalingKeepsTheColours()
+    {
+        const QColor colour(200, 120, 40);
+        const QString source = writeSource(KPTest::flatImage(1200, 900, colour), QStringLiteral("c.png"));
+        // Too small for the full size at any quality, large enough for a scaled copy.
+        const Outcome outcome = fit(source, 2500, {});
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
+        QVERIFY(outcome.job->exportPixelSize().width() < 1200);
+        const QColor mean = KPTest::meanColor(QImage(outcome.job->exportPath()));
+        // A tenth darker or lighter would be off by 12 to 20 here; JPEG's own rounding
+        // stays within a few steps.
+        QVERIFY2(std::abs(mean.red() - colour.red()) <= 6 && std::abs(mean.green() - colour.green()) <= 6 &&
+                     std::abs(mean.blue() - colour.blue()) <= 6,
+                 qPrintable(mean.name()));
+    }
+
+    void transparencyBecomesWhite()
+    {
+        // Left half fully transparent, right half opaque detail that must be re-encoded.
+        QImage picture(400, 300, QImage::Format_ARGB32);
+        picture.fill(Qt::transparent);
+        const QImage detail = KPTest::noisyImage(200, 300);
+        for (int y = 0; y < 300; ++y)
+            for (int x = 0; x < 200; ++x)
+                picture.setPixel(200 + x, y, detail.pixel(x, y));
+        const QString source = writeSource(picture, QStringLiteral("t.png"));
+        const Outcome outcome = fit(source, 60000, {});
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
+        const QImage result(outcome.job->exportPath());
+        const QImage left = result.copy(0, 0, result.width() / 2 - 8, result.height());
+        QVERIFY(KPTest::meanColor(left).lightness() > 250);
+    }
+
+    void exifOrientationIsApplied()
+    {
+        // A 40x20 picture stored sideways with orientation 6 (turn 90 degrees clockwise).
+        const QImage stored = KPTest::noisyImage(40, 20);
+        QByteArray jpeg;
+        {
+            QBuffer buffer(&jpeg);
+            buffer.open(QIODevice::WriteOnly);
+            stored.save(&buffer, "JPEG", 95);
+        }
+        static const char exif[] = "\xff\xe1\x00\x22"
+                                   "Exif\x00\x00"
+                                   "MM\x00\x2a\x00\x00\x00\x08"
+                                   "\x00\x01"
+                                   "\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00"
+                                   "\x00\x00\x00\x00";
+        jpeg.insert(2, QByteArray(exif, 36));
+        QCOMPARE(KPImageDecoder::decodeForFitting(jpeg).size(), QSize(20, 40));
+    }
+
+    void damagedSourcesFail_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        const QImage picture = KPTest::noisyImage(200, 150);
+        auto encoded = [&picture](const char* format) {
+            QByteArray data;
+            QBuffer buffer(&data);
+            buffer.open(QIODevice::WriteOnly);
+            picture.save(&buffer, format);
+            return data;
+        };
+        QTest::newRow("empty file") << QStringLiteral("e.jpg") << QByteArray();
+        QTest::newRow("text named jpg") << QStringLiteral("t.jpg") << QByteArray("not a picture");
+        QTest::newRow("truncated jpeg") << QStringLiteral("j.jpg") << encoded("JPEG").left(3000);
+        QTest::newRow("truncated png") << QStringLiteral("p.png") << encoded("PNG").left(5000);
+        QTest::newRow("truncated gif") << QStringLiteral("g.gif") << encoded("GIF").left(3000);
+        QTest::newRow("truncated bmp") << QStringLiteral("b.bmp") << encoded("BMP").left(5000);
+        QTest::newRow("truncated tiff") << QStringLiteral("f.tiff") << encoded("TIFF").left(5000);
+        // A bitmap header claiming 50000 x 50000 pixels over a few bytes of data.
+        QByteArray huge = encoded("BMP").left(54);
+        const qint32 side = 50000;
+        huge.replace(18, 4, reinterpret_cast<const char*>(&side), 4);
+        huge.replace(22, 4, reinterpret_cast<const char*>(&side), 4);
+        huge.append(QByteArray(64, '\x7f'));
+        QTest::newRow("absurd dimensions") << QStringLiteral("h.bmp") << huge;
+    }
+    void damagedSourcesFail()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        const QString source = m_in->filePath(name);
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        // A limit far above the file's size, so a damaged file cannot pass as an
+        // unchanged copy, and one far below it, so it has to be decoded.
+        for (const quint64 limit : {quint64(100000000), quint64(10)}) {
+            const Outcome outcome = fit(source, limit, {});
+            QCOMPARE(outcome.job->progress(), qint32(KPProgress::Failed));
+            QVERIFY(exportFiles().isEmpty());
+        }
+    }
+
+    void missingExportFolderFailsWithoutAPath()
+    {
+        const QString source = writeSource(KPTest::noisyImage(64, 48), QStringLiteral("m.png"));
+        auto job = std::make_shared<KPImageData>();
+        job->setPath(source);
+        KPExportPlacement placement({source});
+        KPFitter fitter(1000000, {}, [] { return std::optional<QString>(); }, {}, placement);
+        fitter.fitJob(job);
+        QCOMPARE(job->progress(), qint32(KPProgress::Failed));
+        QVERIFY(job->exportPath().isEmpty());
+    }
+
+    void bigPhotoConverts()
+    {
+        // 100 megapixels: more than Qt's default allocation limit allows.
+        KPImageDecoder::applyAllocationLimit();
+        QImage picture(12000, 8400, QImage::Format_RGB32);
+        picture.fill(QColor(30, 90, 150));
+        const QString source = writeSource(picture, QStringLiteral("huge.jpg"), 100);
+        picture = QImage();
+        const Outcome outcome = fit(source, 100000, {});
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFitter)
+#include "tst_fitter.moc"

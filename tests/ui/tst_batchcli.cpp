@@ -1,0 +1,144 @@
+#include "support/KPTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+
+// `pictaro --batch` as a user runs it: arguments, exit codes and the files it leaves.
+class TestBatchCli : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    struct Result
+    {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+
+    Result pictaro(const QStringList& arguments)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->filePath(QStringLiteral("config")));
+        process.setProcessEnvironment(environment);
+        process.start(QString::fromLocal8Bit(qgetenv("PICTARO_BINARY")), arguments);
+        if (!process.waitForFinished(300000))
+            qFatal("pictaro did not finish");
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QString path(const QString& relative) const { return m_dir->filePath(relative); }
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY2(!qgetenv("PICTARO_BINARY").isEmpty(), "PICTARO_BINARY names the program under test");
+        m_dir = std::make_unique<QTemporaryDir>();
+        QDir().mkpath(path(QStringLiteral("in")));
+        KPTest::save(KPTest::noisyImage(320, 240), path(QStringLiteral("in/a.png")));
+    }
+
+    void badArguments_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("says");
+        const QString in = QStringLiteral("IN");
+        QTest::newRow("no paths") << QStringList{QStringLiteral("--limit"), QStringLiteral("500KB"), QStringLiteral("--export"), QStringLiteral("OUT")} << QStringLiteral("no pictures");
+        QTest::newRow("limit of 0") << QStringList{QStringLiteral("--limit"), QStringLiteral("0KB"), QStringLiteral("--export"), QStringLiteral("OUT"), in} << QStringLiteral("greater than 0");
+        QTest::newRow("unknown unit") << QStringList{QStringLiteral("--limit"), QStringLiteral("5GB"), QStringLiteral("--export"), QStringLiteral("OUT"), in} << QStringLiteral("unknown unit");
+        QTest::newRow("no unit") << QStringList{QStringLiteral("--limit=500"), QStringLiteral("--export"), QStringLiteral("OUT"), in} << QStringLiteral("no unit");
+        QTest::newRow("no limit") << QStringList{QStringLiteral("--export"), QStringLiteral("OUT"), in} << QStringLiteral("no size limit");
+        QTest::newRow("no export folder") << QStringList{QStringLiteral("--limit"), QStringLiteral("1MB"), in} << QStringLiteral("no export folder");
+        QTest::newRow("export parent missing") << QStringList{QStringLiteral("--limit"), QStringLiteral("1MB"), QStringLiteral("--export"), QStringLiteral("MISSING/OUT"), in} << QStringLiteral("cannot be created");
+        QTest::newRow("export is a file") << QStringList{QStringLiteral("--limit"), QStringLiteral("1MB"), QStringLiteral("--export"), QStringLiteral("IN/a.png"), in} << QStringLiteral("not a folder");
+        QTest::newRow("missing path") << QStringList{QStringLiteral("--limit"), QStringLiteral("1MB"), QStringLiteral("--export"), QStringLiteral("OUT"), QStringLiteral("IN/none.jpg")} << QStringLiteral("no such file");
+        QTest::newRow("bad quality floor") << QStringList{QStringLiteral("--quality-floor"), QStringLiteral("120"), QStringLiteral("--limit"), QStringLiteral("1MB"), QStringLiteral("--export"), QStringLiteral("OUT"), in} << QStringLiteral("0 to 100");
+        QTest::newRow("bad box") << QStringList{QStringLiteral("--min-box"), QStringLiteral("320"), QStringLiteral("--limit"), QStringLiteral("1MB"), QStringLiteral("--export"), QStringLiteral("OUT"), in} << QStringLiteral("WIDTHxHEIGHT");
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--fast"), QStringLiteral("--limit"), QStringLiteral("1MB"), QStringLiteral("--export"), QStringLiteral("OUT"), in} << QStringLiteral("unknown option");
+    }
+    void badArguments()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, says);
+        for (QString& argument : arguments) {
+            argument.replace(QStringLiteral("IN"), path(QStringLiteral("in")));
+            argument.replace(QStringLiteral("OUT"), path(QStringLiteral("out")));
+            argument.replace(QStringLiteral("MISSING"), path(QStringLiteral("missing")));
+        }
+        const Result result = pictaro(QStringList{QStringLiteral("--batch")} + arguments);
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.contains(says), qPrintable(result.err));
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("missing"))));
+        QVERIFY(result.out.isEmpty());
+    }
+
+    void versionAndHelp()
+    {
+        const Result version = pictaro({QStringLiteral("--version")});
+        QCOMPARE(version.exitCode, 0);
+        QVERIFY(version.out.contains(QStringLiteral("2.2")));
+        const Result help = pictaro({QStringLiteral("--help")});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.contains(QStringLiteral("--limit")));
+    }
+
+    void convertsAFolderUnderTheLimit()
+    {
+        const QStringList photos = KPTest::realPhotos();
+        if (photos.isEmpty())
+            QSKIP("the mate-backgrounds photos are not installed");
+        const QString out = path(QStringLiteral("out"));
+        const Result result = pictaro({QStringLiteral("--batch"), QStringLiteral("--limit"), QStringLiteral("200KB"),
+                                       QStringLiteral("--export"), out, photos.first(), photos.last(),
+                                       path(QStringLiteral("in"))});
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY2(result.out.contains(QStringLiteral("3 converted, 0 failed")), qPrintable(result.out));
+        const QFileInfoList outputs = QDir(out).entryInfoList(QDir::Files | QDir::Hidden);
+        QCOMPARE(outputs.size(), 3);
+        for (const QFileInfo& output : outputs) {
+            QVERIFY(output.size() < 200000);
+            QCOMPARE(output.suffix(), QStringLiteral("jpg"));
+        }
+    }
+
+    void anyFailureExitsWithOne()
+    {
+        QFile broken(path(QStringLiteral("in/broken.jpg")));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("not a picture");
+        broken.close();
+        const QString out = path(QStringLiteral("out"));
+        const Result result = pictaro({QStringLiteral("--batch"), QStringLiteral("--limit"), QStringLiteral("1MB"),
+                                       QStringLiteral("--export"), out, path(QStringLiteral("in"))});
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY(result.out.contains(QStringLiteral("FAILED  ") + path(QStringLiteral("in/broken.jpg"))));
+        QVERIFY(result.out.contains(QStringLiteral("1 converted, 1 failed")));
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.jpg")});
+    }
+
+    void optionsOverrideThePreferences()
+    {
+        KPTest::save(KPTest::noisyImage(1600, 1200), path(QStringLiteral("in/big.png")));
+        QFile::remove(path(QStringLiteral("in/a.png")));
+        const QString out = path(QStringLiteral("out"));
+        // Without scaling, the limit cannot be met; with a large box, scaling stops early.
+        const Result noScale = pictaro({QStringLiteral("--batch"), QStringLiteral("--no-scale"), QStringLiteral("--limit"),
+                                        QStringLiteral("50KB"), QStringLiteral("--export"), out, path(QStringLiteral("in"))});
+        QCOMPARE(noScale.exitCode, 1);
+        const Result boxed = pictaro({QStringLiteral("--batch"), QStringLiteral("--min-box"), QStringLiteral("800x600"),
+                                      QStringLiteral("--quality-floor"), QStringLiteral("90"), QStringLiteral("--limit"),
+                                      QStringLiteral("200KB"), QStringLiteral("--export"), out, path(QStringLiteral("in"))});
+        QVERIFY2(boxed.out.contains(QStringLiteral("800x600")), qPrintable(boxed.out));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBatchCli)
+#include "tst_batchcli.moc"
