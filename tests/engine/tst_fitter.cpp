@@ -6,6 +6,9 @@
 #include "support/KPTestSupport.h"
 
 #include <QBuffer>
+#include <QColorSpace>
+#include <QColorTransform>
+#include <QProcess>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
@@ -253,6 +256,44 @@ private Q_SLOTS:
         QVERIFY2(std::abs(mean.red() - colour.red()) <= 6 && std::abs(mean.green() - colour.green()) <= 6 &&
                      std::abs(mean.blue() - colour.blue()) <= 6,
                  qPrintable(mean.name()));
+    }
+
+    // Pictures in other colour spaces come out in sRGB with the colours they showed.
+    void coloursSurviveColourSpaces_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QColor>("expected");
+        QTest::newRow("cmyk jpeg") << QStringLiteral("cmyk.jpg") << QColor(200, 120, 40);
+        const QColor adobe(200, 120, 40);
+        const QColor inSrgb = QColorSpace(QColorSpace::AdobeRgb)
+                                  .transformationToColorSpace(QColorSpace(QColorSpace::SRgb))
+                                  .map(adobe);
+        QTest::newRow("adobe rgb png") << QStringLiteral("adobe.png") << inSrgb;
+    }
+    void coloursSurviveColourSpaces()
+    {
+        QFETCH(QString, name);
+        QFETCH(QColor, expected);
+        const QString source = m_in->filePath(name);
+        QImage picture = KPTest::flatImage(400, 300, QColor(200, 120, 40));
+        if (name.startsWith(QStringLiteral("cmyk"))) {
+            const QString rgb = m_in->filePath(QStringLiteral("rgb.png"));
+            QVERIFY(picture.save(rgb));
+            QCOMPARE(QProcess::execute(QStringLiteral("convert"),
+                                       {rgb, QStringLiteral("-colorspace"), QStringLiteral("CMYK"), source}),
+                     0);
+        } else {
+            picture.setColorSpace(QColorSpace(QColorSpace::AdobeRgb));
+            QVERIFY(picture.save(source));
+        }
+        // The picture every encoding starts from.
+        const QImage decoded = KPImageDecoder::decodeForFitting(*KPAtomicFile::readAll(source));
+        QCOMPARE(decoded.format(), QImage::Format_RGB32);
+        QVERIFY(!decoded.colorSpace().isValid() || decoded.colorSpace() == QColorSpace(QColorSpace::SRgb));
+        const QColor mean = KPTest::meanColor(decoded);
+        QVERIFY2(std::abs(mean.red() - expected.red()) <= 2 && std::abs(mean.green() - expected.green()) <= 2 &&
+                     std::abs(mean.blue() - expected.blue()) <= 2,
+                 qPrintable(mean.name() + QStringLiteral(" instead of ") + expected.name()));
     }
 
     void transparencyBecomesWhite()
