@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building Pictaro, its tests and its benchmarks need.
+# Safe to run again: it only touches apt when a package is missing.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev libturbojpeg0-dev
+    # reading pictures (TIFF, WebP and others, through the Qt image plugins)
+    qt6-image-formats-plugins
+    # tests: a virtual display for the window tests
+    xvfb xauth
+    # benchmarks: the photos, and the programs Pictaro is compared with
+    mate-backgrounds imagemagick jpegoptim hyperfine
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    if [[ "$status" != "install ok installed" ]]; then
+        missing+=("$package")
+    fi
+done
+
+if ((${#missing[@]} == 0)); then
+    echo "setup: all packages present (${#packages[@]} checked)"
+    exit 0
+fi
+
+echo "setup: missing packages: ${missing[*]}"
+echo "setup: installing them with apt-get"
+
+sudo=()
+if ((EUID != 0)); then
+    if ! command -v sudo >/dev/null 2>&1; then
+        echo "setup: not running as root and sudo is not available; install as root:" >&2
+        echo "  apt-get install --no-install-recommends ${missing[*]}" >&2
+        exit 1
+    fi
+    sudo=(sudo)
+fi
+
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y --no-install-recommends "${missing[@]}"
+echo "setup: installed ${missing[*]}"
