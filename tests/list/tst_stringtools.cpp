@@ -1,0 +1,132 @@
+#include "list/KPStringTools.h"
+
+#include <QTest>
+
+#include <limits>
+#include <optional>
+
+using OptionalText = std::optional<QString>;
+Q_DECLARE_METATYPE(OptionalText)
+
+namespace {
+// Present texts print as themselves, absent ones as <nullopt>, so a failure shows
+// which of the two went wrong.
+QString describe(const OptionalText& value)
+{
+    return value ? QLatin1Char('"') + *value + QLatin1Char('"') : QStringLiteral("<nullopt>");
+}
+
+void compareOptional(const OptionalText& actual, const OptionalText& expected)
+{
+    QVERIFY2(actual.has_value() == expected.has_value(),
+             qPrintable(describe(actual) + QStringLiteral(" vs ") + describe(expected)));
+    if (expected)
+        QCOMPARE(*actual, *expected);
+}
+} // namespace
+
+class TestStringTools : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void sizeSwitch_data();
+    void sizeSwitch();
+    void strToIdxByBackward_data();
+    void strToIdxByBackward();
+    void strFromIdxByBackward_data();
+    void strFromIdxByBackward();
+};
+
+void TestStringTools::sizeSwitch_data()
+{
+    QTest::addColumn<float>("bytes");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("zero") << 0.0f << QStringLiteral("0");
+    QTest::newRow("negative") << -1.0f << QStringLiteral("0");
+    QTest::newRow("large negative") << -2.5e9f << QStringLiteral("0");
+    QTest::newRow("not a number") << std::numeric_limits<float>::quiet_NaN() << QStringLiteral("0");
+    QTest::newRow("one byte") << 1.0f << QStringLiteral("1.0B");
+    QTest::newRow("just under a kilobyte") << 999.0f << QStringLiteral("999.0B");
+    // Each unit is used only for quotients strictly above one.
+    QTest::newRow("exactly 1000") << 1000.0f << QStringLiteral("1000.0B");
+    QTest::newRow("1001") << 1001.0f << QStringLiteral("1.0KB");
+    QTest::newRow("1500") << 1500.0f << QStringLiteral("1.5KB");
+    QTest::newRow("exactly 1e6") << 1.0e6f << QStringLiteral("1000.0KB");
+    QTest::newRow("1.5e6") << 1.5e6f << QStringLiteral("1.5MB");
+    QTest::newRow("exactly 1e9") << 1.0e9f << QStringLiteral("1000.0MB");
+    QTest::newRow("2.5e9") << 2.5e9f << QStringLiteral("2.5GB");
+    QTest::newRow("beyond gigabytes stays GB") << 3.0e12f << QStringLiteral("3000.0GB");
+}
+
+void TestStringTools::sizeSwitch()
+{
+    QFETCH(float, bytes);
+    QFETCH(QString, expected);
+    QCOMPARE(KPStringTools::sizeSwitch(bytes), expected);
+}
+
+void TestStringTools::strToIdxByBackward_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("find");
+    QTest::addColumn<OptionalText>("expected");
+
+    QTest::newRow("last of several dots") << QStringLiteral("archive.tar.gz") << QStringLiteral(".")
+                                          << OptionalText(QStringLiteral("archive.tar"));
+    QTest::newRow("upper-case extension") << QStringLiteral("photo.JPG") << QStringLiteral(".")
+                                          << OptionalText(QStringLiteral("photo"));
+    QTest::newRow("find in other letter case")
+        << QStringLiteral("photo.jpg") << QStringLiteral("JPG")
+        << OptionalText(QStringLiteral("photo."));
+    QTest::newRow("multi-letter find, last match")
+        << QStringLiteral("jpg.jpg.JPG") << QStringLiteral("jpg")
+        << OptionalText(QStringLiteral("jpg.jpg."));
+    QTest::newRow("no dot") << QStringLiteral("README") << QStringLiteral(".") << OptionalText();
+    QTest::newRow("empty find") << QStringLiteral("photo.jpg") << QString() << OptionalText();
+    QTest::newRow("empty text") << QString() << QStringLiteral(".") << OptionalText();
+    QTest::newRow("match at start is empty, not absent")
+        << QStringLiteral(".profile") << QStringLiteral(".") << OptionalText(QString());
+}
+
+void TestStringTools::strToIdxByBackward()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, find);
+    QFETCH(OptionalText, expected);
+    compareOptional(KPStringTools::getStrToIdxByBackward(text, find), expected);
+}
+
+void TestStringTools::strFromIdxByBackward_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("find");
+    QTest::addColumn<OptionalText>("expected");
+
+    QTest::newRow("hidden file name") << QStringLiteral("/Users/a/.hidden") << QStringLiteral("/")
+                                      << OptionalText(QStringLiteral(".hidden"));
+    QTest::newRow("trailing slash is empty, not absent")
+        << QStringLiteral("/Users/a/") << QStringLiteral("/") << OptionalText(QString());
+    QTest::newRow("root only") << QStringLiteral("/") << QStringLiteral("/")
+                               << OptionalText(QString());
+    QTest::newRow("no slash") << QStringLiteral("photo.jpg") << QStringLiteral("/")
+                              << OptionalText();
+    QTest::newRow("empty find") << QStringLiteral("/Users/a/b.jpg") << QString() << OptionalText();
+    QTest::newRow("multi-letter find in other letter case")
+        << QStringLiteral("a.tar.GZ.gz") << QStringLiteral(".Gz") << OptionalText(QString());
+    QTest::newRow("extension after the last dot")
+        << QStringLiteral("/x/archive.tar.gz") << QStringLiteral(".")
+        << OptionalText(QStringLiteral("gz"));
+}
+
+void TestStringTools::strFromIdxByBackward()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, find);
+    QFETCH(OptionalText, expected);
+    compareOptional(KPStringTools::getStrFromIdxByBackward(text, find), expected);
+}
+
+QTEST_APPLESS_MAIN(TestStringTools)
+#include "tst_stringtools.moc"

@@ -1,0 +1,320 @@
+#include "settings/KPExportFolder.h"
+#include "settings/KPSettings.h"
+#include "settings/KPSizeLimit.h"
+#include "support/KPTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QSettings>
+#include <QTest>
+#include <QThread>
+
+#include <memory>
+#include <optional>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using Check = KPExportFolder::Check;
+Q_DECLARE_METATYPE(KPExportFolder::Check)
+using OptionalText = std::optional<QString>;
+Q_DECLARE_METATYPE(OptionalText)
+
+namespace {
+// What is made at "@/out" before an export folder is checked.
+enum Prepare
+{
+    Nothing,
+    Folder,
+    File,
+    ReadOnly
+};
+
+QStringList storedKeys()
+{
+    QStringList keys = QSettings(QStringLiteral("Pictaro"), QStringLiteral("Pictaro")).allKeys();
+    keys.sort();
+    return keys;
+}
+} // namespace
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_settings.reset(); // the old store is cleared before the new one takes over
+        m_settings = std::make_unique<KPTestSettings>();
+    }
+    void cleanup() { m_settings.reset(); }
+
+    void defaults();
+    void defaultsKeepStoredValues_data();
+    void defaultsKeepStoredValues();
+    void fallbacks();
+    void visibleAcrossThreads();
+    void limitSize_data();
+    void limitSize();
+    void storedLimit_data();
+    void storedLimit();
+    void expandTilde_data();
+    void expandTilde();
+    void checkExPath_data();
+    void checkExPath();
+    void exportPath_data();
+    void exportPath();
+
+private:
+    std::unique_ptr<KPTestSettings> m_settings;
+};
+
+void TestSettings::defaults()
+{
+    KPSettings::checkDefaultSetting();
+    QCOMPARE(storedKeys(),
+             (QStringList{KPSettingsKey::CompressionFactor, KPSettingsKey::EnableConvertScale,
+                          KPSettingsKey::ExportPath, KPSettingsKey::LimitHeight,
+                          KPSettingsKey::LimitWidth}));
+    QCOMPARE(KPSettings::boolForKey(KPSettingsKey::EnableConvertScale), true);
+    QCOMPARE(KPSettings::floatForKey(KPSettingsKey::LimitWidth), 320.0f);
+    QCOMPARE(KPSettings::floatForKey(KPSettingsKey::LimitHeight), 240.0f);
+    QCOMPARE(KPSettings::floatForKey(KPSettingsKey::CompressionFactor), 0.6f);
+    QCOMPARE(KPSettings::stringForKey(KPSettingsKey::ExportPath),
+             OptionalText(QStringLiteral("~/Pictures")));
+}
+
+void TestSettings::defaultsKeepStoredValues_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("value");
+
+    QTest::newRow("scaling off") << KPSettingsKey::EnableConvertScale << QVariant(false);
+    QTest::newRow("zero width") << KPSettingsKey::LimitWidth << QVariant(0.0f);
+    QTest::newRow("compression") << KPSettingsKey::CompressionFactor << QVariant(0.25f);
+    QTest::newRow("export path") << KPSettingsKey::ExportPath
+                                 << QVariant(QStringLiteral("/srv/out"));
+}
+
+void TestSettings::defaultsKeepStoredValues()
+{
+    QFETCH(QString, key);
+    QFETCH(QVariant, value);
+    KPSettings::setObject(key, value);
+    KPSettings::checkDefaultSetting();
+    KPSettings::checkDefaultSetting();
+    QCOMPARE(storedKeys().size(), 5);
+    QCOMPARE(KPSettings::objectForKey(key).toString(), value.toString());
+}
+
+void TestSettings::fallbacks()
+{
+    QCOMPARE(KPSettings::boolForKey(KPSettingsKey::EnableConvertScale), false);
+    QCOMPARE(KPSettings::floatForKey(KPSettingsKey::LimitWidth), 0.0f);
+    QCOMPARE(KPSettings::integerForKey(KPSettingsKey::LimitSizeUnit), qint64(0));
+    QVERIFY(!KPSettings::stringForKey(KPSettingsKey::ExportPath));
+    // Reading a fallback stores nothing.
+    QVERIFY(storedKeys().isEmpty());
+}
+
+void TestSettings::visibleAcrossThreads()
+{
+    KPSettings::setFloat(KPSettingsKey::LimitWidth, 640.0f);
+    float seen = -1.0f;
+    std::unique_ptr<QThread> reader(QThread::create([&seen] {
+        seen = KPSettings::floatForKey(KPSettingsKey::LimitWidth);
+        KPSettings::setBool(KPSettingsKey::EnableConvertScale, true);
+    }));
+    reader->start();
+    QVERIFY(reader->wait());
+    QCOMPARE(seen, 640.0f);
+    QCOMPARE(KPSettings::boolForKey(KPSettingsKey::EnableConvertScale), true);
+}
+
+void TestSettings::limitSize_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<int>("segment");
+    QTest::addColumn<quint64>("bytes");
+
+    QTest::newRow("300 KB") << QStringLiteral("300") << int(KPSizeLimit::KB) << quint64(300000);
+    QTest::newRow("5 MB") << QStringLiteral("5") << int(KPSizeLimit::MB) << quint64(5000000);
+    QTest::newRow("leading zeros")
+        << QStringLiteral("007") << int(KPSizeLimit::KB) << quint64(7000);
+    QTest::newRow("empty") << QString() << int(KPSizeLimit::MB) << quint64(0);
+    QTest::newRow("zero") << QStringLiteral("0") << int(KPSizeLimit::MB) << quint64(0);
+    QTest::newRow("no segment") << QStringLiteral("5") << -1 << quint64(0);
+    QTest::newRow("unknown segment") << QStringLiteral("5") << 2 << quint64(0);
+    // The number is read as a 32-bit float first.
+    QTest::newRow("float rounding")
+        << QStringLiteral("16777217") << int(KPSizeLimit::KB) << quint64(16777216000);
+    QTest::newRow("above 4 GB") << QStringLiteral("5000") << int(KPSizeLimit::MB)
+                                << quint64(5000000000);
+}
+
+void TestSettings::limitSize()
+{
+    QFETCH(QString, number);
+    QFETCH(int, segment);
+    QFETCH(quint64, bytes);
+    QCOMPARE(KPSizeLimit::limitSize(number, segment), bytes);
+}
+
+void TestSettings::storedLimit_data()
+{
+    // An invalid QVariant means the key is absent.
+    QTest::addColumn<QVariant>("number");
+    QTest::addColumn<QVariant>("unit");
+    QTest::addColumn<QString>("expectedNumber");
+    QTest::addColumn<int>("expectedUnit");
+
+    QTest::newRow("absent") << QVariant() << QVariant() << QStringLiteral("1")
+                            << int(KPSizeLimit::MB);
+    QTest::newRow("empty text, KB") << QVariant(QString(QLatin1String(""))) << QVariant(0)
+                                    << QStringLiteral("0") << int(KPSizeLimit::KB);
+    QTest::newRow("text kept as typed") << QVariant(QStringLiteral("007")) << QVariant(1)
+                                        << QStringLiteral("007") << int(KPSizeLimit::MB);
+}
+
+void TestSettings::storedLimit()
+{
+    QFETCH(QVariant, number);
+    QFETCH(QVariant, unit);
+    QFETCH(QString, expectedNumber);
+    QFETCH(int, expectedUnit);
+    if (number.isValid())
+        KPSettings::setObject(KPSettingsKey::LimitSize, number);
+    if (unit.isValid())
+        KPSettings::setObject(KPSettingsKey::LimitSizeUnit, unit);
+    KPSettings::synchronize();
+    QCOMPARE(KPSizeLimit::storedNumber(), expectedNumber);
+    QCOMPARE(KPSizeLimit::storedUnit(), expectedUnit);
+
+    // Restoring and saving again stores the text and the segment as shown.
+    KPSizeLimit limit;
+    limit.restore();
+    QCOMPARE(limit.number(), expectedNumber);
+    QCOMPARE(limit.segment(), expectedUnit);
+    QSettings(QStringLiteral("Pictaro"), QStringLiteral("Pictaro")).clear();
+    limit.saveLimitSize();
+    QCOMPARE(KPSettings::stringForKey(KPSettingsKey::LimitSize), OptionalText(expectedNumber));
+    QCOMPARE(KPSettings::integerForKey(KPSettingsKey::LimitSizeUnit), qint64(expectedUnit));
+}
+
+void TestSettings::expandTilde_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");
+
+    const QString home = QDir::homePath();
+    const passwd* root = getpwnam("root");
+
+    QTest::newRow("home subfolder") << QStringLiteral("~/Out") << home + QStringLiteral("/Out");
+    QTest::newRow("home alone") << QStringLiteral("~") << home;
+    QTest::newRow("absolute") << QStringLiteral("/srv/out") << QStringLiteral("/srv/out");
+    QTest::newRow("tilde inside") << QStringLiteral("/srv/~/out") << QStringLiteral("/srv/~/out");
+    if (root)
+        QTest::newRow("named user")
+            << QStringLiteral("~root/x") << QFile::decodeName(root->pw_dir) + QStringLiteral("/x");
+}
+
+void TestSettings::expandTilde()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    QCOMPARE(KPExportFolder::expandTilde(path), expected);
+}
+
+void TestSettings::checkExPath_data()
+{
+    // "@" stands for a temporary folder, "~" for the same folder written from the home.
+    QTest::addColumn<Prepare>("prepare");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<Check>("expected");
+
+    QTest::newRow("existing folder from home")
+        << Folder << QStringLiteral("~/out") << Check::Usable;
+    QTest::newRow("existing folder") << Folder << QStringLiteral("@/out") << Check::Usable;
+    QTest::newRow("created") << Nothing << QStringLiteral("~/out") << Check::Usable;
+    QTest::newRow("missing parent")
+        << Nothing << QStringLiteral("@/missing/out") << Check::CannotCreate;
+    QTest::newRow("a file") << File << QStringLiteral("@/out") << Check::NotAFolder;
+    QTest::newRow("empty") << Nothing << QString() << Check::Empty;
+    QTest::newRow("read-only folder") << ReadOnly << QStringLiteral("@/out") << Check::NotWritable;
+}
+
+void TestSettings::checkExPath()
+{
+    QFETCH(Prepare, prepare);
+    QFETCH(QString, path);
+    QFETCH(Check, expected);
+    if (prepare == ReadOnly && geteuid() == 0)
+        QSKIP("root may write into any folder");
+
+    QTemporaryDir base(QDir::homePath() + QStringLiteral("/export-XXXXXX"));
+    QVERIFY(base.isValid());
+    const QString target = base.filePath(QStringLiteral("out"));
+    if (prepare == Folder || prepare == ReadOnly)
+        QVERIFY(QDir().mkdir(target));
+    if (prepare == ReadOnly)
+        QVERIFY(::chmod(QFile::encodeName(target).constData(), 0555) == 0);
+    // Writable again before the temporary folder is removed, however the row ends.
+    const auto restore = qScopeGuard([&] {
+        if (prepare == ReadOnly)
+            ::chmod(QFile::encodeName(target).constData(), 0755);
+    });
+    if (prepare == File)
+        QVERIFY(QFile(target).open(QIODevice::WriteOnly));
+    path.replace(QLatin1Char('@'), base.path());
+    path.replace(QLatin1Char('~'), QStringLiteral("~/") + QFileInfo(base.path()).fileName());
+
+    QCOMPARE(KPExportFolder::checkExPathDetailed(path), expected);
+    QCOMPARE(KPExportFolder::checkExPath(path), expected == Check::Usable);
+    if (expected == Check::Usable) {
+        QVERIFY(QFileInfo(target).isDir());
+        QCOMPARE(KPSettings::stringForKey(KPSettingsKey::CurrentExportPath), OptionalText(target));
+    } else {
+        QVERIFY(!KPSettings::contains(KPSettingsKey::CurrentExportPath));
+    }
+    if (expected == Check::CannotCreate)
+        QVERIFY(!QFileInfo::exists(base.filePath(QStringLiteral("missing"))));
+}
+
+void TestSettings::exportPath_data()
+{
+    QTest::addColumn<QString>("text");     // "~" stands for the temporary folder in the home
+    QTest::addColumn<QString>("expected"); // relative to the temporary folder; "-" for none
+
+    QTest::newRow("existing") << QStringLiteral("~") << QString();
+    QTest::newRow("created") << QStringLiteral("~/new") << QStringLiteral("new");
+    QTest::newRow("relative") << QStringLiteral("rel") << QStringLiteral("rel");
+    QTest::newRow("missing parent") << QStringLiteral("~/a/b") << QStringLiteral("-");
+    QTest::newRow("empty") << QString() << QStringLiteral("-");
+}
+
+void TestSettings::exportPath()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QTemporaryDir base(QDir::homePath() + QStringLiteral("/export-XXXXXX"));
+    QVERIFY(base.isValid());
+    text.replace(QLatin1Char('~'), QStringLiteral("~/") + QFileInfo(base.path()).fileName());
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(base.path()));
+
+    KPExportFolder folder;
+    folder.setText(text);
+    const OptionalText result = folder.exportPath();
+    QDir::setCurrent(previous);
+    if (expected == QLatin1String("-"))
+        QCOMPARE(result, OptionalText());
+    else
+        QCOMPARE(result, OptionalText(expected.isEmpty() ? base.path() : base.filePath(expected)));
+}
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "tst_settings.moc"
