@@ -62,7 +62,9 @@ KPExportFolder::Check KPExportFolder::checkExPathDetailed(const QString& path)
         result = Check::CannotCreate;
     }
     if (result == Check::Usable)
-        KPSettings::setObject(KPSettingsKey::CurrentExportPath, expanded);
+        KPSettings::setObject(KPSettingsKey::CurrentExportPath,
+                              QDir::isAbsolutePath(expanded) ? expanded
+                                                             : QFileInfo(expanded).absoluteFilePath());
     return result;
 }
 

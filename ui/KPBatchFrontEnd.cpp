@@ -215,7 +215,9 @@ void KPBatchFrontEnd::start()
             m_list->addMember(files);
         files.clear();
     };
-    for (const QString& path : std::as_const(m_options.paths)) {
+    for (const QString& given : std::as_const(m_options.paths)) {
+        // Absolute, as a file dialog would give them.
+        const QString path = QFileInfo(given).absoluteFilePath();
         if (QFileInfo(path).isDir()) {
             flushFiles();
             m_list->addMemberByFolder({path});
