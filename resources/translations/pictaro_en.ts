@@ -1,0 +1,235 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="en">
+<context>
+    <name>Pictaro</name>
+    <message id="L_TBIAddFile">
+        <source>Add Files</source>
+        <translation>Add Files</translation>
+    </message>
+    <message id="L_TBIAddFileTip">
+        <source>Add picture files to the list</source>
+        <translation>Add picture files to the list</translation>
+    </message>
+    <message id="L_TBIAddFolder">
+        <source>Add Folder</source>
+        <translation>Add Folder</translation>
+    </message>
+    <message id="L_TBIAddFolderTip">
+        <source>Add every picture in a folder and its subfolders to the list</source>
+        <translation>Add every picture in a folder and its subfolders to the list</translation>
+    </message>
+    <message id="L_TBIDel">
+        <source>Remove</source>
+        <translation>Remove</translation>
+    </message>
+    <message id="L_TBIDelTip">
+        <source>Remove the selected pictures from the list; the files themselves are not deleted</source>
+        <translation>Remove the selected pictures from the list; the files themselves are not deleted</translation>
+    </message>
+    <message id="L_TBIResize">
+        <source>Resize</source>
+        <translation>Resize</translation>
+    </message>
+    <message id="L_TBIResizeTip">
+        <source>Shrink every picture in the list to fit under the size limit and save the results in the export folder</source>
+        <translation>Shrink every picture in the list to fit under the size limit and save the results in the export folder</translation>
+    </message>
+    <message id="L_TBIStop">
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message id="L_TBIStopTip">
+        <source>Stop after the picture being shrunk now</source>
+        <translation>Stop after the picture being shrunk now</translation>
+    </message>
+    <message id="L_MISelectAll">
+        <source>Select All</source>
+        <translation>Select All</translation>
+    </message>
+    <message id="L_MIPreference">
+        <source>Preferences…</source>
+        <translation>Preferences…</translation>
+    </message>
+    <message id="L_MIAbout">
+        <source>About Pictaro</source>
+        <translation>About Pictaro</translation>
+    </message>
+    <message id="L_MIQuit">
+        <source>Quit</source>
+        <translation>Quit</translation>
+    </message>
+    <message id="L_MIHelp">
+        <source>Pictaro Help</source>
+        <translation>Pictaro Help</translation>
+    </message>
+    <message id="L_MIHideApp">
+        <source>Minimize</source>
+        <translation>Minimize</translation>
+    </message>
+    <message id="L_MIHideOther">
+        <source>Hide Others</source>
+        <translation>Hide Others</translation>
+    </message>
+    <message id="L_MIApp">
+        <source>File</source>
+        <translation>File</translation>
+    </message>
+    <message id="L_ColState">
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message id="L_ColPic">
+        <source>Picture</source>
+        <translation>Picture</translation>
+    </message>
+    <message id="L_ColName">
+        <source>File Name</source>
+        <translation>File Name</translation>
+    </message>
+    <message id="L_LogBoxTitle">
+        <source>Current Picture</source>
+        <translation>Current Picture</translation>
+    </message>
+    <message id="L_Name">
+        <source>Name:</source>
+        <translation>Name:</translation>
+    </message>
+    <message id="L_Scale">
+        <source>Dimensions:</source>
+        <translation>Dimensions:</translation>
+    </message>
+    <message id="L_Size">
+        <source>Size:</source>
+        <translation>Size:</translation>
+    </message>
+    <message id="L_Progress">
+        <source>Status:</source>
+        <translation>Status:</translation>
+    </message>
+    <message id="L_LogConvertOK">
+        <source>Done</source>
+        <translation>Done</translation>
+    </message>
+    <message id="L_LogConvertError">
+        <source>Failed</source>
+        <translation>Failed</translation>
+    </message>
+    <message id="L_LogConvertWait">
+        <source>Waiting</source>
+        <translation>Waiting</translation>
+    </message>
+    <message id="L_Unknown">
+        <source>Unknown</source>
+        <translation>Unknown</translation>
+    </message>
+    <message id="L_ReportBoxPreview">
+        <source>Summary</source>
+        <translation>Summary</translation>
+    </message>
+    <message id="L_FileTotal">
+        <source>Pictures in the list:</source>
+        <translation>Pictures in the list:</translation>
+    </message>
+    <message id="L_ResizeOKNum">
+        <source>Converted:</source>
+        <translation>Converted:</translation>
+    </message>
+    <message id="L_ResizeErrorNum">
+        <source>Failed:</source>
+        <translation>Failed:</translation>
+    </message>
+    <message id="L_ResizeEnd">
+        <source>All pictures have been processed.</source>
+        <translation>All pictures have been processed.</translation>
+    </message>
+    <message id="L_ResizeEndCaution">
+        <source>The shrunk pictures are in the export folder. Pictures that could not be converted are marked as failed in the list.</source>
+        <translation>The shrunk pictures are in the export folder. Pictures that could not be converted are marked as failed in the list.</translation>
+    </message>
+    <message id="L_OKBT">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="L_LimitSizeTip">
+        <source>The largest file size each picture may have. Type digits only; choose KB or MB next to the field.</source>
+        <translation>The largest file size each picture may have. Type digits only; choose KB or MB next to the field.</translation>
+    </message>
+    <message id="L_ExportLB">
+        <source>Export to:</source>
+        <translation>Export to:</translation>
+    </message>
+    <message id="L_Brows">
+        <source>Browse…</source>
+        <translation>Browse…</translation>
+    </message>
+    <message id="L_Open">
+        <source>Open</source>
+        <translation>Open</translation>
+    </message>
+    <message id="L_PreferenceTitle">
+        <source>Preferences</source>
+        <translation>Preferences</translation>
+    </message>
+    <message id="L_ImageQualityLabel">
+        <source>Lowest JPEG quality:</source>
+        <translation>Lowest JPEG quality:</translation>
+    </message>
+    <message id="L_poorLB">
+        <source>Smaller</source>
+        <translation>Smaller</translation>
+    </message>
+    <message id="L_goodLB">
+        <source>Better</source>
+        <translation>Better</translation>
+    </message>
+    <message id="L_ImageScaleLabel">
+        <source>Never scale pictures below:</source>
+        <translation>Never scale pictures below:</translation>
+    </message>
+    <message id="L_WidthLB">
+        <source>Width:</source>
+        <translation>Width:</translation>
+    </message>
+    <message id="L_HighLB">
+        <source>Height:</source>
+        <translation>Height:</translation>
+    </message>
+    <message id="L_CancelBT">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="L_EnableScale">
+        <source>Scale pictures down when lowering the quality is not enough</source>
+        <translation>Scale pictures down when lowering the quality is not enough</translation>
+    </message>
+    <message id="L_AboutMenu">
+        <source>About Pictaro</source>
+        <translation>About Pictaro</translation>
+    </message>
+    <message id="L_Version">
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message id="L_BTHomePage">
+        <source>Home Page</source>
+        <translation>Home Page</translation>
+    </message>
+    <message id="L_RepeatAddFileFolder">
+        <source>These files and folders are already in the list and were not added again:</source>
+        <translation>These files and folders are already in the list and were not added again:</translation>
+    </message>
+    <message id="L_Warn">
+        <source>Already Listed</source>
+        <translation>Already Listed</translation>
+    </message>
+    <message id="L_UnitKB">
+        <source>KB</source>
+        <translation>KB</translation>
+    </message>
+    <message id="L_UnitMB">
+        <source>MB</source>
+        <translation>MB</translation>
+    </message>
+</context>
+</TS>
