@@ -29,6 +29,7 @@ KPBatchRun::~KPBatchRun()
     m_shuttingDown = true;
     if (m_run)
         m_run->flag = false;
+    endAlertDismissed();
     std::vector<Thread> threads;
     {
         std::lock_guard lock(m_threadsMutex);
@@ -42,6 +43,15 @@ KPBatchRun::~KPBatchRun()
             QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
         entry.thread.join();
     }
+}
+
+void KPBatchRun::endAlertDismissed()
+{
+    {
+        std::lock_guard lock(m_alertMutex);
+        m_alertOpen = false;
+    }
+    m_alertCondition.notify_all();
 }
 
 void KPBatchRun::setLimitSizeSource(LimitSizeSource source)
@@ -195,7 +205,16 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
     m_curLimitSize = 0;
     setup.run->flag = false;
     handOff([this] { Q_EMIT controllerState(false); });
+    const bool waitForAlert = m_waitsForEndAlert;
+    if (waitForAlert) {
+        std::lock_guard lock(m_alertMutex);
+        m_alertOpen = true;
+    }
     handOff([this] { Q_EMIT runEnded(); });
+    if (waitForAlert) {
+        std::unique_lock lock(m_alertMutex);
+        m_alertCondition.wait(lock, [this] { return !m_alertOpen || m_shuttingDown; });
+    }
 }
 
 void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& job,
@@ -212,6 +231,8 @@ void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& jo
 
     {
         KPFitter fitter(limit, setup.options, setup.exportSource, logHandOff, *placement);
+        // Closing the application cuts the job short; its working file is removed.
+        fitter.setCancelled([this] { return m_shuttingDown.load(); });
         fitter.fitJob(job);
     }
 

@@ -53,6 +53,11 @@ public:
     // True when no thread of any run, stopped or not, is still working.
     bool isIdle() const;
 
+    // With this set, a run that reached the end of the list lasts until
+    // `endAlertDismissed` is called: the window's end-of-run alert is open meanwhile.
+    void setWaitsForEndAlert(bool waits) { m_waitsForEndAlert = waits; }
+    void endAlertDismissed();
+
     static constexpr int PollMs = 500;
     static constexpr int RedrawPauseMs = 50;
 
@@ -113,6 +118,10 @@ private:
     std::shared_ptr<Run> m_run;
     std::atomic<quint64> m_curLimitSize{0};
     std::atomic<bool> m_shuttingDown{false};
+    std::atomic<bool> m_waitsForEndAlert{false};
+    std::mutex m_alertMutex;
+    std::condition_variable m_alertCondition;
+    bool m_alertOpen = false;
 
     // Held by a worker for its whole job, so no job of a new run starts, and no result
     // list is emptied, while a worker of a stopped run is still busy.

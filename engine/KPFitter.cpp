@@ -145,6 +145,10 @@ bool KPFitter::convertImageType(const KPImageDataPtr& job)
 {
     if (job->is(KPProgress::Failed))
         return false;
+    if (m_cancelled && m_cancelled()) {
+        fail(job);
+        return false;
+    }
     QImage image = workingImage(job);
     if (image.isNull()) {
         fail(job);

@@ -46,6 +46,9 @@ public:
     KPFitter(const KPFitter&) = delete;
     KPFitter& operator=(const KPFitter&) = delete;
 
+    // Asked between encodings: when it answers true the job ends failed at once.
+    void setCancelled(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
+
     // The whole job: reads the scaling switch, places the output, fits it, and settles
     // it converted (output in place) or failed (nothing left at the output path).
     void fitJob(const KPImageDataPtr& job);
@@ -84,6 +87,7 @@ private:
     LogHandOff m_logHandOff;
     KPExportPlacement& m_placement;
     KPJpegCodec m_codec;
+    std::function<bool()> m_cancelled;
 
     float m_curCompressionFactor = StartQuality;
     float m_curLimitWidth = 0.0f;

@@ -1,6 +1,11 @@
 #include "engine/KPImageDecoder.h"
 #include "settings/KPSettings.h"
 #include "ui/KPBatchFrontEnd.h"
+#include "ui/KPLocalization.h"
+#include "ui/KPMainWindow.h"
+
+#include <QApplication>
+#include <QIcon>
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -53,14 +58,55 @@ void quietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
         return;
     std::fputs(qPrintable(qFormatLogMessage(type, context, message) + QLatin1Char('\n')), stderr);
 }
+
+void describeApplication()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Pictaro"));
+    QCoreApplication::setApplicationName(QStringLiteral("Pictaro"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PICTARO_VERSION));
+}
+
+bool wantsTerminal(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--") // what follows are paths
+            return false;
+        if (argument == "--batch" || argument == "--help" || argument == "-h" ||
+            argument == "--version" || argument == "-v")
+            return true;
+    }
+    return false;
+}
+
+int runWindow(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    describeApplication();
+    QGuiApplication::setDesktopFileName(QStringLiteral("pictaro"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/Pictaro.svg")));
+    KPLocalization::install(app);
+    KPImageDecoder::applyAllocationLimit();
+
+    KPMainWindow window;
+    window.awakeFromNib();
+    window.show();
+    QStringList paths = QCoreApplication::arguments();
+    paths.removeFirst();
+    paths.removeAll(QStringLiteral("--"));
+    if (!paths.isEmpty())
+        window.addPaths(paths);
+    return QApplication::exec();
+}
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (!wantsTerminal(argc, argv))
+        return runWindow(argc, argv);
+
     QCoreApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Pictaro"));
-    QCoreApplication::setApplicationName(QStringLiteral("Pictaro"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(PICTARO_VERSION));
+    describeApplication();
 
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -74,10 +120,6 @@ int main(int argc, char* argv[])
     if (arguments.contains(QStringLiteral("--version")) || arguments.contains(QStringLiteral("-v"))) {
         out << QStringLiteral("Pictaro %1\n").arg(QCoreApplication::applicationVersion());
         return KPBatchFrontEnd::AllConverted;
-    }
-    if (!arguments.contains(QStringLiteral("--batch"))) {
-        err << KPBatchFrontEnd::usage();
-        return KPBatchFrontEnd::BadArguments;
     }
 
     qInstallMessageHandler(quietMessages);

@@ -231,5 +231,25 @@
         <source>MB</source>
         <translation>MB</translation>
     </message>
+    <message id="L_MenuEdit">
+        <source>Edit</source>
+        <translation>Edit</translation>
+    </message>
+    <message id="L_MenuWindow">
+        <source>Window</source>
+        <translation>Window</translation>
+    </message>
+    <message id="L_MenuHelp">
+        <source>Help</source>
+        <translation>Help</translation>
+    </message>
+    <message id="L_ToolBar">
+        <source>Toolbar</source>
+        <translation>Toolbar</translation>
+    </message>
+    <message id="L_PictureFiles">
+        <source>Pictures</source>
+        <translation>Pictures</translation>
+    </message>
 </context>
 </TS>

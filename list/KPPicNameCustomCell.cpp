@@ -1,0 +1,95 @@
+#include "list/KPPicNameCustomCell.h"
+
+#include "list/KPPicTableModel.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QImage>
+#include <QPainter>
+
+QRect KPPicNameCustomCell::titleRectForBounds(const QRect& bounds, int textHeight)
+{
+    QRect rect = bounds;
+    if (bounds.height() > textHeight) {
+        rect.setTop(bounds.top() + (bounds.height() - textHeight) / 2);
+        rect.setHeight(textHeight);
+    }
+    // The indent moves the text without narrowing its rectangle.
+    rect.translate(Indent, 0);
+    return rect;
+}
+
+void KPPicNameCustomCell::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+
+    // Background and selection as the style draws them, without the content.
+    QStyleOptionViewItem background = opt;
+    background.text.clear();
+    background.icon = QIcon();
+    background.features &= ~QStyleOptionViewItem::HasDecoration;
+    style->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
+
+    const QRect cell = option.rect.adjusted(Spacing / 2, Spacing / 2, -(Spacing - Spacing / 2),
+                                            -(Spacing - Spacing / 2));
+    painter->save();
+    painter->setClipRect(option.rect);
+    switch (index.column()) {
+    case KPPicTableModel::Name: {
+        const QPalette::ColorRole role =
+            (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text;
+        painter->setPen(opt.palette.color(role));
+        painter->setFont(opt.font);
+        const int height = opt.fontMetrics.height();
+        const QRect title = titleRectForBounds(cell, height);
+        const QString text =
+            opt.fontMetrics.elidedText(opt.text, Qt::ElideMiddle, cell.right() - title.left());
+        painter->drawText(title, Qt::AlignLeft | Qt::AlignVCenter, text);
+        break;
+    }
+    case KPPicTableModel::Picture: {
+        const QVariant value = index.data(Qt::DecorationRole);
+        const QImage image = value.value<QImage>();
+        if (image.isNull()) {
+            // Still loading, or unreadable: a quiet frame where the picture goes.
+            QRect frame(0, 0, cell.height() * 4 / 3, cell.height());
+            frame.moveCenter(cell.center());
+            QColor fill = opt.palette.color(QPalette::Mid);
+            fill.setAlpha(60);
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(fill);
+            painter->drawRoundedRect(frame.intersected(cell), 3, 3);
+        } else {
+            const qreal ratio = widget ? widget->devicePixelRatioF() : 1.0;
+            QSizeF target = QSizeF(image.size()).scaled(QSizeF(cell.size()), Qt::KeepAspectRatio);
+            if (target.width() > image.width() / ratio)
+                target = QSizeF(image.size()) / ratio; // never blown up past its pixels
+            QRectF place(QPointF(0, 0), target);
+            place.moveCenter(QRectF(cell).center());
+            painter->setRenderHint(QPainter::SmoothPixmapTransform);
+            painter->drawImage(place, image);
+        }
+        break;
+    }
+    default: {
+        const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
+        const int side = qMin(24, qMin(cell.width(), cell.height()));
+        QRect place(0, 0, side, side);
+        place.moveCenter(cell.center());
+        icon.paint(painter, place);
+        break;
+    }
+    }
+    painter->restore();
+}
+
+QSize KPPicNameCustomCell::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setHeight(50 + Spacing);
+    return size;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+// Draws the cells of the picture table. The name is centred vertically in the whole
+// cell and indented 8 pixels from the left; pictures and icons are scaled to fit,
+// proportions kept, with a neutral placeholder while a thumbnail is still loading.
+// Every cell keeps a 3-pixel gap to its neighbours.
+class KPPicNameCustomCell : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    static constexpr int Indent = 8;
+    static constexpr int Spacing = 3;
+
+    // Where the name is drawn in a cell of `bounds` for a text of height `textHeight`.
+    static QRect titleRectForBounds(const QRect& bounds, int textHeight);
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+};

@@ -1,0 +1,148 @@
+#include "list/KPPicTableModel.h"
+
+#include "list/KPThumbnailCache.h"
+#include "ui/KPLocalization.h"
+
+#include <QFileInfo>
+
+KPPicTableModel::KPPicTableModel(KPThumbnailCache* thumbnails, QObject* parent)
+    : QAbstractTableModel(parent), m_thumbnails(thumbnails),
+      m_ok(QStringLiteral(":/pictures/OK.svg")), m_failure(QStringLiteral(":/pictures/Failure.svg")),
+      m_waiting(QStringLiteral(":/pictures/Waiting.svg"))
+{
+    connect(m_thumbnails, &KPThumbnailCache::thumbnailReady, this, &KPPicTableModel::thumbnailReady);
+}
+
+void KPPicTableModel::setPicData(const KPImageDataList* jobs)
+{
+    beginResetModel();
+    m_jobs = jobs;
+    m_rows = jobs ? int(jobs->size()) : 0;
+    m_rowOfPath.clear();
+    endResetModel();
+}
+
+void KPPicTableModel::refreshData()
+{
+    const int rows = m_jobs ? int(m_jobs->size()) : 0;
+    // Additions only append to the list, so the rows already shown (and the selection
+    // on them) stay; anything else reloads the whole table.
+    if (rows > m_rows) {
+        beginInsertRows({}, m_rows, rows - 1);
+        m_rows = rows;
+        endInsertRows();
+    } else if (rows < m_rows) {
+        beginResetModel();
+        m_rows = rows;
+        endResetModel();
+    }
+    m_rowOfPath.clear();
+    if (m_rows > 0)
+        Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, ColumnCount - 1));
+}
+
+KPImageDataPtr KPPicTableModel::job(int row) const
+{
+    if (!m_jobs || row < 0 || row >= m_rows || row >= m_jobs->size())
+        return {};
+    return m_jobs->at(row);
+}
+
+int KPPicTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int KPPicTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString KPPicTableModel::stateIconName(qint32 progress)
+{
+    switch (static_cast<KPProgress>(progress)) {
+    case KPProgress::Converted:
+        return QStringLiteral("OK");
+    case KPProgress::Failed:
+        return QStringLiteral("Failure");
+    default:
+        return QStringLiteral("Waiting");
+    }
+}
+
+QVariant KPPicTableModel::data(const QModelIndex& index, int role) const
+{
+    const KPImageDataPtr record = job(index.row());
+    if (!record)
+        return {};
+    switch (index.column()) {
+    case StateIcon:
+        if (role == Qt::DecorationRole) {
+            const QString name = stateIconName(record->progress());
+            return name == QLatin1String("OK") ? m_ok : name == QLatin1String("Failure") ? m_failure : m_waiting;
+        }
+        if (role == Qt::ToolTipRole || role == Qt::AccessibleTextRole) {
+            switch (static_cast<KPProgress>(record->progress())) {
+            case KPProgress::Converted:
+                return KPLocalization::text("L_LogConvertOK");
+            case KPProgress::Failed:
+                return KPLocalization::text("L_LogConvertError");
+            default:
+                return KPLocalization::text("L_LogConvertWait");
+            }
+        }
+        return {};
+    case Picture:
+        if (role == Qt::DecorationRole) {
+            const QString path = record->path();
+            const QImage thumbnail = m_thumbnails->thumbnail(path);
+            if (thumbnail.isNull()) {
+                // Remember where the row is, to redraw it once the picture arrives.
+                m_rowOfPath.insert(path, index.row());
+                return {};
+            }
+            return thumbnail;
+        }
+        return {};
+    case Name:
+        if (role == Qt::DisplayRole)
+            return QFileInfo(record->path()).fileName();
+        if (role == Qt::ToolTipRole)
+            return record->path();
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant KPPicTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case StateIcon:
+        return KPLocalization::text("L_ColState");
+    case Picture:
+        return KPLocalization::text("L_ColPic");
+    case Name:
+        return KPLocalization::text("L_ColName");
+    default:
+        return {};
+    }
+}
+
+void KPPicTableModel::thumbnailReady(const QString& path)
+{
+    const auto it = m_rowOfPath.constFind(path);
+    if (it == m_rowOfPath.constEnd())
+        return;
+    const int row = it.value();
+    m_rowOfPath.erase(it);
+    const KPImageDataPtr record = job(row);
+    if (record && record->path() == path)
+        Q_EMIT dataChanged(index(row, Picture), index(row, Picture), {Qt::DecorationRole});
+}

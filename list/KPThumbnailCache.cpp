@@ -1,0 +1,108 @@
+#include "list/KPThumbnailCache.h"
+
+#include <QImageReader>
+#include <QPointer>
+
+KPThumbnailCache::KPThumbnailCache(QSize side, QObject* parent)
+    : QObject(parent), m_side(side), m_cache(CacheBytes), m_queue(std::make_shared<Queue>())
+{
+    m_pool.setMaxThreadCount(2);
+}
+
+KPThumbnailCache::~KPThumbnailCache()
+{
+    {
+        std::lock_guard lock(m_queue->mutex);
+        m_queue->closed = true;
+        m_queue->pending.clear();
+    }
+    m_pool.waitForDone();
+}
+
+QImage KPThumbnailCache::load(const QString& path, QSize box, QSize* fullSize)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    QSize size = reader.size();
+    if (size.isValid() && (reader.transformation() & QImageIOHandler::TransformationRotate90))
+        size.transpose();
+    if (fullSize)
+        *fullSize = size;
+    if (size.isValid() && !size.isEmpty()) {
+        QSize scaled = size.scaled(box, Qt::KeepAspectRatio);
+        if (scaled.width() < size.width() && scaled.height() < size.height()) {
+            // The reader scales before it turns the picture upright.
+            if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+                scaled.transpose();
+            reader.setScaledSize(scaled.expandedTo(QSize(1, 1)));
+        }
+    }
+    QImage image = reader.read();
+    if (!image.isNull() && (image.width() > box.width() || image.height() > box.height()))
+        image = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+QImage KPThumbnailCache::thumbnail(const QString& path)
+{
+    if (const Entry* entry = m_cache.object(path))
+        return entry->image;
+    if (!m_requested.contains(path)) {
+        m_requested.insert(path);
+        {
+            std::lock_guard lock(m_queue->mutex);
+            m_queue->pending.push_back(path);
+            while (m_queue->pending.size() > MaxPending) {
+                m_requested.remove(m_queue->pending.front());
+                m_queue->pending.pop_front();
+            }
+        }
+        pump();
+    }
+    return {};
+}
+
+QSize KPThumbnailCache::pixelSize(const QString& path) const
+{
+    const Entry* entry = m_cache.object(path);
+    return entry ? entry->fullSize : QSize();
+}
+
+void KPThumbnailCache::pump()
+{
+    if (m_pool.activeThreadCount() >= m_pool.maxThreadCount())
+        return;
+    const std::shared_ptr<Queue> queue = m_queue;
+    const QSize side = m_side;
+    const QPointer<KPThumbnailCache> self(this);
+    m_pool.start([queue, side, self] {
+        for (;;) {
+            QString path;
+            {
+                std::lock_guard lock(queue->mutex);
+                if (queue->closed || queue->pending.empty())
+                    return;
+                path = queue->pending.back();
+                queue->pending.pop_back();
+            }
+            QSize fullSize;
+            const QImage image = load(path, side, &fullSize);
+            QMetaObject::invokeMethod(
+                self.data(),
+                [self, path, image, fullSize] {
+                    if (self)
+                        self->loaded(path, image, fullSize);
+                },
+                Qt::QueuedConnection);
+        }
+    });
+}
+
+void KPThumbnailCache::loaded(const QString& path, const QImage& image, QSize fullSize)
+{
+    m_requested.remove(path);
+    // A picture that cannot be read keeps an empty entry, so it is not read again.
+    const qint64 cost = qMax<qint64>(image.sizeInBytes(), 64);
+    m_cache.insert(path, new Entry{image, fullSize}, cost);
+    Q_EMIT thumbnailReady(path);
+}

@@ -1,0 +1,193 @@
+#include "ui/KPImageLogView.h"
+
+#include "list/KPStringTools.h"
+#include "list/KPThumbnailCache.h"
+#include "ui/KPImageView.h"
+#include "ui/KPLocalization.h"
+
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+QString pixelSizeText(QSize size)
+{
+    const QSize shown = size.isValid() ? size : QSize(0, 0);
+    return QStringLiteral("%1 x %2").arg(shown.width()).arg(shown.height());
+}
+
+// The picture's pixel size from its header, upright.
+QSize headerSize(const QString& path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    QSize size = reader.size();
+    if (size.isValid() && (reader.transformation() & QImageIOHandler::TransformationRotate90))
+        size.transpose();
+    return size;
+}
+
+QLabel* valueLabel(QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setMinimumWidth(80);
+    return label;
+}
+} // namespace
+
+KPImageLogView::KPImageLogView(QWidget* parent)
+    : QGroupBox(parent), m_imageIV(new KPImageView(this)), m_logNameLB(new QLabel(this)),
+      m_logNameTF(valueLabel(this)), m_logScaleLB(new QLabel(this)), m_logScaleTF(valueLabel(this)),
+      m_logSizeLB(new QLabel(this)), m_logSizeTF(valueLabel(this)), m_logProgressLB(new QLabel(this)),
+      m_logProgressTF(valueLabel(this)), m_logProgressPI(new QProgressBar(this)),
+      m_defaultImage(QStringLiteral(":/pictures/DefaultImage.png"))
+{
+    m_logNameTF->setWordWrap(true);
+    m_logProgressPI->setRange(0, 0); // busy: moves without a known end
+    m_logProgressPI->setTextVisible(false);
+    m_logProgressPI->setMaximumHeight(m_logProgressTF->sizeHint().height());
+
+    auto* fields = new QFormLayout;
+    fields->setLabelAlignment(Qt::AlignRight);
+    fields->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    fields->addRow(m_logNameLB, m_logNameTF);
+    fields->addRow(m_logScaleLB, m_logScaleTF);
+    fields->addRow(m_logSizeLB, m_logSizeTF);
+    auto* progress = new QHBoxLayout;
+    progress->addWidget(m_logProgressTF);
+    progress->addWidget(m_logProgressPI, 1);
+    fields->addRow(m_logProgressLB, progress);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_imageIV, 1);
+    layout->addLayout(fields);
+
+    connect(KPNotificationCenter::defaultCenter(), &KPNotificationCenter::posted, this,
+            [this](const KPNotification& note) {
+                if (note.name == KPMessage::ImageLogRefresh)
+                    refreshImageLog(note);
+            });
+    connect(&m_loader, &QFutureWatcher<QImage>::finished, this, [this] {
+        if (m_loader.property("generation").toULongLong() == m_loadGeneration)
+            showPicture(m_loader.result());
+    });
+}
+
+KPImageLogView::~KPImageLogView()
+{
+    m_loader.waitForFinished();
+}
+
+void KPImageLogView::awakeFromNib()
+{
+    refreshLanguage();
+    m_logProgressPI->hide();
+    m_imageIV->setImage(m_defaultImage);
+}
+
+void KPImageLogView::refreshLanguage()
+{
+    setTitle(KPLocalization::text("L_LogBoxTitle"));
+    m_logNameLB->setText(KPLocalization::text("L_Name"));
+    m_logScaleLB->setText(KPLocalization::text("L_Scale"));
+    m_logSizeLB->setText(KPLocalization::text("L_Size"));
+    m_logProgressLB->setText(KPLocalization::text("L_Progress"));
+    m_logNameTF->clear();
+    m_logScaleTF->clear();
+    m_logSizeTF->clear();
+    m_logProgressTF->clear();
+}
+
+bool KPImageLogView::isLoadingPicture() const
+{
+    return m_loader.isRunning();
+}
+
+void KPImageLogView::showPicture(const QImage& image)
+{
+    m_imageIV->setImage(image);
+}
+
+void KPImageLogView::loadPicture(const QString& path)
+{
+    const quint64 generation = ++m_loadGeneration;
+    m_imageIV->setImage({});
+    m_loader.setProperty("generation", QVariant::fromValue(generation));
+    m_loader.setFuture(QtConcurrent::run([path] { return KPThumbnailCache::load(path, PreviewBox); }));
+}
+
+void KPImageLogView::refreshImageLog(const KPNotification& notification)
+{
+    if (notification.userInfo.isEmpty()) {
+        ++m_loadGeneration;
+        showPicture(m_defaultImage);
+        m_logNameTF->clear();
+        m_logScaleTF->clear();
+        m_logSizeTF->clear();
+        m_logProgressTF->clear();
+        m_logProgressPI->hide();
+        return;
+    }
+    const auto job = notification.userInfo.value(KPMessage::CurrentImage).value<KPImageDataPtr>();
+    if (!job)
+        return;
+
+    const QImage output = job->exportImage();
+    const bool converted = job->is(KPProgress::Converted);
+    const bool showOutput = !job->is(KPProgress::Failed) && (!output.isNull() || converted) &&
+                            !job->exportPath().isEmpty();
+    if (showOutput) {
+        const QString exportPath = job->exportPath();
+        if (!output.isNull()) {
+            ++m_loadGeneration;
+            showPicture(output);
+        } else {
+            loadPicture(exportPath); // kept unchanged: nothing was decoded
+        }
+        m_logNameTF->setText(QFileInfo(exportPath).fileName());
+        QSize pixels = job->exportPixelSize();
+        if (!pixels.isValid())
+            pixels = output.isNull() ? headerSize(exportPath) : output.size();
+        m_logScaleTF->setText(pixelSizeText(pixels));
+        m_logSizeTF->setText(KPStringTools::sizeSwitch(float(job->exportSize().value_or(0))));
+    } else {
+        const QString path = job->path();
+        loadPicture(path);
+        m_logNameTF->setText(QFileInfo(path).fileName());
+        m_logScaleTF->setText(pixelSizeText(headerSize(path)));
+        const std::optional<quint64> size = job->size();
+        m_logSizeTF->setText(size ? KPStringTools::sizeSwitch(float(*size))
+                                  : KPLocalization::text("L_Unknown"));
+    }
+    refreshViewState(job);
+}
+
+void KPImageLogView::refreshViewState(const KPImageDataPtr& job)
+{
+    const char* key = nullptr;
+    switch (static_cast<KPProgress>(job->progress())) {
+    case KPProgress::Converting:
+        m_logProgressTF->hide();
+        m_logProgressPI->show();
+        return;
+    case KPProgress::Converted:
+        key = "L_LogConvertOK";
+        break;
+    case KPProgress::Failed:
+        key = "L_LogConvertError";
+        break;
+    case KPProgress::Waiting:
+        key = "L_LogConvertWait";
+        break;
+    default:
+        return;
+    }
+    m_logProgressPI->hide();
+    m_logProgressTF->show();
+    m_logProgressTF->setText(KPLocalization::text(key));
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "engine/KPImageData.h"
+#include "engine/KPNotification.h"
+
+#include <QFutureWatcher>
+#include <QGroupBox>
+#include <QImage>
+
+class KPImageView;
+class QLabel;
+class QProgressBar;
+
+// The current-picture panel: the picture, its file name, pixel size, file size and
+// progress. Shows the selected row, follows the picture a run converts, and returns to
+// the placeholder when the list becomes empty. Keeps no job between refreshes.
+class KPImageLogView : public QGroupBox
+{
+    Q_OBJECT
+public:
+    explicit KPImageLogView(QWidget* parent = nullptr);
+    ~KPImageLogView() override;
+
+    void awakeFromNib();
+    void refreshLanguage();
+    // Shows the job of a ZUN_ImageLogRefresh message, or resets without user info.
+    void refreshImageLog(const KPNotification& notification);
+    void refreshViewState(const KPImageDataPtr& job);
+
+    // For tests and the window's layout.
+    KPImageView* imageIV() const { return m_imageIV; }
+    QLabel* logNameTF() const { return m_logNameTF; }
+    QLabel* logScaleTF() const { return m_logScaleTF; }
+    QLabel* logSizeTF() const { return m_logSizeTF; }
+    QLabel* logProgressTF() const { return m_logProgressTF; }
+    QProgressBar* logProgressPI() const { return m_logProgressPI; }
+    bool isLoadingPicture() const;
+
+    static constexpr QSize PreviewBox{960, 720};
+
+private:
+    void showPicture(const QImage& image);
+    void loadPicture(const QString& path);
+
+    KPImageView* m_imageIV;
+    QLabel* m_logNameLB;
+    QLabel* m_logNameTF;
+    QLabel* m_logScaleLB;
+    QLabel* m_logScaleTF;
+    QLabel* m_logSizeLB;
+    QLabel* m_logSizeTF;
+    QLabel* m_logProgressLB;
+    QLabel* m_logProgressTF;
+    QProgressBar* m_logProgressPI;
+    QImage m_defaultImage;
+    QFutureWatcher<QImage> m_loader;
+    quint64 m_loadGeneration = 0;
+};

@@ -1,0 +1,37 @@
+#include "ui/KPImageView.h"
+
+#include <QPainter>
+
+KPImageView::KPImageView(QWidget* parent) : QWidget(parent)
+{
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setMinimumSize(160, 120);
+}
+
+void KPImageView::setImage(const QImage& image)
+{
+    m_image = image;
+    update();
+}
+
+QSize KPImageView::sizeHint() const
+{
+    return {320, 240};
+}
+
+void KPImageView::paintEvent(QPaintEvent*)
+{
+    if (m_image.isNull())
+        return;
+    QPainter painter(this);
+    const qreal ratio = devicePixelRatioF();
+    QSizeF target = QSizeF(m_image.size()).scaled(QSizeF(size()), Qt::KeepAspectRatio);
+    if (target.width() > m_image.width() / ratio)
+        target = QSizeF(m_image.size()) / ratio;
+    QRectF place(QPointF(0, 0), target);
+    place.moveCenter(QRectF(rect()).center());
+    // Large working pictures of a run are redrawn at every step: sample them quickly.
+    const bool large = qint64(m_image.width()) * m_image.height() > 4LL * 1024 * 1024;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, !large);
+    painter.drawImage(place, m_image);
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+class QCoreApplication;
+
+// Every visible text is looked up by its key ("L_…") in the translation of the user's
+// language; a key that the translation lacks shows as the key itself.
+class KPLocalization
+{
+public:
+    KPLocalization() = delete;
+
+    // Loads the translation for the system's languages (LANGUAGE, LC_ALL, LANG),
+    // falling back to English.
+    static void install(QCoreApplication& application);
+
+    static QString text(const char* key);
+};

@@ -1,0 +1,413 @@
+#include "ui/KPMainWindow.h"
+
+#include "engine/KPBatchRun.h"
+#include "list/KPListView.h"
+#include "list/KPPicTableView.h"
+#include "settings/KPSettings.h"
+#include "ui/KPImageLogView.h"
+#include "ui/KPLocalization.h"
+#include "ui/KPReportView.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSettings>
+#include <QSplitter>
+#include <QTableView>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+QIcon picture(const char* name)
+{
+    return QIcon(QStringLiteral(":/pictures/%1.svg").arg(QLatin1String(name)));
+}
+
+QSettings windowStore()
+{
+    return QSettings(QStringLiteral("Pictaro"), QStringLiteral("Pictaro"));
+}
+} // namespace
+
+KPMainWindow::KPMainWindow(QWidget* parent)
+    : QMainWindow(parent), m_picLV(std::make_unique<KPListView>()),
+      m_run(std::make_unique<KPBatchRun>(m_picLV.get()))
+{
+    setAcceptDrops(true);
+    buildActions();
+    buildMenus();
+    buildLayout();
+
+    m_picTableView = new KPPicTableView(m_picTV, this);
+    m_picTableView->awakeFromNib();
+    m_picLV->setPresenter(m_picTableView);
+    m_imgMsgV->awakeFromNib();
+    m_reportV->awakeFromNib();
+
+    // The run's limit and folder are read through these seams on its own threads.
+    m_run->setLimitSizeSource([this] { return m_sizeLimit.limitSize(); });
+    m_run->setExportPathSource([this] { return m_exportFolder.exportPath(); });
+    m_run->setWaitsForEndAlert(true);
+    connect(m_run.get(), &KPBatchRun::controllerState, this, &KPMainWindow::controllerState);
+    connect(m_run.get(), &KPBatchRun::saveConfig, this, &KPMainWindow::saveConfig);
+    connect(m_run.get(), &KPBatchRun::imageReportRefresh, m_reportV, &KPReportView::refreshReport);
+    connect(m_run.get(), &KPBatchRun::imageLogRefresh, m_imgMsgV, &KPImageLogView::refreshImageLog);
+    connect(m_run.get(), &KPBatchRun::runEnded, this, &KPMainWindow::showEndAlert);
+}
+
+KPMainWindow::~KPMainWindow()
+{
+    // The run goes first: its threads may still hand work to the views and the list.
+    m_run.reset();
+    m_picLV->setPresenter(nullptr);
+}
+
+void KPMainWindow::buildActions()
+{
+    m_addTBI = new QAction(picture("AddFile"), QString(), this);
+    m_addTBI->setShortcut(QKeySequence::Open);
+    connect(m_addTBI, &QAction::triggered, this, &KPMainWindow::addPic);
+
+    m_addFolderTBI = new QAction(picture("AddFolder"), QString(), this);
+    m_addFolderTBI->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    connect(m_addFolderTBI, &QAction::triggered, this, &KPMainWindow::addPicByFolder);
+
+    m_delTBI = new QAction(picture("Delete"), QString(), this);
+    m_delTBI->setShortcut(QKeySequence::Delete);
+    connect(m_delTBI, &QAction::triggered, this, &KPMainWindow::delPic);
+
+    m_resizeTBI = new QAction(picture("Resize"), QString(), this);
+    m_resizeTBI->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    m_resizeTBI->setEnabled(false); // until start-up has finished
+    connect(m_resizeTBI, &QAction::triggered, this, [this] { resize(); });
+
+    m_selectAllMI = new QAction(this);
+    m_selectAllMI->setShortcut(QKeySequence::SelectAll);
+    connect(m_selectAllMI, &QAction::triggered, this, &KPMainWindow::selectAll);
+
+    m_preferenceMI = new QAction(this);
+    m_preferenceMI->setMenuRole(QAction::PreferencesRole);
+    m_preferenceMI->setShortcut(QKeySequence::Preferences);
+    if (m_preferenceMI->shortcut().isEmpty())
+        m_preferenceMI->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    connect(m_preferenceMI, &QAction::triggered, this, &KPMainWindow::preference);
+
+    m_aboutMI = new QAction(this);
+    m_aboutMI->setMenuRole(QAction::AboutRole);
+    connect(m_aboutMI, &QAction::triggered, this, &KPMainWindow::aboutShow);
+
+    m_quitMI = new QAction(this);
+    m_quitMI->setMenuRole(QAction::QuitRole);
+    m_quitMI->setShortcut(QKeySequence::Quit);
+    connect(m_quitMI, &QAction::triggered, this, &QWidget::close);
+
+    m_helpMI = new QAction(this);
+    m_helpMI->setShortcut(QKeySequence::HelpContents);
+    connect(m_helpMI, &QAction::triggered, this, &KPMainWindow::help);
+
+    // Hiding an application has no meaning on most Linux desktops; minimising does.
+    m_hideAppMI = new QAction(this);
+    m_hideAppMI->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    connect(m_hideAppMI, &QAction::triggered, this, &QWidget::showMinimized);
+}
+
+void KPMainWindow::buildMenus()
+{
+    m_appMenu = menuBar()->addMenu(QString());
+    m_appMenu->addAction(m_addTBI);
+    m_appMenu->addAction(m_addFolderTBI);
+    m_appMenu->addAction(m_delTBI);
+    m_appMenu->addSeparator();
+    m_appMenu->addAction(m_resizeTBI);
+    m_appMenu->addSeparator();
+    m_appMenu->addAction(m_quitMI);
+
+    m_editMenu = menuBar()->addMenu(QString());
+    m_editMenu->addAction(m_selectAllMI);
+    m_editMenu->addSeparator();
+    m_editMenu->addAction(m_preferenceMI);
+
+    m_windowMenu = menuBar()->addMenu(QString());
+    m_windowMenu->addAction(m_hideAppMI);
+
+    m_helpMenu = menuBar()->addMenu(QString());
+    m_helpMenu->addAction(m_helpMI);
+    m_helpMenu->addAction(m_aboutMI);
+
+    m_toolBar = addToolBar(QString());
+    m_toolBar->setObjectName(QStringLiteral("toolBar"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_toolBar->setIconSize(QSize(32, 32));
+    m_toolBar->addAction(m_addTBI);
+    m_toolBar->addAction(m_addFolderTBI);
+    m_toolBar->addAction(m_delTBI);
+    auto* spacer = new QWidget(m_toolBar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    m_toolBar->addWidget(spacer);
+    m_toolBar->addAction(m_resizeTBI);
+}
+
+void KPMainWindow::buildLayout()
+{
+    auto* central = new QWidget(this);
+    m_picTV = new QTableView(central);
+    m_imgMsgV = new KPImageLogView(central);
+    m_reportV = new KPReportView(central);
+
+    auto* side = new QWidget(central);
+    auto* sideLayout = new QVBoxLayout(side);
+    sideLayout->setContentsMargins(0, 0, 0, 0);
+    sideLayout->addWidget(m_imgMsgV, 1);
+    sideLayout->addWidget(m_reportV);
+
+    m_splitter = new QSplitter(Qt::Horizontal, central);
+    m_splitter->setObjectName(QStringLiteral("mainSplitter"));
+    m_splitter->addWidget(m_picTV);
+    m_splitter->addWidget(side);
+    m_splitter->setStretchFactor(0, 3);
+    m_splitter->setStretchFactor(1, 2);
+    m_splitter->setChildrenCollapsible(false);
+
+    m_settingsRow = new QWidget(central);
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(m_splitter, 1);
+    layout->addWidget(m_settingsRow);
+    setCentralWidget(central);
+    resize(980, 640);
+}
+
+void KPMainWindow::awakeFromNib()
+{
+    refreshLanguage();
+    KPSettings::checkDefaultSetting();
+    m_picLV->setListViewType(KPListView::PictureList);
+    setWindowTitle(windowTitleFor(QCoreApplication::applicationName()));
+    m_resizeTBI->setEnabled(true);
+
+    // Stand-ins until the size-limit and export folder views exist: what was used last.
+    m_sizeLimit.restore();
+    const std::optional<QString> current = KPSettings::stringForKey(KPSettingsKey::CurrentExportPath);
+    const std::optional<QString> stored = KPSettings::stringForKey(KPSettingsKey::ExportPath);
+    m_exportFolder.setText(current && !current->isEmpty()
+                               ? *current
+                               : KPExportFolder::expandTilde(stored.value_or(KPSettings::defaultExportPath())));
+    restoreWindowState();
+}
+
+QString KPMainWindow::windowTitleFor(const QString& applicationName)
+{
+    return applicationName.isEmpty() ? QStringLiteral("Pictaro") : applicationName;
+}
+
+void KPMainWindow::refreshLanguage()
+{
+    auto setTexts = [](QAction* action, const char* label, const char* tip) {
+        action->setText(KPLocalization::text(label));
+        action->setIconText(KPLocalization::text(label));
+        if (tip)
+            action->setToolTip(KPLocalization::text(tip));
+    };
+    setTexts(m_addTBI, "L_TBIAddFile", "L_TBIAddFileTip");
+    setTexts(m_addFolderTBI, "L_TBIAddFolder", "L_TBIAddFolderTip");
+    setTexts(m_delTBI, "L_TBIDel", "L_TBIDelTip");
+    setTexts(m_resizeTBI, "L_TBIResize", "L_TBIResizeTip");
+    m_selectAllMI->setText(KPLocalization::text("L_MISelectAll"));
+    m_preferenceMI->setText(KPLocalization::text("L_MIPreference"));
+    m_aboutMI->setText(KPLocalization::text("L_MIAbout"));
+    m_quitMI->setText(KPLocalization::text("L_MIQuit"));
+    m_helpMI->setText(KPLocalization::text("L_MIHelp"));
+    m_hideAppMI->setText(KPLocalization::text("L_MIHideApp"));
+    m_appMenu->setTitle(KPLocalization::text("L_MIApp"));
+    m_editMenu->setTitle(KPLocalization::text("L_MenuEdit"));
+    m_windowMenu->setTitle(KPLocalization::text("L_MenuWindow"));
+    m_helpMenu->setTitle(KPLocalization::text("L_MenuHelp"));
+    m_toolBar->setWindowTitle(KPLocalization::text("L_ToolBar"));
+}
+
+void KPMainWindow::controllerState(bool running)
+{
+    m_addTBI->setEnabled(!running);
+    m_addFolderTBI->setEnabled(!running);
+    m_delTBI->setEnabled(!running);
+    const char* label = running ? "L_TBIStop" : "L_TBIResize";
+    m_resizeTBI->setText(KPLocalization::text(label));
+    m_resizeTBI->setIconText(KPLocalization::text(label));
+    m_resizeTBI->setToolTip(KPLocalization::text(running ? "L_TBIStopTip" : "L_TBIResizeTip"));
+    m_resizeTBI->setIcon(picture(running ? "Cancel" : "Resize"));
+}
+
+void KPMainWindow::saveConfig()
+{
+    m_sizeLimit.saveLimitSize();
+}
+
+void KPMainWindow::resize()
+{
+    m_run->resize();
+}
+
+void KPMainWindow::showEndAlert()
+{
+    auto* alert = new QMessageBox(QMessageBox::Information, windowTitle(),
+                                  KPLocalization::text("L_ResizeEnd"), QMessageBox::NoButton, this);
+    alert->setInformativeText(KPLocalization::text("L_ResizeEndCaution"));
+    alert->addButton(KPLocalization::text("L_OKBT"), QMessageBox::AcceptRole);
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setWindowModality(Qt::WindowModal);
+    // The run ends when the alert is dismissed; the window stays responsive meanwhile.
+    connect(alert, &QMessageBox::finished, this, [this] { m_run->endAlertDismissed(); });
+    m_endAlert = alert;
+    alert->open();
+}
+
+void KPMainWindow::chooseWithDialog(Choose kind, std::function<void(const QStringList&)> done)
+{
+    auto* dialog = new QFileDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // Links are listed as themselves, not as what they point to.
+    dialog->setOption(QFileDialog::DontResolveSymlinks);
+    if (kind == Choose::Files) {
+        dialog->setFileMode(QFileDialog::ExistingFiles);
+        QStringList patterns;
+        for (const QString& extension : KPListView::imageExtensions())
+            patterns.append(QStringLiteral("*.") + extension);
+        dialog->setNameFilter(KPLocalization::text("L_PictureFiles") + QStringLiteral(" (") +
+                              patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
+    } else {
+        dialog->setFileMode(QFileDialog::Directory);
+        dialog->setOption(QFileDialog::ShowDirsOnly);
+    }
+    connect(dialog, &QFileDialog::accepted, this,
+            [dialog, done = std::move(done)] { done(dialog->selectedFiles()); });
+    dialog->open();
+}
+
+void KPMainWindow::addPic()
+{
+    auto done = [this](const QStringList& paths) {
+        if (paths.isEmpty()) {
+            qWarning("folderArray is nil");
+            return;
+        }
+        m_picLV->addMember(paths);
+        m_picLV->showDupPathPanel();
+    };
+    if (m_chooser)
+        m_chooser(Choose::Files, done);
+    else
+        chooseWithDialog(Choose::Files, done);
+}
+
+void KPMainWindow::addPicByFolder()
+{
+    auto done = [this](const QStringList& paths) {
+        if (paths.isEmpty()) {
+            qWarning("folderArray is nil");
+            return;
+        }
+        m_picLV->addMemberByFolder(paths);
+        m_picLV->showDupPathPanel();
+    };
+    if (m_chooser)
+        m_chooser(Choose::Folders, done);
+    else
+        chooseWithDialog(Choose::Folders, done);
+}
+
+void KPMainWindow::delPic()
+{
+    if (m_run->resizeFlag())
+        return; // the list must not change under a run
+    m_picLV->delMember();
+}
+
+void KPMainWindow::addPaths(const QStringList& paths)
+{
+    if (m_run->resizeFlag())
+        return;
+    QStringList files;
+    for (const QString& given : paths) {
+        const QFileInfo info(given);
+        const QString path = info.absoluteFilePath();
+        if (info.isDir()) {
+            if (!files.isEmpty())
+                m_picLV->addMember(files);
+            files.clear();
+            m_picLV->addMemberByFolder({path});
+        } else if (KPListView::hasImageExtension(path)) {
+            files.append(path);
+        }
+    }
+    if (!files.isEmpty())
+        m_picLV->addMember(files);
+    m_picLV->showDupPathPanel();
+}
+
+void KPMainWindow::selectAll()
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (auto* edit = qobject_cast<QLineEdit*>(focus))
+        edit->selectAll();
+    else if (auto* view = qobject_cast<QAbstractItemView*>(focus))
+        view->selectAll();
+    else
+        m_picTV->selectAll();
+}
+
+void KPMainWindow::preference() {}
+
+void KPMainWindow::aboutShow() {}
+
+void KPMainWindow::help() {}
+
+void KPMainWindow::closeEvent(QCloseEvent* event)
+{
+    // Stopping lets the job in progress end cleanly; closing the application then cuts
+    // it short and removes its working file.
+    if (m_run->resizeFlag())
+        m_run->resize();
+    saveWindowState();
+    event->accept();
+}
+
+void KPMainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!m_run->resizeFlag() && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void KPMainWindow::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    if (paths.isEmpty() || m_run->resizeFlag())
+        return;
+    addPaths(paths);
+    event->acceptProposedAction();
+}
+
+void KPMainWindow::restoreWindowState()
+{
+    QSettings store = windowStore();
+    store.beginGroup(QStringLiteral("Window"));
+    restoreGeometry(store.value(QStringLiteral("Geometry")).toByteArray());
+    m_splitter->restoreState(store.value(QStringLiteral("Splitter")).toByteArray());
+}
+
+void KPMainWindow::saveWindowState()
+{
+    QSettings store = windowStore();
+    store.beginGroup(QStringLiteral("Window"));
+    store.setValue(QStringLiteral("Geometry"), saveGeometry());
+    store.setValue(QStringLiteral("Splitter"), m_splitter->saveState());
+}

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "engine/KPNotification.h"
+#include "settings/KPExportFolder.h"
+#include "settings/KPSizeLimit.h"
+
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class KPBatchRun;
+class KPImageLogView;
+class KPListView;
+class KPPicTableView;
+class KPReportView;
+class QAction;
+class QMenu;
+class QSplitter;
+class QTableView;
+class QToolBar;
+
+// The main window: toolbar and menus, the picture table, the current-picture and
+// report panels, and the run. Each command hands its work to the part that carries it
+// out; the run itself is the engine's, which reports back through signals.
+class KPMainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    enum class Choose { Files, Folders };
+    // Shows a chooser and calls back with the chosen paths (empty when the chooser
+    // ended with OK but gave nothing); not called at all when it was cancelled.
+    using Chooser = std::function<void(Choose, std::function<void(const QStringList&)>)>;
+
+    explicit KPMainWindow(QWidget* parent = nullptr);
+    ~KPMainWindow() override;
+
+    // The start-up steps, once the window's parts exist.
+    void awakeFromNib();
+    void refreshLanguage();
+
+    // Commands. `resize()` is Resize/Stop; the widget's own resize overloads stay usable.
+    using QMainWindow::resize;
+    void addPic();
+    void addPicByFolder();
+    void delPic();
+    void resize();
+    void preference();
+    void aboutShow();
+    void help();
+
+    // The toolbar form: running or idle.
+    void controllerState(bool running);
+    // Stores the size limit and the export folder when a run starts.
+    void saveConfig();
+
+    // Adds paths as given on the command line or dropped: folders as Add Folder does,
+    // files as Add Files does.
+    void addPaths(const QStringList& paths);
+
+    // Replaces the file dialogs (tests answer them here).
+    void setChooser(Chooser chooser) { m_chooser = std::move(chooser); }
+
+    KPListView* picLV() const { return m_picLV.get(); }
+    KPPicTableView* picTableView() const { return m_picTableView; }
+    KPImageLogView* imgMsgV() const { return m_imgMsgV; }
+    KPReportView* reportV() const { return m_reportV; }
+    KPBatchRun* run() const { return m_run.get(); }
+    KPSizeLimit& sizeLimit() { return m_sizeLimit; }
+    KPExportFolder& exportFolder() { return m_exportFolder; }
+    QAction* addAction() const { return m_addTBI; }
+    QAction* addFolderAction() const { return m_addFolderTBI; }
+    QAction* deleteAction() const { return m_delTBI; }
+    QAction* resizeAction() const { return m_resizeTBI; }
+    QMessageBox* endAlert() const { return m_endAlert; }
+
+    // The window title: the application's name, or "Pictaro" when it has none.
+    static QString windowTitleFor(const QString& applicationName);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void buildActions();
+    void buildMenus();
+    void buildLayout();
+    void showEndAlert();
+    void selectAll();
+    void chooseWithDialog(Choose kind, std::function<void(const QStringList&)> done);
+    void restoreWindowState();
+    void saveWindowState();
+
+    std::unique_ptr<KPListView> m_picLV;
+    std::unique_ptr<KPBatchRun> m_run;
+    QTableView* m_picTV = nullptr;
+    KPPicTableView* m_picTableView = nullptr;
+    KPImageLogView* m_imgMsgV = nullptr;
+    KPReportView* m_reportV = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QWidget* m_settingsRow = nullptr;
+
+    QAction* m_addTBI = nullptr;
+    QAction* m_addFolderTBI = nullptr;
+    QAction* m_delTBI = nullptr;
+    QAction* m_resizeTBI = nullptr;
+    QAction* m_selectAllMI = nullptr;
+    QAction* m_preferenceMI = nullptr;
+    QAction* m_aboutMI = nullptr;
+    QAction* m_quitMI = nullptr;
+    QAction* m_helpMI = nullptr;
+    QAction* m_hideAppMI = nullptr;
+    QMenu* m_appMenu = nullptr;
+    QMenu* m_editMenu = nullptr;
+    QMenu* m_windowMenu = nullptr;
+    QMenu* m_helpMenu = nullptr;
+    QToolBar* m_toolBar = nullptr;
+
+    QPointer<QMessageBox> m_endAlert;
+    Chooser m_chooser;
+    KPSizeLimit m_sizeLimit;
+    KPExportFolder m_exportFolder;
+    bool m_closing = false;
+};

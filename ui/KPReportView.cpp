@@ -1,0 +1,53 @@
+#include "ui/KPReportView.h"
+
+#include "engine/KPImageData.h"
+#include "ui/KPLocalization.h"
+
+#include <QFormLayout>
+#include <QLabel>
+
+KPReportView::KPReportView(QWidget* parent)
+    : QGroupBox(parent), m_totalLB(new QLabel(this)), m_totalTF(new QLabel(this)),
+      m_okLB(new QLabel(this)), m_okTF(new QLabel(this)), m_failLB(new QLabel(this)),
+      m_failTF(new QLabel(this))
+{
+    auto* layout = new QFormLayout(this);
+    layout->setLabelAlignment(Qt::AlignRight);
+    layout->addRow(m_totalLB, m_totalTF);
+    layout->addRow(m_okLB, m_okTF);
+    layout->addRow(m_failLB, m_failTF);
+    connect(KPNotificationCenter::defaultCenter(), &KPNotificationCenter::posted, this,
+            [this](const KPNotification& note) {
+                if (note.name == KPMessage::ImageReportRefresh)
+                    refreshReport(note);
+            });
+}
+
+void KPReportView::awakeFromNib()
+{
+    refreshLang();
+}
+
+void KPReportView::refreshLang()
+{
+    setTitle(KPLocalization::text("L_ReportBoxPreview"));
+    m_totalLB->setText(KPLocalization::text("L_FileTotal"));
+    m_okLB->setText(KPLocalization::text("L_ResizeOKNum"));
+    m_failLB->setText(KPLocalization::text("L_ResizeErrorNum"));
+    m_totalTF->clear();
+    m_okTF->clear();
+    m_failTF->clear();
+}
+
+void KPReportView::refreshReport(const KPNotification& notification)
+{
+    const QVariantMap& info = notification.userInfo;
+    if (const QVariant total = info.value(KPMessage::Total); total.isValid())
+        m_totalTF->setText(QString::number(total.value<quint64>()));
+    const QVariant ok = info.value(KPMessage::ReportOK);
+    m_okTF->setText(ok.isValid() ? QString::number(ok.value<KPImageDataList>().size())
+                                 : QStringLiteral("0"));
+    const QVariant failed = info.value(KPMessage::ReportError);
+    m_failTF->setText(failed.isValid() ? QString::number(failed.value<KPImageDataList>().size())
+                                       : QStringLiteral("0"));
+}
