@@ -13,8 +13,8 @@ packages=(
     libmagick++-6.q16-dev libraw-dev
     # reading pictures (TIFF, WebP and others, through the Qt image plugins)
     qt6-image-formats-plugins
-    # tests: a virtual display for the window tests
-    xvfb xauth
+    # tests: a virtual display for the window tests, and tools to find and photograph the window
+    xvfb xauth x11-utils libqt6svg6
     # benchmarks: the photos, and the programs Pictaro is compared with
     mate-backgrounds imagemagick jpegoptim hyperfine
 )

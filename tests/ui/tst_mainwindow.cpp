@@ -1,0 +1,262 @@
+#include "engine/KPBatchRun.h"
+#include "list/KPListView.h"
+#include "list/KPPicTableModel.h"
+#include "list/KPPicTableView.h"
+#include "settings/KPSettings.h"
+#include "support/KPTestSupport.h"
+#include "ui/KPImageLogView.h"
+#include "ui/KPLocalization.h"
+#include "ui/KPMainWindow.h"
+#include "ui/KPReportView.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+// Drag and drop cannot be driven through the offscreen platform; the test hands the
+// drop to the window as the platform would.
+class DropWindow : public KPMainWindow
+{
+public:
+    void drop(QDropEvent* event) { dropEvent(event); }
+};
+
+// The main window as a user drives it, on the offscreen platform.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<KPTestSettings> m_settings;
+    std::unique_ptr<QTemporaryDir> m_in;
+    std::unique_ptr<QTemporaryDir> m_out;
+    std::unique_ptr<DropWindow> m_window;
+
+    QStringList pictures(int count, int width = 160)
+    {
+        QStringList paths;
+        for (int i = 0; i < count; ++i) {
+            const QString path = m_in->filePath(QStringLiteral("p%1.png").arg(i));
+            KPTest::save(KPTest::noisyImage(width, width * 3 / 4, quint32(i + 1)), path);
+            paths.append(path);
+        }
+        return paths;
+    }
+
+    QTableView* table() const { return m_window->picTableView()->picTV(); }
+
+    void selectRows(const QList<int>& rows)
+    {
+        table()->clearSelection();
+        for (int row : rows)
+            table()->selectionModel()->select(m_window->picTableView()->model()->index(row, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        table()->selectionModel()->setCurrentIndex(m_window->picTableView()->model()->index(rows.last(), 0),
+                                                   QItemSelectionModel::NoUpdate);
+    }
+
+    // Waits for the end-of-run alert and answers it.
+    bool answerEndAlert()
+    {
+        if (!QTest::qWaitFor([this] { return m_window->endAlert() != nullptr; }, 60000))
+            return false;
+        QMessageBox* alert = m_window->endAlert();
+        if (alert->text() != KPLocalization::text("L_ResizeEnd") ||
+            alert->informativeText() != KPLocalization::text("L_ResizeEndCaution") || alert->buttons().size() != 1)
+            return false;
+        alert->buttons().first()->click();
+        return QTest::qWaitFor([this] { return m_window->run()->isIdle(); }, 10000);
+    }
+
+private Q_SLOTS:
+    void initTestCase() { KPLocalization::install(*QCoreApplication::instance()); }
+
+    void init()
+    {
+        m_settings = std::make_unique<KPTestSettings>();
+        m_in = std::make_unique<QTemporaryDir>();
+        m_out = std::make_unique<QTemporaryDir>();
+        m_window = std::make_unique<DropWindow>();
+        m_window->awakeFromNib();
+        m_window->exportFolder().setText(m_out->path());
+        m_window->sizeLimit().setNumber(QStringLiteral("1"));
+        m_window->sizeLimit().setSegment(KPSizeLimit::MB);
+        m_window->show();
+    }
+    void cleanup() { m_window.reset(); }
+
+    void startUp()
+    {
+        QCOMPARE(KPMainWindow::windowTitleFor(QString()), QStringLiteral("Pictaro"));
+        QCOMPARE(m_window->windowTitle(), QCoreApplication::applicationName().isEmpty()
+                                              ? QStringLiteral("Pictaro")
+                                              : QCoreApplication::applicationName());
+        QVERIFY(m_window->resizeAction()->isEnabled());
+        QCOMPARE(m_window->resizeAction()->text(), KPLocalization::text("L_TBIResize"));
+        QCOMPARE(m_window->resizeAction()->toolTip(), KPLocalization::text("L_TBIResizeTip"));
+        QVERIFY(m_window->resizeAction()->text() != QStringLiteral("L_TBIResize")); // English is loaded
+        // Defaults are in the store after start-up.
+        QVERIFY(KPSettings::boolForKey(KPSettingsKey::EnableConvertScale));
+        QCOMPARE(KPSettings::floatForKey(KPSettingsKey::LimitWidth), 320.0f);
+        QCOMPARE(m_window->picLV()->listViewType(), int(KPListView::PictureList));
+    }
+
+    void runEndToEnd()
+    {
+        m_window->addPaths(pictures(3));
+        QSignalSpy states(m_window->run(), &KPBatchRun::controllerState);
+        bool checkedRunningForm = false;
+        connect(m_window->run(), &KPBatchRun::imageReportRefresh, this, [&] {
+            checkedRunningForm = !m_window->addAction()->isEnabled() && !m_window->deleteAction()->isEnabled() &&
+                                 m_window->resizeAction()->text() == KPLocalization::text("L_TBIStop");
+        });
+        m_window->resizeAction()->trigger();
+        QVERIFY(answerEndAlert());
+        QVERIFY(checkedRunningForm);
+        QVERIFY(m_window->addAction()->isEnabled());
+        QCOMPARE(m_window->resizeAction()->text(), KPLocalization::text("L_TBIResize"));
+        QCOMPARE(m_window->reportV()->okTF()->text(), QStringLiteral("3"));
+        QCOMPARE(m_window->reportV()->failTF()->text(), QStringLiteral("0"));
+        QCOMPARE(m_window->reportV()->totalTF()->text(), QStringLiteral("3"));
+        // The log view shows the last picture's output.
+        QCOMPARE(m_window->imgMsgV()->logNameTF()->text(), QStringLiteral("p2.jpg"));
+        QCOMPARE(m_window->imgMsgV()->logProgressTF()->text(), KPLocalization::text("L_LogConvertOK"));
+        QVERIFY(m_window->imgMsgV()->logProgressPI()->isHidden());
+        // The table's state column follows.
+        const QModelIndex icon = m_window->picTableView()->model()->index(0, KPPicTableModel::StateIcon);
+        QCOMPARE(icon.data(Qt::ToolTipRole).toString(), KPLocalization::text("L_LogConvertOK"));
+        QCOMPARE(QDir(m_out->path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    }
+
+    void stopDuringTheSecondOfFive()
+    {
+        m_window->addPaths(pictures(5));
+        int reports = 0;
+        connect(m_window->run(), &KPBatchRun::imageReportRefresh, this, [&] {
+            if (++reports == 1)
+                m_window->resizeAction()->trigger(); // Stop while the second starts
+        });
+        m_window->resizeAction()->trigger();
+        QVERIFY(QTest::qWaitFor([&] { return reports >= 1; }, 60000));
+        QCOMPARE(m_window->resizeAction()->text(), KPLocalization::text("L_TBIResize"));
+        QVERIFY(m_window->addAction()->isEnabled());
+        QVERIFY(QTest::qWaitFor([this] { return m_window->run()->isIdle(); }, 60000));
+        QVERIFY(!m_window->endAlert());
+        const KPImageDataList& jobs = m_window->picLV()->memberMAr();
+        for (qsizetype i = 1; i < jobs.size(); ++i)
+            QCOMPARE(jobs[i]->progress(), qint32(KPProgress::Waiting));
+    }
+
+    void removeSelectsTheNextRow_data()
+    {
+        QTest::addColumn<QList<int>>("selected");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("selectedAfter");
+        QTest::newRow("rows 2 and 3 of five") << QList<int>{2, 3} << 3 << 2;
+        QTest::newRow("the last row") << QList<int>{4} << 4 << 3;
+        QTest::newRow("every row") << QList<int>{0, 1, 2, 3, 4} << 0 << -1;
+    }
+    void removeSelectsTheNextRow()
+    {
+        QFETCH(QList<int>, selected);
+        QFETCH(int, left);
+        QFETCH(int, selectedAfter);
+        m_window->addPaths(pictures(5));
+        selectRows(selected);
+        m_window->deleteAction()->trigger();
+        QCOMPARE(int(m_window->picLV()->memberMAr().size()), left);
+        QCOMPARE(table()->model()->rowCount(), left);
+        QCOMPARE(m_window->picTableView()->selectedRow(), selectedAfter);
+        QCOMPARE(m_window->reportV()->totalTF()->text(), QString::number(left));
+        if (left == 0) {
+            QVERIFY(m_window->imgMsgV()->logNameTF()->text().isEmpty());
+            QVERIFY(m_window->imgMsgV()->logProgressPI()->isHidden());
+        } else {
+            const QString expected = QFileInfo(m_window->picLV()->memberMAr().at(selectedAfter)->path()).fileName();
+            QCOMPARE(m_window->imgMsgV()->logNameTF()->text(), expected);
+        }
+    }
+
+    void addThroughTheChoosers()
+    {
+        const QStringList files = pictures(3);
+        QDir().mkpath(m_in->filePath(QStringLiteral("sub")));
+        KPTest::save(KPTest::noisyImage(40, 30), m_in->filePath(QStringLiteral("sub/x.jpg")));
+        QList<KPMainWindow::Choose> asked;
+        QStringList answer;
+        m_window->setChooser([&](KPMainWindow::Choose kind, std::function<void(const QStringList&)> done) {
+            asked.append(kind);
+            done(answer);
+        });
+        answer = {files[1], files[0]};
+        m_window->addAction()->trigger();
+        answer = {m_in->filePath(QStringLiteral("sub"))};
+        m_window->addFolderAction()->trigger();
+        answer = {};
+        QTest::ignoreMessage(QtWarningMsg, "folderArray is nil");
+        m_window->addAction()->trigger();
+        QCOMPARE(asked, (QList<KPMainWindow::Choose>{KPMainWindow::Choose::Files, KPMainWindow::Choose::Folders,
+                                                     KPMainWindow::Choose::Files}));
+        QStringList listed;
+        for (const KPImageDataPtr& job : m_window->picLV()->memberMAr())
+            listed.append(job->path());
+        QCOMPARE(listed, (QStringList{files[1], files[0], m_in->filePath(QStringLiteral("sub/x.jpg"))}));
+        // The selected first row shows in the log view as a waiting picture.
+        QCOMPARE(m_window->imgMsgV()->logNameTF()->text(), QStringLiteral("p1.png"));
+        QCOMPARE(m_window->imgMsgV()->logScaleTF()->text(), QStringLiteral("160 x 120"));
+        QCOMPARE(m_window->imgMsgV()->logProgressTF()->text(), KPLocalization::text("L_LogConvertWait"));
+    }
+
+    void dropFilesAndFolders()
+    {
+        const QStringList files = pictures(2);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(m_in->path())});
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        m_window->drop(&drop);
+        QCOMPARE(m_window->picLV()->memberMAr().size(), 2);
+        // Dropping the same files again adds nothing.
+        data.setUrls({QUrl::fromLocalFile(files[0])});
+        QDropEvent again(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        m_window->drop(&again);
+        QCOMPARE(m_window->picLV()->memberMAr().size(), 2);
+    }
+
+    void modelIsConsistent()
+    {
+        QAbstractItemModelTester tester(m_window->picTableView()->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        m_window->addPaths(pictures(4));
+        selectRows({1});
+        m_window->deleteAction()->trigger();
+        m_window->addPaths({m_in->filePath(QStringLiteral("p1.png"))});
+        QCOMPARE(m_window->picTableView()->model()->rowCount(), 4);
+        // Thumbnails arrive in the background and redraw their rows.
+        const QModelIndex picture = m_window->picTableView()->model()->index(0, KPPicTableModel::Picture);
+        picture.data(Qt::DecorationRole);
+        QVERIFY(QTest::qWaitFor([&] { return !picture.data(Qt::DecorationRole).value<QImage>().isNull(); }, 10000));
+        QVERIFY(picture.data(Qt::DecorationRole).value<QImage>().width() <= 2 * KPPicTableView::RowHeight * 4 / 3);
+    }
+
+    void closingDuringARunLeavesNothingBehind()
+    {
+        m_window->addPaths(pictures(4, 800));
+        m_window->sizeLimit().setNumber(QStringLiteral("1"));
+        m_window->sizeLimit().setSegment(KPSizeLimit::KB); // unreachable: every job works long
+        m_window->resizeAction()->trigger();
+        QTest::qWait(100);
+        m_window->close();
+        m_window.reset();
+        QVERIFY(QDir(m_out->path()).entryList({QStringLiteral(".pictaro-*")}, QDir::Files | QDir::Hidden).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
