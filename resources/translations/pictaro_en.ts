@@ -251,5 +251,21 @@
         <source>Pictures</source>
         <translation>Pictures</translation>
     </message>
+    <message id="L_LimitSizeLB">
+        <source>Size limit:</source>
+        <translation>Size limit:</translation>
+    </message>
+    <message id="L_ChooseExportFolder">
+        <source>Choose Export Folder</source>
+        <translation>Choose Export Folder</translation>
+    </message>
+    <message id="L_ChooseFiles">
+        <source>Add Pictures</source>
+        <translation>Add Pictures</translation>
+    </message>
+    <message id="L_ChooseFolder">
+        <source>Add Folder of Pictures</source>
+        <translation>Add Folder of Pictures</translation>
+    </message>
 </context>
 </TS>
