@@ -1,16 +1,23 @@
 #include "ui/KPMainWindow.h"
 
 #include "engine/KPBatchRun.h"
+#include "list/KPDupPathPanel.h"
 #include "list/KPListView.h"
 #include "list/KPPicTableView.h"
+#include "settings/KPExportPathView.h"
+#include "settings/KPLimitView.h"
+#include "settings/KPPreferences.h"
 #include "settings/KPSettings.h"
+#include "ui/KPAbout.h"
 #include "ui/KPImageLogView.h"
 #include "ui/KPLocalization.h"
+#include "ui/KPProductInfo.h"
 #include "ui/KPReportView.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -21,6 +28,7 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QToolBar>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace {
@@ -49,10 +57,17 @@ KPMainWindow::KPMainWindow(QWidget* parent)
     m_picLV->setPresenter(m_picTableView);
     m_imgMsgV->awakeFromNib();
     m_reportV->awakeFromNib();
+    m_limitV->awakeFromNib();
+    m_exportPathV->awakeFromNib();
+    m_preferenceV->awakeFromNib();
+    m_aboutW->awakeFromNib();
+    m_dupPathPanel->awakeFromNib();
+    connect(m_picLV.get(), &KPListView::showDupPanel, m_dupPathPanel, &KPDupPathPanel::showDupPanel);
 
-    // The run's limit and folder are read through these seams on its own threads.
-    m_run->setLimitSizeSource([this] { return m_sizeLimit.limitSize(); });
-    m_run->setExportPathSource([this] { return m_exportFolder.exportPath(); });
+    // The run reads the limit and the folder on its own threads, from the thread-safe
+    // copies the two views keep up to date.
+    m_run->setLimitSizeSource([this] { return m_limitV->limitSize(); });
+    m_run->setExportPathSource([this] { return m_exportPathV->exportPath(); });
     m_run->setWaitsForEndAlert(true);
     connect(m_run.get(), &KPBatchRun::controllerState, this, &KPMainWindow::controllerState);
     connect(m_run.get(), &KPBatchRun::saveConfig, this, &KPMainWindow::saveConfig);
@@ -175,11 +190,21 @@ void KPMainWindow::buildLayout()
     m_splitter->setStretchFactor(1, 2);
     m_splitter->setChildrenCollapsible(false);
 
-    m_settingsRow = new QWidget(central);
+    m_limitV = new KPLimitView(m_sizeLimit, central);
+    m_exportPathV = new KPExportPathView(m_exportFolder, central);
+    auto* settingsRow = new QHBoxLayout;
+    settingsRow->addWidget(m_limitV);
+    settingsRow->addSpacing(16);
+    settingsRow->addWidget(m_exportPathV, 1);
+
     auto* layout = new QVBoxLayout(central);
     layout->addWidget(m_splitter, 1);
-    layout->addWidget(m_settingsRow);
+    layout->addLayout(settingsRow);
     setCentralWidget(central);
+
+    m_preferenceV = new KPPreferences(this);
+    m_aboutW = new KPAbout(this);
+    m_dupPathPanel = new KPDupPathPanel(this);
     resize(980, 640);
 }
 
@@ -190,14 +215,6 @@ void KPMainWindow::awakeFromNib()
     m_picLV->setListViewType(KPListView::PictureList);
     setWindowTitle(windowTitleFor(QCoreApplication::applicationName()));
     m_resizeTBI->setEnabled(true);
-
-    // Stand-ins until the size-limit and export folder views exist: what was used last.
-    m_sizeLimit.restore();
-    const std::optional<QString> current = KPSettings::stringForKey(KPSettingsKey::CurrentExportPath);
-    const std::optional<QString> stored = KPSettings::stringForKey(KPSettingsKey::ExportPath);
-    m_exportFolder.setText(current && !current->isEmpty()
-                               ? *current
-                               : KPExportFolder::expandTilde(stored.value_or(KPSettings::defaultExportPath())));
     restoreWindowState();
 }
 
@@ -245,7 +262,8 @@ void KPMainWindow::controllerState(bool running)
 
 void KPMainWindow::saveConfig()
 {
-    m_sizeLimit.saveLimitSize();
+    m_limitV->saveLimitSize();
+    m_exportPathV->addPathToComboBox();
 }
 
 void KPMainWindow::resize()
@@ -361,11 +379,24 @@ void KPMainWindow::selectAll()
         m_picTV->selectAll();
 }
 
-void KPMainWindow::preference() {}
+void KPMainWindow::preference()
+{
+    m_preferenceV->showPanel();
+}
 
-void KPMainWindow::aboutShow() {}
+void KPMainWindow::aboutShow()
+{
+    m_aboutW->showMe();
+}
 
-void KPMainWindow::help() {}
+void KPMainWindow::help()
+{
+    const QUrl faq = KPProductInfo::faq();
+    if (m_urlOpener)
+        m_urlOpener(faq);
+    else
+        QDesktopServices::openUrl(faq);
+}
 
 void KPMainWindow::closeEvent(QCloseEvent* event)
 {

@@ -12,7 +12,12 @@
 #include <memory>
 #include <optional>
 
+class KPAbout;
 class KPBatchRun;
+class KPDupPathPanel;
+class KPExportPathView;
+class KPLimitView;
+class KPPreferences;
 class KPImageLogView;
 class KPListView;
 class KPPicTableView;
@@ -68,6 +73,16 @@ public:
     KPPicTableView* picTableView() const { return m_picTableView; }
     KPImageLogView* imgMsgV() const { return m_imgMsgV; }
     KPReportView* reportV() const { return m_reportV; }
+    KPLimitView* limitV() const { return m_limitV; }
+    KPExportPathView* exportPathV() const { return m_exportPathV; }
+    KPPreferences* preferenceV() const { return m_preferenceV; }
+    KPAbout* aboutW() const { return m_aboutW; }
+    KPDupPathPanel* dupPathPanel() const { return m_dupPathPanel; }
+    QAction* preferenceAction() const { return m_preferenceMI; }
+    QAction* aboutAction() const { return m_aboutMI; }
+    QAction* helpAction() const { return m_helpMI; }
+    // Replaces opening web pages (tests check the Help command here).
+    void setUrlOpener(std::function<void(const QUrl&)> opener) { m_urlOpener = std::move(opener); }
     KPBatchRun* run() const { return m_run.get(); }
     KPSizeLimit& sizeLimit() { return m_sizeLimit; }
     KPExportFolder& exportFolder() { return m_exportFolder; }
@@ -101,8 +116,13 @@ private:
     KPPicTableView* m_picTableView = nullptr;
     KPImageLogView* m_imgMsgV = nullptr;
     KPReportView* m_reportV = nullptr;
+    KPLimitView* m_limitV = nullptr;
+    KPExportPathView* m_exportPathV = nullptr;
+    KPPreferences* m_preferenceV = nullptr;
+    KPAbout* m_aboutW = nullptr;
+    KPDupPathPanel* m_dupPathPanel = nullptr;
     QSplitter* m_splitter = nullptr;
-    QWidget* m_settingsRow = nullptr;
+    std::function<void(const QUrl&)> m_urlOpener;
 
     QAction* m_addTBI = nullptr;
     QAction* m_addFolderTBI = nullptr;

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QComboBox>
+
+// The export folder's editable text with the recent folders below it: most recently
+// added first, at most `capacity` entries, kept exactly as typed or chosen.
+class KPPathComboBox : public QComboBox
+{
+    Q_OBJECT
+public:
+    explicit KPPathComboBox(QWidget* parent = nullptr);
+
+    void setCapacity(quint32 capacity) { m_capacity = capacity; }
+    quint32 capacity() const { return m_capacity; }
+
+    QStringList items() const;
+    // Puts the current text first unless it is already listed, then stores the list.
+    void savePath();
+    // Writes the items under PathList (an empty list is never stored).
+    void importUserDef();
+    // Reads the items from PathList and shows the first.
+    void exportUserDef();
+
+private:
+    quint32 m_capacity = 0;
+};

@@ -1,0 +1,165 @@
+#include "settings/KPPreferences.h"
+
+#include "settings/KPNumberTextField.h"
+#include "settings/KPSettings.h"
+#include "ui/KPLocalization.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+// A stored box side as the field shows it: whole, or the fallback when absent or negative.
+QString boxSide(const QString& key, const char* fallback)
+{
+    if (!KPSettings::contains(key))
+        return QString::fromLatin1(fallback);
+    const float value = KPSettings::floatForKey(key);
+    const auto whole = static_cast<qint64>(value); // truncated toward zero
+    if (whole < 0 || std::isnan(value))
+        return QString::fromLatin1(fallback);
+    return QString::number(double(value), 'g', 10);
+}
+
+QLabel* boldLabel(QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+} // namespace
+
+KPPreferences::KPPreferences(QWidget* parent)
+    : QDialog(parent), m_imageQualityLB(boldLabel(this)), m_imageScaleLB(boldLabel(this)),
+      m_widthLB(new QLabel(this)), m_highLB(new QLabel(this)), m_poorLB(new QLabel(this)),
+      m_goodLB(new QLabel(this)), m_qualityPercentLB(new QLabel(this)), m_widthTF(new KPNumberTextField(this)),
+      m_highTF(new KPNumberTextField(this)), m_qualitySlider(new QSlider(Qt::Horizontal, this)),
+      m_scaleCB(new QCheckBox(this)), m_cancelBT(new QPushButton(this)), m_okBT(new QPushButton(this))
+{
+    setModal(false);
+    m_qualitySlider->setRange(0, 100);
+    m_qualitySlider->setPageStep(5);
+    m_qualitySlider->setTickPosition(QSlider::TicksBelow);
+    m_qualitySlider->setTickInterval(10);
+    m_qualityPercentLB->setMinimumWidth(m_qualityPercentLB->fontMetrics().horizontalAdvance(QStringLiteral("100 %")));
+    m_qualityPercentLB->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_widthTF->setMaximumWidth(90);
+    m_highTF->setMaximumWidth(90);
+    m_widthLB->setBuddy(m_widthTF);
+    m_highLB->setBuddy(m_highTF);
+
+    auto* quality = new QGridLayout;
+    quality->addWidget(m_qualitySlider, 0, 0, 1, 2);
+    quality->addWidget(m_qualityPercentLB, 0, 2);
+    auto* percentSign = new QLabel(QStringLiteral("%"), this);
+    quality->addWidget(percentSign, 0, 3);
+    quality->addWidget(m_poorLB, 1, 0, Qt::AlignLeft);
+    quality->addWidget(m_goodLB, 1, 1, Qt::AlignRight);
+
+    auto* box = new QGridLayout;
+    box->addWidget(m_widthLB, 0, 0, Qt::AlignRight);
+    box->addWidget(m_widthTF, 0, 1);
+    box->addWidget(m_highLB, 0, 2, Qt::AlignRight);
+    box->addWidget(m_highTF, 0, 3);
+    box->setColumnStretch(4, 1);
+
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(m_okBT, QDialogButtonBox::AcceptRole);
+    buttons->addButton(m_cancelBT, QDialogButtonBox::RejectRole);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_imageQualityLB);
+    layout->addLayout(quality);
+    layout->addSpacing(12);
+    layout->addWidget(m_imageScaleLB);
+    layout->addWidget(m_scaleCB);
+    layout->addLayout(box);
+    layout->addStretch(1);
+    layout->addWidget(buttons);
+
+    // The slider, the property and the percent label show one value; OK reads the label.
+    connect(m_qualitySlider, &QSlider::valueChanged, this, &KPPreferences::setImageQuality);
+    connect(m_okBT, &QPushButton::clicked, this, &KPPreferences::ok);
+    connect(m_cancelBT, &QPushButton::clicked, this, &KPPreferences::cancel);
+    connect(m_scaleCB, &QCheckBox::toggled, this, [this](bool on) {
+        m_widthTF->setEnabled(on);
+        m_highTF->setEnabled(on);
+    });
+}
+
+void KPPreferences::awakeFromNib()
+{
+    loadPreferences();
+    m_okBT->setDefault(true);
+    m_okBT->setFocus();
+}
+
+void KPPreferences::refreshLanguage()
+{
+    setWindowTitle(KPLocalization::text("L_PreferenceTitle"));
+    m_imageQualityLB->setText(KPLocalization::text("L_ImageQualityLabel"));
+    m_imageScaleLB->setText(KPLocalization::text("L_ImageScaleLabel"));
+    m_widthLB->setText(KPLocalization::text("L_WidthLB"));
+    m_highLB->setText(KPLocalization::text("L_HighLB"));
+    m_poorLB->setText(KPLocalization::text("L_poorLB"));
+    m_goodLB->setText(KPLocalization::text("L_goodLB"));
+    m_cancelBT->setText(KPLocalization::text("L_CancelBT"));
+    m_okBT->setText(KPLocalization::text("L_OKBT"));
+    m_scaleCB->setText(KPLocalization::text("L_EnableScale"));
+}
+
+void KPPreferences::showPanel()
+{
+    show();
+    raise();
+    activateWindow();
+    loadPreferences();
+}
+
+void KPPreferences::loadPreferences()
+{
+    refreshLanguage();
+    m_widthTF->setText(boxSide(KPSettingsKey::LimitWidth, "320"));
+    m_highTF->setText(boxSide(KPSettingsKey::LimitHeight, "240"));
+    const float floor = KPSettings::floatForKey(KPSettingsKey::CompressionFactor);
+    if (KPSettings::contains(KPSettingsKey::CompressionFactor) && floor >= 0.0f)
+        setImageQuality(static_cast<int>(floor * 100.0f)); // 0.53 shows 52, as a float gives it
+    else
+        setImageQuality(1);
+    m_qualityPercentLB->setText(QString::number(m_imageQuality));
+    m_scaleCB->setChecked(KPSettings::boolForKey(KPSettingsKey::EnableConvertScale));
+    m_highTF->initNumberTextField(m_highTF->text());
+    m_widthTF->initNumberTextField(m_widthTF->text());
+}
+
+void KPPreferences::setImageQuality(int percent)
+{
+    if (m_imageQuality != percent) {
+        m_imageQuality = percent;
+        Q_EMIT imageQualityChanged(percent);
+    }
+    m_qualitySlider->setValue(percent);
+    m_qualityPercentLB->setText(QString::number(percent));
+}
+
+void KPPreferences::ok()
+{
+    KPSettings::setFloat(KPSettingsKey::LimitWidth, m_widthTF->text().toFloat());
+    KPSettings::setFloat(KPSettingsKey::LimitHeight, m_highTF->text().toFloat());
+    KPSettings::setFloat(KPSettingsKey::CompressionFactor, m_qualityPercentLB->text().toFloat() / 100.0f);
+    KPSettings::setBool(KPSettingsKey::EnableConvertScale, m_scaleCB->isChecked());
+    close();
+}
+
+void KPPreferences::cancel()
+{
+    close();
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDialog>
+
+class KPNumberTextField;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+
+// The preferences panel: the quality floor as a whole percent, the smallest box a
+// picture may be scaled down to, and whether scaling is allowed at all. Not modal, so
+// it can be changed during a run; each show loads what the store holds, OK writes it.
+class KPPreferences : public QDialog
+{
+    Q_OBJECT
+    Q_PROPERTY(int imageQuality READ imageQuality WRITE setImageQuality NOTIFY imageQualityChanged)
+public:
+    explicit KPPreferences(QWidget* parent = nullptr);
+
+    void awakeFromNib();
+    void refreshLanguage();
+    void showPanel();
+    void loadPreferences();
+    void ok();
+    void cancel();
+
+    int imageQuality() const { return m_imageQuality; }
+    void setImageQuality(int percent);
+
+    KPNumberTextField* widthTF() const { return m_widthTF; }
+    KPNumberTextField* highTF() const { return m_highTF; }
+    QSlider* qualitySlider() const { return m_qualitySlider; }
+    QLabel* qualityPercentLB() const { return m_qualityPercentLB; }
+    QCheckBox* scaleCB() const { return m_scaleCB; }
+
+Q_SIGNALS:
+    void imageQualityChanged(int percent);
+
+private:
+    QLabel* m_imageQualityLB;
+    QLabel* m_imageScaleLB;
+    QLabel* m_widthLB;
+    QLabel* m_highLB;
+    QLabel* m_poorLB;
+    QLabel* m_goodLB;
+    QLabel* m_qualityPercentLB;
+    KPNumberTextField* m_widthTF;
+    KPNumberTextField* m_highTF;
+    QSlider* m_qualitySlider;
+    QCheckBox* m_scaleCB;
+    QPushButton* m_cancelBT;
+    QPushButton* m_okBT;
+    int m_imageQuality = 1;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDialog>
+#include <QUrl>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+// The about window: version, copyright and a button to the home page. Made once with
+// the main window; showing it again brings the same window to the front.
+class KPAbout : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit KPAbout(QWidget* parent = nullptr);
+
+    void awakeFromNib();
+    void refreshLang();
+    void showMe();
+    void gotoHomepage();
+
+    QLabel* curVersionTF() const { return m_curVersionTF; }
+    QLabel* copyrightTF() const { return m_copyrightTF; }
+
+    // Replaces opening a web address (tests check what would be opened).
+    void setOpener(std::function<void(const QUrl&)> opener) { m_opener = std::move(opener); }
+
+private:
+    QLabel* m_copyrightTF;
+    QLabel* m_curVersionTF;
+    QPushButton* m_homepageBT;
+    std::function<void(const QUrl&)> m_opener;
+};
