@@ -1,0 +1,355 @@
+#include "engine/KPNotification.h"
+#include "list/KPDupPathPanel.h"
+#include "settings/KPExportFolder.h"
+#include "settings/KPExportPathView.h"
+#include "settings/KPLimitView.h"
+#include "settings/KPNumberTextField.h"
+#include "settings/KPPathComboBox.h"
+#include "settings/KPPreferences.h"
+#include "settings/KPSettings.h"
+#include "settings/KPSizeLimit.h"
+#include "support/KPTestSupport.h"
+#include "ui/KPAbout.h"
+#include "ui/KPLocalization.h"
+#include "ui/KPMainWindow.h"
+#include "ui/KPProductInfo.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+
+// The settings controls of the window: what they accept, what they store and load.
+class TestSettingsViews : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<KPTestSettings> m_settings;
+
+    static int countPosts(const std::function<void()>& action)
+    {
+        int posts = 0;
+        const QMetaObject::Connection connection =
+            QObject::connect(KPNotificationCenter::defaultCenter(), &KPNotificationCenter::posted,
+                             [&posts](const KPNotification& note) {
+                                 if (note.name == KPNumberTextField::NotiNumTFChange)
+                                     ++posts;
+                             });
+        action();
+        QObject::disconnect(connection);
+        return posts;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { KPLocalization::install(*QCoreApplication::instance()); }
+    void init() { m_settings = std::make_unique<KPTestSettings>(); }
+
+    // Each row types into a field that holds "12"; refused edits bring "12" back.
+    void numberFieldAcceptsDigitsOnly_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("posts");
+        QTest::newRow("digit") << QStringLiteral("3") << QStringLiteral("123") << 1;
+        QTest::newRow("letter") << QStringLiteral("a") << QStringLiteral("12") << 0;
+        QTest::newRow("blank") << QStringLiteral(" ") << QStringLiteral("12") << 0;
+        QTest::newRow("minus") << QStringLiteral("-") << QStringLiteral("12") << 0;
+        QTest::newRow("decimal point") << QStringLiteral(".") << QStringLiteral("12") << 0;
+        QTest::newRow("full-width digit") << QStringLiteral("\uff13") << QStringLiteral("12") << 0;
+        QTest::newRow("paste of digits") << QStringLiteral("456") << QStringLiteral("12456") << 1;
+        QTest::newRow("paste with one non-digit") << QStringLiteral("45x6") << QStringLiteral("12") << 0;
+    }
+    void numberFieldAcceptsDigitsOnly()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(int, posts);
+        KPNumberTextField field;
+        field.initNumberTextField(QStringLiteral("12"));
+        field.setCursorPosition(0);
+        field.setCursorPosition(2);
+        // One key press per row, or a paste of the whole text: each is one edit.
+        const int seen = countPosts([&] {
+            if (typed.size() == 1) {
+                QTest::sendKeyEvent(QTest::Click, &field, Qt::Key_unknown, typed, Qt::NoModifier);
+            } else {
+                QGuiApplication::clipboard()->setText(typed);
+                field.paste();
+            }
+        });
+        QCOMPARE(field.text(), shown);
+        QCOMPARE(seen, posts);
+    }
+
+    void clearedFieldBringsBackTheEarlierText()
+    {
+        KPNumberTextField field;
+        field.initNumberTextField(QStringLiteral("12"));
+        field.selectAll();
+        const int posts = countPosts([&] { QTest::keyClick(&field, Qt::Key_Backspace); });
+        QCOMPARE(posts, 1);
+        QCOMPARE(field.text(), QString());
+        QTest::keyClicks(&field, QStringLiteral("x"));
+        QCOMPARE(field.text(), QStringLiteral("12"));
+        QCOMPARE(field.number(), std::optional<float>(12.0f));
+        field.initNumberTextField(QString());
+        QCOMPARE(field.text(), QStringLiteral("0"));
+    }
+
+    void limitViewRestoresAndFollowsEdits_data()
+    {
+        QTest::addColumn<QVariant>("storedNumber");
+        QTest::addColumn<QVariant>("storedUnit");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("segment");
+        QTest::addColumn<quint64>("limit");
+        QTest::newRow("first launch") << QVariant() << QVariant() << QStringLiteral("1") << 1 << quint64(1000000);
+        QTest::newRow("kilobytes") << QVariant(QStringLiteral("300")) << QVariant(0) << QStringLiteral("300") << 0
+                                   << quint64(300000);
+        QTest::newRow("leading zeros") << QVariant(QStringLiteral("007")) << QVariant(0) << QStringLiteral("007") << 0
+                                       << quint64(7000);
+        QTest::newRow("empty stored text") << QVariant(QString()) << QVariant(1) << QStringLiteral("0") << 1
+                                           << quint64(0);
+        QTest::newRow("above 4 GB") << QVariant(QStringLiteral("5000")) << QVariant(1) << QStringLiteral("5000") << 1
+                                    << quint64(5000000000);
+    }
+    void limitViewRestoresAndFollowsEdits()
+    {
+        QFETCH(QVariant, storedNumber);
+        QFETCH(QVariant, storedUnit);
+        QFETCH(QString, shown);
+        QFETCH(int, segment);
+        QFETCH(quint64, limit);
+        if (storedNumber.isValid())
+            KPSettings::setObject(KPSettingsKey::LimitSize, storedNumber);
+        if (storedUnit.isValid())
+            KPSettings::setInteger(KPSettingsKey::LimitSizeUnit, storedUnit.toInt());
+        KPSizeLimit copy;
+        KPLimitView view(copy);
+        view.awakeFromNib();
+        QCOMPARE(view.sizeTF()->text(), shown);
+        QCOMPARE(view.selectedSegment(), segment);
+        QCOMPARE(view.limitSize(), limit);
+        // The copy a run reads follows every edit.
+        view.sizeTF()->selectAll();
+        QTest::keyClicks(view.sizeTF(), QStringLiteral("25"));
+        view.setSelectedSegment(KPSizeLimit::KB);
+        QCOMPARE(copy.limitSize(), quint64(25000));
+        view.saveLimitSize();
+        QCOMPARE(KPSettings::stringForKey(KPSettingsKey::LimitSize), std::optional<QString>(QStringLiteral("25")));
+        QCOMPARE(KPSettings::integerForKey(KPSettingsKey::LimitSizeUnit), 0);
+    }
+
+    void recentFolders_data()
+    {
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("expected");
+        QStringList ten;
+        for (int i = 0; i < 10; ++i)
+            ten.append(QStringLiteral("/f%1").arg(i));
+        QTest::newRow("first run") << QStringList() << QStringLiteral("~/Out") << QStringList{QStringLiteral("~/Out")};
+        QTest::newRow("new folder goes first") << QStringList{QStringLiteral("/a")} << QStringLiteral("/b")
+                                               << QStringList{QStringLiteral("/b"), QStringLiteral("/a")};
+        QTest::newRow("listed folder keeps the order")
+            << QStringList{QStringLiteral("/a"), QStringLiteral("/b")} << QStringLiteral("/b")
+            << QStringList{QStringLiteral("/a"), QStringLiteral("/b")};
+        QTest::newRow("eleventh drops the last") << ten << QStringLiteral("/new")
+                                                 << (QStringList{QStringLiteral("/new")} + ten.mid(0, 9));
+        QTest::newRow("trailing slash and case differ")
+            << QStringList{QStringLiteral("/a")} << QStringLiteral("/A/")
+            << QStringList{QStringLiteral("/A/"), QStringLiteral("/a")};
+    }
+    void recentFolders()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(QString, typed);
+        QFETCH(QStringList, expected);
+        if (!stored.isEmpty())
+            KPSettings::setObject(KPSettingsKey::PathList, stored);
+        KPExportFolder folder;
+        KPExportPathView view(folder);
+        view.awakeFromNib();
+        if (!stored.isEmpty())
+            QCOMPARE(view.pathCB()->currentText(), stored.first()); // the recent list wins at start
+        view.pathCB()->setEditText(typed);
+        QCOMPARE(folder.text(), typed);
+        view.addPathToComboBox();
+        QCOMPARE(view.pathCB()->items(), expected);
+        QCOMPARE(KPSettings::arrayForKey(KPSettingsKey::PathList), std::optional<QStringList>(expected));
+        QCOMPARE(view.pathCB()->currentText(), typed);
+    }
+
+    void exportViewChecksWhatItOpensAndChooses()
+    {
+        QTemporaryDir dir;
+        KPExportFolder folder;
+        KPExportPathView view(folder);
+        view.awakeFromNib();
+        QCOMPARE(view.pathCB()->currentText(), QDir::homePath() + QStringLiteral("/Pictures"));
+        QStringList opened;
+        view.setOpener([&opened](const QString& path) { opened.append(path); });
+        const QString missing = dir.filePath(QStringLiteral("new"));
+        view.pathCB()->setEditText(missing);
+        view.openPath(); // made, then opened
+        QCOMPARE(opened, QStringList{missing});
+        QVERIFY(QFileInfo(missing).isDir());
+        view.pathCB()->setEditText(dir.filePath(QStringLiteral("no/such")));
+        view.openPath();
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(view.exportPath(), std::nullopt);
+
+        QStringList answer{dir.path()};
+        view.setChooser([&answer](std::function<void(const QStringList&)> done) { done(answer); });
+        view.choosePath();
+        QCOMPARE(view.pathCB()->currentText(), dir.path());
+        QCOMPARE(view.exportPath(), std::optional<QString>(dir.path()));
+        answer = {dir.filePath(QStringLiteral("missing/parent"))};
+        view.choosePath();
+        QCOMPARE(view.pathCB()->currentText(), dir.path());
+    }
+
+    void preferencesLoadAndStore_data()
+    {
+        QTest::addColumn<float>("stored");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<float>("storedByOk");
+        QTest::newRow("default 0.6") << 0.6f << 60 << 0.6f;
+        QTest::newRow("0.53 shows 52") << 0.53f << 52 << 0.52f;
+        QTest::newRow("0.59 shows 58") << 0.59f << 58 << 0.58f;
+        QTest::newRow("1.0") << 1.0f << 100 << 1.0f;
+        QTest::newRow("negative shows 1") << -0.5f << 1 << 0.01f;
+    }
+    void preferencesLoadAndStore()
+    {
+        QFETCH(float, stored);
+        QFETCH(int, shown);
+        QFETCH(float, storedByOk);
+        KPSettings::setFloat(KPSettingsKey::CompressionFactor, stored);
+        KPPreferences panel;
+        panel.awakeFromNib();
+        QCOMPARE(panel.imageQuality(), shown);
+        QCOMPARE(panel.qualitySlider()->value(), shown);
+        QCOMPARE(panel.qualityPercentLB()->text(), QString::number(shown));
+        panel.ok();
+        QCOMPARE(KPSettings::floatForKey(KPSettingsKey::CompressionFactor), storedByOk);
+    }
+
+    void preferencesBoxAndCancel()
+    {
+        KPPreferences panel;
+        panel.awakeFromNib();
+        // An empty store: the fallbacks.
+        QCOMPARE(panel.widthTF()->text(), QStringLiteral("320"));
+        QCOMPARE(panel.highTF()->text(), QStringLiteral("240"));
+        QCOMPARE(panel.imageQuality(), 1);
+        KPSettings::checkDefaultSetting();
+        KPSettings::setFloat(KPSettingsKey::LimitWidth, -4.0f);
+        panel.showPanel();
+        QCOMPARE(panel.widthTF()->text(), QStringLiteral("320"));
+        QCOMPARE(panel.imageQuality(), 60);
+        QVERIFY(panel.scaleCB()->isChecked());
+
+        panel.qualitySlider()->setValue(75);
+        QCOMPARE(panel.qualityPercentLB()->text(), QStringLiteral("75"));
+        panel.widthTF()->clear();
+        panel.highTF()->setText(QStringLiteral("480"));
+        panel.scaleCB()->setChecked(false);
+        panel.cancel();
+        QCOMPARE(KPSettings::floatForKey(KPSettingsKey::CompressionFactor), 0.6f);
+        QCOMPARE(KPSettings::floatForKey(KPSettingsKey::LimitHeight), 240.0f);
+
+        panel.showPanel();
+        panel.qualitySlider()->setValue(75);
+        panel.widthTF()->clear();
+        panel.scaleCB()->setChecked(false);
+        panel.ok();
+        QCOMPARE(KPSettings::floatForKey(KPSettingsKey::CompressionFactor), 0.75f);
+        QCOMPARE(KPSettings::floatForKey(KPSettingsKey::LimitWidth), 0.0f);
+        QVERIFY(!KPSettings::boolForKey(KPSettingsKey::EnableConvertScale));
+        panel.showPanel();
+        QCOMPARE(panel.widthTF()->text(), QStringLiteral("0"));
+    }
+
+    void duplicateNotice()
+    {
+        QWidget main;
+        main.setGeometry(100, 100, 900, 700);
+        main.show();
+        KPDupPathPanel panel(&main);
+        panel.awakeFromNib();
+        QVERIFY(panel.isHidden());
+        panel.showDupPanel({QStringLiteral("/a/1.jpg"), QStringLiteral("/a/2.jpg"), QStringLiteral("/b/3.png")});
+        QVERIFY(panel.isVisible());
+        QVERIFY(!panel.isModal());
+        QCOMPARE(panel.dupTextV()->toPlainText(), QStringLiteral("/a/1.jpg\n/a/2.jpg\n/b/3.png\n"));
+        QVERIFY(panel.dupTextV()->isReadOnly());
+        QCOMPARE(panel.note()->text(), KPLocalization::text("L_RepeatAddFileFolder"));
+        QCOMPARE(panel.windowTitle(), KPLocalization::text("L_Warn"));
+        panel.clickOkBT();
+        QVERIFY(panel.isHidden());
+    }
+
+    void duplicateNoticePlacement_data()
+    {
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<QRect>("panel");
+        QTest::addColumn<QPoint>("placed");
+        QTest::newRow("centred") << QRect(100, 50, 800, 600) << QRect(0, 0, 400, 200) << QPoint(300, 250);
+        QTest::newRow("too wide stays") << QRect(100, 50, 300, 600) << QRect(7, 9, 400, 200) << QPoint(7, 9);
+        QTest::newRow("too tall stays") << QRect(100, 50, 800, 100) << QRect(7, 9, 400, 200) << QPoint(7, 9);
+    }
+    void duplicateNoticePlacement()
+    {
+        QFETCH(QRect, main);
+        QFETCH(QRect, panel);
+        QFETCH(QPoint, placed);
+        QCOMPARE(KPDupPathPanel::centredOver(main, panel), placed);
+    }
+
+    void aboutAndHelp()
+    {
+        KPMainWindow window;
+        window.awakeFromNib();
+        KPAbout* about = window.aboutW();
+        QCOMPARE(about->curVersionTF()->text(), KPLocalization::text("L_Version") + QStringLiteral(" 2.2"));
+        QCOMPARE(about->copyrightTF()->text(), KPProductInfo::copyRight());
+        window.aboutAction()->trigger();
+        window.aboutAction()->trigger();
+        QVERIFY(about->isVisible());
+        QCOMPARE(window.findChildren<KPAbout*>().size(), 1);
+        QList<QUrl> opened;
+        about->setOpener([&opened](const QUrl& url) { opened.append(url); });
+        window.setUrlOpener([&opened](const QUrl& url) { opened.append(url); });
+        about->gotoHomepage();
+        window.helpAction()->trigger();
+        QCOMPARE(opened.size(), 2);
+        for (const QUrl& url : opened) {
+            QVERIFY(url.isLocalFile());
+            QFile page(url.toLocalFile());
+            QVERIFY(page.open(QIODevice::ReadOnly));
+            QVERIFY(page.readAll().contains("Pictaro"));
+        }
+        QCOMPARE(opened.first().fragment(), QStringLiteral("about"));
+        window.preferenceAction()->trigger();
+        QVERIFY(window.preferenceV()->isVisible());
+        QVERIFY(!window.preferenceV()->isModal());
+    }
+
+    void versionLineWithoutATranslation()
+    {
+        // A table that lacks the key shows the key itself.
+        QTranslator* installed = nullptr;
+        Q_UNUSED(installed);
+        QCOMPARE(QStringLiteral("%1 %2").arg(qtTrId("L_NoSuchKey"), KPProductInfo::version()),
+                 QStringLiteral("L_NoSuchKey 2.2"));
+    }
+};
+
+QTEST_MAIN(TestSettingsViews)
+#include "tst_settingsviews.moc"
