@@ -45,6 +45,7 @@ KPPreferences::KPPreferences(QWidget* parent)
       m_scaleCB(new QCheckBox(this)), m_cancelBT(new QPushButton(this)), m_okBT(new QPushButton(this))
 {
     setModal(false);
+    setMinimumWidth(440);
     m_qualitySlider->setRange(0, 100);
     m_qualitySlider->setPageStep(5);
     m_qualitySlider->setTickPosition(QSlider::TicksBelow);
@@ -63,6 +64,9 @@ KPPreferences::KPPreferences(QWidget* parent)
     quality->addWidget(percentSign, 0, 3);
     quality->addWidget(m_poorLB, 1, 0, Qt::AlignLeft);
     quality->addWidget(m_goodLB, 1, 1, Qt::AlignRight);
+    quality->setColumnStretch(0, 1);
+    quality->setColumnStretch(1, 1);
+    quality->setHorizontalSpacing(6);
 
     auto* box = new QGridLayout;
     box->addWidget(m_widthLB, 0, 0, Qt::AlignRight);
@@ -79,8 +83,9 @@ KPPreferences::KPPreferences(QWidget* parent)
     layout->addWidget(m_imageQualityLB);
     layout->addLayout(quality);
     layout->addSpacing(12);
-    layout->addWidget(m_imageScaleLB);
     layout->addWidget(m_scaleCB);
+    layout->addSpacing(4);
+    layout->addWidget(m_imageScaleLB);
     layout->addLayout(box);
     layout->addStretch(1);
     layout->addWidget(buttons);
