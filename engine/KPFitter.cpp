@@ -103,7 +103,8 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
         return false;
     }
     m_workPath = *work;
-    if (!KPImageDecoder::looksComplete(*bytes) || !KPImageDecoder::probe(*bytes).isValid()) {
+    if (!KPImageDecoder::looksComplete(*bytes) ||
+        !KPImageDecoder::probe(*bytes, KPImageDecoder::formatHint(source)).isValid()) {
         fail(job);
         return false;
     }
@@ -133,7 +134,8 @@ QImage KPFitter::workingImage(const KPImageDataPtr& job)
     if (image.isNull() && !m_pendingSource.isEmpty()) {
         {
             KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
-            image = KPImageDecoder::decodeForFitting(m_pendingSource);
+            image = KPImageDecoder::decodeForFitting(m_pendingSource,
+                                                     KPImageDecoder::formatHint(job->path()));
         }
         m_pendingSource.clear();
         job->setExportImage(image);

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QColorSpace>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 
@@ -13,13 +14,30 @@ void KPImageDecoder::applyAllocationLimit()
         QImageReader::setAllocationLimit(AllocationLimitMB);
 }
 
-QSize KPImageDecoder::probe(const QByteArray& bytes)
+QByteArray KPImageDecoder::formatHint(const QString& path)
+{
+    return QFileInfo(path).suffix().toLower().toLatin1();
+}
+
+namespace {
+// A misnamed file of any other type still opens by its content.
+void chooseHandler(QImageReader& reader, const QByteArray& formatHint)
+{
+    if (formatHint == "raw") {
+        reader.setFormat(formatHint);
+        reader.setAutoDetectImageFormat(false);
+    }
+}
+} // namespace
+
+QSize KPImageDecoder::probe(const QByteArray& bytes, const QByteArray& formatHint)
 {
     QByteArray copy = bytes; // shares the data; QBuffer needs a non-const array
     QBuffer buffer(&copy);
     if (!buffer.open(QIODevice::ReadOnly))
         return {};
     QImageReader reader(&buffer);
+    chooseHandler(reader, formatHint);
     reader.setAutoTransform(true);
     if (!reader.canRead())
         return {};
@@ -95,7 +113,7 @@ bool KPImageDecoder::looksComplete(const QByteArray& bytes)
     return true;
 }
 
-QImage KPImageDecoder::decodeForFitting(const QByteArray& bytes)
+QImage KPImageDecoder::decodeForFitting(const QByteArray& bytes, const QByteArray& formatHint)
 {
     applyAllocationLimit();
     QByteArray copy = bytes;
@@ -103,6 +121,7 @@ QImage KPImageDecoder::decodeForFitting(const QByteArray& bytes)
     if (!buffer.open(QIODevice::ReadOnly))
         return {};
     QImageReader reader(&buffer);
+    chooseHandler(reader, formatHint);
     reader.setAutoTransform(true);
     QImage image = reader.read();
     if (image.isNull())

@@ -18,9 +18,15 @@ public:
     static void applyAllocationLimit();
     static constexpr int AllocationLimitMB = 1024;
 
+    // The type a source's name gives, for `probe` and `decodeForFitting`: its suffix in
+    // lower case ("raw" for "P1000042.RAW").
+    static QByteArray formatHint(const QString& path);
+
     // Reads only the header: the picture's pixel size, or an invalid size when the bytes
-    // are no picture a reader accepts.
-    static QSize probe(const QByteArray& bytes);
+    // are no picture a reader accepts. The reader is chosen by content, except for a
+    // "raw" hint: raw files are TIFF inside more often than not, and the TIFF reader
+    // would show only the small preview they carry.
+    static QSize probe(const QByteArray& bytes, const QByteArray& formatHint = {});
     static QSize probeFile(const QString& path);
 
     // Whether the file's structure is whole: a JPEG whose last scan is followed by its
@@ -30,8 +36,9 @@ public:
     // Other types are left to their readers.
     static bool looksComplete(const QByteArray& bytes);
 
-    // Decodes a whole picture for fitting, as Format_RGB32; a null image on failure.
-    static QImage decodeForFitting(const QByteArray& bytes);
+    // Decodes a whole picture for fitting, as Format_RGB32; a null image on failure. The
+    // hint is taken as by `probe`.
+    static QImage decodeForFitting(const QByteArray& bytes, const QByteArray& formatHint = {});
 
     // Makes a picture drawn with partial opacity opaque for JPEG: the colours are
     // un-premultiplied and the alpha dropped, so the picture neither darkens nor lightens.

@@ -1,0 +1,21 @@
+#include "engine/formats/KPPsdPlugin.h"
+
+#include "engine/formats/KPPsdHandler.h"
+
+QImageIOPlugin::Capabilities KPPsdPlugin::capabilities(QIODevice* device,
+                                                       const QByteArray& format) const
+{
+    if (format == "psd")
+        return CanRead;
+    if (!format.isEmpty() || !device || !device->isOpen())
+        return {};
+    return device->isReadable() && KPPsdHandler::canRead(device) ? CanRead : Capabilities();
+}
+
+QImageIOHandler* KPPsdPlugin::create(QIODevice* device, const QByteArray& format) const
+{
+    auto* handler = new KPPsdHandler;
+    handler->setDevice(device);
+    handler->setFormat(format.isEmpty() ? QByteArray("psd") : format);
+    return handler;
+}

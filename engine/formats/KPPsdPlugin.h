@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QImageIOPlugin>
+
+class KPPsdPlugin : public QImageIOPlugin
+{
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID QImageIOHandlerFactoryInterface_iid FILE "psd.json")
+
+public:
+    Capabilities capabilities(QIODevice* device, const QByteArray& format) const override;
+    QImageIOHandler* create(QIODevice* device, const QByteArray& format) const override;
+};
