@@ -1,0 +1,271 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de" sourcelanguage="en">
+<context>
+    <name>Pictaro</name>
+    <message id="L_TBIAddFile">
+        <source>Add Files</source>
+        <translation>Dateien hinzufügen</translation>
+    </message>
+    <message id="L_TBIAddFileTip">
+        <source>Add picture files to the list</source>
+        <translation>Bilddateien zur Liste hinzufügen</translation>
+    </message>
+    <message id="L_TBIAddFolder">
+        <source>Add Folder</source>
+        <translation>Ordner hinzufügen</translation>
+    </message>
+    <message id="L_TBIAddFolderTip">
+        <source>Add every picture in a folder and its subfolders to the list</source>
+        <translation>Alle Bilder eines Ordners und seiner Unterordner zur Liste hinzufügen</translation>
+    </message>
+    <message id="L_TBIDel">
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message id="L_TBIDelTip">
+        <source>Remove the selected pictures from the list; the files themselves are not deleted</source>
+        <translation>Die ausgewählten Bilder aus der Liste entfernen; die Dateien selbst werden nicht gelöscht</translation>
+    </message>
+    <message id="L_TBIResize">
+        <source>Resize</source>
+        <translation>Verkleinern</translation>
+    </message>
+    <message id="L_TBIResizeTip">
+        <source>Shrink every picture in the list to fit under the size limit and save the results in the export folder</source>
+        <translation>Alle Bilder der Liste unter das Größenlimit verkleinern und die Ergebnisse im Exportordner speichern</translation>
+    </message>
+    <message id="L_TBIStop">
+        <source>Stop</source>
+        <translation>Anhalten</translation>
+    </message>
+    <message id="L_TBIStopTip">
+        <source>Stop after the picture being shrunk now</source>
+        <translation>Nach dem Bild anhalten, das gerade verkleinert wird</translation>
+    </message>
+    <message id="L_MISelectAll">
+        <source>Select All</source>
+        <translation>Alles auswählen</translation>
+    </message>
+    <message id="L_MIPreference">
+        <source>Preferences…</source>
+        <translation>Einstellungen…</translation>
+    </message>
+    <message id="L_MIAbout">
+        <source>About Pictaro</source>
+        <translation>Über Pictaro</translation>
+    </message>
+    <message id="L_MIQuit">
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message id="L_MIHelp">
+        <source>Pictaro Help</source>
+        <translation>Pictaro-Hilfe</translation>
+    </message>
+    <message id="L_MIHideApp">
+        <source>Minimize</source>
+        <translation>Minimieren</translation>
+    </message>
+    <message id="L_MIHideOther">
+        <source>Hide Others</source>
+        <translation>Andere ausblenden</translation>
+    </message>
+    <message id="L_MIApp">
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message id="L_ColState">
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message id="L_ColPic">
+        <source>Picture</source>
+        <translation>Bild</translation>
+    </message>
+    <message id="L_ColName">
+        <source>File Name</source>
+        <translation>Dateiname</translation>
+    </message>
+    <message id="L_LogBoxTitle">
+        <source>Current Picture</source>
+        <translation>Aktuelles Bild</translation>
+    </message>
+    <message id="L_Name">
+        <source>Name:</source>
+        <translation>Name:</translation>
+    </message>
+    <message id="L_Scale">
+        <source>Dimensions:</source>
+        <translation>Abmessungen:</translation>
+    </message>
+    <message id="L_Size">
+        <source>Size:</source>
+        <translation>Größe:</translation>
+    </message>
+    <message id="L_Progress">
+        <source>Status:</source>
+        <translation>Status:</translation>
+    </message>
+    <message id="L_LogConvertOK">
+        <source>Done</source>
+        <translation>Fertig</translation>
+    </message>
+    <message id="L_LogConvertError">
+        <source>Failed</source>
+        <translation>Fehlgeschlagen</translation>
+    </message>
+    <message id="L_LogConvertWait">
+        <source>Waiting</source>
+        <translation>Wartet</translation>
+    </message>
+    <message id="L_Unknown">
+        <source>Unknown</source>
+        <translation>Unbekannt</translation>
+    </message>
+    <message id="L_ReportBoxPreview">
+        <source>Summary</source>
+        <translation>Übersicht</translation>
+    </message>
+    <message id="L_FileTotal">
+        <source>Pictures in the list:</source>
+        <translation>Bilder in der Liste:</translation>
+    </message>
+    <message id="L_ResizeOKNum">
+        <source>Converted:</source>
+        <translation>Umgewandelt:</translation>
+    </message>
+    <message id="L_ResizeErrorNum">
+        <source>Failed:</source>
+        <translation>Fehlgeschlagen:</translation>
+    </message>
+    <message id="L_ResizeEnd">
+        <source>All pictures have been processed.</source>
+        <translation>Alle Bilder wurden verarbeitet.</translation>
+    </message>
+    <message id="L_ResizeEndCaution">
+        <source>The shrunk pictures are in the export folder. Pictures that could not be converted are marked as failed in the list.</source>
+        <translation>Die verkleinerten Bilder liegen im Exportordner. Bilder, die nicht umgewandelt werden konnten, sind in der Liste als fehlgeschlagen markiert.</translation>
+    </message>
+    <message id="L_OKBT">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="L_LimitSizeTip">
+        <source>The largest file size each picture may have. Type digits only; choose KB or MB next to the field.</source>
+        <translation>Die maximale Dateigröße pro Bild. Nur Ziffern eingeben; KB oder MB neben dem Feld wählen.</translation>
+    </message>
+    <message id="L_ExportLB">
+        <source>Export to:</source>
+        <translation>Exportieren nach:</translation>
+    </message>
+    <message id="L_Brows">
+        <source>Browse…</source>
+        <translation>Durchsuchen…</translation>
+    </message>
+    <message id="L_Open">
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message id="L_PreferenceTitle">
+        <source>Preferences</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message id="L_ImageQualityLabel">
+        <source>Lowest JPEG quality:</source>
+        <translation>Niedrigste JPEG-Qualität:</translation>
+    </message>
+    <message id="L_poorLB">
+        <source>Smaller</source>
+        <translation>Kleiner</translation>
+    </message>
+    <message id="L_goodLB">
+        <source>Better</source>
+        <translation>Besser</translation>
+    </message>
+    <message id="L_ImageScaleLabel">
+        <source>Never scale pictures below:</source>
+        <translation>Bilder nie kleiner skalieren als:</translation>
+    </message>
+    <message id="L_WidthLB">
+        <source>Width:</source>
+        <translation>Breite:</translation>
+    </message>
+    <message id="L_HighLB">
+        <source>Height:</source>
+        <translation>Höhe:</translation>
+    </message>
+    <message id="L_CancelBT">
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message id="L_EnableScale">
+        <source>Scale pictures down when lowering the quality is not enough</source>
+        <translation>Bilder verkleinern, wenn eine geringere Qualität nicht ausreicht</translation>
+    </message>
+    <message id="L_AboutMenu">
+        <source>About Pictaro</source>
+        <translation>Über Pictaro</translation>
+    </message>
+    <message id="L_Version">
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message id="L_BTHomePage">
+        <source>Home Page</source>
+        <translation>Homepage</translation>
+    </message>
+    <message id="L_RepeatAddFileFolder">
+        <source>These files and folders are already in the list and were not added again:</source>
+        <translation>Diese Dateien und Ordner sind bereits in der Liste und wurden nicht erneut hinzugefügt:</translation>
+    </message>
+    <message id="L_Warn">
+        <source>Already Listed</source>
+        <translation>Bereits in der Liste</translation>
+    </message>
+    <message id="L_UnitKB">
+        <source>KB</source>
+        <translation>KB</translation>
+    </message>
+    <message id="L_UnitMB">
+        <source>MB</source>
+        <translation>MB</translation>
+    </message>
+    <message id="L_MenuEdit">
+        <source>Edit</source>
+        <translation>Bearbeiten</translation>
+    </message>
+    <message id="L_MenuWindow">
+        <source>Window</source>
+        <translation>Fenster</translation>
+    </message>
+    <message id="L_MenuHelp">
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message id="L_ToolBar">
+        <source>Toolbar</source>
+        <translation>Werkzeugleiste</translation>
+    </message>
+    <message id="L_PictureFiles">
+        <source>Pictures</source>
+        <translation>Bilder</translation>
+    </message>
+    <message id="L_LimitSizeLB">
+        <source>Size limit:</source>
+        <translation>Größenlimit:</translation>
+    </message>
+    <message id="L_ChooseExportFolder">
+        <source>Choose Export Folder</source>
+        <translation>Exportordner wählen</translation>
+    </message>
+    <message id="L_ChooseFiles">
+        <source>Add Pictures</source>
+        <translation>Bilder hinzufügen</translation>
+    </message>
+    <message id="L_ChooseFolder">
+        <source>Add Folder of Pictures</source>
+        <translation>Ordner mit Bildern hinzufügen</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,271 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="es" sourcelanguage="en">
+<context>
+    <name>Pictaro</name>
+    <message id="L_TBIAddFile">
+        <source>Add Files</source>
+        <translation>Añadir archivos</translation>
+    </message>
+    <message id="L_TBIAddFileTip">
+        <source>Add picture files to the list</source>
+        <translation>Añadir archivos de imagen a la lista</translation>
+    </message>
+    <message id="L_TBIAddFolder">
+        <source>Add Folder</source>
+        <translation>Añadir carpeta</translation>
+    </message>
+    <message id="L_TBIAddFolderTip">
+        <source>Add every picture in a folder and its subfolders to the list</source>
+        <translation>Añadir a la lista todas las imágenes de una carpeta y sus subcarpetas</translation>
+    </message>
+    <message id="L_TBIDel">
+        <source>Remove</source>
+        <translation>Quitar</translation>
+    </message>
+    <message id="L_TBIDelTip">
+        <source>Remove the selected pictures from the list; the files themselves are not deleted</source>
+        <translation>Quitar de la lista las imágenes seleccionadas; los archivos en sí no se eliminan</translation>
+    </message>
+    <message id="L_TBIResize">
+        <source>Resize</source>
+        <translation>Reducir</translation>
+    </message>
+    <message id="L_TBIResizeTip">
+        <source>Shrink every picture in the list to fit under the size limit and save the results in the export folder</source>
+        <translation>Reducir todas las imágenes de la lista por debajo del límite de tamaño y guardar los resultados en la carpeta de exportación</translation>
+    </message>
+    <message id="L_TBIStop">
+        <source>Stop</source>
+        <translation>Detener</translation>
+    </message>
+    <message id="L_TBIStopTip">
+        <source>Stop after the picture being shrunk now</source>
+        <translation>Detener después de la imagen que se está reduciendo</translation>
+    </message>
+    <message id="L_MISelectAll">
+        <source>Select All</source>
+        <translation>Seleccionar todo</translation>
+    </message>
+    <message id="L_MIPreference">
+        <source>Preferences…</source>
+        <translation>Preferencias…</translation>
+    </message>
+    <message id="L_MIAbout">
+        <source>About Pictaro</source>
+        <translation>Acerca de Pictaro</translation>
+    </message>
+    <message id="L_MIQuit">
+        <source>Quit</source>
+        <translation>Salir</translation>
+    </message>
+    <message id="L_MIHelp">
+        <source>Pictaro Help</source>
+        <translation>Ayuda de Pictaro</translation>
+    </message>
+    <message id="L_MIHideApp">
+        <source>Minimize</source>
+        <translation>Minimizar</translation>
+    </message>
+    <message id="L_MIHideOther">
+        <source>Hide Others</source>
+        <translation>Ocultar las demás</translation>
+    </message>
+    <message id="L_MIApp">
+        <source>File</source>
+        <translation>Archivo</translation>
+    </message>
+    <message id="L_ColState">
+        <source>Status</source>
+        <translation>Estado</translation>
+    </message>
+    <message id="L_ColPic">
+        <source>Picture</source>
+        <translation>Imagen</translation>
+    </message>
+    <message id="L_ColName">
+        <source>File Name</source>
+        <translation>Nombre de archivo</translation>
+    </message>
+    <message id="L_LogBoxTitle">
+        <source>Current Picture</source>
+        <translation>Imagen actual</translation>
+    </message>
+    <message id="L_Name">
+        <source>Name:</source>
+        <translation>Nombre:</translation>
+    </message>
+    <message id="L_Scale">
+        <source>Dimensions:</source>
+        <translation>Dimensiones:</translation>
+    </message>
+    <message id="L_Size">
+        <source>Size:</source>
+        <translation>Tamaño:</translation>
+    </message>
+    <message id="L_Progress">
+        <source>Status:</source>
+        <translation>Estado:</translation>
+    </message>
+    <message id="L_LogConvertOK">
+        <source>Done</source>
+        <translation>Hecho</translation>
+    </message>
+    <message id="L_LogConvertError">
+        <source>Failed</source>
+        <translation>Error</translation>
+    </message>
+    <message id="L_LogConvertWait">
+        <source>Waiting</source>
+        <translation>En espera</translation>
+    </message>
+    <message id="L_Unknown">
+        <source>Unknown</source>
+        <translation>Desconocido</translation>
+    </message>
+    <message id="L_ReportBoxPreview">
+        <source>Summary</source>
+        <translation>Resumen</translation>
+    </message>
+    <message id="L_FileTotal">
+        <source>Pictures in the list:</source>
+        <translation>Imágenes en la lista:</translation>
+    </message>
+    <message id="L_ResizeOKNum">
+        <source>Converted:</source>
+        <translation>Convertidas:</translation>
+    </message>
+    <message id="L_ResizeErrorNum">
+        <source>Failed:</source>
+        <translation>Fallidas:</translation>
+    </message>
+    <message id="L_ResizeEnd">
+        <source>All pictures have been processed.</source>
+        <translation>Se han procesado todas las imágenes.</translation>
+    </message>
+    <message id="L_ResizeEndCaution">
+        <source>The shrunk pictures are in the export folder. Pictures that could not be converted are marked as failed in the list.</source>
+        <translation>Las imágenes reducidas están en la carpeta de exportación. Las que no se pudieron convertir aparecen marcadas como fallidas en la lista.</translation>
+    </message>
+    <message id="L_OKBT">
+        <source>OK</source>
+        <translation>Aceptar</translation>
+    </message>
+    <message id="L_LimitSizeTip">
+        <source>The largest file size each picture may have. Type digits only; choose KB or MB next to the field.</source>
+        <translation>El tamaño máximo de archivo de cada imagen. Escriba solo dígitos; elija KB o MB junto al campo.</translation>
+    </message>
+    <message id="L_ExportLB">
+        <source>Export to:</source>
+        <translation>Exportar a:</translation>
+    </message>
+    <message id="L_Brows">
+        <source>Browse…</source>
+        <translation>Examinar…</translation>
+    </message>
+    <message id="L_Open">
+        <source>Open</source>
+        <translation>Abrir</translation>
+    </message>
+    <message id="L_PreferenceTitle">
+        <source>Preferences</source>
+        <translation>Preferencias</translation>
+    </message>
+    <message id="L_ImageQualityLabel">
+        <source>Lowest JPEG quality:</source>
+        <translation>Calidad JPEG mínima:</translation>
+    </message>
+    <message id="L_poorLB">
+        <source>Smaller</source>
+        <translation>Más pequeño</translation>
+    </message>
+    <message id="L_goodLB">
+        <source>Better</source>
+        <translation>Mejor</translation>
+    </message>
+    <message id="L_ImageScaleLabel">
+        <source>Never scale pictures below:</source>
+        <translation>No reducir nunca las imágenes por debajo de:</translation>
+    </message>
+    <message id="L_WidthLB">
+        <source>Width:</source>
+        <translation>Ancho:</translation>
+    </message>
+    <message id="L_HighLB">
+        <source>Height:</source>
+        <translation>Alto:</translation>
+    </message>
+    <message id="L_CancelBT">
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message id="L_EnableScale">
+        <source>Scale pictures down when lowering the quality is not enough</source>
+        <translation>Reducir las dimensiones cuando bajar la calidad no sea suficiente</translation>
+    </message>
+    <message id="L_AboutMenu">
+        <source>About Pictaro</source>
+        <translation>Acerca de Pictaro</translation>
+    </message>
+    <message id="L_Version">
+        <source>Version</source>
+        <translation>Versión</translation>
+    </message>
+    <message id="L_BTHomePage">
+        <source>Home Page</source>
+        <translation>Página web</translation>
+    </message>
+    <message id="L_RepeatAddFileFolder">
+        <source>These files and folders are already in the list and were not added again:</source>
+        <translation>Estos archivos y carpetas ya están en la lista y no se han vuelto a añadir:</translation>
+    </message>
+    <message id="L_Warn">
+        <source>Already Listed</source>
+        <translation>Ya en la lista</translation>
+    </message>
+    <message id="L_UnitKB">
+        <source>KB</source>
+        <translation>KB</translation>
+    </message>
+    <message id="L_UnitMB">
+        <source>MB</source>
+        <translation>MB</translation>
+    </message>
+    <message id="L_MenuEdit">
+        <source>Edit</source>
+        <translation>Editar</translation>
+    </message>
+    <message id="L_MenuWindow">
+        <source>Window</source>
+        <translation>Ventana</translation>
+    </message>
+    <message id="L_MenuHelp">
+        <source>Help</source>
+        <translation>Ayuda</translation>
+    </message>
+    <message id="L_ToolBar">
+        <source>Toolbar</source>
+        <translation>Barra de herramientas</translation>
+    </message>
+    <message id="L_PictureFiles">
+        <source>Pictures</source>
+        <translation>Imágenes</translation>
+    </message>
+    <message id="L_LimitSizeLB">
+        <source>Size limit:</source>
+        <translation>Límite de tamaño:</translation>
+    </message>
+    <message id="L_ChooseExportFolder">
+        <source>Choose Export Folder</source>
+        <translation>Elegir carpeta de exportación</translation>
+    </message>
+    <message id="L_ChooseFiles">
+        <source>Add Pictures</source>
+        <translation>Añadir imágenes</translation>
+    </message>
+    <message id="L_ChooseFolder">
+        <source>Add Folder of Pictures</source>
+        <translation>Añadir carpeta de imágenes</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,271 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr" sourcelanguage="en">
+<context>
+    <name>Pictaro</name>
+    <message id="L_TBIAddFile">
+        <source>Add Files</source>
+        <translation>Ajouter des fichiers</translation>
+    </message>
+    <message id="L_TBIAddFileTip">
+        <source>Add picture files to the list</source>
+        <translation>Ajouter des fichiers d’images à la liste</translation>
+    </message>
+    <message id="L_TBIAddFolder">
+        <source>Add Folder</source>
+        <translation>Ajouter un dossier</translation>
+    </message>
+    <message id="L_TBIAddFolderTip">
+        <source>Add every picture in a folder and its subfolders to the list</source>
+        <translation>Ajouter à la liste toutes les images d’un dossier et de ses sous-dossiers</translation>
+    </message>
+    <message id="L_TBIDel">
+        <source>Remove</source>
+        <translation>Retirer</translation>
+    </message>
+    <message id="L_TBIDelTip">
+        <source>Remove the selected pictures from the list; the files themselves are not deleted</source>
+        <translation>Retirer de la liste les images sélectionnées ; les fichiers eux-mêmes ne sont pas supprimés</translation>
+    </message>
+    <message id="L_TBIResize">
+        <source>Resize</source>
+        <translation>Réduire</translation>
+    </message>
+    <message id="L_TBIResizeTip">
+        <source>Shrink every picture in the list to fit under the size limit and save the results in the export folder</source>
+        <translation>Réduire chaque image de la liste sous la taille maximale et enregistrer les résultats dans le dossier d’exportation</translation>
+    </message>
+    <message id="L_TBIStop">
+        <source>Stop</source>
+        <translation>Arrêter</translation>
+    </message>
+    <message id="L_TBIStopTip">
+        <source>Stop after the picture being shrunk now</source>
+        <translation>Arrêter après l’image en cours de réduction</translation>
+    </message>
+    <message id="L_MISelectAll">
+        <source>Select All</source>
+        <translation>Tout sélectionner</translation>
+    </message>
+    <message id="L_MIPreference">
+        <source>Preferences…</source>
+        <translation>Préférences…</translation>
+    </message>
+    <message id="L_MIAbout">
+        <source>About Pictaro</source>
+        <translation>À propos de Pictaro</translation>
+    </message>
+    <message id="L_MIQuit">
+        <source>Quit</source>
+        <translation>Quitter</translation>
+    </message>
+    <message id="L_MIHelp">
+        <source>Pictaro Help</source>
+        <translation>Aide de Pictaro</translation>
+    </message>
+    <message id="L_MIHideApp">
+        <source>Minimize</source>
+        <translation>Minimiser</translation>
+    </message>
+    <message id="L_MIHideOther">
+        <source>Hide Others</source>
+        <translation>Masquer les autres</translation>
+    </message>
+    <message id="L_MIApp">
+        <source>File</source>
+        <translation>Fichier</translation>
+    </message>
+    <message id="L_ColState">
+        <source>Status</source>
+        <translation>État</translation>
+    </message>
+    <message id="L_ColPic">
+        <source>Picture</source>
+        <translation>Image</translation>
+    </message>
+    <message id="L_ColName">
+        <source>File Name</source>
+        <translation>Nom du fichier</translation>
+    </message>
+    <message id="L_LogBoxTitle">
+        <source>Current Picture</source>
+        <translation>Image en cours</translation>
+    </message>
+    <message id="L_Name">
+        <source>Name:</source>
+        <translation>Nom :</translation>
+    </message>
+    <message id="L_Scale">
+        <source>Dimensions:</source>
+        <translation>Dimensions :</translation>
+    </message>
+    <message id="L_Size">
+        <source>Size:</source>
+        <translation>Taille :</translation>
+    </message>
+    <message id="L_Progress">
+        <source>Status:</source>
+        <translation>État :</translation>
+    </message>
+    <message id="L_LogConvertOK">
+        <source>Done</source>
+        <translation>Terminé</translation>
+    </message>
+    <message id="L_LogConvertError">
+        <source>Failed</source>
+        <translation>Échec</translation>
+    </message>
+    <message id="L_LogConvertWait">
+        <source>Waiting</source>
+        <translation>En attente</translation>
+    </message>
+    <message id="L_Unknown">
+        <source>Unknown</source>
+        <translation>Inconnue</translation>
+    </message>
+    <message id="L_ReportBoxPreview">
+        <source>Summary</source>
+        <translation>Résumé</translation>
+    </message>
+    <message id="L_FileTotal">
+        <source>Pictures in the list:</source>
+        <translation>Images dans la liste :</translation>
+    </message>
+    <message id="L_ResizeOKNum">
+        <source>Converted:</source>
+        <translation>Converties :</translation>
+    </message>
+    <message id="L_ResizeErrorNum">
+        <source>Failed:</source>
+        <translation>Échecs :</translation>
+    </message>
+    <message id="L_ResizeEnd">
+        <source>All pictures have been processed.</source>
+        <translation>Toutes les images ont été traitées.</translation>
+    </message>
+    <message id="L_ResizeEndCaution">
+        <source>The shrunk pictures are in the export folder. Pictures that could not be converted are marked as failed in the list.</source>
+        <translation>Les images réduites se trouvent dans le dossier d’exportation. Les images qui n’ont pas pu être converties sont marquées en échec dans la liste.</translation>
+    </message>
+    <message id="L_OKBT">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="L_LimitSizeTip">
+        <source>The largest file size each picture may have. Type digits only; choose KB or MB next to the field.</source>
+        <translation>La taille de fichier maximale de chaque image. Saisissez uniquement des chiffres ; choisissez KB ou MB à côté du champ.</translation>
+    </message>
+    <message id="L_ExportLB">
+        <source>Export to:</source>
+        <translation>Exporter vers :</translation>
+    </message>
+    <message id="L_Brows">
+        <source>Browse…</source>
+        <translation>Parcourir…</translation>
+    </message>
+    <message id="L_Open">
+        <source>Open</source>
+        <translation>Ouvrir</translation>
+    </message>
+    <message id="L_PreferenceTitle">
+        <source>Preferences</source>
+        <translation>Préférences</translation>
+    </message>
+    <message id="L_ImageQualityLabel">
+        <source>Lowest JPEG quality:</source>
+        <translation>Qualité JPEG minimale :</translation>
+    </message>
+    <message id="L_poorLB">
+        <source>Smaller</source>
+        <translation>Plus léger</translation>
+    </message>
+    <message id="L_goodLB">
+        <source>Better</source>
+        <translation>Meilleure</translation>
+    </message>
+    <message id="L_ImageScaleLabel">
+        <source>Never scale pictures below:</source>
+        <translation>Ne jamais réduire les images en dessous de :</translation>
+    </message>
+    <message id="L_WidthLB">
+        <source>Width:</source>
+        <translation>Largeur :</translation>
+    </message>
+    <message id="L_HighLB">
+        <source>Height:</source>
+        <translation>Hauteur :</translation>
+    </message>
+    <message id="L_CancelBT">
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message id="L_EnableScale">
+        <source>Scale pictures down when lowering the quality is not enough</source>
+        <translation>Réduire les dimensions des images quand baisser la qualité ne suffit pas</translation>
+    </message>
+    <message id="L_AboutMenu">
+        <source>About Pictaro</source>
+        <translation>À propos de Pictaro</translation>
+    </message>
+    <message id="L_Version">
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message id="L_BTHomePage">
+        <source>Home Page</source>
+        <translation>Site web</translation>
+    </message>
+    <message id="L_RepeatAddFileFolder">
+        <source>These files and folders are already in the list and were not added again:</source>
+        <translation>Ces fichiers et dossiers figurent déjà dans la liste et n’ont pas été ajoutés à nouveau :</translation>
+    </message>
+    <message id="L_Warn">
+        <source>Already Listed</source>
+        <translation>Déjà dans la liste</translation>
+    </message>
+    <message id="L_UnitKB">
+        <source>KB</source>
+        <translation>KB</translation>
+    </message>
+    <message id="L_UnitMB">
+        <source>MB</source>
+        <translation>MB</translation>
+    </message>
+    <message id="L_MenuEdit">
+        <source>Edit</source>
+        <translation>Édition</translation>
+    </message>
+    <message id="L_MenuWindow">
+        <source>Window</source>
+        <translation>Fenêtre</translation>
+    </message>
+    <message id="L_MenuHelp">
+        <source>Help</source>
+        <translation>Aide</translation>
+    </message>
+    <message id="L_ToolBar">
+        <source>Toolbar</source>
+        <translation>Barre d’outils</translation>
+    </message>
+    <message id="L_PictureFiles">
+        <source>Pictures</source>
+        <translation>Images</translation>
+    </message>
+    <message id="L_LimitSizeLB">
+        <source>Size limit:</source>
+        <translation>Taille maximale :</translation>
+    </message>
+    <message id="L_ChooseExportFolder">
+        <source>Choose Export Folder</source>
+        <translation>Choisir le dossier d’exportation</translation>
+    </message>
+    <message id="L_ChooseFiles">
+        <source>Add Pictures</source>
+        <translation>Ajouter des images</translation>
+    </message>
+    <message id="L_ChooseFolder">
+        <source>Add Folder of Pictures</source>
+        <translation>Ajouter un dossier d’images</translation>
+    </message>
+</context>
+</TS>

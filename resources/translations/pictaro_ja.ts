@@ -1,0 +1,271 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja" sourcelanguage="en">
+<context>
+    <name>Pictaro</name>
+    <message id="L_TBIAddFile">
+        <source>Add Files</source>
+        <translation>ファイルを追加</translation>
+    </message>
+    <message id="L_TBIAddFileTip">
+        <source>Add picture files to the list</source>
+        <translation>画像ファイルをリストに追加します</translation>
+    </message>
+    <message id="L_TBIAddFolder">
+        <source>Add Folder</source>
+        <translation>フォルダーを追加</translation>
+    </message>
+    <message id="L_TBIAddFolderTip">
+        <source>Add every picture in a folder and its subfolders to the list</source>
+        <translation>フォルダーとそのサブフォルダーにあるすべての画像をリストに追加します</translation>
+    </message>
+    <message id="L_TBIDel">
+        <source>Remove</source>
+        <translation>除外</translation>
+    </message>
+    <message id="L_TBIDelTip">
+        <source>Remove the selected pictures from the list; the files themselves are not deleted</source>
+        <translation>選択した画像をリストから除外します。ファイル自体は削除されません</translation>
+    </message>
+    <message id="L_TBIResize">
+        <source>Resize</source>
+        <translation>縮小</translation>
+    </message>
+    <message id="L_TBIResizeTip">
+        <source>Shrink every picture in the list to fit under the size limit and save the results in the export folder</source>
+        <translation>リストのすべての画像をサイズ上限以下に縮小し、書き出し先フォルダーに保存します</translation>
+    </message>
+    <message id="L_TBIStop">
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message id="L_TBIStopTip">
+        <source>Stop after the picture being shrunk now</source>
+        <translation>処理中の画像が終わったら停止します</translation>
+    </message>
+    <message id="L_MISelectAll">
+        <source>Select All</source>
+        <translation>すべて選択</translation>
+    </message>
+    <message id="L_MIPreference">
+        <source>Preferences…</source>
+        <translation>環境設定…</translation>
+    </message>
+    <message id="L_MIAbout">
+        <source>About Pictaro</source>
+        <translation>Pictaro について</translation>
+    </message>
+    <message id="L_MIQuit">
+        <source>Quit</source>
+        <translation>終了</translation>
+    </message>
+    <message id="L_MIHelp">
+        <source>Pictaro Help</source>
+        <translation>Pictaro ヘルプ</translation>
+    </message>
+    <message id="L_MIHideApp">
+        <source>Minimize</source>
+        <translation>最小化</translation>
+    </message>
+    <message id="L_MIHideOther">
+        <source>Hide Others</source>
+        <translation>ほかを隠す</translation>
+    </message>
+    <message id="L_MIApp">
+        <source>File</source>
+        <translation>ファイル</translation>
+    </message>
+    <message id="L_ColState">
+        <source>Status</source>
+        <translation>状態</translation>
+    </message>
+    <message id="L_ColPic">
+        <source>Picture</source>
+        <translation>画像</translation>
+    </message>
+    <message id="L_ColName">
+        <source>File Name</source>
+        <translation>ファイル名</translation>
+    </message>
+    <message id="L_LogBoxTitle">
+        <source>Current Picture</source>
+        <translation>現在の画像</translation>
+    </message>
+    <message id="L_Name">
+        <source>Name:</source>
+        <translation>名前：</translation>
+    </message>
+    <message id="L_Scale">
+        <source>Dimensions:</source>
+        <translation>寸法：</translation>
+    </message>
+    <message id="L_Size">
+        <source>Size:</source>
+        <translation>サイズ：</translation>
+    </message>
+    <message id="L_Progress">
+        <source>Status:</source>
+        <translation>状態：</translation>
+    </message>
+    <message id="L_LogConvertOK">
+        <source>Done</source>
+        <translation>完了</translation>
+    </message>
+    <message id="L_LogConvertError">
+        <source>Failed</source>
+        <translation>失敗</translation>
+    </message>
+    <message id="L_LogConvertWait">
+        <source>Waiting</source>
+        <translation>待機中</translation>
+    </message>
+    <message id="L_Unknown">
+        <source>Unknown</source>
+        <translation>不明</translation>
+    </message>
+    <message id="L_ReportBoxPreview">
+        <source>Summary</source>
+        <translation>概要</translation>
+    </message>
+    <message id="L_FileTotal">
+        <source>Pictures in the list:</source>
+        <translation>リストの画像：</translation>
+    </message>
+    <message id="L_ResizeOKNum">
+        <source>Converted:</source>
+        <translation>変換済み：</translation>
+    </message>
+    <message id="L_ResizeErrorNum">
+        <source>Failed:</source>
+        <translation>失敗：</translation>
+    </message>
+    <message id="L_ResizeEnd">
+        <source>All pictures have been processed.</source>
+        <translation>すべての画像を処理しました。</translation>
+    </message>
+    <message id="L_ResizeEndCaution">
+        <source>The shrunk pictures are in the export folder. Pictures that could not be converted are marked as failed in the list.</source>
+        <translation>縮小した画像は書き出し先フォルダーにあります。変換できなかった画像は、リストに「失敗」と表示されます。</translation>
+    </message>
+    <message id="L_OKBT">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="L_LimitSizeTip">
+        <source>The largest file size each picture may have. Type digits only; choose KB or MB next to the field.</source>
+        <translation>各画像の最大ファイルサイズです。数字のみを入力し、欄の横で KB か MB を選んでください。</translation>
+    </message>
+    <message id="L_ExportLB">
+        <source>Export to:</source>
+        <translation>書き出し先：</translation>
+    </message>
+    <message id="L_Brows">
+        <source>Browse…</source>
+        <translation>参照…</translation>
+    </message>
+    <message id="L_Open">
+        <source>Open</source>
+        <translation>開く</translation>
+    </message>
+    <message id="L_PreferenceTitle">
+        <source>Preferences</source>
+        <translation>環境設定</translation>
+    </message>
+    <message id="L_ImageQualityLabel">
+        <source>Lowest JPEG quality:</source>
+        <translation>JPEG の最低画質：</translation>
+    </message>
+    <message id="L_poorLB">
+        <source>Smaller</source>
+        <translation>サイズ優先</translation>
+    </message>
+    <message id="L_goodLB">
+        <source>Better</source>
+        <translation>画質優先</translation>
+    </message>
+    <message id="L_ImageScaleLabel">
+        <source>Never scale pictures below:</source>
+        <translation>縮小の下限：</translation>
+    </message>
+    <message id="L_WidthLB">
+        <source>Width:</source>
+        <translation>幅：</translation>
+    </message>
+    <message id="L_HighLB">
+        <source>Height:</source>
+        <translation>高さ：</translation>
+    </message>
+    <message id="L_CancelBT">
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message id="L_EnableScale">
+        <source>Scale pictures down when lowering the quality is not enough</source>
+        <translation>画質を下げても足りないときは画像を縮小する</translation>
+    </message>
+    <message id="L_AboutMenu">
+        <source>About Pictaro</source>
+        <translation>Pictaro について</translation>
+    </message>
+    <message id="L_Version">
+        <source>Version</source>
+        <translation>バージョン</translation>
+    </message>
+    <message id="L_BTHomePage">
+        <source>Home Page</source>
+        <translation>ホームページ</translation>
+    </message>
+    <message id="L_RepeatAddFileFolder">
+        <source>These files and folders are already in the list and were not added again:</source>
+        <translation>次のファイルとフォルダーはすでにリストにあるため、追加しませんでした：</translation>
+    </message>
+    <message id="L_Warn">
+        <source>Already Listed</source>
+        <translation>追加済み</translation>
+    </message>
+    <message id="L_UnitKB">
+        <source>KB</source>
+        <translation>KB</translation>
+    </message>
+    <message id="L_UnitMB">
+        <source>MB</source>
+        <translation>MB</translation>
+    </message>
+    <message id="L_MenuEdit">
+        <source>Edit</source>
+        <translation>編集</translation>
+    </message>
+    <message id="L_MenuWindow">
+        <source>Window</source>
+        <translation>ウィンドウ</translation>
+    </message>
+    <message id="L_MenuHelp">
+        <source>Help</source>
+        <translation>ヘルプ</translation>
+    </message>
+    <message id="L_ToolBar">
+        <source>Toolbar</source>
+        <translation>ツールバー</translation>
+    </message>
+    <message id="L_PictureFiles">
+        <source>Pictures</source>
+        <translation>画像</translation>
+    </message>
+    <message id="L_LimitSizeLB">
+        <source>Size limit:</source>
+        <translation>サイズ上限：</translation>
+    </message>
+    <message id="L_ChooseExportFolder">
+        <source>Choose Export Folder</source>
+        <translation>書き出し先フォルダーを選択</translation>
+    </message>
+    <message id="L_ChooseFiles">
+        <source>Add Pictures</source>
+        <translation>画像を追加</translation>
+    </message>
+    <message id="L_ChooseFolder">
+        <source>Add Folder of Pictures</source>
+        <translation>画像フォルダーを追加</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,271 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN" sourcelanguage="en">
+<context>
+    <name>Pictaro</name>
+    <message id="L_TBIAddFile">
+        <source>Add Files</source>
+        <translation>添加文件</translation>
+    </message>
+    <message id="L_TBIAddFileTip">
+        <source>Add picture files to the list</source>
+        <translation>将图片文件添加到列表</translation>
+    </message>
+    <message id="L_TBIAddFolder">
+        <source>Add Folder</source>
+        <translation>添加文件夹</translation>
+    </message>
+    <message id="L_TBIAddFolderTip">
+        <source>Add every picture in a folder and its subfolders to the list</source>
+        <translation>将文件夹及其子文件夹中的所有图片添加到列表</translation>
+    </message>
+    <message id="L_TBIDel">
+        <source>Remove</source>
+        <translation>移除</translation>
+    </message>
+    <message id="L_TBIDelTip">
+        <source>Remove the selected pictures from the list; the files themselves are not deleted</source>
+        <translation>从列表中移除所选图片；文件本身不会被删除</translation>
+    </message>
+    <message id="L_TBIResize">
+        <source>Resize</source>
+        <translation>压缩</translation>
+    </message>
+    <message id="L_TBIResizeTip">
+        <source>Shrink every picture in the list to fit under the size limit and save the results in the export folder</source>
+        <translation>将列表中的每张图片压缩到大小限制以内，并将结果保存到导出文件夹</translation>
+    </message>
+    <message id="L_TBIStop">
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message id="L_TBIStopTip">
+        <source>Stop after the picture being shrunk now</source>
+        <translation>处理完当前图片后停止</translation>
+    </message>
+    <message id="L_MISelectAll">
+        <source>Select All</source>
+        <translation>全选</translation>
+    </message>
+    <message id="L_MIPreference">
+        <source>Preferences…</source>
+        <translation>首选项…</translation>
+    </message>
+    <message id="L_MIAbout">
+        <source>About Pictaro</source>
+        <translation>关于 Pictaro</translation>
+    </message>
+    <message id="L_MIQuit">
+        <source>Quit</source>
+        <translation>退出</translation>
+    </message>
+    <message id="L_MIHelp">
+        <source>Pictaro Help</source>
+        <translation>Pictaro 帮助</translation>
+    </message>
+    <message id="L_MIHideApp">
+        <source>Minimize</source>
+        <translation>最小化</translation>
+    </message>
+    <message id="L_MIHideOther">
+        <source>Hide Others</source>
+        <translation>隐藏其他</translation>
+    </message>
+    <message id="L_MIApp">
+        <source>File</source>
+        <translation>文件</translation>
+    </message>
+    <message id="L_ColState">
+        <source>Status</source>
+        <translation>状态</translation>
+    </message>
+    <message id="L_ColPic">
+        <source>Picture</source>
+        <translation>图片</translation>
+    </message>
+    <message id="L_ColName">
+        <source>File Name</source>
+        <translation>文件名</translation>
+    </message>
+    <message id="L_LogBoxTitle">
+        <source>Current Picture</source>
+        <translation>当前图片</translation>
+    </message>
+    <message id="L_Name">
+        <source>Name:</source>
+        <translation>名称：</translation>
+    </message>
+    <message id="L_Scale">
+        <source>Dimensions:</source>
+        <translation>尺寸：</translation>
+    </message>
+    <message id="L_Size">
+        <source>Size:</source>
+        <translation>大小：</translation>
+    </message>
+    <message id="L_Progress">
+        <source>Status:</source>
+        <translation>状态：</translation>
+    </message>
+    <message id="L_LogConvertOK">
+        <source>Done</source>
+        <translation>完成</translation>
+    </message>
+    <message id="L_LogConvertError">
+        <source>Failed</source>
+        <translation>失败</translation>
+    </message>
+    <message id="L_LogConvertWait">
+        <source>Waiting</source>
+        <translation>等待中</translation>
+    </message>
+    <message id="L_Unknown">
+        <source>Unknown</source>
+        <translation>未知</translation>
+    </message>
+    <message id="L_ReportBoxPreview">
+        <source>Summary</source>
+        <translation>汇总</translation>
+    </message>
+    <message id="L_FileTotal">
+        <source>Pictures in the list:</source>
+        <translation>列表中的图片：</translation>
+    </message>
+    <message id="L_ResizeOKNum">
+        <source>Converted:</source>
+        <translation>已转换：</translation>
+    </message>
+    <message id="L_ResizeErrorNum">
+        <source>Failed:</source>
+        <translation>失败：</translation>
+    </message>
+    <message id="L_ResizeEnd">
+        <source>All pictures have been processed.</source>
+        <translation>所有图片均已处理。</translation>
+    </message>
+    <message id="L_ResizeEndCaution">
+        <source>The shrunk pictures are in the export folder. Pictures that could not be converted are marked as failed in the list.</source>
+        <translation>压缩后的图片位于导出文件夹中。无法转换的图片在列表中标记为失败。</translation>
+    </message>
+    <message id="L_OKBT">
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message id="L_LimitSizeTip">
+        <source>The largest file size each picture may have. Type digits only; choose KB or MB next to the field.</source>
+        <translation>每张图片允许的最大文件大小。只能输入数字；在输入框旁选择 KB 或 MB。</translation>
+    </message>
+    <message id="L_ExportLB">
+        <source>Export to:</source>
+        <translation>导出到：</translation>
+    </message>
+    <message id="L_Brows">
+        <source>Browse…</source>
+        <translation>浏览…</translation>
+    </message>
+    <message id="L_Open">
+        <source>Open</source>
+        <translation>打开</translation>
+    </message>
+    <message id="L_PreferenceTitle">
+        <source>Preferences</source>
+        <translation>首选项</translation>
+    </message>
+    <message id="L_ImageQualityLabel">
+        <source>Lowest JPEG quality:</source>
+        <translation>最低 JPEG 质量：</translation>
+    </message>
+    <message id="L_poorLB">
+        <source>Smaller</source>
+        <translation>文件更小</translation>
+    </message>
+    <message id="L_goodLB">
+        <source>Better</source>
+        <translation>画质更好</translation>
+    </message>
+    <message id="L_ImageScaleLabel">
+        <source>Never scale pictures below:</source>
+        <translation>缩放时图片不小于：</translation>
+    </message>
+    <message id="L_WidthLB">
+        <source>Width:</source>
+        <translation>宽度：</translation>
+    </message>
+    <message id="L_HighLB">
+        <source>Height:</source>
+        <translation>高度：</translation>
+    </message>
+    <message id="L_CancelBT">
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message id="L_EnableScale">
+        <source>Scale pictures down when lowering the quality is not enough</source>
+        <translation>仅降低质量仍不够时，缩小图片尺寸</translation>
+    </message>
+    <message id="L_AboutMenu">
+        <source>About Pictaro</source>
+        <translation>关于 Pictaro</translation>
+    </message>
+    <message id="L_Version">
+        <source>Version</source>
+        <translation>版本</translation>
+    </message>
+    <message id="L_BTHomePage">
+        <source>Home Page</source>
+        <translation>主页</translation>
+    </message>
+    <message id="L_RepeatAddFileFolder">
+        <source>These files and folders are already in the list and were not added again:</source>
+        <translation>以下文件和文件夹已在列表中，未再次添加：</translation>
+    </message>
+    <message id="L_Warn">
+        <source>Already Listed</source>
+        <translation>已在列表中</translation>
+    </message>
+    <message id="L_UnitKB">
+        <source>KB</source>
+        <translation>KB</translation>
+    </message>
+    <message id="L_UnitMB">
+        <source>MB</source>
+        <translation>MB</translation>
+    </message>
+    <message id="L_MenuEdit">
+        <source>Edit</source>
+        <translation>编辑</translation>
+    </message>
+    <message id="L_MenuWindow">
+        <source>Window</source>
+        <translation>窗口</translation>
+    </message>
+    <message id="L_MenuHelp">
+        <source>Help</source>
+        <translation>帮助</translation>
+    </message>
+    <message id="L_ToolBar">
+        <source>Toolbar</source>
+        <translation>工具栏</translation>
+    </message>
+    <message id="L_PictureFiles">
+        <source>Pictures</source>
+        <translation>图片</translation>
+    </message>
+    <message id="L_LimitSizeLB">
+        <source>Size limit:</source>
+        <translation>大小限制：</translation>
+    </message>
+    <message id="L_ChooseExportFolder">
+        <source>Choose Export Folder</source>
+        <translation>选择导出文件夹</translation>
+    </message>
+    <message id="L_ChooseFiles">
+        <source>Add Pictures</source>
+        <translation>添加图片</translation>
+    </message>
+    <message id="L_ChooseFolder">
+        <source>Add Folder of Pictures</source>
+        <translation>添加图片文件夹</translation>
+    </message>
+</context>
+</TS>
