@@ -292,6 +292,7 @@ void KPMainWindow::chooseWithDialog(Choose kind, std::function<void(const QStrin
     // Links are listed as themselves, not as what they point to.
     dialog->setOption(QFileDialog::DontResolveSymlinks);
     if (kind == Choose::Files) {
+        dialog->setWindowTitle(KPLocalization::text("L_ChooseFiles"));
         dialog->setFileMode(QFileDialog::ExistingFiles);
         QStringList patterns;
         for (const QString& extension : KPListView::imageExtensions())
@@ -299,6 +300,7 @@ void KPMainWindow::chooseWithDialog(Choose kind, std::function<void(const QStrin
         dialog->setNameFilter(KPLocalization::text("L_PictureFiles") + QStringLiteral(" (") +
                               patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
     } else {
+        dialog->setWindowTitle(KPLocalization::text("L_ChooseFolder"));
         dialog->setFileMode(QFileDialog::Directory);
         dialog->setOption(QFileDialog::ShowDirsOnly);
     }
