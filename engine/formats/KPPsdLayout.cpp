@@ -123,9 +123,8 @@ bool KPPsdLayout::mergedDataComplete(QByteArrayView bytes, qint64 at) const
     }
     case Compression::Zip:
     case Compression::ZipPredicted:
-        // Deflated data has no length of its own to check here; the size checks and
-        // the library's own limits bound it.
-        return remaining > 0;
+        // Deflate packs at most 1032 bytes into one.
+        return remaining > 0 && rows * rowBytes <= remaining * 1032;
     }
     return false;
 }

@@ -5,8 +5,11 @@
 QImageIOPlugin::Capabilities KPPsdPlugin::capabilities(QIODevice* device,
                                                        const QByteArray& format) const
 {
+    // Asked by name for a file that is no Photoshop document, the reader declines, so
+    // that a misnamed picture is still recognised by its content.
     if (format == "psd")
-        return CanRead;
+        return !device || !device->isOpen() || KPPsdHandler::canRead(device) ? CanRead
+                                                                             : Capabilities();
     if (!format.isEmpty() || !device || !device->isOpen())
         return {};
     return device->isReadable() && KPPsdHandler::canRead(device) ? CanRead : Capabilities();

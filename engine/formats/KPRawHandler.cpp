@@ -78,9 +78,14 @@ bool KPRawHandler::open() const
     if (m_state != State::Closed)
         return m_state == State::Open;
     m_state = State::Failed;
-    m_bytes = KPDeviceBytes::peekAll(device(), MaxFileBytes);
-    if (m_bytes.isEmpty())
+    const QByteArray bytes = KPDeviceBytes::peekAll(device(), MaxFileBytes);
+    if (bytes.isEmpty())
         return false;
+    // LibRaw reads a byte past the end of its buffer, and runs sscanf on it for the few
+    // raw kinds that hold text: it gets a copy followed by zeros of its own.
+    m_bytes = QByteArray(bytes.size() + TrailingZeros, '\0');
+    std::memcpy(m_bytes.data(), bytes.constData(), size_t(bytes.size()));
+    m_bytes.resize(bytes.size());
 
     // LibRaw's own messages would go to stderr; data errors are counted instead, and
     // any of them fails the picture (a raw file cut short decodes as grey otherwise).
@@ -89,10 +94,7 @@ bool KPRawHandler::open() const
     m_raw->set_dataerror_handler(&KPRawHandler::onDataError, const_cast<KPRawHandler*>(this));
     if (const qint64 limit = allocationLimitBytes(); limit > 0)
         m_raw->imgdata.params.max_raw_memory_mb = unsigned(limit >> 20);
-    // LibRaw reads the buffer and never writes it; the QByteArray's terminating zero
-    // stops the text scans some of its parsers run near the end of the data.
-    if (m_raw->open_buffer(const_cast<char*>(m_bytes.constData()), size_t(m_bytes.size())) !=
-        LIBRAW_SUCCESS)
+    if (m_raw->open_buffer(m_bytes.data(), size_t(m_bytes.size())) != LIBRAW_SUCCESS)
         return false;
 
     const libraw_image_sizes_t& sizes = m_raw->imgdata.sizes;

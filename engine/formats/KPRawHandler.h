@@ -38,6 +38,7 @@ public:
     // A file must hold at least one byte for this many of the pixels its header
     // claims. Real raw data, even compressed, takes more than a bit a pixel.
     static constexpr qint64 MaxPixelsPerByte = 64;
+    static constexpr qsizetype TrailingZeros = 16;
 
 private:
     // Opens the device's bytes and checks the sizes the header gives against the limits;

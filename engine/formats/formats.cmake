@@ -44,6 +44,8 @@ target_sources(pictaro_raw PRIVATE
 target_link_libraries(pictaro_raw PUBLIC Qt6::Gui PRIVATE pictaro_formats_support
                       PkgConfig::PICTARO_LIBRAW)
 
+set_target_properties(pictaro_psd pictaro_raw PROPERTIES AUTOMOC ON)
+
 if(TARGET pictaro_core)
     target_link_libraries(pictaro_core PUBLIC pictaro_psd pictaro_raw)
 endif()
