@@ -41,7 +41,12 @@ QSize KPImageDecoder::probe(const QByteArray& bytes, const QByteArray& formatHin
     reader.setAutoTransform(true);
     if (!reader.canRead())
         return {};
-    const QSize size = reader.size();
+    QSize size = reader.size();
+    if (!size.isValid() && !reader.supportsOption(QImageIOHandler::Size)) {
+        // The ICNS reader only knows the size once it has decoded the picture.
+        applyAllocationLimit();
+        size = reader.read().size();
+    }
     return size.isValid() && !size.isEmpty() ? size : QSize();
 }
 
@@ -94,6 +99,22 @@ bool bmpComplete(const QByteArray& bytes)
     const qint64 rowBytes = ((qAbs(width) * bitsPerPixel + 31) / 32) * 4;
     return qint64(pixelOffset) + rowBytes * qAbs(height) <= bytes.size();
 }
+
+bool icoComplete(const QByteArray& bytes)
+{
+    if (bytes.size() < 6)
+        return false;
+    const int count = uchar(bytes.at(4)) | uchar(bytes.at(5)) << 8;
+    if (bytes.size() < 6 + 16 * qsizetype(count))
+        return false;
+    for (int i = 0; i < count; ++i) {
+        const qsizetype entry = 6 + 16 * qsizetype(i);
+        if (qint64(littleEndian32(bytes, entry + 12)) + littleEndian32(bytes, entry + 8) >
+            bytes.size())
+            return false;
+    }
+    return true;
+}
 } // namespace
 
 bool KPImageDecoder::looksComplete(const QByteArray& bytes)
@@ -110,6 +131,13 @@ bool KPImageDecoder::looksComplete(const QByteArray& bytes)
     }
     if (startsWith(bytes, "BM", 2))
         return bmpComplete(bytes);
+    if (startsWith(bytes, "\0\0\1\0", 4) || startsWith(bytes, "\0\0\2\0", 4))
+        return icoComplete(bytes);
+    if (startsWith(bytes, "icns", 4) && bytes.size() >= 8) {
+        const auto* length = reinterpret_cast<const uchar*>(bytes.constData()) + 4;
+        return (quint32(length[0]) << 24 | quint32(length[1]) << 16 | quint32(length[2]) << 8 |
+                length[3]) <= quint32(bytes.size());
+    }
     return true;
 }
 

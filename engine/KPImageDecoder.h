@@ -31,7 +31,9 @@ public:
 
     // Whether the file's structure is whole: a JPEG whose last scan is followed by its
     // end marker, a PNG with its end chunk, a GIF with its trailer, a BMP holding all
-    // the pixel rows its header announces. Readers fill a truncated picture with grey
+    // the pixel rows its header announces, an ICO holding every image its directory
+    // lists, an ICNS as long as its header says. (The PSD and raw readers check their
+    // own files.) Readers fill a truncated picture with grey
     // rather than fail, so a cut-off download would otherwise pass for a picture.
     // Other types are left to their readers.
     static bool looksComplete(const QByteArray& bytes);

@@ -97,7 +97,9 @@ bool KPPsdHandler::canRead(QIODevice* device)
 
 bool KPPsdHandler::canRead() const
 {
-    if (!canRead(device()))
+    // The whole layout, not only the header: the engine keeps a file under the size
+    // limit without decoding it, and a document cut short must not pass for whole.
+    if (!KPPsdLayout::read(KPDeviceBytes::peekAll(device(), MaxFileBytes)))
         return false;
     setFormat("psd");
     return true;

@@ -1,8 +1,7 @@
 #include "engine/formats/KPRawHandler.h"
 
 #include "engine/formats/KPDeviceBytes.h"
-
-#include <libraw/libraw.h>
+#include "engine/formats/KPLibRaw.h"
 
 #include <QColorSpace>
 #include <QImage>
@@ -89,8 +88,8 @@ bool KPRawHandler::open() const
 
     // LibRaw's own messages would go to stderr; data errors are counted instead, and
     // any of them fails the picture (a raw file cut short decodes as grey otherwise).
-    m_raw = std::make_unique<LibRaw>(LIBRAW_OPIONS_NO_MEMERR_CALLBACK |
-                                     LIBRAW_OPIONS_NO_DATAERR_CALLBACK);
+    m_raw = std::make_unique<KPLibRaw>(LIBRAW_OPIONS_NO_MEMERR_CALLBACK |
+                                       LIBRAW_OPIONS_NO_DATAERR_CALLBACK);
     m_raw->set_dataerror_handler(&KPRawHandler::onDataError, const_cast<KPRawHandler*>(this));
     if (const qint64 limit = allocationLimitBytes(); limit > 0)
         m_raw->imgdata.params.max_raw_memory_mb = unsigned(limit >> 20);
@@ -101,6 +100,10 @@ bool KPRawHandler::open() const
     if (sizes.width < 1 || sizes.height < 1 || sizes.raw_width < 1 || sizes.raw_height < 1)
         return false;
     if (qint64(sizes.raw_width) * sizes.raw_height > m_bytes.size() * MaxPixelsPerByte)
+        return false;
+    // LibRaw itself only finds out while unpacking, and the engine does not unpack a
+    // file that is under the size limit.
+    if (m_raw->rawDataEnd() > m_bytes.size())
         return false;
 
     QSize size(sizes.width, sizes.height);

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-class LibRaw;
+class KPLibRaw;
 
 // Develops camera raw files (Panasonic and Leica RAW, DNG and the other kinds LibRaw
 // knows) into 8-bit sRGB pictures: the camera's white balance, LibRaw's default
@@ -53,7 +53,7 @@ private:
         Failed
     };
 
-    mutable std::unique_ptr<LibRaw> m_raw;
+    mutable std::unique_ptr<KPLibRaw> m_raw;
     mutable QByteArray m_bytes;
     mutable QSize m_size; // upright
     mutable State m_state = State::Closed;

@@ -1,0 +1,462 @@
+#include "engine/KPAtomicFile.h"
+#include "engine/KPDngWriter.h"
+#include "engine/KPFitter.h"
+#include "engine/KPImageDecoder.h"
+#include "engine/KPJpegCodec.h"
+#include "list/KPListView.h"
+#include "settings/KPSettings.h"
+#include "support/KPTestSupport.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <cmath>
+
+// Every picture type a user may list, written by Qt, by ImageMagick or (for raw) as a
+// DNG, through the engine: each comes out as a JPEG of the picture it holds.
+class TestFormats : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<KPTestSettings> m_settings;
+    std::unique_ptr<QTemporaryDir> m_in;
+    std::unique_ptr<QTemporaryDir> m_out;
+
+    // A photo-like picture whose four quarters have their own colours, so a turned,
+    // mirrored or channel-swapped result shows in the quarters' means. A white frame
+    // makes more than a hundredth of it white, which keeps LibRaw from brightening it.
+    static QImage quarters(int width, int height, quint32 seed = 7)
+    {
+        static const QRgb colours[4] = {qRgb(200, 60, 40), qRgb(40, 160, 70), qRgb(50, 70, 200),
+                                        qRgb(220, 200, 60)};
+        QImage picture(width, height, QImage::Format_RGB32);
+        QRandomGenerator random(seed);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const QRgb base = colours[(y * 2 / height) * 2 + x * 2 / width];
+                const int noise = int(random.bounded(41u)) - 20;
+                const bool frame = x < 3 || y < 3 || x >= width - 3 || y >= height - 3;
+                picture.setPixel(x, y,
+                                 frame ? qRgb(255, 255, 255)
+                                       : qRgb(qBound(0, qRed(base) + noise, 255),
+                                              qBound(0, qGreen(base) + noise, 255),
+                                              qBound(0, qBlue(base) + noise, 255)));
+            }
+        }
+        return picture;
+    }
+
+    // One colour under noise.
+    static QImage noisyColour(int width, int height, QColor colour)
+    {
+        QImage picture(width, height, QImage::Format_RGB32);
+        QRandomGenerator random(3);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const int noise = int(random.bounded(33u)) - 16;
+                picture.setPixel(x, y,
+                                 qRgb(qBound(0, colour.red() + noise, 255),
+                                      qBound(0, colour.green() + noise, 255),
+                                      qBound(0, colour.blue() + noise, 255)));
+            }
+        }
+        return picture;
+    }
+
+    static QList<QColor> quarterMeans(const QImage& picture)
+    {
+        const int w = picture.width() / 2;
+        const int h = picture.height() / 2;
+        return {KPTest::meanColor(picture.copy(0, 0, w, h)),
+                KPTest::meanColor(picture.copy(w, 0, w, h)),
+                KPTest::meanColor(picture.copy(0, h, w, h)),
+                KPTest::meanColor(picture.copy(w, h, w, h))};
+    }
+
+    static bool near(QColor a, QColor b, int tolerance)
+    {
+        return std::abs(a.red() - b.red()) <= tolerance &&
+               std::abs(a.green() - b.green()) <= tolerance &&
+               std::abs(a.blue() - b.blue()) <= tolerance;
+    }
+
+    static QString describe(const QList<QColor>& colours)
+    {
+        QStringList names;
+        for (const QColor& colour : colours)
+            names.append(colour.name());
+        return names.join(QLatin1Char(' '));
+    }
+
+    // Writes the picture as the type its name gives: Qt's writers where they exist,
+    // ImageMagick for GIF and PSD, a DNG for raw (Bayer for ".RAW", linear for ".raw").
+    QString writeSource(const QImage& picture, const QString& name, int orientation = 1)
+    {
+        const QString path = m_in->filePath(name);
+        if (name.endsWith(QLatin1String(".raw"), Qt::CaseInsensitive)) {
+            const auto layout = name.endsWith(QLatin1String(".RAW")) ? KPDngWriter::Layout::Bayer
+                                                                     : KPDngWriter::Layout::Linear;
+            writeBytes(path, KPDngWriter::dng(picture, layout, orientation));
+        } else if (!KPTest::save(picture, path)) {
+            qFatal("cannot write %s", qPrintable(path));
+        }
+        return path;
+    }
+
+    static void writeBytes(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+    }
+
+    QString convert(const QImage& picture, const QString& name, const QStringList& options)
+    {
+        const QString png = m_in->filePath(QStringLiteral("convert-input.png"));
+        const QString path = m_in->filePath(name);
+        if (!picture.save(png) ||
+            QProcess::execute(QStringLiteral("convert"), QStringList{png} << options << path) != 0)
+            qFatal("convert cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    struct Outcome
+    {
+        KPImageDataPtr job;
+        qint64 encodings = 0;
+    };
+
+    Outcome fit(const QString& source, quint64 limit)
+    {
+        Outcome outcome;
+        outcome.job = std::make_shared<KPImageData>();
+        outcome.job->setPath(source);
+        outcome.job->setProgress(KPProgress::Waiting);
+        KPExportPlacement placement({source});
+        const QString folder = m_out->path();
+        const qint64 before = KPCodecStats::encodeCount.load();
+        KPFitter fitter(
+            limit, {}, [folder] { return std::optional<QString>(folder); }, {}, placement);
+        fitter.fitJob(outcome.job);
+        outcome.encodings = KPCodecStats::encodeCount.load() - before;
+        return outcome;
+    }
+
+    // Fits the source under a limit one byte below its own size, so that it cannot be
+    // kept as it is but has to be decoded and encoded again. Returns the JPEG written,
+    // or a null image when the job failed.
+    QImage convertedOutput(const QString& source)
+    {
+        const Outcome outcome = fit(source, *KPAtomicFile::fileSize(source) - 1);
+        if (outcome.job->progress() != qint32(KPProgress::Converted) || outcome.encodings == 0)
+            return {};
+        QImageReader reader(outcome.job->exportPath());
+        if (reader.format() != "jpeg")
+            return {};
+        return reader.read();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_settings = std::make_unique<KPTestSettings>();
+        KPSettings::checkDefaultSetting();
+        m_in = std::make_unique<QTemporaryDir>();
+        m_out = std::make_unique<QTemporaryDir>();
+    }
+
+    void everyAcceptedExtensionConverts_data()
+    {
+        QTest::addColumn<QString>("extension");
+        for (const QString& extension : KPListView::imageExtensions())
+            QTest::newRow(qPrintable(extension)) << extension;
+    }
+    void everyAcceptedExtensionConverts()
+    {
+        QFETCH(QString, extension);
+        QVERIFY(QImageReader::supportedImageFormats().contains(extension.toLower().toLatin1()));
+        // 256 pixels a side: the most ICO holds, a size ICNS knows.
+        const QImage picture = quarters(256, 256);
+        const QString source = writeSource(picture, QStringLiteral("picture.") + extension);
+        const QImage output = convertedOutput(source);
+        QCOMPARE(output.size(), picture.size());
+        // JPEG at quality 60 or better moves a quarter's mean by a step or two, GIF's
+        // 256 dithered colours by a few more, demosaicing a Bayer raw about as much.
+        const QList<QColor> expected = quarterMeans(picture);
+        const QList<QColor> actual = quarterMeans(output);
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            QVERIFY2(
+                near(actual[i], expected[i], 6),
+                qPrintable(describe(actual) + QStringLiteral(" instead of ") + describe(expected)));
+    }
+
+    void coloursSurvive_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("convertOptions"); // empty: Qt writes the file
+        QTest::addColumn<QColor>("colour");
+        const QColor orange(200, 120, 40);
+        const QColor grey(150, 150, 150);
+        const QStringList cmyk{QStringLiteral("-colorspace"), QStringLiteral("CMYK")};
+        const QStringList deep{QStringLiteral("-depth"), QStringLiteral("16")};
+        QTest::newRow("cmyk jpeg") << QStringLiteral("cmyk.jpg") << cmyk << orange;
+        QTest::newRow("cmyk psd") << QStringLiteral("cmyk.psd") << cmyk << orange;
+        QTest::newRow("16-bit cmyk psd") << QStringLiteral("cmyk16.psd") << (cmyk + deep) << orange;
+        QTest::newRow("16-bit rgb psd") << QStringLiteral("rgb16.psd") << deep << orange;
+        QTest::newRow("16-bit grey psd")
+            << QStringLiteral("grey16.psd")
+            << (QStringList{QStringLiteral("-colorspace"), QStringLiteral("Gray")} + deep) << grey;
+        QTest::newRow("indexed psd")
+            << QStringLiteral("indexed.psd")
+            << QStringList{QStringLiteral("-colors"), QStringLiteral("64"), QStringLiteral("-type"),
+                           QStringLiteral("Palette")}
+            << orange;
+        QTest::newRow("paletted gif")
+            << QStringLiteral("paletted.gif")
+            << QStringList{QStringLiteral("-colors"), QStringLiteral("256")} << orange;
+        QTest::newRow("16-bit png") << QStringLiteral("deep.png") << QStringList() << orange;
+    }
+    void coloursSurvive()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, convertOptions);
+        QFETCH(QColor, colour);
+        // Large enough to be scaled: a paletted GIF's dithering makes JPEGs larger than
+        // the GIF itself at any quality.
+        const QImage picture = noisyColour(640, 480, colour);
+        QString source;
+        if (convertOptions.isEmpty()) {
+            source = m_in->filePath(name);
+            QVERIFY(picture.convertToFormat(QImage::Format_RGBX64).save(source));
+            QCOMPARE(QImageReader(source).imageFormat(), QImage::Format_RGBX64);
+        } else {
+            source = convert(picture, name, convertOptions);
+        }
+        const QImage output = convertedOutput(source);
+        QVERIFY(!output.isNull());
+        const QColor mean = KPTest::meanColor(output);
+        QVERIFY2(near(mean, colour, 4),
+                 qPrintable(mean.name() + QStringLiteral(" instead of ") + colour.name()));
+    }
+
+    // The merged picture of a document with transparency is stored matted with white,
+    // as Photoshop writes it; laid on white for the JPEG it must look as stored.
+    void transparentPsdKeepsItsMattedColours()
+    {
+        QImage picture(240, 180, QImage::Format_ARGB32);
+        const QImage colour = noisyColour(240, 180, QColor(200, 120, 40));
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const QRgb c = colour.pixel(x, y);
+                auto matte = [](int value) { return (value * 128 + 255 * 127) / 255; };
+                picture.setPixel(x, y,
+                                 qRgba(matte(qRed(c)), matte(qGreen(c)), matte(qBlue(c)), 128));
+            }
+        }
+        const QString source = convert(picture, QStringLiteral("layer.psd"), {});
+        const QImage output = convertedOutput(source);
+        QCOMPARE(output.size(), picture.size());
+        const QColor stored = KPTest::meanColor(picture.convertToFormat(QImage::Format_RGB32));
+        const QColor mean = KPTest::meanColor(output);
+        QVERIFY2(near(mean, stored, 4),
+                 qPrintable(mean.name() + QStringLiteral(" instead of ") + stored.name()));
+    }
+
+    void comesOutUpright_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<int>("turn"); // degrees clockwise that make the stored picture upright
+        QTest::newRow("jpeg, EXIF 6") << QStringLiteral("exif.jpg") << 6 << 90;
+        QTest::newRow("linear dng, 6") << QStringLiteral("turned.raw") << 6 << 90;
+        QTest::newRow("linear dng, 8") << QStringLiteral("turned.raw") << 8 << 270;
+        QTest::newRow("linear dng, 3") << QStringLiteral("turned.raw") << 3 << 180;
+        QTest::newRow("bayer dng, 6") << QStringLiteral("turned.RAW") << 6 << 90;
+    }
+    void comesOutUpright()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, orientation);
+        QFETCH(int, turn);
+        const QImage stored = quarters(320, 200);
+        QString source;
+        if (name.endsWith(QLatin1String(".jpg"))) {
+            QByteArray jpeg;
+            QBuffer buffer(&jpeg);
+            buffer.open(QIODevice::WriteOnly);
+            stored.save(&buffer, "JPEG", 95);
+            QByteArray exif("\xff\xe1\x00\x22"
+                            "Exif\x00\x00"
+                            "MM\x00\x2a\x00\x00\x00\x08"
+                            "\x00\x01"
+                            "\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00"
+                            "\x00\x00\x00\x00",
+                            36);
+            exif[29] = char(orientation);
+            jpeg.insert(2, exif);
+            source = m_in->filePath(name);
+            writeBytes(source, jpeg);
+        } else {
+            source = writeSource(stored, name, orientation);
+        }
+        const QImage upright = stored.transformed(QTransform().rotate(turn));
+        const QImage output = convertedOutput(source);
+        QCOMPARE(output.size(), upright.size());
+        const QList<QColor> expected = quarterMeans(upright);
+        const QList<QColor> actual = quarterMeans(output);
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            QVERIFY2(
+                near(actual[i], expected[i], 8),
+                qPrintable(describe(actual) + QStringLiteral(" instead of ") + describe(expected)));
+    }
+
+    void damagedFilesFail_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        const QImage picture = quarters(128, 128);
+        QTemporaryDir dir;
+        auto written = [&](const QString& extension) {
+            const QString path = dir.filePath(QStringLiteral("p.") + extension);
+            if (extension == QLatin1String("raw"))
+                return KPDngWriter::dng(picture, KPDngWriter::Layout::Bayer);
+            if (!KPTest::save(picture, path))
+                qFatal("cannot write %s", qPrintable(path));
+            return *KPAtomicFile::readAll(path);
+        };
+        for (const QString& extension :
+             {QStringLiteral("bmp"), QStringLiteral("ico"), QStringLiteral("psd"),
+              QStringLiteral("raw"), QStringLiteral("icns"), QStringLiteral("tiff"),
+              QStringLiteral("gif"), QStringLiteral("jpeg"), QStringLiteral("png")}) {
+            const QByteArray whole = written(extension);
+            const QString name = QStringLiteral("damaged.") + extension;
+            QTest::addRow("%s, empty", qPrintable(extension)) << name << QByteArray();
+            QTest::addRow("%s, text", qPrintable(extension))
+                << name << QByteArray("no picture here\n");
+            QTest::addRow("%s, cut in half", qPrintable(extension))
+                << name << whole.left(whole.size() / 2);
+        }
+        // Headers claiming 30,000 x 30,000 pixels over a few hundred bytes of data.
+        QByteArray psd = written(QStringLiteral("psd"));
+        psd.replace(14, 8, QByteArray("\x00\x00\x75\x30\x00\x00\x75\x30", 8));
+        QTest::newRow("psd, absurd size") << QStringLiteral("huge.psd") << psd.left(600);
+        QByteArray dng = KPDngWriter::dng(quarters(30, 30), KPDngWriter::Layout::Bayer);
+        const qsizetype widthEntry = dng.indexOf(QByteArray("\x00\x01\x04\x00\x01\x00\x00\x00", 8));
+        const qsizetype heightEntry =
+            dng.indexOf(QByteArray("\x01\x01\x04\x00\x01\x00\x00\x00", 8));
+        QVERIFY(widthEntry > 0 && heightEntry > 0);
+        dng.replace(widthEntry + 8, 4, QByteArray("\x30\x75\x00\x00", 4));
+        dng.replace(heightEntry + 8, 4, QByteArray("\x30\x75\x00\x00", 4));
+        QTest::newRow("raw, absurd size") << QStringLiteral("huge.raw") << dng;
+        // A raw file's name does not make a TIFF picture a raw one.
+        QTest::newRow("raw, plain tiff")
+            << QStringLiteral("tiff.raw") << written(QStringLiteral("tiff"));
+    }
+    void damagedFilesFail()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        const QString source = m_in->filePath(name);
+        writeBytes(source, bytes);
+        // A limit far above the file's size, so a damaged file cannot pass as an
+        // unchanged copy, and one far below it, so it has to be decoded.
+        for (const quint64 limit : {quint64(100000000), quint64(10)}) {
+            const Outcome outcome = fit(source, limit);
+            QCOMPARE(outcome.job->progress(), qint32(KPProgress::Failed));
+            QVERIFY(QDir(m_out->path()).isEmpty());
+        }
+    }
+
+    // Thumbnails and the preview read files by name: the suffix picks the reader, also
+    // for a DNG named .raw, which the TIFF reader would otherwise claim.
+    void readingByName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("scaledTo");
+        QTest::newRow("raw") << QStringLiteral("byname.raw") << QSize();
+        QTest::newRow("RAW, thumbnail") << QStringLiteral("byname.RAW") << QSize(80, 50);
+        QTest::newRow("PSD") << QStringLiteral("byname.PSD") << QSize();
+        QTest::newRow("psd, thumbnail") << QStringLiteral("byname.psd") << QSize(80, 50);
+    }
+    void readingByName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QSize, scaledTo);
+        const QImage picture = quarters(320, 200);
+        const QString path = writeSource(picture, name);
+        QImageReader reader(path);
+        QCOMPARE(reader.format(), name.section(QLatin1Char('.'), -1).toLower().toLatin1());
+        QCOMPARE(reader.size(), picture.size());
+        if (scaledTo.isValid())
+            reader.setScaledSize(scaledTo);
+        const QImage read = reader.read();
+        QCOMPARE(read.size(), scaledTo.isValid() ? scaledTo : picture.size());
+        const QList<QColor> expected = quarterMeans(picture);
+        const QList<QColor> actual = quarterMeans(read);
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            QVERIFY2(
+                near(actual[i], expected[i], 8),
+                qPrintable(describe(actual) + QStringLiteral(" instead of ") + describe(expected)));
+    }
+
+    // Without a name the content decides, and the raw reader claims no plain TIFF; named
+    // raw, the bytes go to LibRaw, which develops a DNG and turns a TIFF picture away.
+    void contentPicksTheReader_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("format");
+        QTest::addColumn<bool>("developsAsRaw");
+        const QImage picture = quarters(64, 48);
+        QByteArray tiff;
+        QBuffer buffer(&tiff);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "TIFF");
+        QTest::newRow("tiff") << tiff << QByteArray("tiff") << false;
+        QTest::newRow("dng") << KPDngWriter::dng(picture) << QByteArray("tiff") << true;
+        QByteArray panasonic = KPDngWriter::dng(picture);
+        panasonic.replace(0, 4, QByteArray("IIU\0", 4));
+        QTest::newRow("panasonic signature") << panasonic << QByteArray("raw") << true;
+    }
+    void contentPicksTheReader()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, format);
+        QFETCH(bool, developsAsRaw);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        QCOMPARE(reader.format(), format);
+        QCOMPARE(KPImageDecoder::probe(bytes, "raw").isValid(), developsAsRaw);
+        const QImage developed = KPImageDecoder::decodeForFitting(bytes, "raw");
+        QCOMPARE(developed.isNull(), !developsAsRaw);
+        if (developsAsRaw)
+            QCOMPARE(developed.size(), QSize(64, 48));
+    }
+
+    // The program itself registers the readers, not only the tests.
+    void terminalConvertsPsdAndRaw()
+    {
+        const QImage picture = quarters(320, 240);
+        writeSource(picture, QStringLiteral("document.psd"));
+        writeSource(picture, QStringLiteral("camera.RAW"));
+        QProcess process;
+        process.start(QString::fromLocal8Bit(qgetenv("PICTARO_BINARY")),
+                      {QStringLiteral("--batch"), QStringLiteral("--limit"), QStringLiteral("60KB"),
+                       QStringLiteral("--export"), m_out->path(), m_in->path()});
+        QVERIFY(process.waitForFinished(300000));
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        QVERIFY2(process.exitCode() == 0 && out.contains(QLatin1String("2 converted, 0 failed")),
+                 qPrintable(out));
+        QCOMPARE(QDir(m_out->path()).entryList(QDir::Files),
+                 (QStringList{QStringLiteral("camera.jpg"), QStringLiteral("document.jpg")}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFormats)
+#include "tst_formats.moc"
