@@ -1,9 +1,12 @@
 #include "engine/KPAtomicFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
+#include <csignal>
+#include <mutex>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -14,8 +17,18 @@ const char* const KPAtomicFile::TempPrefix = ".pictaro-";
 const char* const KPAtomicFile::TempSuffix = ".tmp";
 
 namespace {
-bool writeAll(int fd, const char* data, qint64 size)
+std::mutex injectorMutex;
+KPAtomicFile::WriteFault writeFault;
+
+bool writeAll(int fd, const char* data, qint64 size, const QByteArray& path)
 {
+    {
+        std::lock_guard lock(injectorMutex);
+        if (writeFault && !writeFault(QFile::decodeName(path), size)) {
+            errno = ENOSPC;
+            return false;
+        }
+    }
     while (size > 0) {
         const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
         if (written < 0) {
@@ -48,8 +61,10 @@ mode_t processUmask()
 // Opens a new temporary file in `folder`; returns its descriptor and fills `path`.
 int openTemporary(const QString& folder, QByteArray& path)
 {
-    path = QFile::encodeName(folder) + '/' + KPAtomicFile::TempPrefix + "XXXXXX" +
-           KPAtomicFile::TempSuffix;
+    // The owner's process id is part of the name, so a later run can tell the leftovers
+    // of a process that was killed from the files of one that is still working.
+    path = QFile::encodeName(folder) + '/' + KPAtomicFile::TempPrefix +
+           QByteArray::number(qint64(::getpid())) + "-XXXXXX" + KPAtomicFile::TempSuffix;
     const int fd = ::mkstemps(path.data(), static_cast<int>(qstrlen(KPAtomicFile::TempSuffix)));
     // mkstemps makes the file private; outputs get the modes of any new file.
     if (fd >= 0)
@@ -74,7 +89,7 @@ std::optional<QString> KPAtomicFile::writeTemporary(const QString& folder, const
     const int fd = openTemporary(folder, path);
     if (fd < 0)
         return std::nullopt;
-    const bool written = writeAll(fd, data.constData(), data.size());
+    const bool written = writeAll(fd, data.constData(), data.size(), path);
     if (::close(fd) != 0 || !written) {
         ::unlink(path.constData());
         return std::nullopt;
@@ -88,7 +103,7 @@ bool KPAtomicFile::writeAtomically(const QString& target, const QByteArray& data
     const int fd = openTemporary(QFileInfo(target).absolutePath(), temporary);
     if (fd < 0)
         return false;
-    const bool written = writeAll(fd, data.constData(), data.size());
+    const bool written = writeAll(fd, data.constData(), data.size(), temporary);
     const bool closed = ::close(fd) == 0;
     if (!written || !closed ||
         ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
@@ -96,6 +111,36 @@ bool KPAtomicFile::writeAtomically(const QString& target, const QByteArray& data
         return false;
     }
     return true;
+}
+
+void KPAtomicFile::setWriteFault(WriteFault fault)
+{
+    std::lock_guard lock(injectorMutex);
+    writeFault = std::move(fault);
+}
+
+int KPAtomicFile::removeStaleTemporaries(const QString& folder)
+{
+    const QByteArray prefix(TempPrefix);
+    const QByteArray suffix(TempSuffix);
+    int removed = 0;
+    const QStringList names =
+        QDir(folder).entryList({QString::fromLatin1(prefix) + QLatin1Char('*') + QString::fromLatin1(suffix)},
+                               QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        const QByteArray local = QFile::encodeName(name);
+        const QByteArray middle = local.mid(prefix.size(), local.size() - prefix.size() - suffix.size());
+        bool ok = false;
+        const qint64 owner = middle.left(middle.indexOf('-')).toLongLong(&ok);
+        if (!ok || owner <= 0)
+            continue;
+        // Only files whose process is gone; another Pictaro may be writing into the same folder.
+        if (owner == qint64(::getpid()) || ::kill(pid_t(owner), 0) == 0 || errno != ESRCH)
+            continue;
+        if (::unlink(QFile::encodeName(QDir(folder).filePath(name)).constData()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 bool KPAtomicFile::replace(const QString& from, const QString& to)

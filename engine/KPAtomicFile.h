@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // Files the engine writes in the export folder. Every temporary file it makes there is
@@ -31,6 +32,15 @@ public:
     static bool replace(const QString& from, const QString& to);
 
     static bool remove(const QString& path);
+
+    // Removes the temporary files that a process which no longer runs left in `folder`
+    // (killed in the middle of a job); the number removed.
+    static int removeStaleTemporaries(const QString& folder);
+
+    // For tests: asked before every write into a file of the engine, with the file and
+    // the number of bytes; answering false makes the write fail as on a full disk.
+    using WriteFault = std::function<bool(const QString& path, qint64 bytes)>;
+    static void setWriteFault(WriteFault fault);
 
     // The size of the file at `path` as the file system reports it, or nothing.
     static std::optional<quint64> fileSize(const QString& path);

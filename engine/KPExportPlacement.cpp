@@ -1,5 +1,6 @@
 #include "engine/KPExportPlacement.h"
 
+#include "engine/KPAtomicFile.h"
 #include "list/KPStringTools.h"
 
 #include <QDir>
@@ -49,6 +50,11 @@ std::optional<KPExportPlacement::Placement> KPExportPlacement::place(const QStri
     const std::optional<QString> base = baseName(sourcePath);
     if (!base)
         return std::nullopt;
+    // The first job of a run in a folder clears what a killed run left there.
+    if (!m_cleanedFolders.contains(folder)) {
+        m_cleanedFolders.insert(folder);
+        KPAtomicFile::removeStaleTemporaries(folder);
+    }
     const std::optional<FileId> sourceId = fileId(sourcePath);
     for (int number = 1;; ++number) {
         const QString name = number == 1 ? *base : QStringLiteral("%1-%2").arg(*base).arg(number);

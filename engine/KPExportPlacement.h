@@ -41,4 +41,5 @@ private:
     QSet<QString> m_sources;
     QSet<FileId> m_sourceIds;
     QSet<QString> m_claimed;
+    QSet<QString> m_cleanedFolders;
 };
