@@ -87,7 +87,7 @@ bool KPRawHandler::open() const
     m_bytes.resize(bytes.size());
 
     // LibRaw's own messages would go to stderr; data errors are counted instead, and
-    // any of them fails the picture (a raw file cut short decodes as grey otherwise).
+    // any of them fails the picture: some of its decoders fill what a damaged file lacks.
     m_raw = std::make_unique<KPLibRaw>(LIBRAW_OPIONS_NO_MEMERR_CALLBACK |
                                        LIBRAW_OPIONS_NO_DATAERR_CALLBACK);
     m_raw->set_dataerror_handler(&KPRawHandler::onDataError, const_cast<KPRawHandler*>(this));
