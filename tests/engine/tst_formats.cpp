@@ -16,6 +16,8 @@
 #include <QTest>
 
 #include <cmath>
+#include <thread>
+#include <vector>
 
 // Every picture type a user may list, written by Qt, by ImageMagick or (for raw) as a
 // DNG, through the engine: each comes out as a JPEG of the picture it holds.
@@ -169,6 +171,29 @@ private Q_SLOTS:
         KPSettings::checkDefaultSetting();
         m_in = std::make_unique<QTemporaryDir>();
         m_out = std::make_unique<QTemporaryDir>();
+    }
+
+    // Runs first, so the threads also race to set ImageMagick up. The engine and the
+    // thumbnails decode on several threads at once.
+    void decodesOnSeveralThreadsAtOnce()
+    {
+        const QImage picture = quarters(200, 150);
+        const QByteArray dng = KPDngWriter::dng(picture, KPDngWriter::Layout::Bayer);
+        const QByteArray psd =
+            *KPAtomicFile::readAll(writeSource(picture, QStringLiteral("t.psd")));
+        std::vector<QSize> sizes(8);
+        std::vector<std::thread> threads;
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            threads.emplace_back([&sizes, i, &dng, &psd] {
+                sizes[i] =
+                    KPImageDecoder::decodeForFitting(i % 2 ? dng : psd, i % 2 ? "raw" : "psd")
+                        .size();
+            });
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+        for (const QSize& size : sizes)
+            QCOMPARE(size, picture.size());
     }
 
     void everyAcceptedExtensionConverts_data()
