@@ -128,8 +128,35 @@ bool KPFitter::imageSizeCheck(const KPImageDataPtr& job)
     return false;
 }
 
+void KPFitter::logHandOff(const KPImageDataPtr& job)
+{
+    if (m_logHandOff)
+        m_logHandOff(job);
+}
+
+void KPFitter::settle(const KPImageDataPtr& job)
+{
+    if (m_pendingDecode) {
+        bool ok = false;
+        {
+            KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
+            ok = m_pendingDecode->wait();
+        }
+        if (ok)
+            job->setExportImage(m_pendingDecode->image());
+        else
+            fail(job);
+        m_pendingDecode.reset();
+    }
+    if (m_logOwed) {
+        m_logOwed = false;
+        logHandOff(job);
+    }
+}
+
 QImage KPFitter::workingImage(const KPImageDataPtr& job)
 {
+    settle(job);
     QImage image = job->exportImage();
     if (image.isNull() && !m_pendingSource.isEmpty()) {
         {
@@ -148,22 +175,36 @@ bool KPFitter::convertImageType(const KPImageDataPtr& job)
     if (job->is(KPProgress::Failed))
         return false;
     if (m_cancelled && m_cancelled()) {
+        settle(job);
         fail(job);
         return false;
     }
-    QImage image = workingImage(job);
-    if (image.isNull()) {
-        fail(job);
-        return false;
+    QByteArray data;
+    QSize pixels;
+    if (m_pendingDecode) {
+        // The previous step's file is still being decoded: encode its rows as they come,
+        // on this core while the decode runs on another.
+        const std::shared_ptr<KPJpegStreamDecode> pending = m_pendingDecode;
+        data = m_codec.encode(pending->image(), m_curCompressionFactor,
+                              [pending](int rows) { return pending->waitRows(rows); });
+        pixels = pending->size();
+        settle(job); // the previous step ends here, with its picture whole
+        if (job->is(KPProgress::Failed))
+            return false;
+    } else {
+        QImage image = workingImage(job);
+        if (image.isNull()) {
+            fail(job);
+            return false;
+        }
+        image = KPImageDecoder::flattenForJpeg(image);
+        data = m_codec.encode(image, m_curCompressionFactor);
+        pixels = image.size();
     }
-    image = KPImageDecoder::flattenForJpeg(image);
-    const QByteArray data = m_codec.encode(image, m_curCompressionFactor);
     if (data.isEmpty()) {
         fail(job);
         return false;
     }
-    const QSize pixels = image.size();
-    image = QImage(); // the encoded picture is no longer needed; keep memory flat
 
     // The write is not judged by itself: the measurement that follows judges whatever
     // file is at the working path.
@@ -178,15 +219,19 @@ bool KPFitter::convertImageType(const KPImageDataPtr& job)
         return false;
 
     // The next step starts from the file just written. When the file on disk is the data
-    // just encoded, decode those bytes instead of reading them back.
-    QImage decoded;
+    // just encoded, decode those bytes instead of reading them back, on a thread of its own.
     if (job->exportSize() == quint64(data.size())) {
-        decoded = m_codec.decode(data);
-    } else if (const std::optional<QByteArray> onDisk = KPAtomicFile::readAll(m_workPath)) {
-        decoded = m_codec.decode(*onDisk);
-        if (decoded.isNull()) {
-            KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
-            decoded = KPImageDecoder::decodeForFitting(*onDisk);
+        m_pendingDecode = KPJpegStreamDecode::start(data);
+        if (m_pendingDecode)
+            return false;
+    }
+    QImage decoded;
+    {
+        KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
+        if (const std::optional<QByteArray> onDisk = KPAtomicFile::readAll(m_workPath)) {
+            decoded = m_codec.decode(*onDisk);
+            if (decoded.isNull())
+                decoded = KPImageDecoder::decodeForFitting(*onDisk);
         }
     }
     if (decoded.isNull()) {
@@ -206,11 +251,15 @@ void KPFitter::compressImage(const KPImageDataPtr& job)
         if (!job->is(KPProgress::Converting))
             break;
         m_curCompressionFactor = float(double(m_curCompressionFactor) - QualityStep);
-        if (m_logHandOff)
-            m_logHandOff(job);
+        // The log view is shown the decoded picture of this step; while it is still
+        // being decoded, the hand-off waits for it (see settle).
+        if (m_pendingDecode)
+            m_logOwed = true;
+        else
+            logHandOff(job);
     }
-    if (m_logHandOff)
-        m_logHandOff(job);
+    settle(job);
+    logHandOff(job);
 }
 
 float KPFitter::scaleFactor(quint64 limitSize, quint64 fileSize)
@@ -307,6 +356,11 @@ bool KPFitter::convertScale(const KPImageDataPtr& job)
 
 void KPFitter::finishJob(const KPImageDataPtr& job)
 {
+    if (m_pendingDecode) {
+        m_pendingDecode->wait();
+        m_pendingDecode.reset();
+    }
+    m_logOwed = false;
     if (job->is(KPProgress::Converted)) {
         const bool sourceIsResult = m_inPlace && m_copyKept;
         if (sourceIsResult) {

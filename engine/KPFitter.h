@@ -3,6 +3,7 @@
 #include "engine/KPExportPlacement.h"
 #include "engine/KPImageData.h"
 #include "engine/KPJpegCodec.h"
+#include "engine/KPJpegStream.h"
 
 #include <QByteArray>
 #include <QString>
@@ -79,6 +80,10 @@ private:
     bool scalingAllowed();
     float qualityFloor();
     QImage workingImage(const KPImageDataPtr& job);
+    // Ends a step whose file is still being decoded: waits for the picture, makes it the
+    // job's working picture, and makes the log hand-off that step owes.
+    void settle(const KPImageDataPtr& job);
+    void logHandOff(const KPImageDataPtr& job);
     void fail(const KPImageDataPtr& job);
 
     quint64 m_curLimitSize;
@@ -97,4 +102,6 @@ private:
     bool m_inPlace = false;    // the output path is the job's own source
     bool m_copyKept = false;   // converted by the unchanged copy
     QByteArray m_pendingSource; // the source's bytes, decoded when first needed
+    std::shared_ptr<KPJpegStreamDecode> m_pendingDecode; // the last file written, being decoded
+    bool m_logOwed = false;     // a descent step's hand-off waits for its decode
 };

@@ -3,6 +3,12 @@
 #include "engine/KPImageDecoder.h"
 
 #include <turbojpeg.h>
+// After the C headers jpeglib.h needs.
+#include <cstdio>
+#include <jpeglib.h>
+
+#include <csetjmp>
+#include <cstdlib>
 
 #include <algorithm>
 #include <chrono>
@@ -54,21 +60,77 @@ int KPJpegCodec::qualityFor(float factor)
     return static_cast<int>(std::clamp(quality, 1L, 100L));
 }
 
-QByteArray KPJpegCodec::encode(const QImage& image, float factor)
+namespace {
+struct EncodeError
 {
-    if (!m_compressor || image.isNull() || image.format() != QImage::Format_RGB32)
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+};
+
+void onEncodeError(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<EncodeError*>(info->err)->jump, 1);
+}
+
+constexpr J_COLOR_SPACE rgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+
+// Plain C state only between setjmp and longjmp: nothing here has a destructor. The
+// output buffer is libjpeg's; the caller frees it.
+bool compressRows(const uchar* bits, qsizetype stride, int width, int height, int quality,
+                  const std::function<bool(int)>* gate, unsigned char** out, unsigned long* outSize)
+{
+    jpeg_compress_struct info{};
+    EncodeError error{};
+    info.err = jpeg_std_error(&error.base);
+    error.base.error_exit = onEncodeError;
+    if (setjmp(error.jump)) {
+        jpeg_destroy_compress(&info);
+        return false;
+    }
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, out, outSize);
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
+    info.input_components = 4;
+    info.in_color_space = rgb32Space;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    // Colour pictures in 4:2:0, the sampling most JPEGs use.
+    info.comp_info[0].h_samp_factor = 2;
+    info.comp_info[0].v_samp_factor = 2;
+    info.dct_method = JDCT_ISLOW;
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW lines[16];
+        const int want = int(std::min<JDIMENSION>(16, info.image_height - info.next_scanline));
+        if (gate && !(*gate)(int(info.next_scanline) + want)) {
+            jpeg_abort_compress(&info);
+            jpeg_destroy_compress(&info);
+            return false;
+        }
+        for (int i = 0; i < want; ++i)
+            lines[i] = const_cast<uchar*>(bits + stride * qsizetype(info.next_scanline + JDIMENSION(i)));
+        jpeg_write_scanlines(&info, lines, JDIMENSION(want));
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return true;
+}
+} // namespace
+
+QByteArray KPJpegCodec::encode(const QImage& image, float factor, const std::function<bool(int)>& gate)
+{
+    if (image.isNull() || image.format() != QImage::Format_RGB32)
         return {};
     KPCodecTimer timer(KPCodecStats::encodeNs, KPCodecStats::encodeCount);
     unsigned char* out = nullptr;
     unsigned long outSize = 0;
-    const int result = tjCompress2(m_compressor, image.constBits(), image.width(),
-                                   static_cast<int>(image.bytesPerLine()), image.height(),
-                                   rgb32PixelFormat, &out, &outSize, TJSAMP_420,
-                                   qualityFor(factor), 0);
+    const bool ok = compressRows(image.constBits(), image.bytesPerLine(), image.width(), image.height(),
+                                 qualityFor(factor), gate ? &gate : nullptr, &out, &outSize);
     QByteArray data;
-    if (result == 0 && out && outSize > 0)
+    if (ok && out && outSize > 0)
         data = QByteArray(reinterpret_cast<const char*>(out), static_cast<qsizetype>(outSize));
-    tjFree(out);
+    std::free(out);
     return data;
 }
 

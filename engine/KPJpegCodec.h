@@ -4,6 +4,7 @@
 #include <QImage>
 
 #include <atomic>
+#include <functional>
 
 // Time spent inside the codec calls of all runs in this process, so the benchmark can
 // tell the engine's own overhead apart from encoding and decoding.
@@ -43,8 +44,9 @@ public:
     // The JPEG quality (1 to 100) for a compression factor (1.0 best, smaller harder).
     static int qualityFor(float factor);
 
-    // Encodes an opaque Format_RGB32 picture; empty data on failure.
-    QByteArray encode(const QImage& image, float factor);
+    // Encodes an opaque Format_RGB32 picture; empty data on failure. With a gate, rows
+    // are read only once the gate lets them (the picture may still be being decoded).
+    QByteArray encode(const QImage& image, float factor, const std::function<bool(int rows)>& gate = {});
     // Decodes JPEG data into Format_RGB32; a null image on failure or when the header
     // claims a picture larger than the decoder's allocation limit.
     QImage decode(const QByteArray& jpeg);

@@ -1,0 +1,145 @@
+#include "engine/KPJpegStream.h"
+
+#include "engine/KPImageDecoder.h"
+
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+namespace {
+struct ErrorManager
+{
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+};
+
+void onError(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
+}
+
+void onMessage(j_common_ptr, int) {}
+
+constexpr J_COLOR_SPACE rgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+
+// Plain C state only between setjmp and longjmp: nothing here has a destructor.
+bool readHeader(const QByteArray& jpeg, int& width, int& height)
+{
+    jpeg_decompress_struct info{};
+    ErrorManager error{};
+    info.err = jpeg_std_error(&error.base);
+    error.base.error_exit = onError;
+    error.base.emit_message = onMessage;
+    if (setjmp(error.jump)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(jpeg.constData()),
+                 static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&info, TRUE);
+    const bool colour = info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_GRAYSCALE ||
+                        info.jpeg_color_space == JCS_RGB;
+    width = int(info.image_width);
+    height = int(info.image_height);
+    jpeg_destroy_decompress(&info);
+    return colour;
+}
+
+// Decodes into `image`, storing the number of finished rows in `rows` as it goes.
+bool decodeRows(const QByteArray& jpeg, uchar* bits, qsizetype stride, QSize size, std::atomic<int>& rows,
+                std::mutex& mutex, std::condition_variable& progress)
+{
+    jpeg_decompress_struct info{};
+    ErrorManager error{};
+    info.err = jpeg_std_error(&error.base);
+    error.base.error_exit = onError;
+    error.base.emit_message = onMessage;
+    if (setjmp(error.jump)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(jpeg.constData()),
+                 static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = rgb32Space;
+    info.dct_method = JDCT_ISLOW;
+    jpeg_start_decompress(&info);
+    if (int(info.output_width) != size.width() || int(info.output_height) != size.height()) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW lines[16];
+        const int want = int(std::min<JDIMENSION>(16, info.output_height - info.output_scanline));
+        for (int i = 0; i < want; ++i)
+            lines[i] = bits + stride * qsizetype(info.output_scanline + JDIMENSION(i));
+        jpeg_read_scanlines(&info, lines, JDIMENSION(want));
+        rows.store(int(info.output_scanline), std::memory_order_release);
+        {
+            std::lock_guard lock(mutex);
+        }
+        progress.notify_all();
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+} // namespace
+
+std::shared_ptr<KPJpegStreamDecode> KPJpegStreamDecode::start(const QByteArray& jpeg)
+{
+    int width = 0;
+    int height = 0;
+    if (!readHeader(jpeg, width, height) || width <= 0 || height <= 0)
+        return {};
+    if (qint64(width) * height * 4 > qint64(KPImageDecoder::AllocationLimitMB) * 1024 * 1024)
+        return {};
+    std::shared_ptr<KPJpegStreamDecode> decode(new KPJpegStreamDecode);
+    decode->m_jpeg = jpeg;
+    decode->m_image = QImage(width, height, QImage::Format_RGB32);
+    if (decode->m_image.isNull())
+        return {};
+    // Taken here, before any copy of the picture exists, so the buffer the decoder
+    // fills is the one every reader sees.
+    decode->m_bits = decode->m_image.bits();
+    decode->m_thread = std::thread([raw = decode.get()] { raw->run(); });
+    return decode;
+}
+
+KPJpegStreamDecode::~KPJpegStreamDecode()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void KPJpegStreamDecode::run()
+{
+    // Not timed here: the worker times what it waits for, so overlapped work is not
+    // counted twice.
+    const bool ok = decodeRows(m_jpeg, m_bits, m_image.bytesPerLine(), m_image.size(), m_rows, m_mutex, m_progress);
+    {
+        std::lock_guard lock(m_mutex);
+        m_failed = !ok;
+        m_done = true;
+    }
+    m_progress.notify_all();
+}
+
+bool KPJpegStreamDecode::waitRows(int rows)
+{
+    if (m_rows.load(std::memory_order_acquire) >= rows)
+        return true;
+    std::unique_lock lock(m_mutex);
+    m_progress.wait(lock, [this, rows] { return m_done || m_rows.load(std::memory_order_acquire) >= rows; });
+    return m_rows.load(std::memory_order_acquire) >= rows;
+}
+
+bool KPJpegStreamDecode::wait()
+{
+    std::unique_lock lock(m_mutex);
+    m_progress.wait(lock, [this] { return m_done; });
+    return !m_failed;
+}

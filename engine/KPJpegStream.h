@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+// Decodes JPEG data on a thread of its own into a Format_RGB32 picture whose rows can be
+// read as soon as they are decoded. The fitting uses it to encode the next quality step
+// while the previous step's file is still being decoded: the two run side by side on
+// two cores, and the picture that comes out is the same as from a decode before the
+// encode.
+class KPJpegStreamDecode
+{
+public:
+    // Reads the header and starts decoding; nothing when the data is no JPEG this
+    // decoder takes or the picture would exceed the decoder's allocation limit.
+    static std::shared_ptr<KPJpegStreamDecode> start(const QByteArray& jpeg);
+    ~KPJpegStreamDecode();
+    KPJpegStreamDecode(const KPJpegStreamDecode&) = delete;
+    KPJpegStreamDecode& operator=(const KPJpegStreamDecode&) = delete;
+
+    QSize size() const { return m_image.size(); }
+    // Blocks until `rows` rows are decoded; false when decoding failed first.
+    bool waitRows(int rows);
+    // Blocks until the whole picture is decoded; false when decoding failed.
+    bool wait();
+    // The picture; whole once `wait` answered true.
+    const QImage& image() const { return m_image; }
+
+private:
+    KPJpegStreamDecode() = default;
+    void run();
+
+    QByteArray m_jpeg;
+    QImage m_image;
+    uchar* m_bits = nullptr;
+    std::atomic<int> m_rows{0};
+    std::mutex m_mutex;
+    std::condition_variable m_progress;
+    bool m_failed = false;
+    bool m_done = false;
+    std::thread m_thread;
+};
+
+// Asked by a streaming encoder before it reads rows [0, rows): true once they may be
+// read, false to give up.
+using KPRowGate = std::function<bool(int rows)>;
