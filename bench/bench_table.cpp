@@ -1,0 +1,259 @@
+// The list in the real window, on the offscreen platform: the picture table of a
+// KPMainWindow with a folder tree listed through it.
+//
+//   bench_table remove FOLDER [REMOVE [contiguous|alternate]]
+//       selects REMOVE rows (10,000) through the table's selection model, one block or
+//       every other row, and times the Delete command with the repaint that follows
+//   bench_table scroll FOLDER
+//       scrolls through the whole table a page at a time (a timer step every 16 ms, as
+//       a flick would), then jumps to random places (as dragging the scroll bar does),
+//       while a 5 ms timer records how long the GUI thread kept it waiting
+//
+// Both first time the listing (Add Folder through the window) and print name=value
+// lines; every time is wall time on the GUI thread.
+
+#include "KPBenchSupport.h"
+
+#include "list/KPListView.h"
+#include "list/KPPicTableView.h"
+#include "list/KPThumbnailCache.h"
+#include "ui/KPLocalization.h"
+#include "ui/KPMainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QItemSelectionModel>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+void spin(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+double msSince(const QElapsedTimer& clock)
+{
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+// Ticks every 5 ms on the GUI thread and keeps how late each tick came: the time the
+// thread was busy with something else.
+class BlockWatch : public QObject
+{
+public:
+    explicit BlockWatch(QObject* parent = nullptr) : QObject(parent)
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(TickMs);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            const double now = msSince(m_clock);
+            m_blocks.push_back(std::max(0.0, now - m_last - TickMs));
+            m_last = now;
+        });
+    }
+    void start()
+    {
+        m_blocks.clear();
+        m_clock.start();
+        m_last = 0;
+        m_timer.start();
+    }
+    std::vector<double> stop()
+    {
+        m_timer.stop();
+        return m_blocks;
+    }
+
+    static constexpr int TickMs = 5;
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    double m_last = 0;
+    std::vector<double> m_blocks;
+};
+
+void report(const char* prefix, const std::vector<double>& values)
+{
+    const QByteArray name(prefix);
+    KPBench::figure((name + "_max_ms").constData(), KPBench::percentile(values, 1.0));
+    KPBench::figure((name + "_p99_ms").constData(), KPBench::percentile(values, 0.99));
+    KPBench::figure((name + "_median_ms").constData(), KPBench::percentile(values, 0.5));
+}
+
+int removeRows(KPMainWindow& window, int remove, bool alternate)
+{
+    QTableView* table = window.picTableView()->picTV();
+    QAbstractItemModel* model = table->model();
+    const int rows = model->rowCount();
+    const int columns = model->columnCount();
+    if (remove <= 0 || remove > rows || (alternate && 2 * (remove - 1) >= rows)) {
+        std::fprintf(stderr, "bench_table: cannot select %d rows of %d\n", remove, rows);
+        return 1;
+    }
+    const int first = alternate ? 0 : (rows - remove) / 2;
+    QItemSelection selection;
+    if (alternate) {
+        for (int i = 0; i < remove; ++i)
+            selection.append(
+                QItemSelectionRange(model->index(2 * i, 0), model->index(2 * i, columns - 1)));
+    } else {
+        selection.select(model->index(first, 0), model->index(first + remove - 1, columns - 1));
+    }
+    const int last = alternate ? 2 * (remove - 1) : first + remove - 1;
+    QItemSelectionModel* selectionModel = table->selectionModel();
+
+    QElapsedTimer clock;
+    clock.start();
+    // As a shift-click or a run of ctrl-clicks leaves it: the last row clicked is current.
+    selectionModel->select(selection,
+                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectionModel->setCurrentIndex(model->index(last, 0), QItemSelectionModel::NoUpdate);
+    KPBench::figure("select_ms", msSince(clock));
+    spin(200);
+
+    clock.restart();
+    window.deleteAction()->trigger();
+    KPBench::figure("remove_ms", msSince(clock));
+    table->viewport()->repaint();
+    KPBench::figure("remove_paint_ms", msSince(clock));
+    KPBench::figure("rows_after_remove", qint64(model->rowCount()));
+
+    const int left = rows - remove;
+    if (model->rowCount() != left || window.picLV()->memberMAr().size() != left) {
+        std::fprintf(stderr, "bench_table: %d rows and %lld jobs left, expected %d\n",
+                     model->rowCount(), static_cast<long long>(window.picLV()->memberMAr().size()),
+                     left);
+        return 1;
+    }
+    return 0;
+}
+
+int scroll(KPMainWindow& window)
+{
+    QTableView* table = window.picTableView()->picTV();
+    KPThumbnailCache* thumbnails = window.picTableView()->thumbnails();
+    QScrollBar* bar = table->verticalScrollBar();
+    const KPImageDataList& jobs = window.picLV()->memberMAr();
+    if (jobs.isEmpty())
+        return 1;
+
+    // The first page's thumbnails, so the idle figure below is quiet.
+    QElapsedTimer clock;
+    clock.start();
+    while (!thumbnails->pixelSize(jobs.first()->path()).isValid() && clock.elapsed() < 5000)
+        spin(10);
+    KPBench::figure("first_thumbnail_ms", msSince(clock));
+    spin(500);
+
+    BlockWatch watch;
+    watch.start();
+    spin(1000);
+    report("idle_block", watch.stop());
+
+    std::vector<double> paints;
+    int pageSteps = 0;
+    int jumps = 0;
+    constexpr int Jumps = 300;
+    QRandomGenerator random(7);
+    QTimer stepper;
+    stepper.setTimerType(Qt::PreciseTimer);
+    stepper.setInterval(16);
+    QEventLoop loop;
+    QObject::connect(&stepper, &QTimer::timeout, &loop, [&] {
+        QElapsedTimer paint;
+        paint.start();
+        if (bar->value() < bar->maximum()) {
+            bar->setValue(bar->value() + bar->pageStep());
+            ++pageSteps;
+        } else if (jumps < Jumps) {
+            bar->setValue(int(random.bounded(bar->maximum() + 1)));
+            ++jumps;
+        } else {
+            loop.quit();
+            return;
+        }
+        table->viewport()->repaint();
+        paints.push_back(msSince(paint));
+    });
+    watch.start();
+    clock.restart();
+    stepper.start();
+    loop.exec();
+    stepper.stop();
+    const std::vector<double> blocks = watch.stop();
+    KPBench::figure("scroll_s", msSince(clock) / 1000.0);
+    KPBench::figure("page_steps", qint64(pageSteps));
+    KPBench::figure("jumps", qint64(jumps));
+    KPBench::figure("rows_per_page", double(bar->pageStep()) / table->rowHeight(0));
+    report("scroll_block", blocks);
+    report("scroll_paint", paints);
+
+    // Lets the last requested thumbnails arrive, then counts what the cache holds.
+    spin(2000);
+    qint64 cached = 0;
+    for (const KPImageDataPtr& job : jobs) {
+        if (thumbnails->pixelSize(job->path()).isValid())
+            ++cached;
+    }
+    const QImage sample = thumbnails->thumbnail(jobs.first()->path());
+    KPBench::figure("thumbnails_cached", cached);
+    KPBench::figure("thumbnail_bytes", qint64(sample.sizeInBytes()));
+    KPBench::figure("cache_bound_mb", double(KPThumbnailCache::CacheBytes) / (1024.0 * 1024.0));
+    KPBench::figure("hwm_end_kb", KPBench::memory().hwmKb);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    KPBench::PrivateSettings settings;
+    KPLocalization::install(app);
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    const QString mode = args.value(0);
+    if (args.size() < 2 || (mode != QStringLiteral("remove") && mode != QStringLiteral("scroll"))) {
+        std::fprintf(stderr, "usage: bench_table remove FOLDER [REMOVE [contiguous|alternate]]\n"
+                             "       bench_table scroll FOLDER\n");
+        return 2;
+    }
+    const QString folder = QDir(args.at(1)).absolutePath();
+
+    KPMainWindow window;
+    window.awakeFromNib();
+    window.resize(1280, 900);
+    window.show();
+    spin(300);
+
+    const KPBench::Memory before = KPBench::memory();
+    QElapsedTimer clock;
+    clock.start();
+    window.addPaths({folder});
+    KPBench::figure("window_list_ms", msSince(clock));
+    window.picTableView()->picTV()->viewport()->repaint();
+    KPBench::figure("window_list_paint_ms", msSince(clock));
+    KPBench::figure("jobs", static_cast<qint64>(window.picLV()->memberMAr().size()));
+    KPBench::figure("rss_before_kb", before.rssKb);
+    KPBench::figure("hwm_after_list_kb", KPBench::memory().hwmKb);
+    spin(200);
+
+    if (mode == QStringLiteral("remove")) {
+        const int remove = args.size() > 2 ? args.at(2).toInt() : 10000;
+        return removeRows(window, remove, args.value(3) == QStringLiteral("alternate"));
+    }
+    return scroll(window);
+}
