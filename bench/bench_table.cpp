@@ -3,7 +3,8 @@
 //
 //   bench_table remove FOLDER [REMOVE [contiguous|alternate]]
 //       selects REMOVE rows (10,000) through the table's selection model, one block or
-//       every other row, and times the Delete command with the repaint that follows
+//       every other row, times a ctrl-click that deselects one of them, and times the
+//       Delete command with the repaint that follows
 //   bench_table scroll FOLDER
 //       scrolls through the whole table a page at a time (a timer step every 16 ms, as
 //       a flick would), then jumps to random places (as dragging the scroll bar does),
@@ -121,6 +122,18 @@ int removeRows(KPMainWindow& window, int remove, bool alternate)
                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     selectionModel->setCurrentIndex(model->index(last, 0), QItemSelectionModel::NoUpdate);
     KPBench::figure("select_ms", msSince(clock));
+    spin(200);
+
+    // A ctrl-click on the current row takes it out of the selection, a second one puts it
+    // back: the window then looks for another selected row to show.
+    const QModelIndex lastIndex = model->index(last, 0);
+    clock.restart();
+    selectionModel->setCurrentIndex(lastIndex,
+                                    QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+    KPBench::figure("deselect_click_ms", msSince(clock));
+    spin(50);
+    selectionModel->setCurrentIndex(lastIndex,
+                                    QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
     spin(200);
 
     clock.restart();

@@ -9,6 +9,42 @@
 #include <QItemSelectionModel>
 #include <QTableView>
 
+#include <algorithm>
+#include <vector>
+
+namespace {
+// The rows whose every column is selected, ascending, in one pass over the ranges.
+// QItemSelectionModel::selectedRows() tests each row against every range: seconds for a
+// few thousand scattered rows, where this takes milliseconds.
+std::vector<int> fullySelectedRows(const QItemSelection& selection, int columns)
+{
+    static_assert(KPPicTableModel::ColumnCount < 32, "a column mask of 32 bits");
+    std::vector<std::pair<int, quint32>> cells; // a row and a bit per selected column
+    for (const QItemSelectionRange& range : selection) {
+        if (!range.isValid() || range.parent().isValid())
+            continue;
+        quint32 mask = 0;
+        for (int column = std::max(range.left(), 0); column <= std::min(range.right(), columns - 1);
+             ++column)
+            mask |= quint32(1) << column;
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            cells.emplace_back(row, mask);
+    }
+    std::sort(cells.begin(), cells.end());
+    const quint32 all = (quint32(1) << columns) - 1;
+    std::vector<int> rows;
+    for (size_t i = 0; i < cells.size();) {
+        const int row = cells[i].first;
+        quint32 mask = 0;
+        for (; i < cells.size() && cells[i].first == row; ++i)
+            mask |= cells[i].second;
+        if (mask == all)
+            rows.push_back(row);
+    }
+    return rows;
+}
+} // namespace
+
 KPPicTableView::KPPicTableView(QTableView* table, QObject* parent)
     : QObject(parent), m_picTV(table),
       m_thumbnails(new KPThumbnailCache(QSize(2 * RowHeight * 4 / 3, 2 * RowHeight), this)),
@@ -60,15 +96,14 @@ void KPPicTableView::refreshData()
 
 KPImageDataList KPPicTableView::delData()
 {
-    QModelIndexList rows = m_picTV->selectionModel()->selectedRows();
-    if (rows.isEmpty())
+    const std::vector<int> rows =
+        fullySelectedRows(m_picTV->selectionModel()->selection(), m_model->columnCount());
+    if (rows.empty())
         return {};
-    std::sort(rows.begin(), rows.end(),
-              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     KPImageDataList jobs;
-    jobs.reserve(rows.size());
-    for (const QModelIndex& index : std::as_const(rows)) {
-        if (KPImageDataPtr job = m_model->job(index.row()))
+    jobs.reserve(qsizetype(rows.size()));
+    for (int row : rows) {
+        if (KPImageDataPtr job = m_model->job(row))
             jobs.append(std::move(job));
     }
     m_picTV->clearSelection();
@@ -81,8 +116,24 @@ int KPPicTableView::selectedRow() const
     const QModelIndex current = selection->currentIndex();
     if (current.isValid() && selection->isRowSelected(current.row(), {}))
         return current.row();
-    const QModelIndexList rows = selection->selectedRows();
-    return rows.isEmpty() ? -1 : rows.last().row();
+    // The row that selectedRows().last() would give: of the fully selected rows, the one
+    // met last in selection order, each counted where it is first met.
+    const QItemSelection ranges = selection->selection();
+    const std::vector<int> rows = fullySelectedRows(ranges, m_model->columnCount());
+    std::vector<bool> met(rows.size(), false);
+    int last = -1;
+    for (const QItemSelectionRange& range : ranges) {
+        if (!range.isValid() || range.parent().isValid())
+            continue;
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            const auto found = std::lower_bound(rows.begin(), rows.end(), row);
+            if (found == rows.end() || *found != row || met[size_t(found - rows.begin())])
+                continue;
+            met[size_t(found - rows.begin())] = true;
+            last = row;
+        }
+    }
+    return last;
 }
 
 void KPPicTableView::selectRow(int row)

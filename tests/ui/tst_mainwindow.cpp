@@ -184,6 +184,47 @@ private Q_SLOTS:
         }
     }
 
+    // Each QRect is a selection range: x and width are columns, y and height rows. Only
+    // rows with every column selected go; a row may be made of several ranges.
+    void removeScatteredRows_data()
+    {
+        QTest::addColumn<QList<QRect>>("ranges");
+        QTest::addColumn<QList<int>>("left");
+        const int all = KPPicTableModel::ColumnCount;
+        QTest::newRow("every other row")
+            << QList<QRect>{{0, 0, all, 1}, {0, 2, all, 1}, {0, 4, all, 1}} << QList<int>{1, 3};
+        QTest::newRow("a block and a row")
+            << QList<QRect>{{0, 1, all, 2}, {0, 4, all, 1}} << QList<int>{0, 3};
+        QTest::newRow("overlapping blocks")
+            << QList<QRect>{{0, 0, all, 3}, {0, 1, all, 3}} << QList<int>{4};
+        QTest::newRow("cells short of a row")
+            << QList<QRect>{{0, 1, all - 1, 1}, {0, 3, all, 1}} << QList<int>{0, 1, 2, 4};
+        QTest::newRow("a row in two pieces")
+            << QList<QRect>{{0, 2, 1, 1}, {1, 2, all - 1, 1}} << QList<int>{0, 1, 3, 4};
+    }
+    void removeScatteredRows()
+    {
+        QFETCH(QList<QRect>, ranges);
+        QFETCH(QList<int>, left);
+        const QStringList paths = pictures(5);
+        m_window->addPaths(paths);
+        const QAbstractItemModel* model = table()->model();
+        QItemSelection selection;
+        for (const QRect& range : std::as_const(ranges))
+            selection.append(QItemSelectionRange(model->index(range.top(), range.left()),
+                                                 model->index(range.bottom(), range.right())));
+        table()->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+        m_window->deleteAction()->trigger();
+        QStringList expected;
+        for (int row : std::as_const(left))
+            expected.append(paths.at(row));
+        QStringList listed;
+        for (const KPImageDataPtr& job : m_window->picLV()->memberMAr())
+            listed.append(job->path());
+        QCOMPARE(listed, expected);
+        QCOMPARE(model->rowCount(), int(left.size()));
+    }
+
     void addThroughTheChoosers()
     {
         const QStringList files = pictures(3);
