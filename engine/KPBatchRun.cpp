@@ -177,6 +177,10 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
     {
         // Waits for a worker of an earlier, stopped run before its lists are emptied.
         std::lock_guard jobLock(m_jobMutex);
+        // A run stopped while it waited here (Resize pressed again and again) must not
+        // empty the lists of the run that came before or after it.
+        if (!setup.run->flag)
+            return;
         std::lock_guard lock(m_resultMutex);
         m_okImgMAr.clear();
         m_errorImgMAr.clear();
@@ -202,16 +206,28 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
         }
     }
 
-    m_curLimitSize = 0;
-    setup.run->flag = false;
-    handOff([this] { Q_EMIT controllerState(false); });
+    // Stop pressed while the last job ran leaves the run stopped, not ended: the same
+    // flag decides, taken in one step, so only one of the two can win.
+    bool running = true;
+    if (!setup.run->flag.compare_exchange_strong(running, false))
+        return;
     const bool waitForAlert = m_waitsForEndAlert;
-    if (waitForAlert) {
-        std::lock_guard lock(m_alertMutex);
-        m_alertOpen = true;
-    }
-    handOff([this] { Q_EMIT runEnded(); });
-    if (waitForAlert) {
+    bool announced = false;
+    // Runs start on the GUI thread; one started since this run was claimed owns the
+    // toolbar, the limit and the end message from now on.
+    handOff([this, &announced, waitForAlert, run = setup.run] {
+        if (m_run != run)
+            return;
+        m_curLimitSize = 0;
+        if (waitForAlert) {
+            std::lock_guard lock(m_alertMutex);
+            m_alertOpen = true;
+        }
+        announced = true;
+        Q_EMIT controllerState(false);
+        Q_EMIT runEnded();
+    });
+    if (waitForAlert && announced) {
         std::unique_lock lock(m_alertMutex);
         m_alertCondition.wait(lock, [this] { return !m_alertOpen || m_shuttingDown; });
     }
@@ -221,6 +237,10 @@ void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& jo
                                  const std::shared_ptr<KPExportPlacement>& placement, quint64 limit)
 {
     std::lock_guard jobLock(m_jobMutex);
+    // Stopped while it waited for a worker of another run: the job has not begun, so
+    // it does not begin (it would be filed into the next run's lists and run twice).
+    if (!setup.run->flag)
+        return;
 
     auto logHandOff = [this](const KPImageDataPtr& current) {
         QVariantMap info;
