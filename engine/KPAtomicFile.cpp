@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <map>
 #include <mutex>
 #include <cstdio>
 #include <cstdlib>
@@ -58,6 +59,45 @@ mode_t processUmask()
     return mask;
 }
 
+// Each temporary file this process holds, with a handle on its folder: when the export
+// folder is renamed or moved in the middle of a job, the file went with it and can only
+// be removed through that handle.
+std::mutex liveMutex;
+std::map<QByteArray, int> liveFolders;
+
+void track(const QByteArray& path, const QString& folder)
+{
+    const int dir = ::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return;
+    std::lock_guard lock(liveMutex);
+    if (const auto [it, added] = liveFolders.emplace(path, dir); !added)
+        ::close(dir);
+}
+
+// Forgets `path`; its folder handle, or -1 when it is not one of ours.
+int untrack(const QByteArray& path)
+{
+    std::lock_guard lock(liveMutex);
+    const auto it = liveFolders.find(path);
+    if (it == liveFolders.end())
+        return -1;
+    const int dir = it->second;
+    liveFolders.erase(it);
+    return dir;
+}
+
+bool unlinkTracked(const QByteArray& path)
+{
+    const int dir = untrack(path);
+    bool removed = ::unlink(path.constData()) == 0;
+    if (!removed && errno == ENOENT && dir >= 0)
+        removed = ::unlinkat(dir, path.mid(path.lastIndexOf('/') + 1).constData(), 0) == 0;
+    if (dir >= 0)
+        ::close(dir);
+    return removed;
+}
+
 // Opens a new temporary file in `folder`; returns its descriptor and fills `path`.
 int openTemporary(const QString& folder, QByteArray& path)
 {
@@ -67,8 +107,10 @@ int openTemporary(const QString& folder, QByteArray& path)
            QByteArray::number(qint64(::getpid())) + "-XXXXXX" + KPAtomicFile::TempSuffix;
     const int fd = ::mkstemps(path.data(), static_cast<int>(qstrlen(KPAtomicFile::TempSuffix)));
     // mkstemps makes the file private; outputs get the modes of any new file.
-    if (fd >= 0)
+    if (fd >= 0) {
         ::fchmod(fd, 0666 & ~processUmask());
+        track(path, folder);
+    }
     return fd;
 }
 } // namespace
@@ -91,7 +133,7 @@ std::optional<QString> KPAtomicFile::writeTemporary(const QString& folder, const
         return std::nullopt;
     const bool written = writeAll(fd, data.constData(), data.size(), path);
     if (::close(fd) != 0 || !written) {
-        ::unlink(path.constData());
+        unlinkTracked(path);
         return std::nullopt;
     }
     return QFile::decodeName(path);
@@ -107,9 +149,11 @@ bool KPAtomicFile::writeAtomically(const QString& target, const QByteArray& data
     const bool closed = ::close(fd) == 0;
     if (!written || !closed ||
         ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
-        ::unlink(temporary.constData());
+        unlinkTracked(temporary);
         return false;
     }
+    if (const int dir = untrack(temporary); dir >= 0)
+        ::close(dir);
     return true;
 }
 
@@ -145,12 +189,17 @@ int KPAtomicFile::removeStaleTemporaries(const QString& folder)
 
 bool KPAtomicFile::replace(const QString& from, const QString& to)
 {
-    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    const QByteArray local = QFile::encodeName(from);
+    if (::rename(local.constData(), QFile::encodeName(to).constData()) != 0)
+        return false;
+    if (const int dir = untrack(local); dir >= 0)
+        ::close(dir);
+    return true;
 }
 
 bool KPAtomicFile::remove(const QString& path)
 {
-    return ::unlink(QFile::encodeName(path).constData()) == 0;
+    return unlinkTracked(QFile::encodeName(path));
 }
 
 std::optional<quint64> KPAtomicFile::fileSize(const QString& path)
@@ -163,9 +212,19 @@ std::optional<quint64> KPAtomicFile::fileSize(const QString& path)
 
 std::optional<QByteArray> KPAtomicFile::readAll(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without waiting and only read when it is a plain file: a named pipe under a
+    // picture's name would otherwise hold the job, Stop and closing the window for as
+    // long as nothing writes into it.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
+    struct stat info{};
+    QFile file;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return std::nullopt;
+    }
     QByteArray data = file.readAll();
     if (file.error() != QFile::NoError)
         return std::nullopt;

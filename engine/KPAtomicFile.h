@@ -31,6 +31,8 @@ public:
     // Moves `from` over `to` in one step (both in one folder).
     static bool replace(const QString& from, const QString& to);
 
+    // Removes a file; a temporary file of this process is found even when its folder was
+    // renamed since it was made.
     static bool remove(const QString& path);
 
     // Removes the temporary files that a process which no longer runs left in `folder`
@@ -45,6 +47,6 @@ public:
     // The size of the file at `path` as the file system reports it, or nothing.
     static std::optional<quint64> fileSize(const QString& path);
 
-    // Reads a whole file; nothing when it cannot be read.
+    // Reads a whole plain file; nothing when it cannot be read or is no plain file.
     static std::optional<QByteArray> readAll(const QString& path);
 };
