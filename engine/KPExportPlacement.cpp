@@ -8,6 +8,20 @@
 
 #include <sys/stat.h>
 
+namespace {
+// The longest file name Linux file systems take, in bytes.
+constexpr qsizetype NameMax = 255;
+
+// A 255-byte source name with "-2" added could never be written: the base gives way,
+// whole characters from its end, so that it and `tail` fit in one name.
+QString fitted(QString base, const QString& tail)
+{
+    while (!base.isEmpty() && QFile::encodeName(base + tail).size() > NameMax)
+        base.chop(base.size() >= 2 && base.back().isLowSurrogate() ? 2 : 1);
+    return base;
+}
+} // namespace
+
 KPExportPlacement::KPExportPlacement(const QStringList& listedSources)
 {
     m_sources.reserve(listedSources.size());
@@ -57,7 +71,8 @@ std::optional<KPExportPlacement::Placement> KPExportPlacement::place(const QStri
     }
     const std::optional<FileId> sourceId = fileId(sourcePath);
     for (int number = 1;; ++number) {
-        const QString name = number == 1 ? *base : QStringLiteral("%1-%2").arg(*base).arg(number);
+        const QString suffix = number == 1 ? QString() : QStringLiteral("-%1").arg(number);
+        const QString name = fitted(*base, suffix + QStringLiteral(".jpg")) + suffix;
         const QString candidate = QStringLiteral("%1/%2.%3").arg(folder, name, QStringLiteral("jpg"));
         const QString claim = QDir::cleanPath(candidate);
         if (m_claimed.contains(claim) || isOtherSource(candidate, sourcePath, sourceId))
