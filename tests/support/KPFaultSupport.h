@@ -1,0 +1,100 @@
+#pragma once
+
+// Helpers of the fault suites: small file systems, snapshots of sources, and the checks
+// every hostile run must pass. Header-only, so the suites need no change to the shared
+// test library.
+
+#include "engine/KPAtomicFile.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QHash>
+#include <QImage>
+#include <QString>
+
+#include <cerrno>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace KPFault {
+
+// A tmpfs mounted at `path` for as long as this lives. Only root may mount; elsewhere
+// (or in a container that forbids it) `mounted()` is false and the caller falls back
+// to the write-fault hook or skips.
+class Tmpfs
+{
+public:
+    Tmpfs(const QString& path, const QByteArray& size)
+        : m_path(QFile::encodeName(path)), m_options("size=" + size)
+    {
+        m_mounted = ::geteuid() == 0 &&
+                    ::mount("tmpfs", m_path.constData(), "tmpfs", 0, m_options.constData()) == 0;
+    }
+    ~Tmpfs()
+    {
+        if (m_mounted)
+            ::umount2(m_path.constData(), MNT_DETACH);
+    }
+    Tmpfs(const Tmpfs&) = delete;
+    Tmpfs& operator=(const Tmpfs&) = delete;
+
+    bool mounted() const { return m_mounted; }
+    bool setReadOnly(bool readOnly)
+    {
+        const unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
+        return ::mount("tmpfs", m_path.constData(), "tmpfs", flags, m_options.constData()) == 0;
+    }
+
+private:
+    QByteArray m_path;
+    QByteArray m_options;
+    bool m_mounted = false;
+};
+
+// Takes the free space of the file system holding `folder` until a write fails; the
+// filler file is `folder/filler.bin`.
+inline bool fill(const QString& folder)
+{
+    QFile filler(QDir(folder).filePath(QStringLiteral("filler.bin")));
+    if (!filler.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray chunk(4096, 'f');
+    while (filler.write(chunk) == chunk.size() && filler.flush()) {
+    }
+    // What did not fit in a whole chunk still fits byte by byte.
+    while (filler.write("f", 1) == 1 && filler.flush()) {
+    }
+    return true;
+}
+
+// The engine's working files in `folder`.
+inline QStringList leftovers(const QString& folder)
+{
+    return QDir(folder).entryList(
+        {QString::fromLatin1(KPAtomicFile::TempPrefix) + QLatin1Char('*')},
+        QDir::Files | QDir::Hidden | QDir::System);
+}
+
+// Every regular file below `folder` (links not followed) with its bytes.
+inline QHash<QString, QByteArray> snapshot(const QString& folder)
+{
+    QHash<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path, KPAtomicFile::readAll(path).value_or(QByteArray()));
+    }
+    return files;
+}
+
+// A whole JPEG that decodes and is smaller than `limit` bytes.
+inline bool isJpegUnder(const QString& path, quint64 limit)
+{
+    const std::optional<QByteArray> bytes = KPAtomicFile::readAll(path);
+    return bytes && quint64(bytes->size()) < limit && bytes->startsWith("\xff\xd8") &&
+           bytes->endsWith("\xff\xd9") && !QImage::fromData(*bytes, "JPEG").isNull();
+}
+
+} // namespace KPFault
