@@ -1,38 +1,91 @@
 #include "settings/KPSettings.h"
 
+#include <QHash>
 #include <QSettings>
+
+#include <cmath>
+#include <mutex>
 
 namespace {
 QSettings store()
 {
     return QSettings(QStringLiteral("Pictaro"), QStringLiteral("Pictaro"));
 }
+
+// Values a store could not keep (a folder where its file belongs, a configuration
+// folder that cannot be made, a file that cannot be written), by store file. They hold
+// for the rest of the process, so the defaults and the user's changes still apply.
+std::mutex keptMutex;
+QHash<QString, QVariantHash> kept;
+
+QVariant read(const QString& key, const QVariant& fallback = {})
+{
+    const QSettings settings = store();
+    {
+        std::lock_guard lock(keptMutex);
+        const auto it = kept.constFind(settings.fileName());
+        if (it != kept.cend() && it->contains(key))
+            return it->value(key);
+    }
+    return settings.value(key, fallback);
+}
+
+void write(const QString& key, const QVariant& value)
+{
+    QSettings settings = store();
+    settings.setValue(key, value);
+    settings.sync();
+    std::lock_guard lock(keptMutex);
+    if (settings.status() == QSettings::NoError) {
+        if (const auto it = kept.find(settings.fileName()); it != kept.end())
+            it->remove(key);
+    } else {
+        kept[settings.fileName()].insert(key, value);
+    }
+}
+
+// Whether a stored value reads as what its key holds; one that does not (text where a
+// number belongs, a number out of its range) counts as missing for the defaults.
+bool readable(const QVariant& value, QMetaType::Type type, float low = -INFINITY, float high = INFINITY)
+{
+    if (type == QMetaType::Bool) {
+        const QString text = value.toString();
+        return value.typeId() == QMetaType::Bool || text == QStringLiteral("true") ||
+               text == QStringLiteral("false");
+    }
+    if (type == QMetaType::Float) {
+        bool ok = false;
+        const float number = value.toFloat(&ok);
+        return ok && std::isfinite(number) && number >= low && number <= high;
+    }
+    return value.typeId() == type;
+}
 } // namespace
 
 bool KPSettings::contains(const QString& key)
 {
-    return store().contains(key);
+    return read(key).isValid() || store().contains(key);
 }
 
 QVariant KPSettings::objectForKey(const QString& key)
 {
-    return store().value(key);
+    return read(key);
 }
 
 bool KPSettings::boolForKey(const QString& key)
 {
-    return store().value(key, false).toBool();
+    return read(key, false).toBool();
 }
 
 float KPSettings::floatForKey(const QString& key)
 {
-    return store().value(key, 0.0f).toFloat();
+    return read(key, 0.0f).toFloat();
 }
 
 qint64 KPSettings::integerForKey(const QString& key)
 {
     // A stored float reads as its integer part, truncated toward zero.
-    const QVariant value = store().value(key);
+    const QVariant value = read(key);
     bool ok = false;
     const qint64 asInteger = value.toLongLong(&ok);
     if (ok)
@@ -43,7 +96,7 @@ qint64 KPSettings::integerForKey(const QString& key)
 
 std::optional<QString> KPSettings::stringForKey(const QString& key)
 {
-    const QVariant value = store().value(key);
+    const QVariant value = read(key);
     if (!value.isValid())
         return std::nullopt;
     return value.toString();
@@ -51,7 +104,7 @@ std::optional<QString> KPSettings::stringForKey(const QString& key)
 
 std::optional<QStringList> KPSettings::arrayForKey(const QString& key)
 {
-    const QVariant value = store().value(key);
+    const QVariant value = read(key);
     if (!value.isValid())
         return std::nullopt;
     // The INI backing cannot tell a one-entry list from a string; both read as a list.
@@ -62,22 +115,22 @@ std::optional<QStringList> KPSettings::arrayForKey(const QString& key)
 
 void KPSettings::setBool(const QString& key, bool value)
 {
-    store().setValue(key, value);
+    write(key, value);
 }
 
 void KPSettings::setFloat(const QString& key, float value)
 {
-    store().setValue(key, value);
+    write(key, value);
 }
 
 void KPSettings::setInteger(const QString& key, qint64 value)
 {
-    store().setValue(key, value);
+    write(key, value);
 }
 
 void KPSettings::setObject(const QString& key, const QVariant& value)
 {
-    store().setValue(key, value);
+    write(key, value);
 }
 
 void KPSettings::synchronize()
@@ -87,16 +140,15 @@ void KPSettings::synchronize()
 
 void KPSettings::checkDefaultSetting()
 {
-    QSettings settings = store();
-    if (!settings.contains(KPSettingsKey::EnableConvertScale))
-        settings.setValue(KPSettingsKey::EnableConvertScale, true);
-    if (!settings.contains(KPSettingsKey::LimitWidth))
-        settings.setValue(KPSettingsKey::LimitWidth, DefaultLimitWidth);
-    if (!settings.contains(KPSettingsKey::LimitHeight))
-        settings.setValue(KPSettingsKey::LimitHeight, DefaultLimitHeight);
-    if (!settings.contains(KPSettingsKey::CompressionFactor))
-        settings.setValue(KPSettingsKey::CompressionFactor, DefaultCompressionFactor);
-    if (!settings.contains(KPSettingsKey::ExportPath))
-        settings.setValue(KPSettingsKey::ExportPath, defaultExportPath());
-    settings.sync();
+    auto fill = [](const QString& key, const QVariant& fallback, QMetaType::Type type,
+                   float low = -INFINITY, float high = INFINITY) {
+        const QVariant value = read(key);
+        if (!value.isValid() || !readable(value, type, low, high))
+            write(key, fallback);
+    };
+    fill(KPSettingsKey::EnableConvertScale, true, QMetaType::Bool);
+    fill(KPSettingsKey::LimitWidth, DefaultLimitWidth, QMetaType::Float, 0.0f);
+    fill(KPSettingsKey::LimitHeight, DefaultLimitHeight, QMetaType::Float, 0.0f);
+    fill(KPSettingsKey::CompressionFactor, DefaultCompressionFactor, QMetaType::Float, 0.0f, 1.0f);
+    fill(KPSettingsKey::ExportPath, defaultExportPath(), QMetaType::QString);
 }

@@ -22,7 +22,8 @@ inline const QString LimitSizeUnit = QStringLiteral("LimitSizeUnit");           
 // The user's preferences store (organisation and application "Pictaro"), with the
 // typed reads and fallbacks its readers rely on. Every call opens its own QSettings,
 // which Qt keeps coherent across threads, so the store may be used from the GUI
-// thread and a run's worker at once; each key is read or written as a whole.
+// thread and a run's worker at once; each key is read or written as a whole. A value
+// the store cannot keep (its file cannot be written or made) holds in this process.
 class KPSettings
 {
 public:
@@ -45,7 +46,8 @@ public:
     // Writes pending changes to disk.
     static void synchronize();
 
-    // Fills in every missing default (never replacing a stored value) and flushes.
+    // Fills in every missing default, and replaces a stored value that does not read as
+    // its kind (text for a number, a quality floor outside 0 to 1); flushes.
     static void checkDefaultSetting();
 
     static constexpr float DefaultLimitWidth = 320.0f;
