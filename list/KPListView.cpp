@@ -154,6 +154,12 @@ bool KPListView::addFileMember(const QStringList& paths)
     for (const QString& path : paths) {
         if (isHiddenFile(path))
             continue;
+        struct stat info{};
+        const bool known = ::stat(QFile::encodeName(path).constData(), &info) == 0;
+        // A named pipe or a device under a picture's name is no picture; reading it for
+        // the preview or the run would wait for a writer for ever.
+        if (known && !S_ISREG(info.st_mode))
+            continue;
         if (m_pathSet.contains(path)) {
             m_dupPathArray.append(path);
             continue;
@@ -162,8 +168,7 @@ bool KPListView::addFileMember(const QStringList& paths)
         auto job = std::make_shared<KPImageData>();
         job->setPath(path);
         job->setProgress(KPProgress::Waiting);
-        struct stat info{};
-        if (::stat(QFile::encodeName(path).constData(), &info) == 0)
+        if (known)
             job->setSize(static_cast<quint64>(info.st_size));
         m_memberMAr.append(std::move(job));
     }

@@ -230,6 +230,22 @@ private Q_SLOTS:
             QVERIFY(settledCleanly(job));
     }
 
+    // A named pipe under a picture's name is no picture: reading it would wait for a
+    // writer for ever (in the preview, the thumbnails and the run, and on closing).
+    void namedPipeAmongThePictures()
+    {
+        KPTestSettings settings;
+        const QStringList sources = pictures(1, 200);
+        QCOMPARE(::mkfifo(QFile::encodeName(path(QStringLiteral("in/pipe.jpg"))).constData(), 0644),
+                 0);
+        openWindow();
+        m_window->addPaths({path(QStringLiteral("in")), path(QStringLiteral("in/pipe.jpg"))});
+        QCOMPARE(m_window->picLV()->memberMAr().size(), 1);
+        m_window->resizeAction()->trigger();
+        QVERIFY(answerEndAlert());
+        QVERIFY(m_window->picLV()->memberMAr().first()->is(KPProgress::Converted));
+    }
+
     // Stop and Resize at once while the last job is being reported: the toolbar shows
     // Stop for as long as the new run works, and only the new run's end is announced.
     void stopAndResizeDuringTheLastJob()
