@@ -1,0 +1,175 @@
+#include "support/KPFaultSupport.h"
+#include "support/KPTestSupport.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+// `pictaro --batch` under hostile conditions: killed in the middle of a job, started
+// with a broken preferences store, given paths that look like options.
+class TestCliFaults : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    QString path(const QString& relative) const { return m_dir->filePath(relative); }
+
+    void start(QProcess& process, const QStringList& arguments, const QString& config)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(path(QStringLiteral("in")));
+        process.start(QString::fromLocal8Bit(qgetenv("PICTARO_BINARY")), arguments);
+    }
+
+    // Runs to the end; the exit code and standard output.
+    QPair<int, QString> pictaro(const QStringList& arguments, const QString& config = QString())
+    {
+        QProcess process;
+        start(process, arguments, config.isEmpty() ? path(QStringLiteral("config")) : config);
+        if (!process.waitForFinished(300000))
+            qFatal("pictaro did not finish");
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput())};
+    }
+
+    QStringList pictures(int count, int width)
+    {
+        QStringList paths;
+        for (int i = 0; i < count; ++i) {
+            paths.append(path(QStringLiteral("in/p%1.jpg").arg(i)));
+            KPTest::save(KPTest::noisyImage(width, width * 3 / 4, quint32(i + 1)), paths.last());
+        }
+        return paths;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY2(!qgetenv("PICTARO_BINARY").isEmpty(),
+                 "PICTARO_BINARY names the program under test");
+        m_dir = std::make_unique<QTemporaryDir>();
+        QDir().mkpath(path(QStringLiteral("in")));
+    }
+
+    // Killed (SIGKILL) while a job's working file is in the export folder: the next run
+    // over the same folders removes what the killed one left, takes none of it for a
+    // picture or an output, and brings every picture under the limit. A source the killed
+    // run replaced in place is whole: its old bytes or its new output.
+    void killedInTheMiddleOfAJob_data()
+    {
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("separate export folder") << false;
+        QTest::newRow("export folder is the source folder") << true;
+    }
+    void killedInTheMiddleOfAJob()
+    {
+        QFETCH(bool, inPlace);
+        const quint64 limit = 100000;
+        const QStringList sources = pictures(4, 1600);
+        const auto before = KPFault::snapshot(path(QStringLiteral("in")));
+        const QString out = path(inPlace ? QStringLiteral("in") : QStringLiteral("out"));
+        const QStringList arguments = {QStringLiteral("--batch"),
+                                       QStringLiteral("--limit"),
+                                       QStringLiteral("100KB"),
+                                       QStringLiteral("--export"),
+                                       out,
+                                       path(QStringLiteral("in"))};
+        QProcess killed;
+        start(killed, arguments, path(QStringLiteral("config")));
+        QVERIFY(killed.waitForStarted());
+        QElapsedTimer waited;
+        waited.start();
+        while (KPFault::leftovers(out).isEmpty() && waited.elapsed() < 120000)
+            QTest::qSleep(5);
+        killed.kill();
+        QVERIFY(killed.waitForFinished());
+        QVERIFY(!KPFault::leftovers(out).isEmpty()); // it was killed in the middle of a job
+
+        auto sourcesWhole = [&] {
+            for (const QString& source : sources) {
+                const QByteArray now = KPAtomicFile::readAll(source).value_or(QByteArray());
+                if (now != before[source] && !(inPlace && KPFault::isJpegUnder(source, limit)))
+                    return false;
+            }
+            return true;
+        };
+        QVERIFY(sourcesWhole());
+
+        const auto [exitCode, report] = pictaro(arguments);
+        QCOMPARE(exitCode, 0);
+        QVERIFY2(report.contains(QStringLiteral("4 converted, 0 failed")), qPrintable(report));
+        QVERIFY(!report.contains(QLatin1String(KPAtomicFile::TempPrefix)));
+        QCOMPARE(KPFault::leftovers(out), QStringList());
+        QVERIFY(sourcesWhole());
+        const QStringList outputs = QDir(out).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(outputs.size(), 4);
+        for (const QString& output : outputs)
+            QVERIFY2(KPFault::isJpegUnder(QDir(out).filePath(output), limit), qPrintable(output));
+    }
+
+    // The terminal applies the defaults (scaling on) whatever state the store is in.
+    void brokenPreferenceStore_data()
+    {
+        QTest::addColumn<QString>("store");
+        QTest::newRow("a folder in its place") << QStringLiteral("folder");
+        QTest::newRow("configuration folder is a file") << QStringLiteral("file");
+        QTest::newRow("wrong types") << QStringLiteral("wrong types");
+    }
+    void brokenPreferenceStore()
+    {
+        QFETCH(QString, store);
+        const QString config = path(QStringLiteral("config"));
+        const QString file = path(QStringLiteral("config/Pictaro/Pictaro.conf"));
+        if (store == QStringLiteral("folder")) {
+            QVERIFY(QDir().mkpath(file));
+        } else if (store == QStringLiteral("file")) {
+            QFile plain(config);
+            QVERIFY(plain.open(QIODevice::WriteOnly));
+        } else {
+            QDir().mkpath(QFileInfo(file).absolutePath());
+            QFile conf(file);
+            QVERIFY(conf.open(QIODevice::WriteOnly));
+            conf.write(
+                "[General]\nEnableConvertScale=maybe\nLimitWidth=wide\nCompressionFactor=-3\n");
+        }
+        pictures(1, 800);
+        const auto [exitCode, report] = pictaro(
+            {QStringLiteral("--batch"), QStringLiteral("--limit"), QStringLiteral("60KB"),
+             QStringLiteral("--export"), path(QStringLiteral("out")), path(QStringLiteral("in"))});
+        QCOMPARE(exitCode, 0);
+        // Scaled, at no quality below the default floor of 60.
+        static const QRegularExpression detail(QStringLiteral("quality (\\d+), (\\d+)x(\\d+)"));
+        const QRegularExpressionMatch match = detail.match(report);
+        QVERIFY2(match.hasMatch(), qPrintable(report));
+        QVERIFY2(match.captured(1).toInt() >= 60 && match.captured(2).toInt() < 800,
+                 qPrintable(report));
+    }
+
+    // Names that look like options are taken as paths after "--".
+    void pathsThatLookLikeOptions()
+    {
+        for (const char* name : {"-x.png", "--batch.png", "--limit=1KB.png"})
+            KPTest::save(KPTest::noisyImage(64, 48),
+                         path(QStringLiteral("in/") + QLatin1String(name)));
+        const auto [exitCode, report] =
+            pictaro({QStringLiteral("--batch"), QStringLiteral("--limit"), QStringLiteral("1MB"),
+                     QStringLiteral("--export"), path(QStringLiteral("out")), QStringLiteral("--"),
+                     QStringLiteral("-x.png"), QStringLiteral("--batch.png"),
+                     QStringLiteral("--limit=1KB.png")});
+        QCOMPARE(exitCode, 0);
+        QStringList outputs =
+            QDir(path(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden);
+        outputs.sort();
+        QCOMPARE(outputs,
+                 (QStringList{QStringLiteral("--batch.jpg"), QStringLiteral("--limit=1KB.jpg"),
+                              QStringLiteral("-x.jpg")}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliFaults)
+#include "tst_clifaults.moc"
