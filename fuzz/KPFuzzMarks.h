@@ -4,10 +4,10 @@
 #include <cstddef>
 #include <utility>
 
-// libFuzzer only sees the branches of code built for it, and ImageMagick and LibRaw are
-// system libraries. A target tells it which of a library's paths an input took (a
-// decoder, a colour mode) by calling one of these functions, each a point of coverage of
-// its own, so the corpus keeps an input for every path.
+// libFuzzer only sees the branches of code built for it, and ImageMagick is a system
+// library. A target tells it which of the library's paths an input took (a colour mode,
+// a depth) by calling one of these functions, each a point of coverage of its own, so
+// the corpus keeps an input for every path.
 class KPFuzzMarks
 {
 public:

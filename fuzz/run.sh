@@ -57,6 +57,8 @@ if [[ ! -d $seeds/psd || ! -d $seeds/raw ]]; then
     convert "${picture[@]}" -depth 8 \( -size 8x6 xc:red \) -type TrueColor "$seeds/psd/layers.psd"
     convert "${picture[@]}" -depth 8 -type TrueColor "psb:$seeds/psd/large.psb"
     "$build/fuzz_seed_dng" "$seeds/raw"
+    # Files that crashed LibRaw itself, kept with the tests.
+    cp tests/engine/formats/libraw-crash-*.raw "$seeds/raw/"
 fi
 
 mkdir -p "$build/artifacts"

@@ -1,16 +1,16 @@
 #pragma once
 
+#include "engine/formats/KPRawReply.h"
+
 #include <QByteArray>
 #include <QImageIOHandler>
 #include <QSize>
 
-#include <memory>
-
-class KPLibRaw;
-
 // Develops camera raw files (Panasonic and Leica RAW, DNG and the other kinds LibRaw
 // knows) into 8-bit sRGB pictures: the camera's white balance, LibRaw's default
-// demosaicing and brightness, the sRGB tone curve, turned upright.
+// demosaicing and brightness, the sRGB tone curve, turned upright. LibRaw runs in the
+// pictaro-raw process (see KPRawDeveloper.h), so a file that crashes it, or takes too
+// long, only fails.
 //
 // Many raw files are TIFF inside, so the handler only claims content on its own when
 // the start of the file can be nothing but raw; the format name "raw" hands it any
@@ -18,11 +18,6 @@ class KPLibRaw;
 class KPRawHandler : public QImageIOHandler
 {
 public:
-    KPRawHandler();
-    ~KPRawHandler() override;
-    KPRawHandler(const KPRawHandler&) = delete;
-    KPRawHandler& operator=(const KPRawHandler&) = delete;
-
     bool canRead() const override;
     bool read(QImage* image) override;
     bool supportsOption(ImageOption option) const override;
@@ -35,16 +30,21 @@ public:
 
     // The largest file the handler takes into memory.
     static constexpr qint64 MaxFileBytes = qint64(1) << 30;
-    // A file must hold at least one byte for this many of the pixels its header
-    // claims. Real raw data, even compressed, takes more than a bit a pixel.
-    static constexpr qint64 MaxPixelsPerByte = 64;
-    static constexpr qsizetype TrailingZeros = 16;
+    // How long pictaro-raw may take to read a header, and to develop a picture (a
+    // 100-megapixel file takes some tens of seconds on a slow machine).
+    static constexpr int SizeSeconds = 60;
+    static constexpr int DevelopSeconds = 300;
+
+    // Where pictaro-raw is: beside the program's folder in libexec/pictaro when
+    // installed, else where the build put it. Empty when it is missing.
+    static QString helperPath();
 
 private:
-    // Opens the device's bytes and checks the sizes the header gives against the limits;
-    // the upright size is kept. Done once, for both the size query and the read.
+    // Runs pictaro-raw on the device's bytes; nothing when it fails, crashes or runs
+    // out of time.
+    std::optional<KPRawReply> runHelper(const QString& mode, int seconds) const;
+    // Asks for the size once, for both the size query and the read.
     bool open() const;
-    static void onDataError(void* handler, const char* file, int offset);
 
     enum class State
     {
@@ -53,10 +53,8 @@ private:
         Failed
     };
 
-    mutable std::unique_ptr<KPLibRaw> m_raw;
     mutable QByteArray m_bytes;
     mutable QSize m_size; // upright
     mutable State m_state = State::Closed;
-    int m_dataErrors = 0;
     QSize m_scaledSize;
 };

@@ -36,13 +36,30 @@ target_sources(pictaro_psd PRIVATE
 target_link_libraries(pictaro_psd PUBLIC Qt6::Gui PRIVATE pictaro_formats_support
                       PkgConfig::PICTARO_MAGICKPP)
 
+# LibRaw runs in a process of its own, pictaro-raw (see KPRawDeveloper.h).
+add_executable(pictaro_raw_helper
+    ${pictaro_formats_dir}/pictaro_raw_main.cpp
+    ${pictaro_formats_dir}/KPRawDeveloper.h ${pictaro_formats_dir}/KPRawDeveloper.cpp
+    ${pictaro_formats_dir}/KPRawReply.h ${pictaro_formats_dir}/KPRawReply.cpp
+    ${pictaro_formats_dir}/KPLibRaw.h
+)
+set_target_properties(pictaro_raw_helper PROPERTIES OUTPUT_NAME pictaro-raw)
+target_include_directories(pictaro_raw_helper PRIVATE ${pictaro_formats_root})
+target_link_libraries(pictaro_raw_helper PRIVATE Qt6::Core PkgConfig::PICTARO_LIBRAW)
+include(GNUInstallDirs)
+install(TARGETS pictaro_raw_helper RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/pictaro)
+
 qt_add_plugin(pictaro_raw STATIC CLASS_NAME KPRawPlugin PLUGIN_TYPE imageformats)
 target_sources(pictaro_raw PRIVATE
     ${pictaro_formats_dir}/KPRawPlugin.h ${pictaro_formats_dir}/KPRawPlugin.cpp
     ${pictaro_formats_dir}/KPRawHandler.h ${pictaro_formats_dir}/KPRawHandler.cpp
+    ${pictaro_formats_dir}/KPRawReply.h ${pictaro_formats_dir}/KPRawReply.cpp
 )
-target_link_libraries(pictaro_raw PUBLIC Qt6::Gui PRIVATE pictaro_formats_support
-                      PkgConfig::PICTARO_LIBRAW)
+target_link_libraries(pictaro_raw PUBLIC Qt6::Gui PRIVATE pictaro_formats_support)
+target_compile_definitions(pictaro_raw PRIVATE
+    PICTARO_RAW_HELPER_BUILD_PATH="$<TARGET_FILE:pictaro_raw_helper>"
+    PICTARO_RAW_HELPER_INSTALL_PATH="${CMAKE_INSTALL_FULL_LIBEXECDIR}/pictaro/pictaro-raw")
+add_dependencies(pictaro_raw pictaro_raw_helper)
 
 set_target_properties(pictaro_psd pictaro_raw PROPERTIES AUTOMOC ON)
 

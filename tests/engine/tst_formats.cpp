@@ -375,6 +375,11 @@ private Q_SLOTS:
         dng.replace(widthEntry + 8, 4, QByteArray("\x30\x75\x00\x00", 4));
         dng.replace(heightEntry + 8, 4, QByteArray("\x30\x75\x00\x00", 4));
         QTest::newRow("raw, absurd size") << QStringLiteral("huge.raw") << dng;
+        // Files that crash LibRaw 0.20 while it reads their header, found by fuzzing.
+        for (const char* crash : {"libraw-crash-tiff-ifd.raw", "libraw-crash-hasselblad.raw"}) {
+            const QString path = QFINDTESTDATA(QStringLiteral("formats/") + QLatin1String(crash));
+            QTest::newRow(crash) << QStringLiteral("crash.raw") << *KPAtomicFile::readAll(path);
+        }
         // A raw file's name does not make a TIFF picture a raw one.
         QTest::newRow("raw, plain tiff")
             << QStringLiteral("tiff.raw") << written(QStringLiteral("tiff"));
