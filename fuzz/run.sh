@@ -68,8 +68,11 @@ for target in "${targets[@]}"; do
     echo "fuzz: $target for $seconds s (log in $build/fuzz_$target.log)"
     # One job, lowest priority: the machine is shared. A decode that takes over 10 s
     # counts as a hang; the engine's allocation limit is 1 GB, so 4 GB of RSS is a leak.
+    # Inputs may grow to 64 KB at once: the seeds are whole files, larger than the
+    # inputs libFuzzer would otherwise start from.
     nice -n 19 "$build/fuzz_$target" -max_total_time="$seconds" -timeout=10 \
-        -rss_limit_mb=4096 -dict="fuzz/$target.dict" -print_final_stats=1 \
+        -rss_limit_mb=4096 -max_len=65536 -len_control=0 -dict="fuzz/$target.dict" \
+        -print_final_stats=1 \
         -artifact_prefix="$build/artifacts/$target-" "$corpus" "$seeds/$target" \
         >"$build/fuzz_$target.log" 2>&1 || echo "fuzz: $target stopped with a finding"
     tail -n 20 "$build/fuzz_$target.log"
