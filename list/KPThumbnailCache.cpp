@@ -3,6 +3,11 @@
 #include <QImageReader>
 #include <QPointer>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 KPThumbnailCache::KPThumbnailCache(QSize side, QObject* parent)
     : QObject(parent), m_side(side), m_cache(CacheBytes), m_queue(std::make_shared<Queue>())
 {
@@ -76,6 +81,12 @@ void KPThumbnailCache::pump()
     const QSize side = m_side;
     const QPointer<KPThumbnailCache> self(this);
     m_pool.start([queue, side, self] {
+#ifdef Q_OS_LINUX
+        // On two cores, two readers at the GUI thread's priority made it wait for a core
+        // while scrolling; niced, they still use every idle cycle. Linux keeps nice per
+        // thread, and these threads are the cache's own.
+        ::setpriority(PRIO_PROCESS, ::gettid(), BackgroundNice);
+#endif
         for (;;) {
             QString path;
             {

@@ -32,6 +32,8 @@ public:
     // scrolling fast through a long list does not queue thousands of reads.
     static constexpr int MaxPending = 256;
     static constexpr qint64 CacheBytes = 64LL * 1024 * 1024;
+    // The readers' nice value, so that the GUI thread gets a core first.
+    static constexpr int BackgroundNice = 10;
 
     // Reads a picture scaled to fit `box`, upright; also gives its full size.
     static QImage load(const QString& path, QSize box, QSize* fullSize = nullptr);
