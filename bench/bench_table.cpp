@@ -6,9 +6,10 @@
 //       every other row, times a ctrl-click that deselects one of them, and times the
 //       Delete command with the repaint that follows
 //   bench_table scroll FOLDER
-//       scrolls through the whole table a page at a time (a timer step every 16 ms, as
-//       a flick would), then jumps to random places (as dragging the scroll bar does),
-//       while a 5 ms timer records how long the GUI thread kept it waiting
+//       with a timer step every 16 ms: first three rows a step for 600 steps (a mouse
+//       wheel, slow enough for thumbnails to arrive), then a page a step down to the end
+//       (a flick), then 300 jumps to random places (dragging the scroll bar); a 5 ms
+//       timer meanwhile records how long the GUI thread kept it waiting
 //
 // Both first time the listing (Add Folder through the window) and print name=value
 // lines; every time is wall time on the GUI thread.
@@ -33,6 +34,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <ctime>
+#include <sys/resource.h>
 
 namespace {
 
@@ -46,6 +49,34 @@ void spin(int milliseconds)
 double msSince(const QElapsedTimer& clock)
 {
     return double(clock.nsecsElapsed()) / 1e6;
+}
+
+// CPU time of the calling thread: a step whose wall time is far above it waited for a
+// core or a lock rather than working.
+double threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// How often the calling thread gave up its core of its own accord: waits for a lock,
+// a page or a file.
+long threadSleeps()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nvcsw;
+}
+
+// How long the calling thread has waited on a run queue (ready, with no core free),
+// from the scheduler's statistics; 0 where the kernel does not keep them.
+double runQueueMs()
+{
+    QFile file(QStringLiteral("/proc/thread-self/schedstat"));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return file.readLine().split(' ').value(1).toDouble() / 1e6;
 }
 
 // Ticks every 5 ms on the GUI thread and keeps how late each tick came: the time the
@@ -176,8 +207,13 @@ int scroll(KPMainWindow& window)
     report("idle_block", watch.stop());
 
     std::vector<double> paints;
+    std::vector<double> paintCpu;    // what the thread itself spent: the rest is waiting
+    std::vector<double> paintQueued; // ready to run, but every core was taken
+    int wheelSteps = 0;
+    constexpr int WheelSteps = 600;
     int pageSteps = 0;
     int jumps = 0;
+    bool paging = true; // down to the end first, then the jumps
     constexpr int Jumps = 300;
     QRandomGenerator random(7);
     QTimer stepper;
@@ -187,10 +223,16 @@ int scroll(KPMainWindow& window)
     QObject::connect(&stepper, &QTimer::timeout, &loop, [&] {
         QElapsedTimer paint;
         paint.start();
-        if (bar->value() < bar->maximum()) {
+        const double cpuStart = threadCpuMs();
+        const double queuedStart = runQueueMs();
+        const long sleepsStart = threadSleeps();
+        if (wheelSteps < WheelSteps && bar->value() < bar->maximum()) {
+            bar->setValue(bar->value() + 3 * table->rowHeight(0));
+            ++wheelSteps;
+        } else if (paging && bar->value() < bar->maximum()) {
             bar->setValue(bar->value() + bar->pageStep());
             ++pageSteps;
-        } else if (jumps < Jumps) {
+        } else if (paging = false; jumps < Jumps) {
             bar->setValue(int(random.bounded(bar->maximum() + 1)));
             ++jumps;
         } else {
@@ -199,28 +241,47 @@ int scroll(KPMainWindow& window)
         }
         table->viewport()->repaint();
         paints.push_back(msSince(paint));
+        paintCpu.push_back(threadCpuMs() - cpuStart);
+        paintQueued.push_back(runQueueMs() - queuedStart);
+        if (qEnvironmentVariableIsSet("BENCH_TRACE") && paints.back() > 15)
+            std::fprintf(stderr,
+                         "step %zu: value %d of %d, %.1f ms: %.1f ms on the CPU, %.1f ms waiting "
+                         "for one, %ld sleeps\n",
+                         paints.size(), bar->value(), bar->maximum(), paints.back(),
+                         paintCpu.back(), paintQueued.back(), threadSleeps() - sleepsStart);
     });
+    qint64 read = 0;
+    const QMetaObject::Connection counting =
+        QObject::connect(thumbnails, &KPThumbnailCache::thumbnailReady, &loop, [&read] { ++read; });
     watch.start();
     clock.restart();
     stepper.start();
     loop.exec();
     stepper.stop();
     const std::vector<double> blocks = watch.stop();
+    QObject::disconnect(counting);
+    KPBench::figure("thumbnails_read", read);
     KPBench::figure("scroll_s", msSince(clock) / 1000.0);
+    KPBench::figure("wheel_steps", qint64(wheelSteps));
     KPBench::figure("page_steps", qint64(pageSteps));
     KPBench::figure("jumps", qint64(jumps));
     KPBench::figure("rows_per_page", double(bar->pageStep()) / table->rowHeight(0));
     report("scroll_block", blocks);
     report("scroll_paint", paints);
+    report("scroll_paint_cpu", paintCpu);
+    report("scroll_paint_queued", paintQueued);
 
     // Lets the last requested thumbnails arrive, then counts what the cache holds.
     spin(2000);
     qint64 cached = 0;
+    QString cachedPath;
     for (const KPImageDataPtr& job : jobs) {
-        if (thumbnails->pixelSize(job->path()).isValid())
+        if (thumbnails->pixelSize(job->path()).isValid()) {
             ++cached;
+            cachedPath = job->path();
+        }
     }
-    const QImage sample = thumbnails->thumbnail(jobs.first()->path());
+    const QImage sample = cachedPath.isEmpty() ? QImage() : thumbnails->thumbnail(cachedPath);
     KPBench::figure("thumbnails_cached", cached);
     KPBench::figure("thumbnail_bytes", qint64(sample.sizeInBytes()));
     KPBench::figure("cache_bound_mb", double(KPThumbnailCache::CacheBytes) / (1024.0 * 1024.0));
