@@ -72,6 +72,7 @@ KPMainWindow::KPMainWindow(QWidget* parent)
     connect(m_run.get(), &KPBatchRun::controllerState, this, &KPMainWindow::controllerState);
     connect(m_run.get(), &KPBatchRun::saveConfig, this, &KPMainWindow::saveConfig);
     connect(m_run.get(), &KPBatchRun::imageReportRefresh, m_reportV, &KPReportView::refreshReport);
+    connect(m_run.get(), &KPBatchRun::imageReportRefresh, this, &KPMainWindow::releasePreviews);
     connect(m_run.get(), &KPBatchRun::imageLogRefresh, m_imgMsgV, &KPImageLogView::refreshImageLog);
     connect(m_run.get(), &KPBatchRun::runEnded, this, &KPMainWindow::showEndAlert);
 }
@@ -269,6 +270,26 @@ void KPMainWindow::saveConfig()
 void KPMainWindow::resize()
 {
     m_run->resize();
+}
+
+void KPMainWindow::releasePreviews(const KPNotification& notification)
+{
+    // Each finished job keeps a preview of its output for the log view, about 0.8 MB for a
+    // photo: kept for every job, a long run grew by that much a picture. The log view has
+    // shown a job's preview by the time a later job reports, and reads the output file
+    // when the job is selected again. Only one job is fitted at a time, so every job
+    // reported before this one is done with.
+    KPImageDataList newest;
+    for (const QString& key : {KPMessage::ReportOK, KPMessage::ReportError}) {
+        const auto jobs = notification.userInfo.value(key).value<KPImageDataList>();
+        if (!jobs.isEmpty())
+            newest.append(jobs.last());
+    }
+    for (const KPImageDataPtr& job : std::as_const(m_keptPreviews)) {
+        if (!newest.contains(job))
+            job->setExportImage({});
+    }
+    m_keptPreviews = newest;
 }
 
 void KPMainWindow::showEndAlert()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/KPImageData.h"
 #include "engine/KPNotification.h"
 #include "settings/KPExportFolder.h"
 #include "settings/KPSizeLimit.h"
@@ -105,6 +106,7 @@ private:
     void buildMenus();
     void buildLayout();
     void showEndAlert();
+    void releasePreviews(const KPNotification& notification);
     void selectAll();
     void chooseWithDialog(Choose kind, std::function<void(const QStringList&)> done);
     void restoreWindowState();
@@ -141,6 +143,8 @@ private:
     QToolBar* m_toolBar = nullptr;
 
     QPointer<QMessageBox> m_endAlert;
+    // The newest converted and failed jobs, whose previews the log view may still show.
+    KPImageDataList m_keptPreviews;
     Chooser m_chooser;
     KPSizeLimit m_sizeLimit;
     KPExportFolder m_exportFolder;

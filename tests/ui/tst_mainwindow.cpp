@@ -5,6 +5,7 @@
 #include "settings/KPSettings.h"
 #include "support/KPTestSupport.h"
 #include "ui/KPImageLogView.h"
+#include "ui/KPImageView.h"
 #include "ui/KPLocalization.h"
 #include "ui/KPMainWindow.h"
 #include "ui/KPReportView.h"
@@ -133,6 +134,57 @@ private Q_SLOTS:
         const QModelIndex icon = m_window->picTableView()->model()->index(0, KPPicTableModel::StateIcon);
         QCOMPARE(icon.data(Qt::ToolTipRole).toString(), KPLocalization::text("L_LogConvertOK"));
         QCOMPARE(QDir(m_out->path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    }
+
+    // A finished job's preview is the log view's until a later job reports; a preview kept
+    // for every job made long runs grow by one picture each.
+    void previewsAfterARun_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("brokenAt"); // where an unreadable file goes in the list, or -1
+        QTest::newRow("four converted") << 4 << -1;
+        QTest::newRow("a failure in the middle") << 4 << 2;
+        QTest::newRow("a failure last") << 3 << 3;
+    }
+    void previewsAfterARun()
+    {
+        QFETCH(int, count);
+        QFETCH(int, brokenAt);
+        // Over the limit, so that each is re-encoded and its job gets a preview.
+        QStringList paths = pictures(count, 320);
+        m_window->sizeLimit().setNumber(QStringLiteral("50"));
+        m_window->sizeLimit().setSegment(KPSizeLimit::KB);
+        if (brokenAt >= 0) {
+            const QString broken = m_in->filePath(QStringLiteral("broken.png"));
+            QFile file(broken);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(4000, 'x'));
+            file.close();
+            paths.insert(brokenAt, broken);
+        }
+        m_window->addPaths(paths);
+        m_window->resizeAction()->trigger();
+        QVERIFY(answerEndAlert());
+        const KPImageDataList ok = m_window->run()->okImgMAr();
+        const KPImageDataList failed = m_window->run()->errorImgMAr();
+        QCOMPARE(int(ok.size()), count);
+        QCOMPARE(int(failed.size()), brokenAt >= 0 ? 1 : 0);
+        QVERIFY(ok.last()->exportQuality().has_value());
+        for (const KPImageDataPtr& job : m_window->picLV()->memberMAr()) {
+            if (job != ok.last() && (failed.isEmpty() || job != failed.last()))
+                QVERIFY2(job->exportImage().isNull(), qPrintable(job->path()));
+        }
+        // Selected again, a converted picture shows its output, read from the file. Row 0 is
+        // still selected from the listing.
+        m_window->picTableView()->selectRow(1);
+        m_window->picTableView()->selectRow(0);
+        QCOMPARE(m_window->imgMsgV()->logNameTF()->text(), QStringLiteral("p0.jpg"));
+        QVERIFY(QTest::qWaitFor(
+            [this] {
+                return !m_window->imgMsgV()->isLoadingPicture() &&
+                       m_window->imgMsgV()->imageIV()->image().size() == QSize(320, 240);
+            },
+            10000));
     }
 
     void stopDuringTheSecondOfFive()
