@@ -5,6 +5,9 @@
 //       selects REMOVE rows (10,000) through the table's selection model, one block or
 //       every other row, times a ctrl-click that deselects one of them, and times the
 //       Delete command with the repaint that follows
+//   bench_table run FOLDER EXPORT_FOLDER
+//       presses Resize with a limit of 200 KB and reports the peak resident memory once
+//       the run has ended
 //   bench_table scroll FOLDER
 //       with a timer step every 16 ms: first three rows a step for 600 steps (a mouse
 //       wheel, slow enough for thumbnails to arrive), then a page a step down to the end
@@ -16,12 +19,14 @@
 
 #include "KPBenchSupport.h"
 
+#include "engine/KPBatchRun.h"
 #include "list/KPListView.h"
 #include "list/KPPicTableView.h"
 #include "list/KPThumbnailCache.h"
 #include "ui/KPLocalization.h"
 #include "ui/KPMainWindow.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -289,6 +294,33 @@ int scroll(KPMainWindow& window)
     return 0;
 }
 
+// Resize over the whole list, 200 KB a picture, as a user would press it; the end alert
+// is answered as soon as it shows.
+int runAll(KPMainWindow& window, const QString& exportFolder)
+{
+    window.exportFolder().setText(exportFolder);
+    window.sizeLimit().setNumber(QStringLiteral("200"));
+    window.sizeLimit().setSegment(KPSizeLimit::KB);
+    QElapsedTimer clock;
+    clock.start();
+    window.resizeAction()->trigger();
+    while (!window.endAlert()) {
+        spin(100);
+        if (clock.elapsed() > 4 * 3600 * 1000) {
+            std::fprintf(stderr, "bench_table: the run did not end\n");
+            return 1;
+        }
+    }
+    KPBench::figure("run_s", msSince(clock) / 1000.0);
+    window.endAlert()->buttons().value(0)->click();
+    while (!window.run()->isIdle())
+        spin(50);
+    KPBench::figure("converted", qint64(window.run()->okImgMAr().size()));
+    KPBench::figure("failed", qint64(window.run()->errorImgMAr().size()));
+    KPBench::figure("hwm_end_kb", KPBench::memory().hwmKb);
+    return window.run()->errorImgMAr().isEmpty() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -300,9 +332,12 @@ int main(int argc, char* argv[])
     KPLocalization::install(app);
     const QStringList args = QCoreApplication::arguments().mid(1);
     const QString mode = args.value(0);
-    if (args.size() < 2 || (mode != QStringLiteral("remove") && mode != QStringLiteral("scroll"))) {
+    const bool run = mode == QStringLiteral("run");
+    if (args.size() < 2 || (mode != QStringLiteral("remove") && mode != QStringLiteral("scroll") &&
+                            !(run && args.size() >= 3))) {
         std::fprintf(stderr, "usage: bench_table remove FOLDER [REMOVE [contiguous|alternate]]\n"
-                             "       bench_table scroll FOLDER\n");
+                             "       bench_table scroll FOLDER\n"
+                             "       bench_table run FOLDER EXPORT_FOLDER\n");
         return 2;
     }
     const QString folder = QDir(args.at(1)).absolutePath();
@@ -325,6 +360,8 @@ int main(int argc, char* argv[])
     KPBench::figure("hwm_after_list_kb", KPBench::memory().hwmKb);
     spin(200);
 
+    if (run)
+        return runAll(window, QDir(args.at(2)).absolutePath());
     if (mode == QStringLiteral("remove")) {
         const int remove = args.size() > 2 ? args.at(2).toInt() : 10000;
         return removeRows(window, remove, args.value(3) == QStringLiteral("alternate"));
