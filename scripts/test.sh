@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: in "build" with
 # warnings as errors, and in "build-asan" under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Stops at the first stage that fails, with a non-zero status.
+# UndefinedBehaviorSanitizer; then the engine and window tests once more in "build-tsan"
+# under ThreadSanitizer. Stops at the first stage that fails, with a non-zero status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 
 started=$SECONDS
-stage_count=5
+stage_count=6
 stage_number=0
 stage_name=""
 logs=$(mktemp -d)
@@ -72,6 +73,10 @@ if [[ -f scripts/lsan.supp ]]; then
     export LSAN_OPTIONS="suppressions=$repo/scripts/lsan.supp:print_suppressions=0"
 fi
 run_ctest build-asan
+
+stage "Build and run the engine and window tests in build-tsan/ under ThreadSanitizer"
+scripts/tsan.sh build-tsan | tee "$logs/tsan.log"
+passed=$((passed + $(grep -c '^tsan: .* clean$' "$logs/tsan.log")))
 
 printf '\n==> All %d stages passed  (at %s)\n' "$stage_count" "$(elapsed)"
 printf 'summary: %d passed, %d failed\n' "$passed" "$failed"
