@@ -3,15 +3,18 @@
 # under 200 KB with `pictaro --batch`, and reports the peak resident memory of each run
 # (from /usr/bin/time -v), the resident memory along the long run (sampled from /proc),
 # and whether the export folder holds exactly the outputs and nothing else was left
-# behind (no working files, nothing in TMPDIR, the sources untouched).
+# behind (no working files, nothing in TMPDIR, the sources untouched). Then the same in
+# the window (bench_table run, offscreen) over 100 and 500 photos.
 #
 #   bench/bench_longrun.sh
 #
 # Environment:
 #   COUNT=2000        pictures of the long run (the short run takes the first 100)
 #   RUNS=1            runs of each size; the figures are the median run
+#   WINDOW_COUNT=500  photos of the window's longer run (0 leaves the window out)
 #   PICTARO_BIN=...   the binary to run (default build-bench/pictaro, a Release build
 #                     with the bench programs, configured and built when missing)
+#   BENCH_FIXTURE=... BENCH_TABLE=...   the bench programs (default from build-bench)
 #   WORK=...          where the fixtures and outputs go (default: a fresh temporary folder,
 #                     removed at the end)
 #
@@ -21,6 +24,7 @@ cd "$(dirname "$0")/.."
 repo=$(pwd)
 
 count=${COUNT:-2000}
+window_count=${WINDOW_COUNT:-500}
 runs=${RUNS:-1}
 short=100
 limit_arg=200KB
@@ -42,6 +46,11 @@ if ! [[ "$count" =~ ^[1-9][0-9]*$ ]] || ((count < short)); then
     echo "bench_longrun: COUNT must be a whole number of at least $short, not '$count'" >&2
     exit 2
 fi
+if ! [[ "$window_count" =~ ^[0-9]+$ ]] || ((window_count > count)) ||
+    ((window_count > 0 && window_count < short)); then
+    echo "bench_longrun: WINDOW_COUNT must be 0 or from $short to COUNT, not '$window_count'" >&2
+    exit 2
+fi
 if ! [[ "$runs" =~ ^[1-9][0-9]*$ ]]; then
     echo "bench_longrun: RUNS must be a whole number above 0, not '$runs'" >&2
     exit 2
@@ -52,15 +61,16 @@ if ! [[ -x /usr/bin/time ]]; then
 fi
 
 build=$repo/build-bench
-if [[ -z "${PICTARO_BIN:-}" || -z "${BENCH_FIXTURE:-}" ]]; then
+if [[ -z "${PICTARO_BIN:-}" || -z "${BENCH_FIXTURE:-}" || -z "${BENCH_TABLE:-}" ]]; then
     if [[ ! -f $build/build.ninja ]]; then
         cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
             -DPICTARO_BUILD_TESTS=OFF -DPICTARO_BUILD_BENCH=ON >&2
     fi
-    cmake --build "$build" --target pictaro bench_fixture >&2
+    cmake --build "$build" --target pictaro bench_fixture bench_table >&2
 fi
 pictaro=${PICTARO_BIN:-$build/pictaro}
 fixture=${BENCH_FIXTURE:-$build/bench/bench_fixture}
+table=${BENCH_TABLE:-$build/bench/bench_table}
 
 if [[ -n "${WORK:-}" ]]; then
     work=$WORK
@@ -77,14 +87,19 @@ if [[ ! -f $photos/photo-$(printf '%04d' "$count").jpg ]]; then
     rm -rf "$photos"
     "$fixture" photos "$photos" "$count" 1600x1200 >/dev/null
 fi
-# The short run's pictures: the first 100, as links.
-first=$work/photos-$short
-rm -rf "$first"
-mkdir "$first"
-for ((i = 1; i <= short; ++i)); do
-    name=photo-$(printf '%04d' "$i").jpg
-    ln "$photos/$name" "$first/$name" 2>/dev/null || cp "$photos/$name" "$first/$name"
-done
+# The first N pictures, as links in a folder of their own; prints the folder.
+first_of()
+{
+    local n=$1 folder=$work/photos-$1 i name
+    rm -rf "$folder"
+    mkdir "$folder"
+    for ((i = 1; i <= n; ++i)); do
+        name=photo-$(printf '%04d' "$i").jpg
+        ln "$photos/$name" "$folder/$name" 2>/dev/null || cp "$photos/$name" "$folder/$name"
+    done
+    echo "$folder"
+}
+first=$(first_of "$short")
 
 # A listing of a folder that changes when any file in it is added, removed, renamed,
 # resized or rewritten.
@@ -189,6 +204,53 @@ for size in "$short" "$count"; do
     fi
 done
 
+# The window: Resize over the list, the end alert answered; the peak RSS of the process.
+window_once()
+{
+    local label=window-$1 source=$2 expected=$3
+    local out=$work/out-$label home=$work/home-$label
+    rm -rf "$out" "$home"
+    mkdir -p "$out" "$home"
+    if ! HOME=$home XDG_CONFIG_HOME=$home/.config XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=offscreen \
+        "$table" run "$source" "$out" >"$work/log-$label" 2>"$work/err-$label"; then
+        echo "bench_longrun: the window's run over $expected photos failed:" >&2
+        tail -n 5 "$work/err-$label" >&2
+        echo "0 0 NOT-CLEAN"
+        return
+    fi
+    local peak wall verdict=clean
+    peak=$(sed -n 's/^hwm_end_kb=//p' "$work/log-$label")
+    wall=$(sed -n 's/^run_s=//p' "$work/log-$label")
+    if (($(find "$out" -mindepth 1 -maxdepth 1 -type f -name 'photo-*.jpg' | wc -l) != expected)) ||
+        (($(find "$out" -mindepth 1 ! -name 'photo-*.jpg' | wc -l) != 0)); then
+        verdict=NOT-CLEAN
+        echo "bench_longrun: the window's export folder is not exactly the outputs" >&2
+    fi
+    echo "$peak $wall $verdict"
+}
+
+declare -A window_result
+if ((window_count > 0)); then
+    window_source=$(first_of "$window_count")
+    for size in "$short" "$window_count"; do
+        source=$window_source
+        if ((size == short)); then
+            source=$first
+        fi
+        lines=""
+        for ((run = 1; run <= runs; ++run)); do
+            echo "bench_longrun: the window, $size pictures, run $run of $runs" >&2
+            line=$(window_once "$size-$run" "$source" "$size")
+            echo "bench_longrun:   peak ${line%% *} KB, $(echo "$line" | cut -d ' ' -f 2) s, $(echo "$line" | cut -d ' ' -f 3)" >&2
+            lines+="$line"$'\n'
+        done
+        window_result[$size]=$(printf '%s' "$lines" | median_run)
+        if grep -q NOT-CLEAN <<<"$lines"; then
+            window_result[$size]="${window_result[$size]% *} NOT-CLEAN"
+        fi
+    done
+fi
+
 read -r peak_short wall_short clean_short <<<"${result[$short]}"
 read -r peak_long wall_long clean_long <<<"${result[$count]}"
 
@@ -207,6 +269,12 @@ printf '| %-22s | %12s | %8s | %-9s |\n' "run" "peak RSS MB" "wall s" "leftovers
 printf '| %-22s | %12s | %8s | %-9s |\n' "----------------------" "------------" "--------" "---------"
 printf '| %-22s | %12.1f | %8s | %-9s |\n' "$short pictures" "$(awk -v k="$peak_short" 'BEGIN { print k / 1024 }')" "$wall_short" "$clean_short"
 printf '| %-22s | %12.1f | %8s | %-9s |\n' "$count pictures" "$(awk -v k="$peak_long" 'BEGIN { print k / 1024 }')" "$wall_long" "$clean_long"
+if ((window_count > 0)); then
+    for size in "$short" "$window_count"; do
+        read -r peak wall clean <<<"${window_result[$size]}"
+        printf '| %-22s | %12.1f | %8s | %-9s |\n' "window, $size pictures" "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" "$wall" "$clean"
+    done
+fi
 echo
 echo "longrun_short_count=$short"
 echo "longrun_long_count=$count"
@@ -217,3 +285,12 @@ echo "longrun_long_wall_s=$wall_long"
 echo "longrun_short_clean=$clean_short"
 echo "longrun_long_clean=$clean_long"
 echo "longrun_profile_kb=${profile// /,}"
+if ((window_count > 0)); then
+    read -r peak _ clean <<<"${window_result[$short]}"
+    echo "longrun_window_short_peak_kb=$peak"
+    echo "longrun_window_short_clean=$clean"
+    read -r peak _ clean <<<"${window_result[$window_count]}"
+    echo "longrun_window_long_count=$window_count"
+    echo "longrun_window_long_peak_kb=$peak"
+    echo "longrun_window_long_clean=$clean"
+fi
