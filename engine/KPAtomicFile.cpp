@@ -6,11 +6,11 @@
 
 #include <cerrno>
 #include <csignal>
-#include <map>
-#include <mutex>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <map>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,24 +139,6 @@ std::optional<QString> KPAtomicFile::writeTemporary(const QString& folder, const
     return QFile::decodeName(path);
 }
 
-bool KPAtomicFile::writeAtomically(const QString& target, const QByteArray& data)
-{
-    QByteArray temporary;
-    const int fd = openTemporary(QFileInfo(target).absolutePath(), temporary);
-    if (fd < 0)
-        return false;
-    const bool written = writeAll(fd, data.constData(), data.size(), temporary);
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed ||
-        ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
-        unlinkTracked(temporary);
-        return false;
-    }
-    if (const int dir = untrack(temporary); dir >= 0)
-        ::close(dir);
-    return true;
-}
-
 void KPAtomicFile::setWriteFault(WriteFault fault)
 {
     std::lock_guard lock(injectorMutex);
@@ -168,12 +150,13 @@ int KPAtomicFile::removeStaleTemporaries(const QString& folder)
     const QByteArray prefix(TempPrefix);
     const QByteArray suffix(TempSuffix);
     int removed = 0;
-    const QStringList names =
-        QDir(folder).entryList({QString::fromLatin1(prefix) + QLatin1Char('*') + QString::fromLatin1(suffix)},
-                               QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names = QDir(folder).entryList(
+        {QString::fromLatin1(prefix) + QLatin1Char('*') + QString::fromLatin1(suffix)},
+        QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
         const QByteArray local = QFile::encodeName(name);
-        const QByteArray middle = local.mid(prefix.size(), local.size() - prefix.size() - suffix.size());
+        const QByteArray middle =
+            local.mid(prefix.size(), local.size() - prefix.size() - suffix.size());
         bool ok = false;
         const qint64 owner = middle.left(middle.indexOf('-')).toLongLong(&ok);
         if (!ok || owner <= 0)
@@ -204,7 +187,9 @@ bool KPAtomicFile::remove(const QString& path)
 
 std::optional<quint64> KPAtomicFile::fileSize(const QString& path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return std::nullopt;
     return static_cast<quint64>(info.st_size);
@@ -218,7 +203,9 @@ std::optional<QByteArray> KPAtomicFile::readAll(const QString& path)
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    struct stat info{};
+    struct stat info
+    {
+    };
     QFile file;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
         !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {

@@ -24,10 +24,6 @@ public:
     // file left) when it cannot be written completely.
     static std::optional<QString> writeTemporary(const QString& folder, const QByteArray& data);
 
-    // Replaces `target` with `data` in one step: the data goes to a temporary file beside
-    // it, which is then renamed over the target. On failure the target is untouched.
-    static bool writeAtomically(const QString& target, const QByteArray& data);
-
     // Moves `from` over `to` in one step (both in one folder).
     static bool replace(const QString& from, const QString& to);
 

@@ -19,7 +19,8 @@ void KPBatchRun::Completion::finish()
 bool KPBatchRun::Completion::waitFor(int milliseconds)
 {
     std::unique_lock lock(mutex);
-    return condition.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return done; });
+    return condition.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                              [this] { return done; });
 }
 
 KPBatchRun::KPBatchRun(KPListView* list, QObject* parent) : QObject(parent), m_list(list) {}
@@ -118,6 +119,7 @@ void KPBatchRun::resize()
     setup.exportSource = m_exportSource;
     setup.options = m_options;
     setup.redrawList = m_list->hasPresenter();
+    setup.keepPreviews = m_keepsPreviews;
     startThread([this, setup] { resizeThreadFunc(setup); });
 }
 
@@ -195,6 +197,9 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
     for (const KPImageDataPtr& job : setup.jobs) {
         if (!setup.run->flag)
             return; // stopped between two jobs
+        // Each ended worker keeps its stack mapped until it is joined; joining them as
+        // the run goes keeps a long run's memory flat.
+        reapFinishedThreads();
         const std::shared_ptr<Completion> worker =
             startThread([this, setup, job, placement, limit] {
                 resizeOneThread(setup, job, placement, limit);
@@ -253,6 +258,7 @@ void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& jo
         KPFitter fitter(limit, setup.options, setup.exportSource, logHandOff, *placement);
         // Closing the application cuts the job short; its working file is removed.
         fitter.setCancelled([this] { return m_shuttingDown.load(); });
+        fitter.setKeepsPreview(setup.keepPreviews);
         fitter.fitJob(job);
     }
 

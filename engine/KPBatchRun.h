@@ -39,6 +39,9 @@ public:
     // Asked once per job, on the worker thread: the checked export folder, or nothing.
     void setExportPathSource(ExportPathSource source);
     void setFitOptions(const KPFitOptions& options);
+    // Whether ended jobs keep a preview of their result for the views (the default); the
+    // terminal shows none. Applies from the next run.
+    void setKeepsPreviews(bool keep) { m_keepsPreviews = keep; }
 
     // Resize/Stop: starts a run over the list or stops the one going on. Does nothing
     // while the list is empty.
@@ -100,6 +103,7 @@ private:
         ExportPathSource exportSource;
         KPFitOptions options;
         bool redrawList = false;
+        bool keepPreviews = true; // somebody shows the jobs' pictures
     };
 
     void resizeThreadFunc(const RunSetup& setup);
@@ -114,6 +118,7 @@ private:
     LimitSizeSource m_limitSource;
     ExportPathSource m_exportSource;
     KPFitOptions m_options;
+    bool m_keepsPreviews = true;
 
     std::shared_ptr<Run> m_run;
     std::atomic<quint64> m_curLimitSize{0};

@@ -41,7 +41,9 @@ std::optional<QString> KPExportPlacement::baseName(const QString& sourcePath)
 
 std::optional<KPExportPlacement::FileId> KPExportPlacement::fileId(const QString& path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return std::nullopt;
     return FileId{static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino)};
@@ -73,7 +75,8 @@ std::optional<KPExportPlacement::Placement> KPExportPlacement::place(const QStri
     for (int number = 1;; ++number) {
         const QString suffix = number == 1 ? QString() : QStringLiteral("-%1").arg(number);
         const QString name = fitted(*base, suffix + QStringLiteral(".jpg")) + suffix;
-        const QString candidate = QStringLiteral("%1/%2.%3").arg(folder, name, QStringLiteral("jpg"));
+        const QString candidate =
+            QStringLiteral("%1/%2.%3").arg(folder, name, QStringLiteral("jpg"));
         const QString claim = QDir::cleanPath(candidate);
         if (m_claimed.contains(claim) || isOtherSource(candidate, sourcePath, sourceId))
             continue;

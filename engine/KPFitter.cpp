@@ -4,16 +4,17 @@
 #include "engine/KPImageDecoder.h"
 #include "settings/KPSettings.h"
 
+#include <QFileInfo>
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 
 KPFitter::KPFitter(quint64 limitSize, KPFitOptions options, ExportPathSource exportPath,
                    LogHandOff logHandOff, KPExportPlacement& placement)
     : m_curLimitSize(limitSize), m_options(options), m_exportPath(std::move(exportPath)),
       m_logHandOff(std::move(logHandOff)), m_placement(placement)
-{
-}
+{}
 
 KPFitter::~KPFitter()
 {
@@ -77,7 +78,8 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
         return false;
     }
     const QString source = job->path();
-    const std::optional<KPExportPlacement::Placement> placement = m_placement.place(*folder, source);
+    const std::optional<KPExportPlacement::Placement> placement =
+        m_placement.place(*folder, source);
     if (!placement) {
         fail(job);
         return false;
@@ -208,7 +210,7 @@ bool KPFitter::convertImageType(const KPImageDataPtr& job)
 
     // The write is not judged by itself: the measurement that follows judges whatever
     // file is at the working path.
-    KPAtomicFile::writeAtomically(m_workPath, data);
+    replaceWorkingFile(data);
     job->setExportQuality(m_curCompressionFactor);
     job->setExportPixelSize(pixels);
     if (imageSizeCheck(job)) {
@@ -240,6 +242,20 @@ bool KPFitter::convertImageType(const KPImageDataPtr& job)
     }
     job->setExportImage(decoded);
     return false;
+}
+
+void KPFitter::replaceWorkingFile(const QByteArray& data)
+{
+    // The encoding goes to a new working file that takes the old one's place only once it
+    // is complete, as a replacement in one step would; an incomplete write leaves the old
+    // file to be measured. Renaming over the old file instead would make the file system
+    // write the new one out at once, a millisecond or more for every step.
+    const std::optional<QString> written =
+        KPAtomicFile::writeTemporary(QFileInfo(m_workPath).absolutePath(), data);
+    if (!written)
+        return;
+    KPAtomicFile::remove(m_workPath);
+    m_workPath = *written;
 }
 
 void KPFitter::compressImage(const KPImageDataPtr& job)
@@ -326,23 +342,13 @@ bool KPFitter::convertScale(const KPImageDataPtr& job)
             return false;
         }
         bool last = false;
-        const QSize target = passSize(picture.size(), factor, m_curLimitWidth, m_curLimitHeight, last);
-        QImage drawn(target, QImage::Format_ARGB32_Premultiplied);
+        const QSize target =
+            passSize(picture.size(), factor, m_curLimitWidth, m_curLimitHeight, last);
+        QImage drawn = drawPass(picture, target);
+        picture = QImage();
         if (drawn.isNull()) {
             fail(job);
             return false;
-        }
-        drawn.fill(Qt::transparent);
-        {
-            const QImage scaled = target == picture.size()
-                                      ? picture
-                                      : picture.scaled(target, Qt::IgnoreAspectRatio,
-                                                       Qt::SmoothTransformation);
-            picture = QImage();
-            QPainter painter(&drawn);
-            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-            painter.setOpacity(DrawOpacity);
-            painter.drawImage(QRect(QPoint(0, 0), target), scaled);
         }
         job->setExportImage(drawn);
         drawn = QImage();
@@ -352,6 +358,76 @@ bool KPFitter::convertScale(const KPImageDataPtr& job)
         if (job->is(KPProgress::Failed) || last)
             return false;
     }
+}
+
+namespace {
+
+// What drawing an opaque picture at the pass opacity onto a transparent one and then
+// flattening it for JPEG does to each colour value: premultiplying by the opacity and
+// dividing it out again rounds some values. Read once from the painter itself, so the
+// shortcut below gives the very pixels the painter would.
+const std::array<uchar, 256>& opacityRoundTrip()
+{
+    static const std::array<uchar, 256> table = [] {
+        QImage ramp(256, 1, QImage::Format_RGB32);
+        for (int value = 0; value < 256; ++value)
+            ramp.setPixel(value, 0, qRgb(value, value, value));
+        QImage drawn(ramp.size(), QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        {
+            QPainter painter(&drawn);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            painter.setOpacity(KPFitter::DrawOpacity);
+            painter.drawImage(0, 0, ramp);
+        }
+        const QImage flat = KPImageDecoder::flattenForJpeg(drawn);
+        std::array<uchar, 256> values{};
+        for (int value = 0; value < 256; ++value)
+            values[size_t(value)] = uchar(qRed(flat.pixel(value, 0)));
+        return values;
+    }();
+    return table;
+}
+
+} // namespace
+
+QImage KPFitter::drawPass(const QImage& picture, QSize target)
+{
+    if (picture.format() == QImage::Format_RGB32) {
+        // An opaque picture needs no painter: scale it, then give each colour value the
+        // rounding the drawing at the pass opacity would give it. The result is ready for
+        // the encoder, with one full-size picture less to make and convert.
+        QImage drawn = target == picture.size() ? picture.copy()
+                                                : picture.scaled(target, Qt::IgnoreAspectRatio,
+                                                                 Qt::SmoothTransformation);
+        if (drawn.isNull() || drawn.format() != QImage::Format_RGB32)
+            return {};
+        const std::array<uchar, 256>& table = opacityRoundTrip();
+        for (int y = 0; y < drawn.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(drawn.scanLine(y));
+            for (int x = 0; x < drawn.width(); ++x) {
+                const QRgb pixel = line[x];
+                line[x] = qRgb(table[size_t(qRed(pixel))], table[size_t(qGreen(pixel))],
+                               table[size_t(qBlue(pixel))]);
+            }
+        }
+        return drawn;
+    }
+    QImage drawn(target, QImage::Format_ARGB32_Premultiplied);
+    if (drawn.isNull())
+        return {};
+    drawn.fill(Qt::transparent);
+    {
+        const QImage scaled =
+            target == picture.size()
+                ? picture
+                : picture.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QPainter painter(&drawn);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.setOpacity(DrawOpacity);
+        painter.drawImage(QRect(QPoint(0, 0), target), scaled);
+    }
+    return drawn;
 }
 
 void KPFitter::finishJob(const KPImageDataPtr& job)
@@ -380,7 +456,9 @@ void KPFitter::finishJob(const KPImageDataPtr& job)
     // The views need no more than a preview of the result; a list of thousands of
     // jobs must not keep their full-size pictures.
     const QImage image = job->exportImage();
-    if (!image.isNull() && std::max(image.width(), image.height()) > PreviewSide)
-        job->setExportImage(image.scaled(PreviewSide, PreviewSide, Qt::KeepAspectRatio,
-                                         Qt::SmoothTransformation));
+    if (!m_keepsPreview)
+        job->setExportImage(QImage());
+    else if (!image.isNull() && std::max(image.width(), image.height()) > PreviewSide)
+        job->setExportImage(
+            image.scaled(PreviewSide, PreviewSide, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }

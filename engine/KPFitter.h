@@ -49,6 +49,9 @@ public:
 
     // Asked between encodings: when it answers true the job ends failed at once.
     void setCancelled(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
+    // Whether the job keeps a preview of its result for the views once it has ended (on by
+    // default); a run that nobody watches needs none.
+    void setKeepsPreview(bool keep) { m_keepsPreview = keep; }
 
     // The whole job: reads the scaling switch, places the output, fits it, and settles
     // it converted (output in place) or failed (nothing left at the output path).
@@ -75,6 +78,9 @@ public:
     // box (sides swapped for portrait pictures) with the proportions kept, never larger
     // than the picture. `last` tells whether no further pass may follow.
     static QSize passSize(QSize picture, float factor, float boxWidth, float boxHeight, bool& last);
+    // A pass's drawing: the whole picture scaled to the target size and drawn at the pass
+    // opacity onto a transparent picture.
+    static QImage drawPass(const QImage& picture, QSize target);
 
 private:
     bool scalingAllowed();
@@ -84,6 +90,7 @@ private:
     // job's working picture, and makes the log hand-off that step owes.
     void settle(const KPImageDataPtr& job);
     void logHandOff(const KPImageDataPtr& job);
+    void replaceWorkingFile(const QByteArray& data);
     void fail(const KPImageDataPtr& job);
 
     quint64 m_curLimitSize;
@@ -93,15 +100,16 @@ private:
     KPExportPlacement& m_placement;
     KPJpegCodec m_codec;
     std::function<bool()> m_cancelled;
+    bool m_keepsPreview = true;
 
     float m_curCompressionFactor = StartQuality;
     float m_curLimitWidth = 0.0f;
     float m_curLimitHeight = 0.0f;
 
-    QString m_workPath;        // the working file the encodings go to
-    bool m_inPlace = false;    // the output path is the job's own source
-    bool m_copyKept = false;   // converted by the unchanged copy
+    QString m_workPath;         // the working file the encodings go to
+    bool m_inPlace = false;     // the output path is the job's own source
+    bool m_copyKept = false;    // converted by the unchanged copy
     QByteArray m_pendingSource; // the source's bytes, decoded when first needed
     std::shared_ptr<KPJpegStreamDecode> m_pendingDecode; // the last file written, being decoded
-    bool m_logOwed = false;     // a descent step's hand-off waits for its decode
+    bool m_logOwed = false; // a descent step's hand-off waits for its decode
 };

@@ -12,7 +12,8 @@
 #include <utility>
 
 // Progress states of a job. The numbers are stored and compared as they stand.
-enum class KPProgress : qint32 {
+enum class KPProgress : qint32
+{
     New = 0,
     Converted = 1,
     Waiting = 2,
@@ -23,8 +24,7 @@ enum class KPProgress : qint32 {
 // A value read and replaced as a whole under its own lock. The getter hands out a
 // copy, so a reader keeps a usable value even if another thread replaces the field
 // right after; the old value is released outside the lock.
-template <typename T>
-class KPLockedField
+template <typename T> class KPLockedField
 {
 public:
     T get() const
@@ -81,7 +81,10 @@ public:
     qint32 progress() const { return m_progress.load(); }
     void setProgress(qint32 progress) { m_progress.store(progress); }
     void setProgress(KPProgress progress) { m_progress.store(static_cast<qint32>(progress)); }
-    bool is(KPProgress progress) const { return m_progress.load() == static_cast<qint32>(progress); }
+    bool is(KPProgress progress) const
+    {
+        return m_progress.load() == static_cast<qint32>(progress);
+    }
 
     // What the last encoding of the output used, for the terminal report and the log
     // view: the JPEG quality (empty when the source's bytes were kept unchanged) and

@@ -109,7 +109,8 @@ bool compressRows(const uchar* bits, qsizetype stride, int width, int height, in
             return false;
         }
         for (int i = 0; i < want; ++i)
-            lines[i] = const_cast<uchar*>(bits + stride * qsizetype(info.next_scanline + JDIMENSION(i)));
+            lines[i] =
+                const_cast<uchar*>(bits + stride * qsizetype(info.next_scanline + JDIMENSION(i)));
         jpeg_write_scanlines(&info, lines, JDIMENSION(want));
     }
     jpeg_finish_compress(&info);
@@ -118,15 +119,17 @@ bool compressRows(const uchar* bits, qsizetype stride, int width, int height, in
 }
 } // namespace
 
-QByteArray KPJpegCodec::encode(const QImage& image, float factor, const std::function<bool(int)>& gate)
+QByteArray KPJpegCodec::encode(const QImage& image, float factor,
+                               const std::function<bool(int)>& gate)
 {
     if (image.isNull() || image.format() != QImage::Format_RGB32)
         return {};
     KPCodecTimer timer(KPCodecStats::encodeNs, KPCodecStats::encodeCount);
     unsigned char* out = nullptr;
     unsigned long outSize = 0;
-    const bool ok = compressRows(image.constBits(), image.bytesPerLine(), image.width(), image.height(),
-                                 qualityFor(factor), gate ? &gate : nullptr, &out, &outSize);
+    const bool ok =
+        compressRows(image.constBits(), image.bytesPerLine(), image.width(), image.height(),
+                     qualityFor(factor), gate ? &gate : nullptr, &out, &outSize);
     QByteArray data;
     if (ok && out && outSize > 0)
         data = QByteArray(reinterpret_cast<const char*>(out), static_cast<qsizetype>(outSize));

@@ -46,7 +46,8 @@ public:
 
     // Encodes an opaque Format_RGB32 picture; empty data on failure. With a gate, rows
     // are read only once the gate lets them (the picture may still be being decoded).
-    QByteArray encode(const QImage& image, float factor, const std::function<bool(int rows)>& gate = {});
+    QByteArray encode(const QImage& image, float factor,
+                      const std::function<bool(int rows)>& gate = {});
     // Decodes JPEG data into Format_RGB32; a null image on failure or when the header
     // claims a picture larger than the decoder's allocation limit.
     QImage decode(const QByteArray& jpeg);

@@ -39,8 +39,8 @@ bool readHeader(const QByteArray& jpeg, int& width, int& height)
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(jpeg.constData()),
                  static_cast<unsigned long>(jpeg.size()));
     jpeg_read_header(&info, TRUE);
-    const bool colour = info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_GRAYSCALE ||
-                        info.jpeg_color_space == JCS_RGB;
+    const bool colour = info.jpeg_color_space == JCS_YCbCr ||
+                        info.jpeg_color_space == JCS_GRAYSCALE || info.jpeg_color_space == JCS_RGB;
     width = int(info.image_width);
     height = int(info.image_height);
     jpeg_destroy_decompress(&info);
@@ -48,8 +48,8 @@ bool readHeader(const QByteArray& jpeg, int& width, int& height)
 }
 
 // Decodes into `image`, storing the number of finished rows in `rows` as it goes.
-bool decodeRows(const QByteArray& jpeg, uchar* bits, qsizetype stride, QSize size, std::atomic<int>& rows,
-                std::mutex& mutex, std::condition_variable& progress)
+bool decodeRows(const QByteArray& jpeg, uchar* bits, qsizetype stride, QSize size,
+                std::atomic<int>& rows, std::mutex& mutex, std::condition_variable& progress)
 {
     jpeg_decompress_struct info{};
     ErrorManager error{};
@@ -119,7 +119,8 @@ void KPJpegStreamDecode::run()
 {
     // Not timed here: the worker times what it waits for, so overlapped work is not
     // counted twice.
-    const bool ok = decodeRows(m_jpeg, m_bits, m_image.bytesPerLine(), m_image.size(), m_rows, m_mutex, m_progress);
+    const bool ok = decodeRows(m_jpeg, m_bits, m_image.bytesPerLine(), m_image.size(), m_rows,
+                               m_mutex, m_progress);
     {
         std::lock_guard lock(m_mutex);
         m_failed = !ok;
@@ -133,7 +134,8 @@ bool KPJpegStreamDecode::waitRows(int rows)
     if (m_rows.load(std::memory_order_acquire) >= rows)
         return true;
     std::unique_lock lock(m_mutex);
-    m_progress.wait(lock, [this, rows] { return m_done || m_rows.load(std::memory_order_acquire) >= rows; });
+    m_progress.wait(
+        lock, [this, rows] { return m_done || m_rows.load(std::memory_order_acquire) >= rows; });
     return m_rows.load(std::memory_order_acquire) >= rows;
 }
 

@@ -10,9 +10,9 @@ namespace KPMessage {
 inline const QString ImageReportRefresh = QStringLiteral("ZUN_ImageReportRefresh");
 inline const QString ImageLogRefresh = QStringLiteral("ZUN_ImageLogRefresh");
 
-inline const QString Total = QStringLiteral("ZUNA_TOTAL");             // quint64
-inline const QString ReportOK = QStringLiteral("ZUNA_ReportOK");       // KPImageDataList
-inline const QString ReportError = QStringLiteral("ZUNA_ReportError"); // KPImageDataList
+inline const QString Total = QStringLiteral("ZUNA_TOTAL");               // quint64
+inline const QString ReportOK = QStringLiteral("ZUNA_ReportOK");         // KPImageDataList
+inline const QString ReportError = QStringLiteral("ZUNA_ReportError");   // KPImageDataList
 inline const QString CurrentImage = QStringLiteral("ZUNA_CurrentImage"); // KPImageDataPtr
 } // namespace KPMessage
 

@@ -16,7 +16,7 @@ packages=(
     # tests: a virtual display for the window tests, and tools to find and photograph the window
     xvfb xauth x11-utils libqt6svg6
     # benchmarks: the photos, and the programs Pictaro is compared with
-    mate-backgrounds imagemagick jpegoptim hyperfine
+    mate-backgrounds imagemagick jpegoptim hyperfine time
 )
 
 missing=()

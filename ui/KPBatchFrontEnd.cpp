@@ -17,8 +17,7 @@
 #include <unistd.h>
 
 namespace {
-QString takeValue(const QStringList& arguments, qsizetype& i, const QString& option,
-                  QString& error)
+QString takeValue(const QStringList& arguments, qsizetype& i, const QString& option, QString& error)
 {
     const QString& current = arguments.at(i);
     const QString prefix = option + QLatin1Char('=');
@@ -115,7 +114,8 @@ std::optional<KPBatchFrontEnd::Options> KPBatchFrontEnd::parse(const QStringList
     bool onlyPaths = false;
     for (qsizetype i = 0; i < arguments.size() && error.isEmpty(); ++i) {
         const QString& argument = arguments.at(i);
-        if (onlyPaths || !argument.startsWith(QLatin1Char('-')) || argument == QStringLiteral("-")) {
+        if (onlyPaths || !argument.startsWith(QLatin1Char('-')) ||
+            argument == QStringLiteral("-")) {
             options.paths.append(argument);
         } else if (argument == QStringLiteral("--")) {
             onlyPaths = true;
@@ -130,15 +130,17 @@ std::optional<KPBatchFrontEnd::Options> KPBatchFrontEnd::parse(const QStringList
             bool ok = false;
             const int percent = value.toInt(&ok);
             if (error.isEmpty() && (!ok || percent < 0 || percent > 100))
-                error = QStringLiteral("--quality-floor takes a whole number from 0 to 100, not \"%1\"")
-                            .arg(value);
+                error =
+                    QStringLiteral("--quality-floor takes a whole number from 0 to 100, not \"%1\"")
+                        .arg(value);
             options.fit.compressionFactor = float(percent) / 100.0f;
         } else if (isOption(argument, QStringLiteral("--min-box"))) {
             const QString value = takeValue(arguments, i, QStringLiteral("--min-box"), error);
             static const QRegularExpression box(QStringLiteral("^([0-9]+)[xX]([0-9]+)$"));
             const QRegularExpressionMatch match = box.match(value);
             if (error.isEmpty() && !match.hasMatch())
-                error = QStringLiteral("--min-box takes WIDTHxHEIGHT in pixels, such as 320x240, not \"%1\"")
+                error = QStringLiteral(
+                            "--min-box takes WIDTHxHEIGHT in pixels, such as 320x240, not \"%1\"")
                             .arg(value);
             options.fit.limitWidth = match.captured(1).toFloat();
             options.fit.limitHeight = match.captured(2).toFloat();
@@ -198,6 +200,7 @@ KPBatchFrontEnd::KPBatchFrontEnd(Options options, QTextStream& out, QTextStream&
         return folder;
     });
     m_run->setFitOptions(m_options.fit);
+    m_run->setKeepsPreviews(false);
     connect(m_run.get(), &KPBatchRun::imageLogRefresh, this, &KPBatchFrontEnd::onLog);
     connect(m_run.get(), &KPBatchRun::imageReportRefresh, this, &KPBatchFrontEnd::onReport);
     connect(m_run.get(), &KPBatchRun::runEnded, this, &KPBatchFrontEnd::onRunEnded);
@@ -224,7 +227,8 @@ void KPBatchFrontEnd::start()
         } else if (KPListView::hasImageExtension(path)) {
             files.append(path);
         } else {
-            m_err << QStringLiteral("pictaro: skipped %1: not a picture type Pictaro reads\n").arg(path);
+            m_err << QStringLiteral("pictaro: skipped %1: not a picture type Pictaro reads\n")
+                         .arg(path);
         }
     }
     flushFiles();
@@ -276,10 +280,8 @@ void KPBatchFrontEnd::onLog(const KPNotification& notification)
     if (!job || !job->is(KPProgress::Converting))
         return;
     const QString name = QFileInfo(job->path()).fileName();
-    QString line = QStringLiteral("[%1/%2] %3")
-                       .arg(m_done + 1)
-                       .arg(m_list->memberMAr().size())
-                       .arg(name);
+    QString line =
+        QStringLiteral("[%1/%2] %3").arg(m_done + 1).arg(m_list->memberMAr().size()).arg(name);
     if (const std::optional<float> quality = job->exportQuality())
         line += QStringLiteral("  quality %1").arg(KPJpegCodec::qualityFor(*quality));
     if (const std::optional<quint64> size = job->exportSize())
@@ -292,7 +294,8 @@ void KPBatchFrontEnd::onLog(const KPNotification& notification)
 void KPBatchFrontEnd::onReport(const KPNotification& notification)
 {
     const auto ok = notification.userInfo.value(KPMessage::ReportOK).value<KPImageDataList>();
-    const auto failed = notification.userInfo.value(KPMessage::ReportError).value<KPImageDataList>();
+    const auto failed =
+        notification.userInfo.value(KPMessage::ReportError).value<KPImageDataList>();
     const qsizetype done = ok.size() + failed.size();
     if (done <= m_done)
         return;

@@ -8,10 +8,10 @@
 #include <QBuffer>
 #include <QColorSpace>
 #include <QColorTransform>
-#include <QProcess>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QProcess>
 #include <QTest>
 
 #include <cmath>
@@ -43,8 +43,8 @@ private:
             outcome.loggedQualities.append(job->exportQuality().value_or(-1.0f));
         };
         const qint64 before = KPCodecStats::encodeCount.load();
-        KPFitter fitter(limit, options, [folder] { return std::optional<QString>(folder); }, log,
-                        placement);
+        KPFitter fitter(
+            limit, options, [folder] { return std::optional<QString>(folder); }, log, placement);
         fitter.fitJob(outcome.job);
         outcome.encodings = KPCodecStats::encodeCount.load() - before;
         return outcome;
@@ -159,7 +159,8 @@ private Q_SLOTS:
 
     void scalingShrinksTowardsTheBox()
     {
-        const QString source = writeSource(KPTest::noisyImage(1600, 1200), QStringLiteral("big.png"));
+        const QString source =
+            writeSource(KPTest::noisyImage(1600, 1200), QStringLiteral("big.png"));
         const Outcome outcome = fit(source, 60000, {});
         QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
         const QSize size = outcome.job->exportPixelSize();
@@ -209,14 +210,21 @@ private Q_SLOTS:
         QTest::addColumn<float>("factor");
         QTest::addColumn<QSize>("expected");
         QTest::addColumn<bool>("last");
-        QTest::newRow("landscape pass") << QSize(2000, 1500) << 0.6333333f << QSize(1267, 950) << false;
-        QTest::newRow("landscape stops at the box") << QSize(400, 300) << 0.5f << QSize(320, 240) << true;
-        QTest::newRow("portrait box is turned") << QSize(1500, 2000) << 0.1f << QSize(240, 320) << true;
-        QTest::newRow("square counts as landscape") << QSize(1000, 1000) << 0.2f << QSize(320, 320) << true;
-        QTest::newRow("panorama keeps proportions") << QSize(4000, 1000) << 0.1f << QSize(960, 240) << true;
+        QTest::newRow("landscape pass")
+            << QSize(2000, 1500) << 0.6333333f << QSize(1267, 950) << false;
+        QTest::newRow("landscape stops at the box")
+            << QSize(400, 300) << 0.5f << QSize(320, 240) << true;
+        QTest::newRow("portrait box is turned")
+            << QSize(1500, 2000) << 0.1f << QSize(240, 320) << true;
+        QTest::newRow("square counts as landscape")
+            << QSize(1000, 1000) << 0.2f << QSize(320, 320) << true;
+        QTest::newRow("panorama keeps proportions")
+            << QSize(4000, 1000) << 0.1f << QSize(960, 240) << true;
         QTest::newRow("tall panorama") << QSize(1000, 4000) << 0.1f << QSize(240, 960) << true;
-        QTest::newRow("within the box is not enlarged") << QSize(300, 200) << 0.9f << QSize(300, 200) << true;
-        QTest::newRow("factor 1.0 is the last pass") << QSize(2000, 1500) << 1.0f << QSize(2000, 1500) << true;
+        QTest::newRow("within the box is not enlarged")
+            << QSize(300, 200) << 0.9f << QSize(300, 200) << true;
+        QTest::newRow("factor 1.0 is the last pass")
+            << QSize(2000, 1500) << 1.0f << QSize(2000, 1500) << true;
         QTest::newRow("no shrink left") << QSize(1, 1) << 0.5f << QSize(1, 1) << true;
     }
     void passSize()
@@ -242,10 +250,43 @@ private Q_SLOTS:
         QVERIFY(exportFiles().isEmpty());
     }
 
+    // The painter-free drawing of opaque pictures gives the very pixels of drawing at the
+    // pass opacity onto a transparent picture and flattening that.
+    void passDrawingMatchesThePainter_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("target");
+        QTest::newRow("shrunk") << QSize(640, 480) << QSize(401, 300);
+        QTest::newRow("same size") << QSize(300, 200) << QSize(300, 200);
+        QTest::newRow("one pixel") << QSize(50, 40) << QSize(1, 1);
+    }
+    void passDrawingMatchesThePainter()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(QSize, target);
+        QImage opaque = KPTest::noisyImage(picture.width(), picture.height(), 7)
+                            .convertToFormat(QImage::Format_RGB32);
+        // Every colour value appears somewhere.
+        for (int value = 0; value < 256 && value < opaque.width() * opaque.height(); ++value)
+            opaque.setPixel(value % opaque.width(), value / opaque.width(),
+                            qRgb(value, 255 - value, value / 2));
+        const QImage fast = KPFitter::drawPass(opaque, target);
+        // The painter's way: the picture scaled as it is, then drawn (a picture with an alpha
+        // channel takes the painter's path).
+        const QImage scaled =
+            opaque.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage painted = KPImageDecoder::flattenForJpeg(
+            KPFitter::drawPass(scaled.convertToFormat(QImage::Format_ARGB32), target));
+        QCOMPARE(fast.format(), QImage::Format_RGB32);
+        QCOMPARE(fast.size(), target);
+        QCOMPARE(fast, painted);
+    }
+
     void scalingKeepsTheColours()
     {
         const QColor colour(200, 120, 40);
-        const QString source = writeSource(KPTest::flatImage(1200, 900, colour), QStringLiteral("c.png"));
+        const QString source =
+            writeSource(KPTest::flatImage(1200, 900, colour), QStringLiteral("c.png"));
         // Too small for the full size at any quality, large enough for a scaled copy.
         const Outcome outcome = fit(source, 2500, {});
         QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
@@ -253,7 +294,8 @@ private Q_SLOTS:
         const QColor mean = KPTest::meanColor(QImage(outcome.job->exportPath()));
         // A tenth darker or lighter would be off by 12 to 20 here; JPEG's own rounding
         // stays within a few steps.
-        QVERIFY2(std::abs(mean.red() - colour.red()) <= 6 && std::abs(mean.green() - colour.green()) <= 6 &&
+        QVERIFY2(std::abs(mean.red() - colour.red()) <= 6 &&
+                     std::abs(mean.green() - colour.green()) <= 6 &&
                      std::abs(mean.blue() - colour.blue()) <= 6,
                  qPrintable(mean.name()));
     }
@@ -279,9 +321,10 @@ private Q_SLOTS:
         if (name.startsWith(QStringLiteral("cmyk"))) {
             const QString rgb = m_in->filePath(QStringLiteral("rgb.png"));
             QVERIFY(picture.save(rgb));
-            QCOMPARE(QProcess::execute(QStringLiteral("convert"),
-                                       {rgb, QStringLiteral("-colorspace"), QStringLiteral("CMYK"), source}),
-                     0);
+            QCOMPARE(
+                QProcess::execute(QStringLiteral("convert"), {rgb, QStringLiteral("-colorspace"),
+                                                              QStringLiteral("CMYK"), source}),
+                0);
         } else {
             picture.setColorSpace(QColorSpace(QColorSpace::AdobeRgb));
             QVERIFY(picture.save(source));
@@ -289,9 +332,11 @@ private Q_SLOTS:
         // The picture every encoding starts from.
         const QImage decoded = KPImageDecoder::decodeForFitting(*KPAtomicFile::readAll(source));
         QCOMPARE(decoded.format(), QImage::Format_RGB32);
-        QVERIFY(!decoded.colorSpace().isValid() || decoded.colorSpace() == QColorSpace(QColorSpace::SRgb));
+        QVERIFY(!decoded.colorSpace().isValid() ||
+                decoded.colorSpace() == QColorSpace(QColorSpace::SRgb));
         const QColor mean = KPTest::meanColor(decoded);
-        QVERIFY2(std::abs(mean.red() - expected.red()) <= 2 && std::abs(mean.green() - expected.green()) <= 2 &&
+        QVERIFY2(std::abs(mean.red() - expected.red()) <= 2 &&
+                     std::abs(mean.green() - expected.green()) <= 2 &&
                      std::abs(mean.blue() - expected.blue()) <= 2,
                  qPrintable(mean.name() + QStringLiteral(" instead of ") + expected.name()));
     }
@@ -384,7 +429,8 @@ private Q_SLOTS:
         auto job = std::make_shared<KPImageData>();
         job->setPath(source);
         KPExportPlacement placement({source});
-        KPFitter fitter(1000000, {}, [] { return std::optional<QString>(); }, {}, placement);
+        KPFitter fitter(
+            1000000, {}, [] { return std::optional<QString>(); }, {}, placement);
         fitter.fitJob(job);
         QCOMPARE(job->progress(), qint32(KPProgress::Failed));
         QVERIFY(job->exportPath().isEmpty());
