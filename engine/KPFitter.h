@@ -19,6 +19,7 @@ struct KPFitOptions
     std::optional<float> compressionFactor; // the quality floor, 0.0 to 1.0
     std::optional<float> limitWidth;
     std::optional<float> limitHeight;
+    std::optional<bool> bestQuality; // the best-quality fitting instead of the stepwise one
 };
 
 // Fits one job's output under the size limit: places a working copy of the source in

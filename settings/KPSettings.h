@@ -17,6 +17,9 @@ inline const QString CurrentExportPath = QStringLiteral("CurrentExportPath");   
 inline const QString PathList = QStringLiteral("PathList");                     // string list
 inline const QString LimitSize = QStringLiteral("LimitSize");                   // digits
 inline const QString LimitSizeUnit = QStringLiteral("LimitSizeUnit");           // 0 KB, 1 MB
+// Fit each picture by one encoding at the best quality that fits, instead of the
+// stepwise descent. Absent (as in every store written before it existed) reads false.
+inline const QString BestQualityFit = QStringLiteral("BestQualityFit"); // bool
 } // namespace KPSettingsKey
 
 // The user's preferences store (organisation and application "Pictaro"), with the

@@ -71,6 +71,10 @@ QString KPBatchFrontEnd::usage()
         "  --min-box WxH         never scale a picture below this box (default from the\n"
         "                        preferences, 320x240 at first)\n"
         "  --no-scale            never scale pictures down, only re-encode them\n"
+        "  --best                fit each picture by one encoding at the best quality\n"
+        "                        that fits, scaled from the original when needed\n"
+        "  --stepwise            fit by lowering the quality step by step (default from\n"
+        "                        the preferences, stepwise at first)\n"
         "  -h, --help            show this help\n"
         "  -v, --version         show the version\n"
         "\n"
@@ -146,6 +150,10 @@ std::optional<KPBatchFrontEnd::Options> KPBatchFrontEnd::parse(const QStringList
             options.fit.limitHeight = match.captured(2).toFloat();
         } else if (argument == QStringLiteral("--no-scale")) {
             options.fit.enableConvertScale = false;
+        } else if (argument == QStringLiteral("--best")) {
+            options.fit.bestQuality = true;
+        } else if (argument == QStringLiteral("--stepwise")) {
+            options.fit.bestQuality = false;
         } else if (argument == QStringLiteral("--stats")) {
             options.stats = true;
         } else {
