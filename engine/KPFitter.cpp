@@ -1,14 +1,18 @@
 #include "engine/KPFitter.h"
 
 #include "engine/KPAtomicFile.h"
+#include "engine/KPBestFit.h"
 #include "engine/KPImageDecoder.h"
 #include "settings/KPSettings.h"
 
+#include <QBuffer>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QPainter>
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 KPFitter::KPFitter(quint64 limitSize, KPFitOptions options, ExportPathSource exportPath,
                    LogHandOff logHandOff, KPExportPlacement& placement)
@@ -35,6 +39,11 @@ float KPFitter::qualityFloor()
         KPSettings::floatForKey(KPSettingsKey::CompressionFactor));
 }
 
+bool KPFitter::bestQualityChosen()
+{
+    return m_options.bestQuality.value_or(KPSettings::boolForKey(KPSettingsKey::BestQualityFit));
+}
+
 void KPFitter::fail(const KPImageDataPtr& job)
 {
     job->setProgress(KPProgress::Failed);
@@ -43,6 +52,7 @@ void KPFitter::fail(const KPImageDataPtr& job)
 void KPFitter::fitJob(const KPImageDataPtr& job)
 {
     const bool scaling = scalingAllowed();
+    const bool best = bestQualityChosen();
     if (!job->path().isEmpty()) {
         job->setProgress(KPProgress::Converting);
         job->setExportQuality(std::nullopt);
@@ -50,6 +60,8 @@ void KPFitter::fitJob(const KPImageDataPtr& job)
         if (copyImageToExportPath(job)) {
             if (imageSizeCheck(job)) {
                 m_copyKept = true;
+            } else if (job->is(KPProgress::Converting) && best) {
+                fitBestQuality(job, scaling);
             } else if (job->is(KPProgress::Converting)) {
                 m_curCompressionFactor = StartQuality;
                 compressImage(job);
@@ -276,6 +288,58 @@ void KPFitter::compressImage(const KPImageDataPtr& job)
     }
     settle(job);
     logHandOff(job);
+}
+
+void KPFitter::fitBestQuality(const KPImageDataPtr& job, bool scaling)
+{
+    QImage pristine = workingImage(job);
+    if (pristine.isNull()) {
+        fail(job);
+        return;
+    }
+    pristine = KPImageDecoder::flattenForJpeg(pristine);
+    std::optional<KPBestFit::Box> box;
+    if (scaling) {
+        m_curLimitHeight =
+            m_options.limitHeight.value_or(KPSettings::floatForKey(KPSettingsKey::LimitHeight));
+        m_curLimitWidth =
+            m_options.limitWidth.value_or(KPSettings::floatForKey(KPSettingsKey::LimitWidth));
+        box = KPBestFit::Box{m_curLimitWidth, m_curLimitHeight};
+    }
+    // The log view follows each trial as it follows each step of a descent.
+    auto trial = [this, job](int quality, QSize pixels, qint64 size) {
+        job->setExportQuality(float(quality) / 100.0f);
+        job->setExportPixelSize(pixels);
+        job->setExportSize(quint64(size));
+        logHandOff(job);
+    };
+    const auto limit =
+        qint64(std::min<quint64>(m_curLimitSize, quint64(std::numeric_limits<qint64>::max())));
+    KPBestFit search(limit, qualityFloor(), trial, m_cancelled);
+    const std::optional<KPBestFit::Choice> choice = search.fit(pristine, box);
+    pristine = QImage();
+    if (!choice) {
+        if (search.failed())
+            fail(job);
+        return; // nothing fits: the job ends failed, as a descent that found nothing does
+    }
+    // Only the chosen encoding is written; the file on disk has the last word.
+    replaceWorkingFile(choice->data);
+    job->setExportQuality(float(choice->quality) / 100.0f);
+    job->setExportPixelSize(choice->pixels);
+    job->setExportImage(m_keepsPreview ? previewOf(choice->data, choice->pixels) : QImage());
+    imageSizeCheck(job);
+}
+
+QImage KPFitter::previewOf(const QByteArray& jpeg, QSize pixels)
+{
+    QBuffer buffer;
+    buffer.setData(jpeg);
+    QImageReader reader(&buffer, "jpeg");
+    // The JPEG reader decodes straight at a fraction of the size, far quicker than whole.
+    if (std::max(pixels.width(), pixels.height()) > PreviewSide)
+        reader.setScaledSize(pixels.scaled(PreviewSide, PreviewSide, Qt::KeepAspectRatio));
+    return reader.read();
 }
 
 float KPFitter::scaleFactor(quint64 limitSize, quint64 fileSize)

@@ -85,6 +85,10 @@ public:
 
 private:
     bool scalingAllowed();
+    bool bestQualityChosen();
+    // The best-quality fitting in place of the descents and scaling passes.
+    void fitBestQuality(const KPImageDataPtr& job, bool scaling);
+    static QImage previewOf(const QByteArray& jpeg, QSize pixels);
     float qualityFloor();
     QImage workingImage(const KPImageDataPtr& job);
     // Ends a step whose file is still being decoded: waits for the picture, makes it the

@@ -122,6 +122,12 @@ bool compressRows(const uchar* bits, qsizetype stride, int width, int height, in
 QByteArray KPJpegCodec::encode(const QImage& image, float factor,
                                const std::function<bool(int)>& gate)
 {
+    return encodeAtQuality(image, qualityFor(factor), gate);
+}
+
+QByteArray KPJpegCodec::encodeAtQuality(const QImage& image, int quality,
+                                        const std::function<bool(int)>& gate)
+{
     if (image.isNull() || image.format() != QImage::Format_RGB32)
         return {};
     KPCodecTimer timer(KPCodecStats::encodeNs, KPCodecStats::encodeCount);
@@ -129,7 +135,7 @@ QByteArray KPJpegCodec::encode(const QImage& image, float factor,
     unsigned long outSize = 0;
     const bool ok =
         compressRows(image.constBits(), image.bytesPerLine(), image.width(), image.height(),
-                     qualityFor(factor), gate ? &gate : nullptr, &out, &outSize);
+                     std::clamp(quality, 1, 100), gate ? &gate : nullptr, &out, &outSize);
     QByteArray data;
     if (ok && out && outSize > 0)
         data = QByteArray(reinterpret_cast<const char*>(out), static_cast<qsizetype>(outSize));

@@ -48,6 +48,9 @@ public:
     // are read only once the gate lets them (the picture may still be being decoded).
     QByteArray encode(const QImage& image, float factor,
                       const std::function<bool(int rows)>& gate = {});
+    // The same at a whole JPEG quality, 1 to 100.
+    QByteArray encodeAtQuality(const QImage& image, int quality,
+                               const std::function<bool(int rows)>& gate = {});
     // Decodes JPEG data into Format_RGB32; a null image on failure or when the header
     // claims a picture larger than the decoder's allocation limit.
     QImage decode(const QByteArray& jpeg);

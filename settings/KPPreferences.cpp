@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -35,14 +36,30 @@ QLabel* boldLabel(QWidget* parent)
     label->setFont(font);
     return label;
 }
+
+// A line that explains the control above it, quieter than the control so the panel
+// still reads as a list of settings.
+QLabel* hintLabel(QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setWordWrap(true);
+    QFont font = label->font();
+    if (font.pointSizeF() > 0) // a font sized in pixels has no point size to shrink
+        font.setPointSizeF(font.pointSizeF() * 0.9);
+    label->setFont(font);
+    label->setForegroundRole(QPalette::PlaceholderText);
+    return label;
+}
 } // namespace
 
 KPPreferences::KPPreferences(QWidget* parent)
     : QDialog(parent), m_imageQualityLB(boldLabel(this)), m_imageScaleLB(boldLabel(this)),
       m_widthLB(new QLabel(this)), m_highLB(new QLabel(this)), m_poorLB(new QLabel(this)),
-      m_goodLB(new QLabel(this)), m_qualityPercentLB(new QLabel(this)), m_widthTF(new KPNumberTextField(this)),
+      m_goodLB(new QLabel(this)), m_qualityPercentLB(new QLabel(this)),
+      m_bestQualityHintLB(hintLabel(this)), m_widthTF(new KPNumberTextField(this)),
       m_highTF(new KPNumberTextField(this)), m_qualitySlider(new QSlider(Qt::Horizontal, this)),
-      m_scaleCB(new QCheckBox(this)), m_cancelBT(new QPushButton(this)), m_okBT(new QPushButton(this))
+      m_scaleCB(new QCheckBox(this)), m_bestQualityCB(new QCheckBox(this)),
+      m_cancelBT(new QPushButton(this)), m_okBT(new QPushButton(this))
 {
     setModal(false);
     setMinimumWidth(440);
@@ -50,7 +67,8 @@ KPPreferences::KPPreferences(QWidget* parent)
     m_qualitySlider->setPageStep(5);
     m_qualitySlider->setTickPosition(QSlider::TicksBelow);
     m_qualitySlider->setTickInterval(10);
-    m_qualityPercentLB->setMinimumWidth(m_qualityPercentLB->fontMetrics().horizontalAdvance(QStringLiteral("100 %")));
+    m_qualityPercentLB->setMinimumWidth(
+        m_qualityPercentLB->fontMetrics().horizontalAdvance(QStringLiteral("100 %")));
     m_qualityPercentLB->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_widthTF->setMaximumWidth(90);
     m_highTF->setMaximumWidth(90);
@@ -68,6 +86,12 @@ KPPreferences::KPPreferences(QWidget* parent)
     quality->setColumnStretch(1, 1);
     quality->setHorizontalSpacing(6);
 
+    // The hint starts where the check box's text starts, so it reads as part of it.
+    auto* bestQualityHint = new QHBoxLayout;
+    bestQualityHint->addSpacing(style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                                style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing));
+    bestQualityHint->addWidget(m_bestQualityHintLB, 1);
+
     auto* box = new QGridLayout;
     box->addWidget(m_widthLB, 0, 0, Qt::AlignRight);
     box->addWidget(m_widthTF, 0, 1);
@@ -82,6 +106,9 @@ KPPreferences::KPPreferences(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_imageQualityLB);
     layout->addLayout(quality);
+    layout->addSpacing(8);
+    layout->addWidget(m_bestQualityCB);
+    layout->addLayout(bestQualityHint);
     layout->addSpacing(12);
     layout->addWidget(m_scaleCB);
     layout->addSpacing(4);
@@ -119,6 +146,8 @@ void KPPreferences::refreshLanguage()
     m_cancelBT->setText(KPLocalization::text("L_CancelBT"));
     m_okBT->setText(KPLocalization::text("L_OKBT"));
     m_scaleCB->setText(KPLocalization::text("L_EnableScale"));
+    m_bestQualityCB->setText(KPLocalization::text("L_BestQuality"));
+    m_bestQualityHintLB->setText(KPLocalization::text("L_BestQualityHint"));
 }
 
 void KPPreferences::showPanel()
@@ -141,6 +170,7 @@ void KPPreferences::loadPreferences()
         setImageQuality(1);
     m_qualityPercentLB->setText(QString::number(m_imageQuality));
     m_scaleCB->setChecked(KPSettings::boolForKey(KPSettingsKey::EnableConvertScale));
+    m_bestQualityCB->setChecked(KPSettings::boolForKey(KPSettingsKey::BestQualityFit));
     m_highTF->initNumberTextField(m_highTF->text());
     m_widthTF->initNumberTextField(m_widthTF->text());
 }
@@ -159,8 +189,10 @@ void KPPreferences::ok()
 {
     KPSettings::setFloat(KPSettingsKey::LimitWidth, m_widthTF->text().toFloat());
     KPSettings::setFloat(KPSettingsKey::LimitHeight, m_highTF->text().toFloat());
-    KPSettings::setFloat(KPSettingsKey::CompressionFactor, m_qualityPercentLB->text().toFloat() / 100.0f);
+    KPSettings::setFloat(KPSettingsKey::CompressionFactor,
+                         m_qualityPercentLB->text().toFloat() / 100.0f);
     KPSettings::setBool(KPSettingsKey::EnableConvertScale, m_scaleCB->isChecked());
+    KPSettings::setBool(KPSettingsKey::BestQualityFit, m_bestQualityCB->isChecked());
     close();
 }
 

@@ -8,9 +8,10 @@ class QLabel;
 class QPushButton;
 class QSlider;
 
-// The preferences panel: the quality floor as a whole percent, the smallest box a
-// picture may be scaled down to, and whether scaling is allowed at all. Not modal, so
-// it can be changed during a run; each show loads what the store holds, OK writes it.
+// The preferences panel: the quality floor as a whole percent, whether a picture is
+// fitted at the best quality or step by step, the smallest box a picture may be scaled
+// down to, and whether scaling is allowed at all. Not modal, so it can be changed during
+// a run; each show loads what the store holds, OK writes it.
 class KPPreferences : public QDialog
 {
     Q_OBJECT
@@ -33,6 +34,7 @@ public:
     QSlider* qualitySlider() const { return m_qualitySlider; }
     QLabel* qualityPercentLB() const { return m_qualityPercentLB; }
     QCheckBox* scaleCB() const { return m_scaleCB; }
+    QCheckBox* bestQualityCB() const { return m_bestQualityCB; }
 
 Q_SIGNALS:
     void imageQualityChanged(int percent);
@@ -45,10 +47,12 @@ private:
     QLabel* m_poorLB;
     QLabel* m_goodLB;
     QLabel* m_qualityPercentLB;
+    QLabel* m_bestQualityHintLB;
     KPNumberTextField* m_widthTF;
     KPNumberTextField* m_highTF;
     QSlider* m_qualitySlider;
     QCheckBox* m_scaleCB;
+    QCheckBox* m_bestQualityCB;
     QPushButton* m_cancelBT;
     QPushButton* m_okBT;
     int m_imageQuality = 1;

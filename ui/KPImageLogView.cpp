@@ -1,5 +1,6 @@
 #include "ui/KPImageLogView.h"
 
+#include "engine/KPJpegCodec.h"
 #include "list/KPStringTools.h"
 #include "list/KPThumbnailCache.h"
 #include "ui/KPImageView.h"
@@ -31,6 +32,12 @@ QSize headerSize(const QString& path)
     return size;
 }
 
+// Written like the quality floor of the preferences, so the two compare at a glance.
+QString qualityText(float factor)
+{
+    return QStringLiteral("%1 %").arg(KPJpegCodec::qualityFor(factor));
+}
+
 QLabel* valueLabel(QWidget* parent)
 {
     auto* label = new QLabel(parent);
@@ -43,8 +50,10 @@ QLabel* valueLabel(QWidget* parent)
 KPImageLogView::KPImageLogView(QWidget* parent)
     : QGroupBox(parent), m_imageIV(new KPImageView(this)), m_logNameLB(new QLabel(this)),
       m_logNameTF(valueLabel(this)), m_logScaleLB(new QLabel(this)), m_logScaleTF(valueLabel(this)),
-      m_logSizeLB(new QLabel(this)), m_logSizeTF(valueLabel(this)), m_logProgressLB(new QLabel(this)),
-      m_logProgressTF(valueLabel(this)), m_logProgressPI(new QProgressBar(this)),
+      m_logSizeLB(new QLabel(this)), m_logSizeTF(valueLabel(this)),
+      m_logQualityLB(new QLabel(this)), m_logQualityTF(valueLabel(this)),
+      m_logProgressLB(new QLabel(this)), m_logProgressTF(valueLabel(this)),
+      m_logProgressPI(new QProgressBar(this)),
       m_defaultImage(QStringLiteral(":/pictures/DefaultImage.png"))
 {
     m_logNameTF->setWordWrap(true);
@@ -58,6 +67,7 @@ KPImageLogView::KPImageLogView(QWidget* parent)
     fields->addRow(m_logNameLB, m_logNameTF);
     fields->addRow(m_logScaleLB, m_logScaleTF);
     fields->addRow(m_logSizeLB, m_logSizeTF);
+    fields->addRow(m_logQualityLB, m_logQualityTF);
     auto* progress = new QHBoxLayout;
     progress->addWidget(m_logProgressTF);
     progress->addWidget(m_logProgressPI, 1);
@@ -96,10 +106,12 @@ void KPImageLogView::refreshLanguage()
     m_logNameLB->setText(KPLocalization::text("L_Name"));
     m_logScaleLB->setText(KPLocalization::text("L_Scale"));
     m_logSizeLB->setText(KPLocalization::text("L_Size"));
+    m_logQualityLB->setText(KPLocalization::text("L_Quality"));
     m_logProgressLB->setText(KPLocalization::text("L_Progress"));
     m_logNameTF->clear();
     m_logScaleTF->clear();
     m_logSizeTF->clear();
+    m_logQualityTF->clear();
     m_logProgressTF->clear();
 }
 
@@ -118,7 +130,8 @@ void KPImageLogView::loadPicture(const QString& path)
     const quint64 generation = ++m_loadGeneration;
     m_imageIV->setImage({});
     m_loader.setProperty("generation", QVariant::fromValue(generation));
-    m_loader.setFuture(QtConcurrent::run([path] { return KPThumbnailCache::load(path, PreviewBox); }));
+    m_loader.setFuture(
+        QtConcurrent::run([path] { return KPThumbnailCache::load(path, PreviewBox); }));
 }
 
 void KPImageLogView::refreshImageLog(const KPNotification& notification)
@@ -129,6 +142,7 @@ void KPImageLogView::refreshImageLog(const KPNotification& notification)
         m_logNameTF->clear();
         m_logScaleTF->clear();
         m_logSizeTF->clear();
+        m_logQualityTF->clear();
         m_logProgressTF->clear();
         m_logProgressPI->hide();
         return;
@@ -155,6 +169,9 @@ void KPImageLogView::refreshImageLog(const KPNotification& notification)
             pixels = output.isNull() ? headerSize(exportPath) : output.size();
         m_logScaleTF->setText(pixelSizeText(pixels));
         m_logSizeTF->setText(KPStringTools::sizeSwitch(float(job->exportSize().value_or(0))));
+        // A copy kept unchanged was never encoded, so it has no quality to show.
+        const std::optional<float> quality = job->exportQuality();
+        m_logQualityTF->setText(quality ? qualityText(*quality) : QString());
     } else {
         const QString path = job->path();
         loadPicture(path);
@@ -163,6 +180,7 @@ void KPImageLogView::refreshImageLog(const KPNotification& notification)
         const std::optional<quint64> size = job->size();
         m_logSizeTF->setText(size ? KPStringTools::sizeSwitch(float(*size))
                                   : KPLocalization::text("L_Unknown"));
+        m_logQualityTF->clear();
     }
     refreshViewState(job);
 }

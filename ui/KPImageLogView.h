@@ -11,9 +11,10 @@ class KPImageView;
 class QLabel;
 class QProgressBar;
 
-// The current-picture panel: the picture, its file name, pixel size, file size and
-// progress. Shows the selected row, follows the picture a run converts, and returns to
-// the placeholder when the list becomes empty. Keeps no job between refreshes.
+// The current-picture panel: the picture, its file name, pixel size, file size, the
+// JPEG quality it was written at and progress. Shows the selected row, follows the picture a run
+// converts, and returns to the placeholder when the list becomes empty. Keeps no job between
+// refreshes.
 class KPImageLogView : public QGroupBox
 {
     Q_OBJECT
@@ -32,6 +33,7 @@ public:
     QLabel* logNameTF() const { return m_logNameTF; }
     QLabel* logScaleTF() const { return m_logScaleTF; }
     QLabel* logSizeTF() const { return m_logSizeTF; }
+    QLabel* logQualityTF() const { return m_logQualityTF; }
     QLabel* logProgressTF() const { return m_logProgressTF; }
     QProgressBar* logProgressPI() const { return m_logProgressPI; }
     bool isLoadingPicture() const;
@@ -49,6 +51,8 @@ private:
     QLabel* m_logScaleTF;
     QLabel* m_logSizeLB;
     QLabel* m_logSizeTF;
+    QLabel* m_logQualityLB;
+    QLabel* m_logQualityTF;
     QLabel* m_logProgressLB;
     QLabel* m_logProgressTF;
     QProgressBar* m_logProgressPI;

@@ -103,6 +103,10 @@
         <source>Size:</source>
         <translation>Größe:</translation>
     </message>
+    <message id="L_Quality">
+        <source>Quality:</source>
+        <translation>Qualität:</translation>
+    </message>
     <message id="L_Progress">
         <source>Status:</source>
         <translation>Status:</translation>
@@ -202,6 +206,14 @@
     <message id="L_EnableScale">
         <source>Scale pictures down when lowering the quality is not enough</source>
         <translation>Bilder verkleinern, wenn eine geringere Qualität nicht ausreicht</translation>
+    </message>
+    <message id="L_BestQuality">
+        <source>Fit at the best quality</source>
+        <translation>In bestmöglicher Qualität einpassen</translation>
+    </message>
+    <message id="L_BestQualityHint">
+        <source>Encodes the original once at the highest quality that fits, instead of lowering the quality step by step.</source>
+        <translation>Kodiert das Original einmal mit der höchsten Qualität, die passt, statt die Qualität schrittweise zu senken.</translation>
     </message>
     <message id="L_AboutMenu">
         <source>About Pictaro</source>

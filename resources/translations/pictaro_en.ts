@@ -103,6 +103,10 @@
         <source>Size:</source>
         <translation>Size:</translation>
     </message>
+    <message id="L_Quality">
+        <source>Quality:</source>
+        <translation>Quality:</translation>
+    </message>
     <message id="L_Progress">
         <source>Status:</source>
         <translation>Status:</translation>
@@ -202,6 +206,14 @@
     <message id="L_EnableScale">
         <source>Scale pictures down when lowering the quality is not enough</source>
         <translation>Scale pictures down when lowering the quality is not enough</translation>
+    </message>
+    <message id="L_BestQuality">
+        <source>Fit at the best quality</source>
+        <translation>Fit at the best quality</translation>
+    </message>
+    <message id="L_BestQualityHint">
+        <source>Encodes the original once at the highest quality that fits, instead of lowering the quality step by step.</source>
+        <translation>Encodes the original once at the highest quality that fits, instead of lowering the quality step by step.</translation>
     </message>
     <message id="L_AboutMenu">
         <source>About Pictaro</source>

@@ -103,6 +103,10 @@
         <source>Size:</source>
         <translation>Tamaño:</translation>
     </message>
+    <message id="L_Quality">
+        <source>Quality:</source>
+        <translation>Calidad:</translation>
+    </message>
     <message id="L_Progress">
         <source>Status:</source>
         <translation>Estado:</translation>
@@ -202,6 +206,14 @@
     <message id="L_EnableScale">
         <source>Scale pictures down when lowering the quality is not enough</source>
         <translation>Reducir las dimensiones cuando bajar la calidad no sea suficiente</translation>
+    </message>
+    <message id="L_BestQuality">
+        <source>Fit at the best quality</source>
+        <translation>Ajustar con la mejor calidad posible</translation>
+    </message>
+    <message id="L_BestQualityHint">
+        <source>Encodes the original once at the highest quality that fits, instead of lowering the quality step by step.</source>
+        <translation>Codifica el original una sola vez con la calidad más alta que quepa en el límite, en lugar de bajar la calidad paso a paso.</translation>
     </message>
     <message id="L_AboutMenu">
         <source>About Pictaro</source>

@@ -103,6 +103,10 @@
         <source>Size:</source>
         <translation>Taille :</translation>
     </message>
+    <message id="L_Quality">
+        <source>Quality:</source>
+        <translation>Qualité :</translation>
+    </message>
     <message id="L_Progress">
         <source>Status:</source>
         <translation>État :</translation>
@@ -202,6 +206,14 @@
     <message id="L_EnableScale">
         <source>Scale pictures down when lowering the quality is not enough</source>
         <translation>Réduire les dimensions des images quand baisser la qualité ne suffit pas</translation>
+    </message>
+    <message id="L_BestQuality">
+        <source>Fit at the best quality</source>
+        <translation>Ajuster avec la meilleure qualité possible</translation>
+    </message>
+    <message id="L_BestQualityHint">
+        <source>Encodes the original once at the highest quality that fits, instead of lowering the quality step by step.</source>
+        <translation>Encode l’original une seule fois à la meilleure qualité qui tient dans la limite, au lieu de baisser la qualité pas à pas.</translation>
     </message>
     <message id="L_AboutMenu">
         <source>About Pictaro</source>

@@ -103,6 +103,10 @@
         <source>Size:</source>
         <translation>サイズ：</translation>
     </message>
+    <message id="L_Quality">
+        <source>Quality:</source>
+        <translation>画質：</translation>
+    </message>
     <message id="L_Progress">
         <source>Status:</source>
         <translation>状態：</translation>
@@ -202,6 +206,14 @@
     <message id="L_EnableScale">
         <source>Scale pictures down when lowering the quality is not enough</source>
         <translation>画質を下げても足りないときは画像を縮小する</translation>
+    </message>
+    <message id="L_BestQuality">
+        <source>Fit at the best quality</source>
+        <translation>最高画質で収める</translation>
+    </message>
+    <message id="L_BestQualityHint">
+        <source>Encodes the original once at the highest quality that fits, instead of lowering the quality step by step.</source>
+        <translation>画質を段階的に下げるのではなく、制限に収まる最高の画質で元画像を一度だけエンコードします。</translation>
     </message>
     <message id="L_AboutMenu">
         <source>About Pictaro</source>

@@ -103,6 +103,10 @@
         <source>Size:</source>
         <translation>大小：</translation>
     </message>
+    <message id="L_Quality">
+        <source>Quality:</source>
+        <translation>质量：</translation>
+    </message>
     <message id="L_Progress">
         <source>Status:</source>
         <translation>状态：</translation>
@@ -202,6 +206,14 @@
     <message id="L_EnableScale">
         <source>Scale pictures down when lowering the quality is not enough</source>
         <translation>仅降低质量仍不够时，缩小图片尺寸</translation>
+    </message>
+    <message id="L_BestQuality">
+        <source>Fit at the best quality</source>
+        <translation>以最佳质量压缩</translation>
+    </message>
+    <message id="L_BestQualityHint">
+        <source>Encodes the original once at the highest quality that fits, instead of lowering the quality step by step.</source>
+        <translation>以不超过限制的最高质量对原图只编码一次，而不是逐步降低质量。</translation>
     </message>
     <message id="L_AboutMenu">
         <source>About Pictaro</source>

@@ -62,7 +62,8 @@ private Q_SLOTS:
         QTest::newRow("decimal point") << QStringLiteral(".") << QStringLiteral("12") << 0;
         QTest::newRow("full-width digit") << QStringLiteral("\uff13") << QStringLiteral("12") << 0;
         QTest::newRow("paste of digits") << QStringLiteral("456") << QStringLiteral("12456") << 1;
-        QTest::newRow("paste with one non-digit") << QStringLiteral("45x6") << QStringLiteral("12") << 0;
+        QTest::newRow("paste with one non-digit")
+            << QStringLiteral("45x6") << QStringLiteral("12") << 0;
     }
     void numberFieldAcceptsDigitsOnly()
     {
@@ -108,15 +109,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("segment");
         QTest::addColumn<quint64>("limit");
-        QTest::newRow("first launch") << QVariant() << QVariant() << QStringLiteral("1") << 1 << quint64(1000000);
-        QTest::newRow("kilobytes") << QVariant(QStringLiteral("300")) << QVariant(0) << QStringLiteral("300") << 0
-                                   << quint64(300000);
-        QTest::newRow("leading zeros") << QVariant(QStringLiteral("007")) << QVariant(0) << QStringLiteral("007") << 0
-                                       << quint64(7000);
-        QTest::newRow("empty stored text") << QVariant(QString()) << QVariant(1) << QStringLiteral("0") << 1
-                                           << quint64(0);
-        QTest::newRow("above 4 GB") << QVariant(QStringLiteral("5000")) << QVariant(1) << QStringLiteral("5000") << 1
-                                    << quint64(5000000000);
+        QTest::newRow("first launch")
+            << QVariant() << QVariant() << QStringLiteral("1") << 1 << quint64(1000000);
+        QTest::newRow("kilobytes") << QVariant(QStringLiteral("300")) << QVariant(0)
+                                   << QStringLiteral("300") << 0 << quint64(300000);
+        QTest::newRow("leading zeros") << QVariant(QStringLiteral("007")) << QVariant(0)
+                                       << QStringLiteral("007") << 0 << quint64(7000);
+        QTest::newRow("empty stored text")
+            << QVariant(QString()) << QVariant(1) << QStringLiteral("0") << 1 << quint64(0);
+        QTest::newRow("above 4 GB") << QVariant(QStringLiteral("5000")) << QVariant(1)
+                                    << QStringLiteral("5000") << 1 << quint64(5000000000);
     }
     void limitViewRestoresAndFollowsEdits()
     {
@@ -141,7 +143,8 @@ private Q_SLOTS:
         view.setSelectedSegment(KPSizeLimit::KB);
         QCOMPARE(copy.limitSize(), quint64(25000));
         view.saveLimitSize();
-        QCOMPARE(KPSettings::stringForKey(KPSettingsKey::LimitSize), std::optional<QString>(QStringLiteral("25")));
+        QCOMPARE(KPSettings::stringForKey(KPSettingsKey::LimitSize),
+                 std::optional<QString>(QStringLiteral("25")));
         QCOMPARE(KPSettings::integerForKey(KPSettingsKey::LimitSizeUnit), 0);
     }
 
@@ -153,14 +156,17 @@ private Q_SLOTS:
         QStringList ten;
         for (int i = 0; i < 10; ++i)
             ten.append(QStringLiteral("/f%1").arg(i));
-        QTest::newRow("first run") << QStringList() << QStringLiteral("~/Out") << QStringList{QStringLiteral("~/Out")};
-        QTest::newRow("new folder goes first") << QStringList{QStringLiteral("/a")} << QStringLiteral("/b")
-                                               << QStringList{QStringLiteral("/b"), QStringLiteral("/a")};
+        QTest::newRow("first run")
+            << QStringList() << QStringLiteral("~/Out") << QStringList{QStringLiteral("~/Out")};
+        QTest::newRow("new folder goes first")
+            << QStringList{QStringLiteral("/a")} << QStringLiteral("/b")
+            << QStringList{QStringLiteral("/b"), QStringLiteral("/a")};
         QTest::newRow("listed folder keeps the order")
             << QStringList{QStringLiteral("/a"), QStringLiteral("/b")} << QStringLiteral("/b")
             << QStringList{QStringLiteral("/a"), QStringLiteral("/b")};
-        QTest::newRow("eleventh drops the last") << ten << QStringLiteral("/new")
-                                                 << (QStringList{QStringLiteral("/new")} + ten.mid(0, 9));
+        QTest::newRow("eleventh drops the last")
+            << ten << QStringLiteral("/new")
+            << (QStringList{QStringLiteral("/new")} + ten.mid(0, 9));
         QTest::newRow("trailing slash and case differ")
             << QStringList{QStringLiteral("/a")} << QStringLiteral("/A/")
             << QStringList{QStringLiteral("/A/"), QStringLiteral("/a")};
@@ -181,7 +187,8 @@ private Q_SLOTS:
         QCOMPARE(folder.text(), typed);
         view.addPathToComboBox();
         QCOMPARE(view.pathCB()->items(), expected);
-        QCOMPARE(KPSettings::arrayForKey(KPSettingsKey::PathList), std::optional<QStringList>(expected));
+        QCOMPARE(KPSettings::arrayForKey(KPSettingsKey::PathList),
+                 std::optional<QStringList>(expected));
         QCOMPARE(view.pathCB()->currentText(), typed);
     }
 
@@ -276,6 +283,52 @@ private Q_SLOTS:
         QCOMPARE(panel.widthTF()->text(), QStringLiteral("0"));
     }
 
+    // Stores written before the mode existed lack the key; they mean the stepwise mode.
+    void preferencesBestQuality_data()
+    {
+        QTest::addColumn<QVariant>("stored"); // invalid: the key is absent
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("toggle");
+        QTest::addColumn<bool>("pressOk");
+        QTest::addColumn<QVariant>("storedAfter");
+        QTest::newRow("absent shows unchecked, OK stores false")
+            << QVariant() << false << false << true << QVariant(false);
+        QTest::newRow("stored true shows checked")
+            << QVariant(true) << true << false << true << QVariant(true);
+        QTest::newRow("checked, OK stores true")
+            << QVariant() << false << true << true << QVariant(true);
+        QTest::newRow("cleared, OK stores false")
+            << QVariant(true) << true << true << true << QVariant(false);
+        QTest::newRow("checked, Cancel stores nothing")
+            << QVariant() << false << true << false << QVariant();
+        QTest::newRow("cleared, Cancel keeps true")
+            << QVariant(true) << true << true << false << QVariant(true);
+    }
+    void preferencesBestQuality()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(bool, shown);
+        QFETCH(bool, toggle);
+        QFETCH(bool, pressOk);
+        QFETCH(QVariant, storedAfter);
+        if (stored.isValid())
+            KPSettings::setBool(KPSettingsKey::BestQualityFit, stored.toBool());
+        KPPreferences panel;
+        panel.awakeFromNib();
+        QCOMPARE(panel.bestQualityCB()->isChecked(), shown);
+        if (toggle)
+            panel.bestQualityCB()->click();
+        if (pressOk)
+            panel.ok();
+        else
+            panel.cancel();
+        QCOMPARE(KPSettings::contains(KPSettingsKey::BestQualityFit), storedAfter.isValid());
+        QCOMPARE(KPSettings::boolForKey(KPSettingsKey::BestQualityFit), storedAfter.toBool());
+        // Shown again, the panel has dropped a cancelled edit.
+        panel.showPanel();
+        QCOMPARE(panel.bestQualityCB()->isChecked(), storedAfter.toBool());
+    }
+
     void duplicateNotice()
     {
         QWidget main;
@@ -284,7 +337,8 @@ private Q_SLOTS:
         KPDupPathPanel panel(&main);
         panel.awakeFromNib();
         QVERIFY(panel.isHidden());
-        panel.showDupPanel({QStringLiteral("/a/1.jpg"), QStringLiteral("/a/2.jpg"), QStringLiteral("/b/3.png")});
+        panel.showDupPanel(
+            {QStringLiteral("/a/1.jpg"), QStringLiteral("/a/2.jpg"), QStringLiteral("/b/3.png")});
         QVERIFY(panel.isVisible());
         QVERIFY(!panel.isModal());
         QCOMPARE(panel.dupTextV()->toPlainText(), QStringLiteral("/a/1.jpg\n/a/2.jpg\n/b/3.png\n"));
@@ -300,9 +354,12 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("main");
         QTest::addColumn<QRect>("panel");
         QTest::addColumn<QPoint>("placed");
-        QTest::newRow("centred") << QRect(100, 50, 800, 600) << QRect(0, 0, 400, 200) << QPoint(300, 250);
-        QTest::newRow("too wide stays") << QRect(100, 50, 300, 600) << QRect(7, 9, 400, 200) << QPoint(7, 9);
-        QTest::newRow("too tall stays") << QRect(100, 50, 800, 100) << QRect(7, 9, 400, 200) << QPoint(7, 9);
+        QTest::newRow("centred") << QRect(100, 50, 800, 600) << QRect(0, 0, 400, 200)
+                                 << QPoint(300, 250);
+        QTest::newRow("too wide stays")
+            << QRect(100, 50, 300, 600) << QRect(7, 9, 400, 200) << QPoint(7, 9);
+        QTest::newRow("too tall stays")
+            << QRect(100, 50, 800, 100) << QRect(7, 9, 400, 200) << QPoint(7, 9);
     }
     void duplicateNoticePlacement()
     {
@@ -317,7 +374,8 @@ private Q_SLOTS:
         KPMainWindow window;
         window.awakeFromNib();
         KPAbout* about = window.aboutW();
-        QCOMPARE(about->curVersionTF()->text(), KPLocalization::text("L_Version") + QStringLiteral(" 2.2"));
+        QCOMPARE(about->curVersionTF()->text(),
+                 KPLocalization::text("L_Version") + QStringLiteral(" 2.2"));
         QCOMPARE(about->copyrightTF()->text(), KPProductInfo::copyRight());
         window.aboutAction()->trigger();
         window.aboutAction()->trigger();

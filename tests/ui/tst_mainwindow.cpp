@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -58,9 +59,11 @@ private:
         table()->clearSelection();
         for (int row : rows)
             table()->selectionModel()->select(m_window->picTableView()->model()->index(row, 0),
-                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        table()->selectionModel()->setCurrentIndex(m_window->picTableView()->model()->index(rows.last(), 0),
-                                                   QItemSelectionModel::NoUpdate);
+                                              QItemSelectionModel::Select |
+                                                  QItemSelectionModel::Rows);
+        table()->selectionModel()->setCurrentIndex(
+            m_window->picTableView()->model()->index(rows.last(), 0),
+            QItemSelectionModel::NoUpdate);
     }
 
     // Waits for the end-of-run alert and answers it.
@@ -70,7 +73,8 @@ private:
             return false;
         QMessageBox* alert = m_window->endAlert();
         if (alert->text() != KPLocalization::text("L_ResizeEnd") ||
-            alert->informativeText() != KPLocalization::text("L_ResizeEndCaution") || alert->buttons().size() != 1)
+            alert->informativeText() != KPLocalization::text("L_ResizeEndCaution") ||
+            alert->buttons().size() != 1)
             return false;
         alert->buttons().first()->click();
         return QTest::qWaitFor([this] { return m_window->run()->isIdle(); }, 10000);
@@ -102,7 +106,8 @@ private Q_SLOTS:
         QVERIFY(m_window->resizeAction()->isEnabled());
         QCOMPARE(m_window->resizeAction()->text(), KPLocalization::text("L_TBIResize"));
         QCOMPARE(m_window->resizeAction()->toolTip(), KPLocalization::text("L_TBIResizeTip"));
-        QVERIFY(m_window->resizeAction()->text() != QStringLiteral("L_TBIResize")); // English is loaded
+        QVERIFY(m_window->resizeAction()->text() !=
+                QStringLiteral("L_TBIResize")); // English is loaded
         // Defaults are in the store after start-up.
         QVERIFY(KPSettings::boolForKey(KPSettingsKey::EnableConvertScale));
         QCOMPARE(KPSettings::floatForKey(KPSettingsKey::LimitWidth), 320.0f);
@@ -115,8 +120,9 @@ private Q_SLOTS:
         QSignalSpy states(m_window->run(), &KPBatchRun::controllerState);
         bool checkedRunningForm = false;
         connect(m_window->run(), &KPBatchRun::imageReportRefresh, this, [&] {
-            checkedRunningForm = !m_window->addAction()->isEnabled() && !m_window->deleteAction()->isEnabled() &&
-                                 m_window->resizeAction()->text() == KPLocalization::text("L_TBIStop");
+            checkedRunningForm =
+                !m_window->addAction()->isEnabled() && !m_window->deleteAction()->isEnabled() &&
+                m_window->resizeAction()->text() == KPLocalization::text("L_TBIStop");
         });
         m_window->resizeAction()->trigger();
         QVERIFY(answerEndAlert());
@@ -128,10 +134,12 @@ private Q_SLOTS:
         QCOMPARE(m_window->reportV()->totalTF()->text(), QStringLiteral("3"));
         // The log view shows the last picture's output.
         QCOMPARE(m_window->imgMsgV()->logNameTF()->text(), QStringLiteral("p2.jpg"));
-        QCOMPARE(m_window->imgMsgV()->logProgressTF()->text(), KPLocalization::text("L_LogConvertOK"));
+        QCOMPARE(m_window->imgMsgV()->logProgressTF()->text(),
+                 KPLocalization::text("L_LogConvertOK"));
         QVERIFY(m_window->imgMsgV()->logProgressPI()->isHidden());
         // The table's state column follows.
-        const QModelIndex icon = m_window->picTableView()->model()->index(0, KPPicTableModel::StateIcon);
+        const QModelIndex icon =
+            m_window->picTableView()->model()->index(0, KPPicTableModel::StateIcon);
         QCOMPARE(icon.data(Qt::ToolTipRole).toString(), KPLocalization::text("L_LogConvertOK"));
         QCOMPARE(QDir(m_out->path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
     }
@@ -187,6 +195,69 @@ private Q_SLOTS:
             10000));
     }
 
+    // The quality row shows what the output was encoded at, and nothing for a picture that
+    // was never encoded or whose output is not the one shown. Each row follows a job
+    // shown at quality 90, so a value left over from it shows too.
+    void logViewQuality_data()
+    {
+        QTest::addColumn<int>("progress");
+        QTest::addColumn<QVariant>("quality"); // invalid: none
+        QTest::addColumn<bool>("withOutput");
+        QTest::addColumn<QString>("digits"); // empty: no quality shown
+        const auto converted = int(KPProgress::Converted);
+        QTest::newRow("converted at 0.8") << converted << QVariant(0.8f) << true << "80";
+        QTest::newRow("0.57 rounds to 57") << converted << QVariant(0.57f) << true << "57";
+        QTest::newRow("copied unchanged") << converted << QVariant() << false << "";
+        QTest::newRow("failed after encodings")
+            << int(KPProgress::Failed) << QVariant(0.6f) << true << "";
+        QTest::newRow("waiting") << int(KPProgress::Waiting) << QVariant() << false << "";
+    }
+    void logViewQuality()
+    {
+        QFETCH(int, progress);
+        QFETCH(QVariant, quality);
+        QFETCH(bool, withOutput);
+        QFETCH(QString, digits);
+        const QString source = m_in->filePath(QStringLiteral("source.png"));
+        const QString exported = m_out->filePath(QStringLiteral("source.jpg"));
+        QVERIFY(KPTest::save(KPTest::noisyImage(160, 120), source));
+        QVERIFY(KPTest::save(KPTest::noisyImage(160, 120), exported));
+        const auto show = [](KPImageLogView& view, const KPImageDataPtr& job) {
+            QVariantMap info;
+            info.insert(KPMessage::CurrentImage, QVariant::fromValue(job));
+            view.refreshImageLog({KPMessage::ImageLogRefresh, nullptr, info});
+        };
+        const auto digitsOf = [](QString text) {
+            return text.remove(QRegularExpression(QStringLiteral("\\D")));
+        };
+
+        KPImageLogView view;
+        view.awakeFromNib();
+        const auto before = std::make_shared<KPImageData>();
+        before->setPath(source);
+        before->setExportPath(exported);
+        before->setExportImage(KPTest::noisyImage(160, 120));
+        before->setExportQuality(0.9f);
+        before->setProgress(KPProgress::Converted);
+        show(view, before);
+        QCOMPARE(digitsOf(view.logQualityTF()->text()), QStringLiteral("90"));
+
+        const auto job = std::make_shared<KPImageData>();
+        job->setPath(source);
+        job->setExportPath(exported);
+        job->setProgress(progress);
+        if (withOutput)
+            job->setExportImage(KPTest::noisyImage(160, 120));
+        if (quality.isValid())
+            job->setExportQuality(quality.toFloat());
+        show(view, job);
+        QCOMPARE(digitsOf(view.logQualityTF()->text()), digits);
+        QCOMPARE(view.logQualityTF()->text().isEmpty(), digits.isEmpty());
+
+        view.refreshImageLog({KPMessage::ImageLogRefresh, nullptr, {}});
+        QVERIFY(view.logQualityTF()->text().isEmpty());
+    }
+
     void stopDuringTheSecondOfFive()
     {
         m_window->addPaths(pictures(5));
@@ -231,7 +302,8 @@ private Q_SLOTS:
             QVERIFY(m_window->imgMsgV()->logNameTF()->text().isEmpty());
             QVERIFY(m_window->imgMsgV()->logProgressPI()->isHidden());
         } else {
-            const QString expected = QFileInfo(m_window->picLV()->memberMAr().at(selectedAfter)->path()).fileName();
+            const QString expected =
+                QFileInfo(m_window->picLV()->memberMAr().at(selectedAfter)->path()).fileName();
             QCOMPARE(m_window->imgMsgV()->logNameTF()->text(), expected);
         }
     }
@@ -284,10 +356,11 @@ private Q_SLOTS:
         KPTest::save(KPTest::noisyImage(40, 30), m_in->filePath(QStringLiteral("sub/x.jpg")));
         QList<KPMainWindow::Choose> asked;
         QStringList answer;
-        m_window->setChooser([&](KPMainWindow::Choose kind, std::function<void(const QStringList&)> done) {
-            asked.append(kind);
-            done(answer);
-        });
+        m_window->setChooser(
+            [&](KPMainWindow::Choose kind, std::function<void(const QStringList&)> done) {
+                asked.append(kind);
+                done(answer);
+            });
         answer = {files[1], files[0]};
         m_window->addAction()->trigger();
         answer = {m_in->filePath(QStringLiteral("sub"))};
@@ -295,16 +368,19 @@ private Q_SLOTS:
         answer = {};
         QTest::ignoreMessage(QtWarningMsg, "folderArray is nil");
         m_window->addAction()->trigger();
-        QCOMPARE(asked, (QList<KPMainWindow::Choose>{KPMainWindow::Choose::Files, KPMainWindow::Choose::Folders,
+        QCOMPARE(asked, (QList<KPMainWindow::Choose>{KPMainWindow::Choose::Files,
+                                                     KPMainWindow::Choose::Folders,
                                                      KPMainWindow::Choose::Files}));
         QStringList listed;
         for (const KPImageDataPtr& job : m_window->picLV()->memberMAr())
             listed.append(job->path());
-        QCOMPARE(listed, (QStringList{files[1], files[0], m_in->filePath(QStringLiteral("sub/x.jpg"))}));
+        QCOMPARE(listed,
+                 (QStringList{files[1], files[0], m_in->filePath(QStringLiteral("sub/x.jpg"))}));
         // The selected first row shows in the log view as a waiting picture.
         QCOMPARE(m_window->imgMsgV()->logNameTF()->text(), QStringLiteral("p1.png"));
         QCOMPARE(m_window->imgMsgV()->logScaleTF()->text(), QStringLiteral("160 x 120"));
-        QCOMPARE(m_window->imgMsgV()->logProgressTF()->text(), KPLocalization::text("L_LogConvertWait"));
+        QCOMPARE(m_window->imgMsgV()->logProgressTF()->text(),
+                 KPLocalization::text("L_LogConvertWait"));
     }
 
     void dropFilesAndFolders()
@@ -332,10 +408,13 @@ private Q_SLOTS:
         m_window->addPaths({m_in->filePath(QStringLiteral("p1.png"))});
         QCOMPARE(m_window->picTableView()->model()->rowCount(), 4);
         // Thumbnails arrive in the background and redraw their rows.
-        const QModelIndex picture = m_window->picTableView()->model()->index(0, KPPicTableModel::Picture);
+        const QModelIndex picture =
+            m_window->picTableView()->model()->index(0, KPPicTableModel::Picture);
         picture.data(Qt::DecorationRole);
-        QVERIFY(QTest::qWaitFor([&] { return !picture.data(Qt::DecorationRole).value<QImage>().isNull(); }, 10000));
-        QVERIFY(picture.data(Qt::DecorationRole).value<QImage>().width() <= 2 * KPPicTableView::RowHeight * 4 / 3);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return !picture.data(Qt::DecorationRole).value<QImage>().isNull(); }, 10000));
+        QVERIFY(picture.data(Qt::DecorationRole).value<QImage>().width() <=
+                2 * KPPicTableView::RowHeight * 4 / 3);
     }
 
     void closingDuringARunLeavesNothingBehind()
@@ -347,7 +426,9 @@ private Q_SLOTS:
         QTest::qWait(100);
         m_window->close();
         m_window.reset();
-        QVERIFY(QDir(m_out->path()).entryList({QStringLiteral(".pictaro-*")}, QDir::Files | QDir::Hidden).isEmpty());
+        QVERIFY(QDir(m_out->path())
+                    .entryList({QStringLiteral(".pictaro-*")}, QDir::Files | QDir::Hidden)
+                    .isEmpty());
     }
 };
 

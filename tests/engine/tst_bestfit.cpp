@@ -1,0 +1,384 @@
+#include "engine/KPAtomicFile.h"
+#include "engine/KPBatchRun.h"
+#include "engine/KPBestFit.h"
+#include "engine/KPFitter.h"
+#include "engine/KPJpegCodec.h"
+#include "engine/KPQualitySearch.h"
+#include "list/KPListView.h"
+#include "settings/KPSettings.h"
+#include "support/KPTestSupport.h"
+
+#include <QDir>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+// The best-quality fitting: the quality search on size curves known in advance, the
+// search and scaling on real encodings, and the mode inside a job and a run.
+class TestBestFit : public QObject
+{
+    Q_OBJECT
+
+private:
+    using Curve = std::map<int, qint64>; // quality to size
+
+    // Sizes that grow exponentially with the quality, as JPEG's mostly do.
+    static Curve exponentialCurve(double atFifty, double growth)
+    {
+        Curve curve;
+        for (int quality = 1; quality <= 100; ++quality)
+            curve[quality] = qint64(atFifty * std::exp(growth * (quality - 50)));
+        return curve;
+    }
+
+    static std::optional<int> bruteForce(const Curve& curve, int lowest, qint64 limit)
+    {
+        std::optional<int> best;
+        for (int quality = lowest; quality <= 100; ++quality) {
+            if (curve.at(quality) < limit)
+                best = quality;
+        }
+        return best;
+    }
+
+    // Every encoding of the pristine picture between `lowest` and 100, as the search
+    // could see them.
+    static Curve trialCurve(const QImage& picture, int lowest)
+    {
+        KPJpegCodec codec;
+        Curve curve;
+        for (int quality = lowest; quality <= 100; ++quality)
+            curve[quality] = codec.encodeAtQuality(picture, quality).size();
+        return curve;
+    }
+
+    KPImageDataPtr fitJob(const QString& source, quint64 limit, KPFitOptions options,
+                          int* decodes = nullptr)
+    {
+        auto job = std::make_shared<KPImageData>();
+        job->setPath(source);
+        KPExportPlacement placement({source});
+        const QString folder = m_out->path();
+        const qint64 before = KPCodecStats::decodeCount.load();
+        KPFitter fitter(
+            limit, options, [folder] { return std::optional<QString>(folder); }, {}, placement);
+        fitter.fitJob(job);
+        if (decodes)
+            *decodes = int(KPCodecStats::decodeCount.load() - before);
+        return job;
+    }
+
+    QString writeSource(const QImage& image, const QString& name)
+    {
+        const QString path = m_in->filePath(name);
+        if (!KPTest::save(image, path))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    std::unique_ptr<KPTestSettings> m_settings;
+    std::unique_ptr<QTemporaryDir> m_in;
+    std::unique_ptr<QTemporaryDir> m_out;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_settings = std::make_unique<KPTestSettings>();
+        KPSettings::checkDefaultSetting();
+        m_in = std::make_unique<QTemporaryDir>();
+        m_out = std::make_unique<QTemporaryDir>();
+    }
+
+    void searchFindsTheHighestQualityUnder_data()
+    {
+        QTest::addColumn<double>("atFifty");
+        QTest::addColumn<double>("growth");
+        QTest::addColumn<int>("lowest");
+        QTest::addColumn<qint64>("limit");
+        QTest::addColumn<int>("perRound");
+        const struct
+        {
+            const char* name;
+            double atFifty;
+            double growth;
+        } curves[] = {
+            {"steep", 50000.0, 0.06}, {"flat", 150000.0, 0.01}, {"very steep", 2000.0, 0.2}};
+        for (const auto& curve : curves) {
+            for (const qint64 limit :
+                 {qint64(1000), qint64(60000), qint64(120000), qint64(199999), qint64(10000000)}) {
+                for (const int perRound : {1, 2, 3}) {
+                    QTest::addRow("%s, limit %lld, %d per round", curve.name, limit, perRound)
+                        << curve.atFifty << curve.growth << 60 << limit << perRound;
+                }
+            }
+        }
+        QTest::newRow("floor 1") << 50000.0 << 0.06 << 1 << qint64(30000) << 2;
+        QTest::newRow("floor 100, fits") << 50000.0 << 0.06 << 100 << qint64(10000000) << 2;
+        QTest::newRow("floor 100, too big") << 50000.0 << 0.06 << 100 << qint64(1000) << 2;
+    }
+    void searchFindsTheHighestQualityUnder()
+    {
+        QFETCH(double, atFifty);
+        QFETCH(double, growth);
+        QFETCH(int, lowest);
+        QFETCH(qint64, limit);
+        QFETCH(int, perRound);
+        const Curve curve = exponentialCurve(atFifty, growth);
+        int rounds = 0;
+        bool outside = false;
+        const auto result = KPQualitySearch::highestUnder(
+            lowest, 100, limit, perRound, [&](const QList<int>& qualities) {
+                ++rounds;
+                QList<std::optional<qint64>> sizes;
+                for (const int quality : qualities) {
+                    outside = outside || quality < lowest || quality > 100;
+                    sizes.append(curve.at(std::clamp(quality, 1, 100)));
+                }
+                return sizes;
+            });
+        QVERIFY(!outside);
+        QCOMPARE(result.failed, false);
+        QCOMPARE(result.quality, bruteForce(curve, lowest, limit));
+        // A search, not a walk: never more rounds than halving the range would take twice.
+        QVERIFY2(rounds <= 2 * int(std::ceil(std::log2(102 - lowest))) + 1,
+                 qPrintable(QString::number(rounds)));
+    }
+
+    // A curve with bumps (a lower quality giving a larger file) may hide the best answer,
+    // but the answer is always a quality measured under the limit.
+    void bumpsNeverGiveASizeOverTheLimit_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<qint64>("limit");
+        for (quint32 seed = 1; seed <= 6; ++seed) {
+            QTest::addRow("seed %u, tight", seed) << seed << qint64(90000);
+            QTest::addRow("seed %u, loose", seed) << seed << qint64(160000);
+        }
+    }
+    void bumpsNeverGiveASizeOverTheLimit()
+    {
+        QFETCH(quint32, seed);
+        QFETCH(qint64, limit);
+        Curve curve = exponentialCurve(50000.0, 0.04);
+        quint32 state = seed;
+        for (auto& [quality, size] : curve) {
+            state = state * 1664525u + 1013904223u;
+            // Up to a fifth up or down: sizes jump about and leave the order.
+            size = qint64(double(size) * (0.8 + 0.4 * double(state >> 8) / double(1u << 24)));
+        }
+        QSet<int> measured;
+        const auto result =
+            KPQualitySearch::highestUnder(60, 100, limit, 2, [&](const QList<int>& qualities) {
+                QList<std::optional<qint64>> sizes;
+                for (const int quality : qualities) {
+                    measured.insert(quality);
+                    sizes.append(curve.at(quality));
+                }
+                return sizes;
+            });
+        // The floor is measured first: when it fits, there is always an answer.
+        if (curve.at(60) < limit)
+            QVERIFY(result.quality);
+        if (result.quality) {
+            QVERIFY(measured.contains(*result.quality));
+            QVERIFY(curve.at(*result.quality) < limit);
+        }
+    }
+
+    void failedEncodingEndsTheSearch()
+    {
+        int calls = 0;
+        const auto result =
+            KPQualitySearch::highestUnder(60, 100, 100000, 2, [&](const QList<int>& qualities) {
+                ++calls;
+                return QList<std::optional<qint64>>(qualities.size());
+            });
+        QVERIFY(result.failed);
+        QCOMPARE(calls, 1);
+        QVERIFY(!result.quality);
+    }
+
+    // On real encodings of a picture, the quality chosen is the highest whose trial
+    // encoding is under the limit, and the data chosen is that encoding.
+    void fitChoosesTheHighestQualityOfTheTrialCurve_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<double>("share"); // the limit between the floor's size and the top's
+        QTest::newRow("low") << QSize(320, 240) << 0.1;
+        QTest::newRow("middle") << QSize(320, 240) << 0.5;
+        QTest::newRow("high") << QSize(400, 300) << 0.9;
+        QTest::newRow("above the top") << QSize(200, 150) << 1.5;
+    }
+    void fitChoosesTheHighestQualityOfTheTrialCurve()
+    {
+        QFETCH(QSize, size);
+        QFETCH(double, share);
+        const QImage picture = KPTest::noisyImage(size.width(), size.height(), 3)
+                                   .convertToFormat(QImage::Format_RGB32);
+        const Curve curve = trialCurve(picture, 60);
+        const auto limit =
+            qint64(double(curve.at(60)) + share * double(curve.at(100) - curve.at(60)));
+        QList<qint64> trials;
+        KPBestFit fit(limit, 0.6f, [&](int, QSize pixels, qint64 bytes) {
+            QCOMPARE(pixels, size);
+            trials.append(bytes);
+        });
+        const std::optional<KPBestFit::Choice> choice = fit.fit(picture, std::nullopt);
+        QVERIFY(choice);
+        const std::optional<int> expected = bruteForce(curve, 60, limit);
+        const bool monotonic =
+            std::is_sorted(curve.begin(), curve.end(),
+                           [](const auto& a, const auto& b) { return a.second < b.second; });
+        if (monotonic)
+            QCOMPARE(choice->quality, *expected);
+        QVERIFY(curve.at(choice->quality) < limit);
+        QCOMPARE(qint64(choice->data.size()), curve.at(choice->quality));
+        QCOMPARE(choice->pixels, size);
+        QVERIFY(trials.size() < 41);
+    }
+
+    // When not even the floor fits, the picture is scaled from the original: the
+    // proportions stay, the box is kept, nothing is enlarged.
+    void scalingKeepsProportionsAndTheBox_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<double>("limitShare"); // of the floor's size at full size
+        QTest::addColumn<QSize>("box");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("landscape") << QSize(1200, 800) << 0.3 << QSize(320, 240) << true;
+        QTest::newRow("portrait") << QSize(600, 1000) << 0.3 << QSize(320, 240) << true;
+        QTest::newRow("square") << QSize(700, 700) << 0.5 << QSize(320, 240) << true;
+        QTest::newRow("stops at the box") << QSize(1200, 800) << 0.0005 << QSize(320, 240) << false;
+        QTest::newRow("smaller than the box") << QSize(300, 200) << 0.3 << QSize(320, 240) << false;
+        QTest::newRow("zero box") << QSize(800, 600) << 0.2 << QSize(0, 0) << true;
+    }
+    void scalingKeepsProportionsAndTheBox()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(double, limitShare);
+        QFETCH(QSize, box);
+        QFETCH(bool, fits);
+        const QImage pristine = KPTest::noisyImage(picture.width(), picture.height(), 5)
+                                    .convertToFormat(QImage::Format_RGB32);
+        KPJpegCodec codec;
+        const auto limit = qint64(double(codec.encodeAtQuality(pristine, 60).size()) * limitShare);
+        const bool landscape = picture.width() >= picture.height();
+        const int across = landscape ? box.width() : box.height();
+        const int down = landscape ? box.height() : box.width();
+        QList<QSize> sizes;
+        KPBestFit fit(limit, 0.6f, [&](int, QSize pixels, qint64) { sizes.append(pixels); });
+        const std::optional<KPBestFit::Choice> choice =
+            fit.fit(pristine, KPBestFit::Box{float(box.width()), float(box.height())});
+        QVERIFY(!fit.failed());
+        QCOMPARE(choice.has_value(), fits);
+        for (const QSize& size : sizes) {
+            if (size == picture)
+                continue; // a trial at the picture's own size
+            QVERIFY(size.width() < picture.width() && size.height() < picture.height());
+            QVERIFY2(size.width() >= across && size.height() >= down,
+                     qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));
+            const double ratio = double(size.width()) / size.height();
+            QVERIFY(std::abs(ratio - double(picture.width()) / picture.height()) <
+                    2.0 / std::min(size.width(), size.height()));
+        }
+        if (choice) {
+            QVERIFY(qint64(choice->data.size()) < limit);
+            QVERIFY(choice->quality >= 60);
+            QVERIFY(choice->pixels.width() < picture.width());
+            // The scale is refined until the file fills most of what the limit allows.
+            QVERIFY2(double(choice->data.size()) > 0.8 * double(limit),
+                     qPrintable(QString::number(choice->data.size())));
+        }
+    }
+
+    void lowestQualityFromTheFloor_data()
+    {
+        QTest::addColumn<float>("floor");
+        QTest::addColumn<int>("quality");
+        QTest::newRow("default") << 0.6f << 60;
+        QTest::newRow("0.53") << 0.53f << 53;
+        QTest::newRow("0.59") << 0.59f << 59;
+        QTest::newRow("between") << 0.605f << 61;
+        QTest::newRow("zero") << 0.0f << 1;
+        QTest::newRow("one") << 1.0f << 100;
+        QTest::newRow("not a number") << std::numeric_limits<float>::quiet_NaN() << 1;
+    }
+    void lowestQualityFromTheFloor()
+    {
+        QFETCH(float, floor);
+        QFETCH(int, quality);
+        QCOMPARE(KPBestFit::lowestQuality(floor), quality);
+    }
+
+    // In a job: a source already under the limit is the unchanged copy; one over it is
+    // written once, at the quality chosen, and nothing else stays in the folder.
+    void jobInTheBestMode_data()
+    {
+        QTest::addColumn<bool>("underAlready");
+        QTest::newRow("under the limit") << true;
+        QTest::newRow("over the limit") << false;
+    }
+    void jobInTheBestMode()
+    {
+        QFETCH(bool, underAlready);
+        const QString source =
+            writeSource(KPTest::noisyImage(400, 300, 9), QStringLiteral("s.png"));
+        const QByteArray bytes = *KPAtomicFile::readAll(source);
+        const quint64 limit = underAlready ? quint64(bytes.size()) + 1 : quint64(bytes.size()) / 4;
+        KPFitOptions options;
+        options.bestQuality = true;
+        int decodes = 0;
+        const KPImageDataPtr job = fitJob(source, limit, options, &decodes);
+        QCOMPARE(job->progress(), qint32(KPProgress::Converted));
+        QCOMPARE(QDir(m_out->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("s.jpg")});
+        const QByteArray output = *KPAtomicFile::readAll(job->exportPath());
+        QCOMPARE(*job->exportSize(), quint64(output.size()));
+        QVERIFY(quint64(output.size()) < limit);
+        if (underAlready) {
+            QCOMPARE(output, bytes);
+            QVERIFY(!job->exportQuality());
+        } else {
+            QVERIFY(job->exportQuality());
+            QCOMPARE(job->exportPixelSize(), QSize(400, 300));
+            QCOMPARE(decodes, 1); // the source, once; never a file it wrote
+        }
+        QCOMPARE(*KPAtomicFile::readAll(source), bytes);
+    }
+
+    // The preferences decide at the start of each run (each picture, indeed).
+    void settingSwitchesTheFittingBetweenRuns()
+    {
+        KPListView list;
+        const QString source =
+            writeSource(KPTest::noisyImage(400, 300, 11), QStringLiteral("r.png"));
+        list.addMember({source});
+        KPBatchRun run(&list);
+        const quint64 limit = *KPAtomicFile::fileSize(source) / 4;
+        run.setLimitSizeSource([limit] { return limit; });
+        const QString folder = m_out->path();
+        run.setExportPathSource([folder] { return std::optional<QString>(folder); });
+        QSignalSpy ended(&run, &KPBatchRun::runEnded);
+        QList<int> decodes;
+        for (const bool best : {false, true, false}) {
+            KPSettings::setBool(KPSettingsKey::BestQualityFit, best);
+            const qint64 before = KPCodecStats::decodeCount.load();
+            run.resize();
+            QVERIFY(QTest::qWaitFor([&] { return ended.count() == decodes.size() + 1; }, 60000));
+            QVERIFY(QTest::qWaitFor([&] { return run.isIdle(); }, 60000));
+            QCOMPARE(list.memberMAr().first()->progress(), qint32(KPProgress::Converted));
+            decodes.append(int(KPCodecStats::decodeCount.load() - before));
+        }
+        // The stepwise fitting decodes each file it wrote; the best-quality one only the source.
+        QVERIFY2(
+            decodes[0] > 1 && decodes[1] == 1 && decodes[2] == decodes[0],
+            qPrintable(QStringLiteral("%1 %2 %3").arg(decodes[0]).arg(decodes[1]).arg(decodes[2])));
+    }
+};
+
+QTEST_MAIN(TestBestFit)
+#include "tst_bestfit.moc"
