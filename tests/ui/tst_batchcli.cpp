@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 // `pictaro --batch` as a user runs it: arguments, exit codes and the files it leaves.
@@ -25,7 +26,8 @@ private:
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           m_dir->filePath(QStringLiteral("config")));
         process.setProcessEnvironment(environment);
         process.start(QString::fromLocal8Bit(qgetenv("PICTARO_BINARY")), arguments);
         if (!process.waitForFinished(300000))
@@ -40,7 +42,8 @@ private:
 private Q_SLOTS:
     void init()
     {
-        QVERIFY2(!qgetenv("PICTARO_BINARY").isEmpty(), "PICTARO_BINARY names the program under test");
+        QVERIFY2(!qgetenv("PICTARO_BINARY").isEmpty(),
+                 "PICTARO_BINARY names the program under test");
         m_dir = std::make_unique<QTemporaryDir>();
         QDir().mkpath(path(QStringLiteral("in")));
         KPTest::save(KPTest::noisyImage(320, 240), path(QStringLiteral("in/a.png")));
@@ -51,18 +54,61 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("says");
         const QString in = QStringLiteral("IN");
-        QTest::newRow("no paths") << QStringList{QStringLiteral("--limit"), QStringLiteral("500KB"), QStringLiteral("--export"), QStringLiteral("OUT")} << QStringLiteral("no pictures");
-        QTest::newRow("limit of 0") << QStringList{QStringLiteral("--limit"), QStringLiteral("0KB"), QStringLiteral("--export"), QStringLiteral("OUT"), in} << QStringLiteral("greater than 0");
-        QTest::newRow("unknown unit") << QStringList{QStringLiteral("--limit"), QStringLiteral("5GB"), QStringLiteral("--export"), QStringLiteral("OUT"), in} << QStringLiteral("unknown unit");
-        QTest::newRow("no unit") << QStringList{QStringLiteral("--limit=500"), QStringLiteral("--export"), QStringLiteral("OUT"), in} << QStringLiteral("no unit");
-        QTest::newRow("no limit") << QStringList{QStringLiteral("--export"), QStringLiteral("OUT"), in} << QStringLiteral("no size limit");
-        QTest::newRow("no export folder") << QStringList{QStringLiteral("--limit"), QStringLiteral("1MB"), in} << QStringLiteral("no export folder");
-        QTest::newRow("export parent missing") << QStringList{QStringLiteral("--limit"), QStringLiteral("1MB"), QStringLiteral("--export"), QStringLiteral("MISSING/OUT"), in} << QStringLiteral("cannot be created");
-        QTest::newRow("export is a file") << QStringList{QStringLiteral("--limit"), QStringLiteral("1MB"), QStringLiteral("--export"), QStringLiteral("IN/a.png"), in} << QStringLiteral("not a folder");
-        QTest::newRow("missing path") << QStringList{QStringLiteral("--limit"), QStringLiteral("1MB"), QStringLiteral("--export"), QStringLiteral("OUT"), QStringLiteral("IN/none.jpg")} << QStringLiteral("no such file");
-        QTest::newRow("bad quality floor") << QStringList{QStringLiteral("--quality-floor"), QStringLiteral("120"), QStringLiteral("--limit"), QStringLiteral("1MB"), QStringLiteral("--export"), QStringLiteral("OUT"), in} << QStringLiteral("0 to 100");
-        QTest::newRow("bad box") << QStringList{QStringLiteral("--min-box"), QStringLiteral("320"), QStringLiteral("--limit"), QStringLiteral("1MB"), QStringLiteral("--export"), QStringLiteral("OUT"), in} << QStringLiteral("WIDTHxHEIGHT");
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("--fast"), QStringLiteral("--limit"), QStringLiteral("1MB"), QStringLiteral("--export"), QStringLiteral("OUT"), in} << QStringLiteral("unknown option");
+        QTest::newRow("no paths") << QStringList{QStringLiteral("--limit"), QStringLiteral("500KB"),
+                                                 QStringLiteral("--export"), QStringLiteral("OUT")}
+                                  << QStringLiteral("no pictures");
+        QTest::newRow("limit of 0")
+            << QStringList{QStringLiteral("--limit"), QStringLiteral("0KB"),
+                           QStringLiteral("--export"), QStringLiteral("OUT"), in}
+            << QStringLiteral("greater than 0");
+        QTest::newRow("unknown unit")
+            << QStringList{QStringLiteral("--limit"), QStringLiteral("5GB"),
+                           QStringLiteral("--export"), QStringLiteral("OUT"), in}
+            << QStringLiteral("unknown unit");
+        QTest::newRow("no unit") << QStringList{QStringLiteral("--limit=500"),
+                                                QStringLiteral("--export"), QStringLiteral("OUT"),
+                                                in}
+                                 << QStringLiteral("no unit");
+        QTest::newRow("no limit") << QStringList{QStringLiteral("--export"), QStringLiteral("OUT"),
+                                                 in}
+                                  << QStringLiteral("no size limit");
+        QTest::newRow("no export folder")
+            << QStringList{QStringLiteral("--limit"), QStringLiteral("1MB"), in}
+            << QStringLiteral("no export folder");
+        QTest::newRow("export parent missing")
+            << QStringList{QStringLiteral("--limit"), QStringLiteral("1MB"),
+                           QStringLiteral("--export"), QStringLiteral("MISSING/OUT"), in}
+            << QStringLiteral("cannot be created");
+        QTest::newRow("export is a file")
+            << QStringList{QStringLiteral("--limit"), QStringLiteral("1MB"),
+                           QStringLiteral("--export"), QStringLiteral("IN/a.png"), in}
+            << QStringLiteral("not a folder");
+        QTest::newRow("missing path")
+            << QStringList{QStringLiteral("--limit"), QStringLiteral("1MB"),
+                           QStringLiteral("--export"), QStringLiteral("OUT"),
+                           QStringLiteral("IN/none.jpg")}
+            << QStringLiteral("no such file");
+        QTest::newRow("bad quality floor") << QStringList{QStringLiteral("--quality-floor"),
+                                                          QStringLiteral("120"),
+                                                          QStringLiteral("--limit"),
+                                                          QStringLiteral("1MB"),
+                                                          QStringLiteral("--export"),
+                                                          QStringLiteral("OUT"),
+                                                          in}
+                                           << QStringLiteral("0 to 100");
+        QTest::newRow("bad box") << QStringList{QStringLiteral("--min-box"),
+                                                QStringLiteral("320"),
+                                                QStringLiteral("--limit"),
+                                                QStringLiteral("1MB"),
+                                                QStringLiteral("--export"),
+                                                QStringLiteral("OUT"),
+                                                in}
+                                 << QStringLiteral("WIDTHxHEIGHT");
+        QTest::newRow("unknown option")
+            << QStringList{QStringLiteral("--fast"), QStringLiteral("--limit"),
+                           QStringLiteral("1MB"),    QStringLiteral("--export"),
+                           QStringLiteral("OUT"),    in}
+            << QStringLiteral("unknown option");
     }
     void badArguments()
     {
@@ -96,11 +142,12 @@ private Q_SLOTS:
         if (photos.isEmpty())
             QSKIP("the mate-backgrounds photos are not installed");
         const QString out = path(QStringLiteral("out"));
-        const Result result = pictaro({QStringLiteral("--batch"), QStringLiteral("--limit"), QStringLiteral("200KB"),
-                                       QStringLiteral("--export"), out, photos.first(), photos.last(),
-                                       path(QStringLiteral("in"))});
+        const Result result = pictaro({QStringLiteral("--batch"), QStringLiteral("--limit"),
+                                       QStringLiteral("200KB"), QStringLiteral("--export"), out,
+                                       photos.first(), photos.last(), path(QStringLiteral("in"))});
         QCOMPARE(result.exitCode, 0);
-        QVERIFY2(result.out.contains(QStringLiteral("3 converted, 0 failed")), qPrintable(result.out));
+        QVERIFY2(result.out.contains(QStringLiteral("3 converted, 0 failed")),
+                 qPrintable(result.out));
         const QFileInfoList outputs = QDir(out).entryInfoList(QDir::Files | QDir::Hidden);
         QCOMPARE(outputs.size(), 3);
         for (const QFileInfo& output : outputs) {
@@ -116,12 +163,15 @@ private Q_SLOTS:
         broken.write("not a picture");
         broken.close();
         const QString out = path(QStringLiteral("out"));
-        const Result result = pictaro({QStringLiteral("--batch"), QStringLiteral("--limit"), QStringLiteral("1MB"),
-                                       QStringLiteral("--export"), out, path(QStringLiteral("in"))});
+        const Result result =
+            pictaro({QStringLiteral("--batch"), QStringLiteral("--limit"), QStringLiteral("1MB"),
+                     QStringLiteral("--export"), out, path(QStringLiteral("in"))});
         QCOMPARE(result.exitCode, 1);
-        QVERIFY(result.out.contains(QStringLiteral("FAILED  ") + path(QStringLiteral("in/broken.jpg"))));
+        QVERIFY(result.out.contains(QStringLiteral("FAILED  ") +
+                                    path(QStringLiteral("in/broken.jpg"))));
         QVERIFY(result.out.contains(QStringLiteral("1 converted, 1 failed")));
-        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.jpg")});
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("a.jpg")});
     }
 
     void optionsOverrideThePreferences()
@@ -130,13 +180,50 @@ private Q_SLOTS:
         QFile::remove(path(QStringLiteral("in/a.png")));
         const QString out = path(QStringLiteral("out"));
         // Without scaling, the limit cannot be met; with a large box, scaling stops early.
-        const Result noScale = pictaro({QStringLiteral("--batch"), QStringLiteral("--no-scale"), QStringLiteral("--limit"),
-                                        QStringLiteral("50KB"), QStringLiteral("--export"), out, path(QStringLiteral("in"))});
+        const Result noScale = pictaro(
+            {QStringLiteral("--batch"), QStringLiteral("--no-scale"), QStringLiteral("--limit"),
+             QStringLiteral("50KB"), QStringLiteral("--export"), out, path(QStringLiteral("in"))});
         QCOMPARE(noScale.exitCode, 1);
-        const Result boxed = pictaro({QStringLiteral("--batch"), QStringLiteral("--min-box"), QStringLiteral("800x600"),
-                                      QStringLiteral("--quality-floor"), QStringLiteral("90"), QStringLiteral("--limit"),
-                                      QStringLiteral("200KB"), QStringLiteral("--export"), out, path(QStringLiteral("in"))});
+        const Result boxed = pictaro(
+            {QStringLiteral("--batch"), QStringLiteral("--min-box"), QStringLiteral("800x600"),
+             QStringLiteral("--quality-floor"), QStringLiteral("90"), QStringLiteral("--limit"),
+             QStringLiteral("200KB"), QStringLiteral("--export"), out, path(QStringLiteral("in"))});
         QVERIFY2(boxed.out.contains(QStringLiteral("800x600")), qPrintable(boxed.out));
+    }
+
+    // --best and --stepwise choose the fitting whatever the preferences say; the line of
+    // each picture tells the quality and pixel size chosen.
+    void fittingModeOptions_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<bool>("storedBest");
+        QTest::newRow("--best") << QStringLiteral("--best") << false;
+        QTest::newRow("--stepwise over a stored best") << QStringLiteral("--stepwise") << true;
+    }
+    void fittingModeOptions()
+    {
+        QFETCH(QString, option);
+        QFETCH(bool, storedBest);
+        QFile config(path(QStringLiteral("config/Pictaro/Pictaro.conf")));
+        QVERIFY(QDir().mkpath(QFileInfo(config).absolutePath()));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write(storedBest ? "[General]\nBestQualityFit=true\n"
+                                : "[General]\nBestQualityFit=false\n");
+        config.close();
+        const QString out = path(QStringLiteral("out"));
+        KPTest::save(KPTest::noisyImage(800, 600), path(QStringLiteral("in/b.png")));
+        const Result result = pictaro({QStringLiteral("--batch"), option, QStringLiteral("--limit"),
+                                       QStringLiteral("60KB"), QStringLiteral("--export"), out,
+                                       path(QStringLiteral("in/b.png"))});
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY(QFileInfo(path(QStringLiteral("out/b.jpg"))).size() < 60000);
+        const QRegularExpression line(QStringLiteral("quality (\\d+), (\\d+)x(\\d+)"));
+        const QRegularExpressionMatch match = line.match(result.out);
+        QVERIFY2(match.hasMatch(), qPrintable(result.out));
+        // The stepwise descent only visits 100, 97, 94 and so on.
+        const int quality = match.captured(1).toInt();
+        if (option == QStringLiteral("--stepwise"))
+            QCOMPARE((100 - quality) % 3, 0);
     }
 };
 
