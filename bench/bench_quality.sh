@@ -1,0 +1,471 @@
+#!/usr/bin/env bash
+# Compares what Pictaro's two ways of fitting and ImageMagick make of the same photos,
+# each to be brought under 200,000 bytes: the wallpapers of Debian's mate-backgrounds
+# package. Besides the wall time it measures how much of the limit each output uses and
+# how close it stays to its source: the mean SSIM of each output against its source
+# scaled to the output's size (bench_ssim, on the luma).
+#
+#   bench/bench_quality.sh [--per-picture]
+#
+#   --per-picture     also print each picture's output size and SSIM on every side
+#
+# Sides, each run once a round, in the same order every round:
+#   Pictaro stepwise  pictaro --batch --stepwise --limit 200KB --export DIR PHOTOS
+#   Pictaro best      pictaro --batch --best --limit 200KB --export DIR PHOTOS
+#   ImageMagick       convert IN -define jpeg:extent=200000b OUT.jpg, one file at a time
+# A picture already under the limit is copied unchanged by Pictaro (the same bytes under
+# a .jpg name), so its SSIM is 1.
+#
+# Environment:
+#   RUNS=3            timed rounds; the table shows the median round of each side (and its
+#                     best); sizes and SSIM come from the last round's outputs
+#   PICTARO_BIN=...   the binary to time (default build/pictaro, built when missing)
+#   BENCH_SSIM=...    the SSIM program (default build-bench/bench/bench_ssim, built when
+#                     missing)
+#   PHOTOS=...        the folder of pictures (default /usr/share/backgrounds/mate)
+#   IM_CONVERT=...    ImageMagick's convert (default: convert-im6.q16, magick or convert)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$(pwd)
+
+limit_bytes=200000
+limit_arg=200KB
+runs=${RUNS:-3}
+photos=${PHOTOS:-/usr/share/backgrounds/mate}
+per_picture=0
+
+for argument in "$@"; do
+    case "$argument" in
+    --per-picture) per_picture=1 ;;
+    -h | --help)
+        sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'
+        exit 0
+        ;;
+    *)
+        echo "bench: unknown argument $argument (try --help)" >&2
+        exit 2
+        ;;
+    esac
+done
+
+if ! [[ "$runs" =~ ^[1-9][0-9]*$ ]]; then
+    echo "bench: RUNS must be a whole number above 0, not '$runs'" >&2
+    exit 2
+fi
+if ! [[ -d "$photos" ]]; then
+    echo "bench: no folder $photos (scripts/setup.sh installs mate-backgrounds)" >&2
+    exit 1
+fi
+# Pictaro reports its sources as it was given them; absolute, they read the same from here.
+photos=$(cd "$photos" && pwd)
+
+# --- the programs -----------------------------------------------------------------------
+
+if [[ -n "${PICTARO_BIN:-}" ]]; then
+    pictaro=$PICTARO_BIN
+else
+    pictaro=$repo/build/pictaro
+    if [[ -f build/build.ninja ]]; then
+        # Brings the existing build up to date and keeps its configuration.
+        cmake --build build --target pictaro >&2
+    else
+        PICTARO_TARGETS=pictaro scripts/build.sh build -DCMAKE_BUILD_TYPE=Release \
+            -DPICTARO_BUILD_TESTS=OFF >&2
+    fi
+fi
+if ! [[ -x "$pictaro" ]]; then
+    echo "bench: $pictaro is not an executable" >&2
+    exit 1
+fi
+pictaro=$(cd "$(dirname "$pictaro")" && pwd)/$(basename "$pictaro")
+
+build_type=unknown
+cache=$(dirname "$pictaro")/CMakeCache.txt
+if [[ -f "$cache" ]]; then
+    build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$cache")
+    if grep -q '^PICTARO_SANITIZE:BOOL=ON' "$cache"; then
+        build_type="$build_type + sanitizers"
+        echo "bench: warning: $pictaro is a sanitizer build; its times mean little" >&2
+    fi
+fi
+
+if [[ -n "${BENCH_SSIM:-}" ]]; then
+    ssim=$BENCH_SSIM
+else
+    ssim=$repo/build-bench/bench/bench_ssim
+    # The bench programs exist only in a tree configured with them; an existing tree keeps
+    # its generator and build type.
+    if ! grep -qs '^PICTARO_BUILD_BENCH:BOOL=ON' build-bench/CMakeCache.txt; then
+        if [[ -f build-bench/CMakeCache.txt ]]; then
+            cmake -S "$repo" -B build-bench -DPICTARO_BUILD_BENCH=ON >/dev/null
+        else
+            cmake -S "$repo" -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
+                -DPICTARO_BUILD_TESTS=OFF -DPICTARO_BUILD_BENCH=ON >/dev/null
+        fi
+    fi
+    cmake --build build-bench --target bench_ssim >&2
+fi
+if ! [[ -x "$ssim" ]]; then
+    echo "bench: $ssim is not an executable" >&2
+    exit 1
+fi
+
+convert=${IM_CONVERT:-$(command -v convert-im6.q16 || command -v magick || command -v convert || true)}
+if [[ -z "$convert" ]]; then
+    echo "bench: ImageMagick's convert is missing (scripts/setup.sh installs it)" >&2
+    exit 1
+fi
+
+# --- the pictures -----------------------------------------------------------------------
+
+# The files Pictaro takes from a folder, so that ImageMagick is given the same ones.
+files=()
+while IFS= read -r -d '' file; do
+    shopt -s nocasematch
+    if [[ "$file" =~ \.(jpe?g|png|gif|bmp|tiff|ico|icns|psd|raw)$ ]]; then
+        files+=("$file")
+    fi
+    shopt -u nocasematch
+done < <(find "$photos" -type f -print0 | LC_ALL=C sort -z)
+if ((${#files[@]} == 0)); then
+    echo "bench: no pictures in $photos" >&2
+    exit 1
+fi
+input_bytes=$(du -cb "${files[@]}" | tail -n 1 | cut -f 1)
+
+# ImageMagick's output names, given as Pictaro gives them: a base name that is taken
+# already gets -2, -3 and so on, so that no output replaces another.
+declare -A taken
+magick_outputs=()
+for file in "${files[@]}"; do
+    name=${file##*/}
+    base=${name%.*}
+    candidate=$base
+    number=1
+    while [[ -n "${taken[$candidate]:-}" ]]; do
+        number=$((number + 1))
+        candidate=$base-$number
+    done
+    taken[$candidate]=1
+    magick_outputs+=("$candidate.jpg")
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# Pictaro reads its defaults (quality floor 60, smallest box 320x240) from a preferences
+# store of its own here, never from the user's.
+mkdir -p "$work/home"
+
+# Reads every picture once so that no side pays for a cold disk cache.
+cat "${files[@]}" >/dev/null
+
+now_us()
+{
+    local stamp=${EPOCHREALTIME//[!0-9]/}
+    echo "$stamp"
+}
+
+run_pictaro()
+{
+    local side=$1 round=$2 status=0
+    HOME=$work/home XDG_CONFIG_HOME=$work/home/.config \
+        "$pictaro" --batch "--$side" --limit "$limit_arg" --export "$work/$side" "$photos" \
+        >"$work/$side-$round.out" 2>"$work/$side-$round.err" || status=$?
+    # 1 is a run with failed pictures, which the table shows; anything else is a run that
+    # never started, and timing it would mean nothing.
+    if ((status > 1)); then
+        echo "bench: pictaro --$side ended with status $status:" >&2
+        cat "$work/$side-$round.err" >&2
+        exit 1
+    fi
+}
+
+run_magick()
+{
+    local i
+    : >"$work/magick.pairs"
+    for i in "${!files[@]}"; do
+        if "$convert" "${files[i]}" -define "jpeg:extent=${limit_bytes}b" \
+            "$work/magick/${magick_outputs[i]}" 2>>"$work/magick.err"; then
+            printf '%s\t%s\n' "${files[i]}" "$work/magick/${magick_outputs[i]}" \
+                >>"$work/magick.pairs"
+        fi
+    done
+}
+
+# Runs one side into a fresh output folder and prints its wall time in microseconds.
+timed()
+{
+    local side=$1 round=$2 start end
+    rm -rf "${work:?}/$side"
+    mkdir "$work/$side"
+    start=$(now_us)
+    case "$side" in
+    stepwise | best) run_pictaro "$side" "$round" ;;
+    magick) run_magick ;;
+    esac
+    end=$(now_us)
+    echo $((end - start))
+}
+
+sides=(stepwise best magick)
+declare -A label=([stepwise]="Pictaro stepwise" [best]="Pictaro best quality" [magick]="ImageMagick")
+
+echo "Shrinking ${#files[@]} pictures from $photos, $((input_bytes / 1000)) KB in all,"
+echo "each under $limit_bytes bytes; rounds: $runs."
+echo
+
+declare -A times
+for ((round = 1; round <= runs; ++round)); do
+    for side in "${sides[@]}"; do
+        times[$side]+="$(timed "$side" "$round") "
+    done
+    printf 'round %d/%d:' "$round" "$runs"
+    for side in "${sides[@]}"; do
+        read -r -a all <<<"${times[$side]}"
+        printf '  %s %.2f s' "$side" "$(awk -v us="${all[-1]}" 'BEGIN { print us / 1e6 }')"
+    done
+    echo
+done
+last=$runs
+
+# --- sources of the outputs -------------------------------------------------------------
+
+# Pictaro's report names the source and the output of every picture it converted:
+#   OK      SOURCE -> FOLDER/NAME.jpg (DETAIL)
+pictaro_pairs()
+{
+    local side=$1 line rest output
+    local arrow=" -> $work/$side/"
+    while IFS= read -r line; do
+        [[ "$line" == OK\ * && "$line" == *"$arrow"* ]] || continue
+        rest=${line#OK}
+        rest=${rest#"${rest%%[! ]*}"}
+        output=${rest#*"$arrow"}
+        printf '%s\t%s\n' "${rest%%"$arrow"*}" "$work/$side/${output% (*}"
+    done <"$work/$side-$last.out"
+}
+
+# An output that the report does not name (a changed report format) is matched by its
+# base name, when exactly one source has it.
+declare -A source_of_base
+for file in "${files[@]}"; do
+    name=${file##*/}
+    base=${name%.*}
+    if [[ -v "source_of_base[$base]" ]]; then
+        source_of_base[$base]=""
+    else
+        source_of_base[$base]=$file
+    fi
+done
+
+complete_pairs()
+{
+    local side=$1 output base unmatched=0
+    local -A listed=()
+    while IFS=$'\t' read -r _ output; do
+        listed[$output]=1
+    done <"$work/$side.pairs"
+    while IFS= read -r -d '' output; do
+        [[ -z "${listed[$output]:-}" ]] || continue
+        base=${output##*/}
+        base=${base%.jpg}
+        if [[ -n "${source_of_base[$base]:-}" ]]; then
+            printf '%s\t%s\n' "${source_of_base[$base]}" "$output" >>"$work/$side.pairs"
+        else
+            unmatched=$((unmatched + 1))
+        fi
+    done < <(find "$work/$side" -type f -print0 | LC_ALL=C sort -z)
+    if ((unmatched > 0)); then
+        echo "bench: $unmatched outputs of ${label[$side]} have no known source; their SSIM is left out" >&2
+    fi
+}
+
+for side in stepwise best; do
+    pictaro_pairs "$side" >"$work/$side.pairs"
+done
+for side in "${sides[@]}"; do
+    complete_pairs "$side"
+done
+
+# --- SSIM -------------------------------------------------------------------------------
+
+echo >&2
+echo "bench: SSIM of the last round's outputs ($(cat "$work"/{stepwise,best,magick}.pairs | wc -l) pairs)" >&2
+ssim_start=$(now_us)
+for side in "${sides[@]}"; do
+    # A pair it cannot read gives "nan" and a message; the mean leaves it out.
+    "$ssim" --pairs "$work/$side.pairs" >"$work/$side.ssim" 2>>"$work/ssim.err" || true
+done
+ssim_s=$(awk -v us=$(($(now_us) - ssim_start)) 'BEGIN { printf "%.1f", us / 1e6 }')
+# libpng's note on the sRGB profile that several of these wallpapers embed says nothing
+# about the measure.
+grep -v 'known incorrect sRGB profile' "$work/ssim.err" | sed 's/^/bench: /' >&2 || true
+
+# --- the table --------------------------------------------------------------------------
+
+# Prints "median_us best_us" for the given side.
+median_of()
+{
+    local value
+    for value in ${times[$1]}; do
+        echo "$value"
+    done | sort -n | awk '{ value[NR] = $1 } END { print value[int((NR + 1) / 2)], value[1] }'
+}
+
+outputs()
+{
+    find "$work/$1" -type f | wc -l
+}
+
+under_limit()
+{
+    find "$work/$1" -type f -size "-${limit_bytes}c" | wc -l
+}
+
+mean_bytes()
+{
+    find "$work/$1" -type f -printf '%s\n' | awk '{ sum += $1 } END { printf "%d", NR ? sum / NR : 0 }'
+}
+
+# Prints "mean measured": the mean SSIM over the outputs it could measure.
+mean_ssim()
+{
+    awk '$1 != "nan" { sum += $1; ++n } END { if (n) printf "%.4f %d", sum / n, n; else print "- 0" }' \
+        "$work/$1.ssim"
+}
+
+seconds()
+{
+    awk -v us="$1" 'BEGIN { printf "%.2f", us / 1e6 }'
+}
+
+row()
+{
+    printf '| %-22s | %6s | %6s | %7s | %11s | %10s | %7s | %9s |\n' "$@"
+}
+
+declare -A wall best count under bytes ssim_mean ssim_count
+for side in "${sides[@]}"; do
+    read -r median fastest <<<"$(median_of "$side")"
+    wall[$side]=$median
+    best[$side]=$fastest
+    count[$side]=$(outputs "$side")
+    under[$side]=$(under_limit "$side")
+    bytes[$side]=$(mean_bytes "$side")
+    read -r mean measured <<<"$(mean_ssim "$side")"
+    ssim_mean[$side]=$mean
+    ssim_count[$side]=$measured
+done
+
+echo
+echo "Machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p' | head -n 1)"
+echo "Pictaro: ${pictaro#"$repo/"} ($build_type)"
+echo "ImageMagick: $("$convert" -version | sed -n 's/^Version: ImageMagick \([^ ]*\).*/\1/p')"
+echo "SSIM: ${ssim#"$repo/"}, luma, 11x11 Gaussian window (sigma 1.5), against the source"
+echo "      scaled to the output's size; $ssim_s s for the last round's outputs"
+for side in stepwise best; do
+    echo "${label[$side]}: $(tail -n 1 "$work/$side-$last.out"), $(grep -c 'copied unchanged' "$work/$side-$last.out" || true) copied unchanged"
+done
+echo
+row "side (median of $runs)" "wall s" "best s" "outputs" "under limit" "mean B" "% limit" "mean SSIM"
+row "----------------------" "-----:" "-----:" "------:" "----------:" "---------:" "------:" "--------:"
+for side in "${sides[@]}"; do
+    measured=${ssim_mean[$side]}
+    if ((ssim_count[$side] != count[$side])); then
+        measured="$measured (${ssim_count[$side]})"
+    fi
+    row "${label[$side]}" "$(seconds "${wall[$side]}")" "$(seconds "${best[$side]}")" \
+        "${count[$side]}" "${under[$side]}" "${bytes[$side]}" \
+        "$(awk -v b="${bytes[$side]}" -v l="$limit_bytes" 'BEGIN { printf "%.1f", b * 100 / l }')" \
+        "$measured"
+done
+if ((ssim_count[stepwise] != count[stepwise] || ssim_count[best] != count[best] ||
+    ssim_count[magick] != count[magick])); then
+    echo "(in brackets: how many outputs the mean SSIM covers, where not all)"
+fi
+echo
+
+awk -v best="${wall[best]}" -v step="${wall[stepwise]}" -v magick="${wall[magick]}" 'BEGIN {
+    printf "Wall time ratio best quality / ImageMagick: %.2f\n", best / magick
+    printf "Wall time ratio stepwise / ImageMagick:     %.2f (under 1: Pictaro is faster)\n", step / magick
+}'
+echo
+
+verdict()
+{
+    if (($1)); then echo "met"; else echo "MISSED"; fi
+}
+time_ratio=$(awk -v b="${wall[best]}" -v m="${wall[magick]}" 'BEGIN { printf "%.2f", b / m }')
+share=$(awk -v b="${bytes[best]}" -v l="$limit_bytes" 'BEGIN { printf "%.1f", b * 100 / l }')
+met_time=$(awk -v r="$time_ratio" 'BEGIN { print (r <= 0.5) }')
+met_under=$(("${under[best]}" == ${#files[@]}))
+met_ssim=$(awk -v b="${ssim_mean[best]}" -v m="${ssim_mean[magick]}" \
+    'BEGIN { print (b != "-" && m != "-" && b + 0 >= m + 0) }')
+# A picture already under the limit is copied as it is, and one that fits at quality 100
+# cannot use more bytes: the size target is judged on the pictures the best-quality mode
+# encoded below the top quality, where bytes buy quality.
+awk -v arrow=" -> $work/best/" '
+    $1 == "OK" && index($0, arrow) && match($0, /quality [0-9]+,/) {
+        quality = substr($0, RSTART + 8, RLENGTH - 9)
+        if (quality + 0 < 100) {
+            line = $0
+            sub(/^OK +/, "", line)
+            print substr(line, 1, index(line, arrow) - 1)
+        }
+    }' "$work/best-$last.out" >"$work/fitted.sources"
+fitted_count=$(wc -l <"$work/fitted.sources")
+# Prints the mean size of a side's outputs of the pictures in fitted.sources.
+fitted_mean()
+{
+    local source output
+    while IFS=$'\t' read -r source output; do
+        if grep -qxF -- "$source" "$work/fitted.sources"; then
+            stat -c %s "$output"
+        fi
+    done <"$work/$1.pairs" | awk '{ sum += $1 } END { printf "%d", NR ? sum / NR : 0 }'
+}
+declare -A fitted_bytes
+for side in "${sides[@]}"; do
+    fitted_bytes[$side]=$(fitted_mean "$side")
+done
+fitted_share=$(awk -v b="${fitted_bytes[best]}" -v l="$limit_bytes" 'BEGIN { printf "%.1f", b * 100 / l }')
+met_size=$(awk -v b="${fitted_bytes[best]}" -v l="$limit_bytes" -v n="$fitted_count" \
+    'BEGIN { print (n > 0 && b >= 0.95 * l && b < l) }')
+echo "Targets of the best-quality mode:"
+echo "- wall time at most 0.5 x ImageMagick's: ${time_ratio} x, $(verdict "$met_time")"
+echo "- every picture under the limit: ${under[best]} of ${#files[@]}, $(verdict "$met_under")"
+echo "- mean SSIM at least ImageMagick's: ${ssim_mean[best]} against ${ssim_mean[magick]}, $(verdict "$met_ssim")"
+echo "- mean size within 5 % under the limit, over the $fitted_count pictures encoded below quality 100:"
+echo "  ${fitted_share} % (stepwise $(awk -v b="${fitted_bytes[stepwise]}" -v l="$limit_bytes" 'BEGIN { printf "%.1f", b * 100 / l }') %," \
+    "ImageMagick $(awk -v b="${fitted_bytes[magick]}" -v l="$limit_bytes" 'BEGIN { printf "%.1f", b * 100 / l }') %;" \
+    "over all outputs ${share} %), $(verdict "$met_size")"
+echo "Targets met: $((met_time + met_under + met_ssim + met_size)) of 4"
+
+if ((per_picture)); then
+    declare -A picture_bytes picture_ssim
+    for side in "${sides[@]}"; do
+        mapfile -t measured <"$work/$side.ssim"
+        i=0
+        while IFS=$'\t' read -r source output; do
+            picture_bytes[$side,$source]=$(stat -c %s "$output")
+            picture_ssim[$side,$source]=${measured[i]:-nan}
+            i=$((i + 1))
+        done <"$work/$side.pairs"
+    done
+    echo
+    printf '| %-40s | %16s | %16s | %16s |\n' "picture: KB, SSIM" "stepwise" "best quality" "ImageMagick"
+    printf '| %-40s | %16s | %16s | %16s |\n' "----------------------------------------" \
+        "---------------:" "---------------:" "---------------:"
+    for file in "${files[@]}"; do
+        cells=()
+        for side in "${sides[@]}"; do
+            if [[ -v "picture_bytes[$side,$file]" ]]; then
+                cells+=("$(awk -v b="${picture_bytes[$side,$file]}" 'BEGIN { printf "%.1f", b / 1000 }'), ${picture_ssim[$side,$file]}")
+            else
+                cells+=("-")
+            fi
+        done
+        printf '| %-40s | %16s | %16s | %16s |\n' "${file#"$photos/"}" "${cells[@]}"
+    done
+fi
