@@ -124,7 +124,7 @@ run_pictaro()
 {
     local round=$1
     HOME=$work/home XDG_CONFIG_HOME=$work/home/.config \
-        "$pictaro" --batch --stats --limit "$limit_arg" --export "$work/pictaro" "$photos" \
+        "$pictaro" --batch --stepwise --stats --limit "$limit_arg" --export "$work/pictaro" "$photos" \
         >"$work/pictaro-$round.out" 2>"$work/pictaro-$round.err" || true
 }
 

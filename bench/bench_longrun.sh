@@ -125,7 +125,7 @@ run_once()
 
     TMPDIR=$tmp HOME=$home XDG_CONFIG_HOME=$home/.config \
         /usr/bin/time -v -o "$work/time-$label" \
-        "$pictaro" --batch --limit "$limit_arg" --export "$out" "$source" \
+        "$pictaro" --batch --stepwise --limit "$limit_arg" --export "$out" "$source" \
         >"$work/log-$label" 2>"$work/err-$label" &
     local timer=$!
     local child=""

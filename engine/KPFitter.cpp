@@ -109,6 +109,23 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
         // avoids those) gives way to this one.
         KPAtomicFile::remove(placement->outputPath);
     }
+    const QByteArray hint = KPImageDecoder::formatHint(source);
+    if (!KPImageDecoder::looksComplete(*bytes) || !KPImageDecoder::probe(*bytes, hint).isValid()) {
+        fail(job);
+        return false;
+    }
+    job->setExportImage(QImage());
+    // A copy as large as the limit cannot pass the size check, so the picture will be
+    // decoded whatever else happens: that starts now, on another core, while the copy is
+    // written.
+    if (quint64(bytes->size()) >= m_curLimitSize) {
+        const QByteArray data = *bytes;
+        m_sourceDecode = std::async(std::launch::async, [data, hint] {
+            return KPImageDecoder::decodeForFitting(data, hint);
+        });
+    } else {
+        m_pendingSource = *bytes;
+    }
     // The fitting works on a copy beside the output; the output itself is only
     // replaced once the job has converted.
     const std::optional<QString> work = KPAtomicFile::writeTemporary(*folder, *bytes);
@@ -117,13 +134,6 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
         return false;
     }
     m_workPath = *work;
-    if (!KPImageDecoder::looksComplete(*bytes) ||
-        !KPImageDecoder::probe(*bytes, KPImageDecoder::formatHint(source)).isValid()) {
-        fail(job);
-        return false;
-    }
-    m_pendingSource = std::move(*bytes);
-    job->setExportImage(QImage());
     return true;
 }
 
@@ -172,7 +182,13 @@ QImage KPFitter::workingImage(const KPImageDataPtr& job)
 {
     settle(job);
     QImage image = job->exportImage();
-    if (image.isNull() && !m_pendingSource.isEmpty()) {
+    if (image.isNull() && m_sourceDecode.valid()) {
+        {
+            KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
+            image = m_sourceDecode.get();
+        }
+        job->setExportImage(image);
+    } else if (image.isNull() && !m_pendingSource.isEmpty()) {
         {
             KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
             image = KPImageDecoder::decodeForFitting(m_pendingSource,
@@ -516,6 +532,9 @@ void KPFitter::finishJob(const KPImageDataPtr& job)
     }
     m_workPath.clear();
     m_pendingSource.clear();
+    if (m_sourceDecode.valid())
+        m_sourceDecode.wait();
+    m_sourceDecode = {};
 
     // The views need no more than a preview of the result; a list of thousands of
     // jobs must not keep their full-size pictures.

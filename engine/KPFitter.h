@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <future>
 #include <optional>
 
 // Values that replace the stored preferences for one run (the terminal's options).
@@ -111,10 +112,11 @@ private:
     float m_curLimitWidth = 0.0f;
     float m_curLimitHeight = 0.0f;
 
-    QString m_workPath;         // the working file the encodings go to
-    bool m_inPlace = false;     // the output path is the job's own source
-    bool m_copyKept = false;    // converted by the unchanged copy
-    QByteArray m_pendingSource; // the source's bytes, decoded when first needed
+    QString m_workPath;                 // the working file the encodings go to
+    bool m_inPlace = false;             // the output path is the job's own source
+    bool m_copyKept = false;            // converted by the unchanged copy
+    QByteArray m_pendingSource;         // the source's bytes, decoded when first needed
+    std::future<QImage> m_sourceDecode; // or the source being decoded already
     std::shared_ptr<KPJpegStreamDecode> m_pendingDecode; // the last file written, being decoded
     bool m_logOwed = false; // a descent step's hand-off waits for its decode
 };

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 repo=$(pwd)
 dir=${1:-build-tsan}
 
-tests=(test_fitter test_placement test_batchrun test_faults test_mainwindow test_windowfaults)
+tests=(test_fitter test_bestfit test_placement test_batchrun test_faults test_mainwindow test_windowfaults)
 
 cmake -S . -B "$dir" -G Ninja -DPICTARO_TSAN=ON -DPICTARO_SANITIZE=OFF -DPICTARO_BUILD_TESTS=ON \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
