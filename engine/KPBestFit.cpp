@@ -49,7 +49,7 @@ QSize KPBestFit::scaledSize(QSize picture, double scale)
 std::optional<qint64> KPBestFit::encodeTrial(KPJpegCodec& codec, const QImage& picture, int quality,
                                              QByteArray& data)
 {
-    data = codec.encodeAtQuality(picture, quality);
+    data = codec.encodeAtQuality(picture, quality, true);
     if (data.isEmpty())
         return std::nullopt;
     return data.size();

@@ -77,7 +77,8 @@ constexpr J_COLOR_SPACE rgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_B
 // Plain C state only between setjmp and longjmp: nothing here has a destructor. The
 // output buffer is libjpeg's; the caller frees it.
 bool compressRows(const uchar* bits, qsizetype stride, int width, int height, int quality,
-                  const std::function<bool(int)>* gate, unsigned char** out, unsigned long* outSize)
+                  bool optimizeCoding, const std::function<bool(int)>* gate, unsigned char** out,
+                  unsigned long* outSize)
 {
     jpeg_compress_struct info{};
     EncodeError error{};
@@ -99,6 +100,7 @@ bool compressRows(const uchar* bits, qsizetype stride, int width, int height, in
     info.comp_info[0].h_samp_factor = 2;
     info.comp_info[0].v_samp_factor = 2;
     info.dct_method = JDCT_ISLOW;
+    info.optimize_coding = optimizeCoding ? TRUE : FALSE;
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
         JSAMPROW lines[16];
@@ -122,20 +124,25 @@ bool compressRows(const uchar* bits, qsizetype stride, int width, int height, in
 QByteArray KPJpegCodec::encode(const QImage& image, float factor,
                                const std::function<bool(int)>& gate)
 {
-    return encodeAtQuality(image, qualityFor(factor), gate);
+    return encodeRows(image, qualityFor(factor), false, gate);
 }
 
-QByteArray KPJpegCodec::encodeAtQuality(const QImage& image, int quality,
-                                        const std::function<bool(int)>& gate)
+QByteArray KPJpegCodec::encodeAtQuality(const QImage& image, int quality, bool optimizeCoding)
+{
+    return encodeRows(image, quality, optimizeCoding, {});
+}
+
+QByteArray KPJpegCodec::encodeRows(const QImage& image, int quality, bool optimizeCoding,
+                                   const std::function<bool(int)>& gate)
 {
     if (image.isNull() || image.format() != QImage::Format_RGB32)
         return {};
     KPCodecTimer timer(KPCodecStats::encodeNs, KPCodecStats::encodeCount);
     unsigned char* out = nullptr;
     unsigned long outSize = 0;
-    const bool ok =
-        compressRows(image.constBits(), image.bytesPerLine(), image.width(), image.height(),
-                     std::clamp(quality, 1, 100), gate ? &gate : nullptr, &out, &outSize);
+    const bool ok = compressRows(image.constBits(), image.bytesPerLine(), image.width(),
+                                 image.height(), std::clamp(quality, 1, 100), optimizeCoding,
+                                 gate ? &gate : nullptr, &out, &outSize);
     QByteArray data;
     if (ok && out && outSize > 0)
         data = QByteArray(reinterpret_cast<const char*>(out), static_cast<qsizetype>(outSize));

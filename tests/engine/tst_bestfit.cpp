@@ -52,7 +52,7 @@ private:
         KPJpegCodec codec;
         Curve curve;
         for (int quality = lowest; quality <= 100; ++quality)
-            curve[quality] = codec.encodeAtQuality(picture, quality).size();
+            curve[quality] = codec.encodeAtQuality(picture, quality, true).size();
         return curve;
     }
 
@@ -265,7 +265,8 @@ private Q_SLOTS:
         const QImage pristine = KPTest::noisyImage(picture.width(), picture.height(), 5)
                                     .convertToFormat(QImage::Format_RGB32);
         KPJpegCodec codec;
-        const auto limit = qint64(double(codec.encodeAtQuality(pristine, 60).size()) * limitShare);
+        const auto limit =
+            qint64(double(codec.encodeAtQuality(pristine, 60, true).size()) * limitShare);
         const bool landscape = picture.width() >= picture.height();
         const int across = landscape ? box.width() : box.height();
         const int down = landscape ? box.height() : box.width();
