@@ -253,7 +253,7 @@ void KPBatchFrontEnd::start()
 
 void KPBatchFrontEnd::stop()
 {
-    if (m_stopped)
+    if (m_stopped || m_ended)
         return;
     m_stopped = true;
     if (m_run->resizeFlag())
@@ -344,6 +344,10 @@ void KPBatchFrontEnd::printJob(const KPImageDataPtr& job)
 
 void KPBatchFrontEnd::onRunEnded()
 {
+    // Ctrl+C between the end of the run and the end of the program must not end it twice.
+    if (m_ended)
+        return;
+    m_ended = true;
     clearProgressLine();
     const qsizetype total = m_list->memberMAr().size();
     const qsizetype converted = m_done - m_failed;

@@ -21,7 +21,12 @@ class KPBatchFrontEnd : public QObject
 {
     Q_OBJECT
 public:
-    enum ExitCode { AllConverted = 0, SomeFailed = 1, BadArguments = 2 };
+    enum ExitCode
+    {
+        AllConverted = 0,
+        SomeFailed = 1,
+        BadArguments = 2
+    };
 
     struct Options
     {
@@ -67,4 +72,5 @@ private:
     qsizetype m_done = 0;
     qsizetype m_failed = 0;
     bool m_stopped = false;
+    bool m_ended = false; // the summary is printed once, however the run ended
 };

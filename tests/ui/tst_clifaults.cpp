@@ -1,9 +1,11 @@
 #include "support/KPFaultSupport.h"
 #include "support/KPTestSupport.h"
+#include "ui/KPBatchFrontEnd.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 
 // `pictaro --batch` under hostile conditions: killed in the middle of a job, started
@@ -168,6 +170,32 @@ private Q_SLOTS:
         QCOMPARE(outputs,
                  (QStringList{QStringLiteral("--batch.jpg"), QStringLiteral("--limit=1KB.jpg"),
                               QStringLiteral("-x.jpg")}));
+    }
+
+    // Ctrl+C after the run has ended, before the program has: nothing more is printed
+    // and the end is not announced twice.
+    void stopAfterTheEndChangesNothing()
+    {
+        KPTestSettings settings;
+        KPBatchFrontEnd::Options options;
+        options.limitBytes = 1000000;
+        options.exportFolder = path(QStringLiteral("out"));
+        QDir().mkpath(options.exportFolder);
+        options.paths = pictures(1, 64);
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        KPBatchFrontEnd frontEnd(options, outStream, errStream);
+        QSignalSpy finished(&frontEnd, &KPBatchFrontEnd::finished);
+        frontEnd.start();
+        QVERIFY(finished.wait(60000));
+        const QString printed = out + err;
+        frontEnd.stop();
+        QTest::qWait(300);
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(out + err, printed);
+        QCOMPARE(out.count(QStringLiteral("1 converted, 0 failed")), 1);
     }
 };
 
