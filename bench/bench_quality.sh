@@ -48,46 +48,15 @@ for argument in "$@"; do
     esac
 done
 
-if ! [[ "$runs" =~ ^[1-9][0-9]*$ ]]; then
-    echo "bench: RUNS must be a whole number above 0, not '$runs'" >&2
-    exit 2
-fi
-if ! [[ -d "$photos" ]]; then
-    echo "bench: no folder $photos (scripts/setup.sh installs mate-backgrounds)" >&2
-    exit 1
-fi
+# shellcheck source=bench/bench_common.sh
+source bench/bench_common.sh
+bench_check_settings
 # Pictaro reports its sources as it was given them; absolute, they read the same from here.
 photos=$(cd "$photos" && pwd)
 
 # --- the programs -----------------------------------------------------------------------
 
-if [[ -n "${PICTARO_BIN:-}" ]]; then
-    pictaro=$PICTARO_BIN
-else
-    pictaro=$repo/build/pictaro
-    if [[ -f build/build.ninja ]]; then
-        # Brings the existing build up to date and keeps its configuration.
-        cmake --build build --target pictaro >&2
-    else
-        PICTARO_TARGETS=pictaro scripts/build.sh build -DCMAKE_BUILD_TYPE=Release \
-            -DPICTARO_BUILD_TESTS=OFF >&2
-    fi
-fi
-if ! [[ -x "$pictaro" ]]; then
-    echo "bench: $pictaro is not an executable" >&2
-    exit 1
-fi
-pictaro=$(cd "$(dirname "$pictaro")" && pwd)/$(basename "$pictaro")
-
-build_type=unknown
-cache=$(dirname "$pictaro")/CMakeCache.txt
-if [[ -f "$cache" ]]; then
-    build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$cache")
-    if grep -q '^PICTARO_SANITIZE:BOOL=ON' "$cache"; then
-        build_type="$build_type + sanitizers"
-        echo "bench: warning: $pictaro is a sanitizer build; its times mean little" >&2
-    fi
-fi
+bench_find_pictaro
 
 if [[ -n "${BENCH_SSIM:-}" ]]; then
     ssim=$BENCH_SSIM
@@ -110,11 +79,7 @@ if ! [[ -x "$ssim" ]]; then
     exit 1
 fi
 
-convert=${IM_CONVERT:-$(command -v convert-im6.q16 || command -v magick || command -v convert || true)}
-if [[ -z "$convert" ]]; then
-    echo "bench: ImageMagick's convert is missing (scripts/setup.sh installs it)" >&2
-    exit 1
-fi
+bench_find_convert
 
 # --- the pictures -----------------------------------------------------------------------
 
@@ -150,20 +115,7 @@ for file in "${files[@]}"; do
     magick_outputs+=("$candidate.jpg")
 done
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# Pictaro reads its defaults (quality floor 60, smallest box 320x240) from a preferences
-# store of its own here, never from the user's.
-mkdir -p "$work/home"
-
-# Reads every picture once so that no side pays for a cold disk cache.
-cat "${files[@]}" >/dev/null
-
-now_us()
-{
-    local stamp=${EPOCHREALTIME//[!0-9]/}
-    echo "$stamp"
-}
+bench_prepare_work
 
 run_pictaro()
 {
@@ -216,17 +168,7 @@ echo "each under $limit_bytes bytes; rounds: $runs."
 echo
 
 declare -A times
-for ((round = 1; round <= runs; ++round)); do
-    for side in "${sides[@]}"; do
-        times[$side]+="$(timed "$side" "$round") "
-    done
-    printf 'round %d/%d:' "$round" "$runs"
-    for side in "${sides[@]}"; do
-        read -r -a all <<<"${times[$side]}"
-        printf '  %s %.2f s' "$side" "$(awk -v us="${all[-1]}" 'BEGIN { print us / 1e6 }')"
-    done
-    echo
-done
+bench_rounds
 last=$runs
 
 # --- sources of the outputs -------------------------------------------------------------
@@ -359,7 +301,7 @@ for side in "${sides[@]}"; do
 done
 
 echo
-echo "Machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p' | head -n 1)"
+bench_machine
 echo "Pictaro: ${pictaro#"$repo/"} ($build_type)"
 echo "ImageMagick: $("$convert" -version | sed -n 's/^Version: ImageMagick \([^ ]*\).*/\1/p')"
 echo "SSIM: ${ssim#"$repo/"}, luma, 11x11 Gaussian window (sigma 1.5), against the source"

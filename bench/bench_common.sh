@@ -1,0 +1,102 @@
+# shellcheck shell=bash disable=SC2154 # runs, photos, repo, files, sides and timed come from the script that sources this
+# What the photo benches share: the checks of their settings, finding the programs they
+# time, the work folder and the timed rounds. Sourced from the repository's root with
+# `repo`, `runs` and `photos` set; not a script of its own.
+
+bench_check_settings()
+{
+    if ! [[ "$runs" =~ ^[1-9][0-9]*$ ]]; then
+        echo "bench: RUNS must be a whole number above 0, not '$runs'" >&2
+        exit 2
+    fi
+    if ! [[ -d "$photos" ]]; then
+        echo "bench: no folder $photos (scripts/setup.sh installs mate-backgrounds)" >&2
+        exit 1
+    fi
+}
+
+# Sets `pictaro` (absolute) and `build_type`: PICTARO_BIN, or build/pictaro brought up to
+# date (built as Release when there is no build yet).
+bench_find_pictaro()
+{
+    if [[ -n "${PICTARO_BIN:-}" ]]; then
+        pictaro=$PICTARO_BIN
+    else
+        pictaro=$repo/build/pictaro
+        if [[ -f build/build.ninja ]]; then
+            # Brings the existing build up to date and keeps its configuration.
+            cmake --build build --target pictaro >&2
+        else
+            PICTARO_TARGETS=pictaro scripts/build.sh build -DCMAKE_BUILD_TYPE=Release \
+                -DPICTARO_BUILD_TESTS=OFF >&2
+        fi
+    fi
+    if ! [[ -x "$pictaro" ]]; then
+        echo "bench: $pictaro is not an executable" >&2
+        exit 1
+    fi
+    pictaro=$(cd "$(dirname "$pictaro")" && pwd)/$(basename "$pictaro")
+
+    build_type=unknown
+    local cache
+    cache=$(dirname "$pictaro")/CMakeCache.txt
+    if [[ -f "$cache" ]]; then
+        build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$cache")
+        if grep -q '^PICTARO_SANITIZE:BOOL=ON' "$cache"; then
+            build_type="$build_type + sanitizers"
+            echo "bench: warning: $pictaro is a sanitizer build; its times mean little" >&2
+        fi
+    fi
+}
+
+# Sets `convert`: IM_CONVERT, or ImageMagick's convert.
+bench_find_convert()
+{
+    convert=${IM_CONVERT:-$(command -v convert-im6.q16 || command -v magick || command -v convert || true)}
+    if [[ -z "$convert" ]]; then
+        echo "bench: ImageMagick's convert is missing (scripts/setup.sh installs it)" >&2
+        exit 1
+    fi
+}
+
+# Makes the work folder `work` (removed at exit) and reads every picture of `files` once,
+# so that no side pays for a cold disk cache.
+bench_prepare_work()
+{
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    # Pictaro reads its defaults (quality floor 60, smallest box 320x240) from a preferences
+    # store of its own here, never from the user's.
+    mkdir -p "$work/home"
+    cat "${files[@]}" >/dev/null
+}
+
+now_us()
+{
+    local stamp=${EPOCHREALTIME//[!0-9]/}
+    echo "$stamp"
+}
+
+# Runs `runs` rounds of every side in `sides`, each through the caller's `timed SIDE
+# ROUND` (which prints microseconds), in the same order every round; fills `times`.
+bench_rounds()
+{
+    local round side all
+    for ((round = 1; round <= runs; ++round)); do
+        for side in "${sides[@]}"; do
+            # shellcheck disable=SC2004 # times is the sourcing script's associative array
+            times[$side]+="$(timed "$side" "$round") "
+        done
+        printf 'round %d/%d:' "$round" "$runs"
+        for side in "${sides[@]}"; do
+            read -r -a all <<<"${times[$side]}"
+            printf '  %s %.2f s' "$side" "$(awk -v us="${all[-1]}" 'BEGIN { print us / 1e6 }')"
+        done
+        echo
+    done
+}
+
+bench_machine()
+{
+    echo "Machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p' | head -n 1)"
+}
