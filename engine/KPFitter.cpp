@@ -44,6 +44,14 @@ bool KPFitter::bestQualityChosen()
     return m_options.bestQuality.value_or(KPSettings::boolForKey(KPSettingsKey::BestQualityFit));
 }
 
+void KPFitter::readSmallestBox()
+{
+    m_curLimitHeight =
+        m_options.limitHeight.value_or(KPSettings::floatForKey(KPSettingsKey::LimitHeight));
+    m_curLimitWidth =
+        m_options.limitWidth.value_or(KPSettings::floatForKey(KPSettingsKey::LimitWidth));
+}
+
 void KPFitter::fail(const KPImageDataPtr& job)
 {
     job->setProgress(KPProgress::Failed);
@@ -117,15 +125,11 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
     job->setExportImage(QImage());
     // A copy as large as the limit cannot pass the size check, so the picture will be
     // decoded whatever else happens: that starts now, on another core, while the copy is
-    // written.
-    if (quint64(bytes->size()) >= m_curLimitSize) {
-        const QByteArray data = *bytes;
-        m_sourceDecode = std::async(std::launch::async, [data, hint] {
-            return KPImageDecoder::decodeForFitting(data, hint);
-        });
-    } else {
-        m_pendingSource = *bytes;
-    }
+    // written. A smaller one is decoded only if it comes to that.
+    const auto policy =
+        quint64(bytes->size()) >= m_curLimitSize ? std::launch::async : std::launch::deferred;
+    m_sourceDecode = std::async(
+        policy, [data = *bytes, hint] { return KPImageDecoder::decodeForFitting(data, hint); });
     // The fitting works on a copy beside the output; the output itself is only
     // replaced once the job has converted.
     const std::optional<QString> work = KPAtomicFile::writeTemporary(*folder, *bytes);
@@ -187,14 +191,6 @@ QImage KPFitter::workingImage(const KPImageDataPtr& job)
             KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
             image = m_sourceDecode.get();
         }
-        job->setExportImage(image);
-    } else if (image.isNull() && !m_pendingSource.isEmpty()) {
-        {
-            KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
-            image = KPImageDecoder::decodeForFitting(m_pendingSource,
-                                                     KPImageDecoder::formatHint(job->path()));
-        }
-        m_pendingSource.clear();
         job->setExportImage(image);
     }
     return image;
@@ -316,10 +312,7 @@ void KPFitter::fitBestQuality(const KPImageDataPtr& job, bool scaling)
     pristine = KPImageDecoder::flattenForJpeg(pristine);
     std::optional<KPBestFit::Box> box;
     if (scaling) {
-        m_curLimitHeight =
-            m_options.limitHeight.value_or(KPSettings::floatForKey(KPSettingsKey::LimitHeight));
-        m_curLimitWidth =
-            m_options.limitWidth.value_or(KPSettings::floatForKey(KPSettingsKey::LimitWidth));
+        readSmallestBox();
         box = KPBestFit::Box{m_curLimitWidth, m_curLimitHeight};
     }
     // The log view follows each trial as it follows each step of a descent.
@@ -409,10 +402,7 @@ bool KPFitter::convertScale(const KPImageDataPtr& job)
         fail(job);
         return false;
     }
-    m_curLimitHeight =
-        m_options.limitHeight.value_or(KPSettings::floatForKey(KPSettingsKey::LimitHeight));
-    m_curLimitWidth =
-        m_options.limitWidth.value_or(KPSettings::floatForKey(KPSettingsKey::LimitWidth));
+    readSmallestBox();
     const float factor = scaleFactor(m_curLimitSize, *fileSize);
 
     for (;;) {
@@ -531,9 +521,7 @@ void KPFitter::finishJob(const KPImageDataPtr& job)
             KPAtomicFile::remove(m_workPath);
     }
     m_workPath.clear();
-    m_pendingSource.clear();
-    if (m_sourceDecode.valid())
-        m_sourceDecode.wait();
+    // Waits for a decode still running; one never started is dropped.
     m_sourceDecode = {};
 
     // The views need no more than a preview of the result; a list of thousands of

@@ -87,6 +87,8 @@ public:
 private:
     bool scalingAllowed();
     bool bestQualityChosen();
+    // Height first, then width, as the scaling reads them.
+    void readSmallestBox();
     // The best-quality fitting in place of the descents and scaling passes.
     void fitBestQuality(const KPImageDataPtr& job, bool scaling);
     static QImage previewOf(const QByteArray& jpeg, QSize pixels);
@@ -112,11 +114,10 @@ private:
     float m_curLimitWidth = 0.0f;
     float m_curLimitHeight = 0.0f;
 
-    QString m_workPath;                 // the working file the encodings go to
-    bool m_inPlace = false;             // the output path is the job's own source
-    bool m_copyKept = false;            // converted by the unchanged copy
-    QByteArray m_pendingSource;         // the source's bytes, decoded when first needed
-    std::future<QImage> m_sourceDecode; // or the source being decoded already
+    QString m_workPath;                                  // the working file the encodings go to
+    bool m_inPlace = false;                              // the output path is the job's own source
+    bool m_copyKept = false;                             // converted by the unchanged copy
+    std::future<QImage> m_sourceDecode;                  // the source's picture, when first needed
     std::shared_ptr<KPJpegStreamDecode> m_pendingDecode; // the last file written, being decoded
     bool m_logOwed = false; // a descent step's hand-off waits for its decode
 };
