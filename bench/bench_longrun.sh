@@ -184,24 +184,31 @@ median_run()
     sort -n -k 1,1 | awk '{ line[NR] = $0 } END { print line[int((NR + 1) / 2)] }'
 }
 
+# Runs RUNNER (run_once or window_once) RUNS times over SIZE pictures of SOURCE; prints
+# the median run's line, marked NOT-CLEAN when any run was not clean, not just the median.
+median_of_runs()
+{
+    local what=$1 runner=$2 size=$3 source=$4 run line lines="" median
+    for ((run = 1; run <= runs; ++run)); do
+        echo "bench_longrun: $what$size pictures, run $run of $runs" >&2
+        line=$("$runner" "$size-$run" "$source" "$size")
+        echo "bench_longrun:   peak ${line%% *} KB, $(echo "$line" | cut -d ' ' -f 2) s, $(echo "$line" | cut -d ' ' -f 3)" >&2
+        lines+="$line"$'\n'
+    done
+    median=$(printf '%s' "$lines" | median_run)
+    if grep -q NOT-CLEAN <<<"$lines"; then
+        median="${median% *} NOT-CLEAN"
+    fi
+    echo "$median"
+}
+
 declare -A result
 for size in "$short" "$count"; do
     source=$photos
     if ((size == short)); then
         source=$first
     fi
-    lines=""
-    for ((run = 1; run <= runs; ++run)); do
-        echo "bench_longrun: $size pictures, run $run of $runs" >&2
-        line=$(run_once "$size-$run" "$source" "$size")
-        echo "bench_longrun:   peak ${line%% *} KB, $(echo "$line" | cut -d ' ' -f 2) s, $(echo "$line" | cut -d ' ' -f 3)" >&2
-        lines+="$line"$'\n'
-    done
-    result[$size]=$(printf '%s' "$lines" | median_run)
-    # Every run must be clean, not just the median one.
-    if grep -q NOT-CLEAN <<<"$lines"; then
-        result[$size]="${result[$size]% *} NOT-CLEAN"
-    fi
+    result[$size]=$(median_of_runs "" run_once "$size" "$source")
 done
 
 # The window: Resize over the list, the end alert answered; the peak RSS of the process.
@@ -237,17 +244,7 @@ if ((window_count > 0)); then
         if ((size == short)); then
             source=$first
         fi
-        lines=""
-        for ((run = 1; run <= runs; ++run)); do
-            echo "bench_longrun: the window, $size pictures, run $run of $runs" >&2
-            line=$(window_once "$size-$run" "$source" "$size")
-            echo "bench_longrun:   peak ${line%% *} KB, $(echo "$line" | cut -d ' ' -f 2) s, $(echo "$line" | cut -d ' ' -f 3)" >&2
-            lines+="$line"$'\n'
-        done
-        window_result[$size]=$(printf '%s' "$lines" | median_run)
-        if grep -q NOT-CLEAN <<<"$lines"; then
-            window_result[$size]="${window_result[$size]% *} NOT-CLEAN"
-        fi
+        window_result[$size]=$(median_of_runs "the window, " window_once "$size" "$source")
     done
 fi
 
