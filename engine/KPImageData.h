@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/KPFailure.h"
+
 #include <QImage>
 #include <QMetaType>
 #include <QMutex>
@@ -94,6 +96,18 @@ public:
     QSize exportPixelSize() const { return m_exportPixelSize.get(); }
     void setExportPixelSize(QSize size) { m_exportPixelSize.set(size); }
 
+    // Why the job failed; None while it has not. A run clears it when the job starts.
+    KPFailure failure() const { return KPFailure(m_failure.load()); }
+    void setFailure(KPFailure failure) { m_failure.store(qint32(failure)); }
+    // Fails the job for `reason`, keeping the first reason given: the step that failed
+    // first tells why, not the clean-up after it.
+    void fail(KPFailure reason)
+    {
+        qint32 none = qint32(KPFailure::None);
+        m_failure.compare_exchange_strong(none, qint32(reason));
+        setProgress(KPProgress::Failed);
+    }
+
 private:
     KPLockedField<QImage> m_image;
     KPLockedField<QString> m_path;
@@ -105,6 +119,7 @@ private:
     std::atomic<qint32> m_progress{static_cast<qint32>(KPProgress::New)};
     KPLockedField<std::optional<float>> m_exportQuality;
     KPLockedField<QSize> m_exportPixelSize;
+    std::atomic<qint32> m_failure{qint32(KPFailure::None)};
 };
 
 using KPImageDataPtr = std::shared_ptr<KPImageData>;

@@ -18,6 +18,15 @@ QString KPStringTools::sizeSwitch(float bytes)
     return QString::asprintf("%.1fB", double(bytes));
 }
 
+QString KPStringTools::limitText(quint64 bytes)
+{
+    if (bytes > 0 && bytes % 1000000 == 0)
+        return QStringLiteral("%1 MB").arg(bytes / 1000000);
+    if (bytes > 0 && bytes % 1000 == 0)
+        return QStringLiteral("%1 KB").arg(bytes / 1000);
+    return QStringLiteral("%1 bytes").arg(bytes);
+}
+
 std::optional<QString> KPStringTools::getStrToIdxByBackward(const QString& text, const QString& find)
 {
     if (find.isEmpty())

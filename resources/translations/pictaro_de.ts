@@ -279,5 +279,49 @@
         <source>Add Folder of Pictures</source>
         <translation>Ordner mit Bildern hinzufügen</translation>
     </message>
+    <message id="L_FailSourceUnreadable">
+        <source>the file cannot be read</source>
+        <translation>die Datei kann nicht gelesen werden</translation>
+    </message>
+    <message id="L_FailDamaged">
+        <source>the file is damaged or is not a picture of its type</source>
+        <translation>die Datei ist beschädigt oder kein Bild ihres Typs</translation>
+    </message>
+    <message id="L_FailTooLarge">
+        <source>the picture is too large to decode</source>
+        <translation>das Bild ist zu groß zum Dekodieren</translation>
+    </message>
+    <message id="L_FailNoFit">
+        <source>does not fit under %1 even at the lowest quality</source>
+        <translation>passt selbst bei der niedrigsten Qualität nicht unter %1</translation>
+    </message>
+    <message id="L_FailNoFitScaled">
+        <source>does not fit under %1 even at the lowest quality and the smallest size</source>
+        <translation>passt selbst bei der niedrigsten Qualität und der kleinsten Größe nicht unter %1</translation>
+    </message>
+    <message id="L_FailExportFolder">
+        <source>the export folder is missing or cannot be written to</source>
+        <translation>der Exportordner fehlt oder ist nicht beschreibbar</translation>
+    </message>
+    <message id="L_FailDiskFull">
+        <source>disk full</source>
+        <translation>Datenträger voll</translation>
+    </message>
+    <message id="L_FailWrite">
+        <source>could not write</source>
+        <translation>konnte nicht geschrieben werden</translation>
+    </message>
+    <message id="L_FailStopped">
+        <source>the run was stopped</source>
+        <translation>der Lauf wurde angehalten</translation>
+    </message>
+    <message id="L_FailCamera">
+        <source>camera not supported</source>
+        <translation>Kamera wird nicht unterstützt</translation>
+    </message>
+    <message id="L_FailUnsupported">
+        <source>not a picture type Pictaro reads</source>
+        <translation>kein Bildtyp, den Pictaro liest</translation>
+    </message>
 </context>
 </TS>

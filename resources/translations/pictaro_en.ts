@@ -279,5 +279,49 @@
         <source>Add Folder of Pictures</source>
         <translation>Add Folder of Pictures</translation>
     </message>
+    <message id="L_FailSourceUnreadable">
+        <source>the file cannot be read</source>
+        <translation>the file cannot be read</translation>
+    </message>
+    <message id="L_FailDamaged">
+        <source>the file is damaged or is not a picture of its type</source>
+        <translation>the file is damaged or is not a picture of its type</translation>
+    </message>
+    <message id="L_FailTooLarge">
+        <source>the picture is too large to decode</source>
+        <translation>the picture is too large to decode</translation>
+    </message>
+    <message id="L_FailNoFit">
+        <source>does not fit under %1 even at the lowest quality</source>
+        <translation>does not fit under %1 even at the lowest quality</translation>
+    </message>
+    <message id="L_FailNoFitScaled">
+        <source>does not fit under %1 even at the lowest quality and the smallest size</source>
+        <translation>does not fit under %1 even at the lowest quality and the smallest size</translation>
+    </message>
+    <message id="L_FailExportFolder">
+        <source>the export folder is missing or cannot be written to</source>
+        <translation>the export folder is missing or cannot be written to</translation>
+    </message>
+    <message id="L_FailDiskFull">
+        <source>disk full</source>
+        <translation>disk full</translation>
+    </message>
+    <message id="L_FailWrite">
+        <source>could not write</source>
+        <translation>could not write</translation>
+    </message>
+    <message id="L_FailStopped">
+        <source>the run was stopped</source>
+        <translation>the run was stopped</translation>
+    </message>
+    <message id="L_FailCamera">
+        <source>camera not supported</source>
+        <translation>camera not supported</translation>
+    </message>
+    <message id="L_FailUnsupported">
+        <source>not a picture type Pictaro reads</source>
+        <translation>not a picture type Pictaro reads</translation>
+    </message>
 </context>
 </TS>

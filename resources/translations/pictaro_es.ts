@@ -279,5 +279,49 @@
         <source>Add Folder of Pictures</source>
         <translation>Añadir carpeta de imágenes</translation>
     </message>
+    <message id="L_FailSourceUnreadable">
+        <source>the file cannot be read</source>
+        <translation>no se puede leer el archivo</translation>
+    </message>
+    <message id="L_FailDamaged">
+        <source>the file is damaged or is not a picture of its type</source>
+        <translation>el archivo está dañado o no es una imagen de su tipo</translation>
+    </message>
+    <message id="L_FailTooLarge">
+        <source>the picture is too large to decode</source>
+        <translation>la imagen es demasiado grande para decodificarla</translation>
+    </message>
+    <message id="L_FailNoFit">
+        <source>does not fit under %1 even at the lowest quality</source>
+        <translation>no cabe por debajo de %1 ni siquiera con la calidad más baja</translation>
+    </message>
+    <message id="L_FailNoFitScaled">
+        <source>does not fit under %1 even at the lowest quality and the smallest size</source>
+        <translation>no cabe por debajo de %1 ni siquiera con la calidad más baja y el tamaño más pequeño</translation>
+    </message>
+    <message id="L_FailExportFolder">
+        <source>the export folder is missing or cannot be written to</source>
+        <translation>la carpeta de exportación no existe o no se puede escribir en ella</translation>
+    </message>
+    <message id="L_FailDiskFull">
+        <source>disk full</source>
+        <translation>disco lleno</translation>
+    </message>
+    <message id="L_FailWrite">
+        <source>could not write</source>
+        <translation>no se pudo escribir</translation>
+    </message>
+    <message id="L_FailStopped">
+        <source>the run was stopped</source>
+        <translation>se detuvo el proceso</translation>
+    </message>
+    <message id="L_FailCamera">
+        <source>camera not supported</source>
+        <translation>cámara no compatible</translation>
+    </message>
+    <message id="L_FailUnsupported">
+        <source>not a picture type Pictaro reads</source>
+        <translation>tipo de imagen que Pictaro no lee</translation>
+    </message>
 </context>
 </TS>

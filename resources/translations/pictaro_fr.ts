@@ -279,5 +279,49 @@
         <source>Add Folder of Pictures</source>
         <translation>Ajouter un dossier d’images</translation>
     </message>
+    <message id="L_FailSourceUnreadable">
+        <source>the file cannot be read</source>
+        <translation>le fichier ne peut pas être lu</translation>
+    </message>
+    <message id="L_FailDamaged">
+        <source>the file is damaged or is not a picture of its type</source>
+        <translation>le fichier est endommagé ou n'est pas une image de son type</translation>
+    </message>
+    <message id="L_FailTooLarge">
+        <source>the picture is too large to decode</source>
+        <translation>l'image est trop grande pour être décodée</translation>
+    </message>
+    <message id="L_FailNoFit">
+        <source>does not fit under %1 even at the lowest quality</source>
+        <translation>ne tient pas sous %1, même à la qualité la plus basse</translation>
+    </message>
+    <message id="L_FailNoFitScaled">
+        <source>does not fit under %1 even at the lowest quality and the smallest size</source>
+        <translation>ne tient pas sous %1, même à la qualité la plus basse et à la plus petite taille</translation>
+    </message>
+    <message id="L_FailExportFolder">
+        <source>the export folder is missing or cannot be written to</source>
+        <translation>le dossier d'exportation est absent ou n'est pas accessible en écriture</translation>
+    </message>
+    <message id="L_FailDiskFull">
+        <source>disk full</source>
+        <translation>disque plein</translation>
+    </message>
+    <message id="L_FailWrite">
+        <source>could not write</source>
+        <translation>écriture impossible</translation>
+    </message>
+    <message id="L_FailStopped">
+        <source>the run was stopped</source>
+        <translation>le traitement a été arrêté</translation>
+    </message>
+    <message id="L_FailCamera">
+        <source>camera not supported</source>
+        <translation>appareil photo non pris en charge</translation>
+    </message>
+    <message id="L_FailUnsupported">
+        <source>not a picture type Pictaro reads</source>
+        <translation>type d'image que Pictaro ne lit pas</translation>
+    </message>
 </context>
 </TS>

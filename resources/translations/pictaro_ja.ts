@@ -279,5 +279,49 @@
         <source>Add Folder of Pictures</source>
         <translation>画像フォルダーを追加</translation>
     </message>
+    <message id="L_FailSourceUnreadable">
+        <source>the file cannot be read</source>
+        <translation>ファイルを読み込めません</translation>
+    </message>
+    <message id="L_FailDamaged">
+        <source>the file is damaged or is not a picture of its type</source>
+        <translation>ファイルが壊れているか、その種類の画像ではありません</translation>
+    </message>
+    <message id="L_FailTooLarge">
+        <source>the picture is too large to decode</source>
+        <translation>画像が大きすぎてデコードできません</translation>
+    </message>
+    <message id="L_FailNoFit">
+        <source>does not fit under %1 even at the lowest quality</source>
+        <translation>最低画質でも %1 未満に収まりません</translation>
+    </message>
+    <message id="L_FailNoFitScaled">
+        <source>does not fit under %1 even at the lowest quality and the smallest size</source>
+        <translation>最低画質・最小サイズでも %1 未満に収まりません</translation>
+    </message>
+    <message id="L_FailExportFolder">
+        <source>the export folder is missing or cannot be written to</source>
+        <translation>書き出し先フォルダーが存在しないか、書き込めません</translation>
+    </message>
+    <message id="L_FailDiskFull">
+        <source>disk full</source>
+        <translation>ディスクがいっぱいです</translation>
+    </message>
+    <message id="L_FailWrite">
+        <source>could not write</source>
+        <translation>書き込めませんでした</translation>
+    </message>
+    <message id="L_FailStopped">
+        <source>the run was stopped</source>
+        <translation>処理が停止されました</translation>
+    </message>
+    <message id="L_FailCamera">
+        <source>camera not supported</source>
+        <translation>このカメラには対応していません</translation>
+    </message>
+    <message id="L_FailUnsupported">
+        <source>not a picture type Pictaro reads</source>
+        <translation>Pictaro が読めない画像形式です</translation>
+    </message>
 </context>
 </TS>

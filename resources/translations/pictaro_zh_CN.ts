@@ -279,5 +279,49 @@
         <source>Add Folder of Pictures</source>
         <translation>添加图片文件夹</translation>
     </message>
+    <message id="L_FailSourceUnreadable">
+        <source>the file cannot be read</source>
+        <translation>无法读取文件</translation>
+    </message>
+    <message id="L_FailDamaged">
+        <source>the file is damaged or is not a picture of its type</source>
+        <translation>文件已损坏或不是其类型的图片</translation>
+    </message>
+    <message id="L_FailTooLarge">
+        <source>the picture is too large to decode</source>
+        <translation>图片太大，无法解码</translation>
+    </message>
+    <message id="L_FailNoFit">
+        <source>does not fit under %1 even at the lowest quality</source>
+        <translation>即使使用最低质量也无法小于 %1</translation>
+    </message>
+    <message id="L_FailNoFitScaled">
+        <source>does not fit under %1 even at the lowest quality and the smallest size</source>
+        <translation>即使使用最低质量和最小尺寸也无法小于 %1</translation>
+    </message>
+    <message id="L_FailExportFolder">
+        <source>the export folder is missing or cannot be written to</source>
+        <translation>导出文件夹不存在或不可写</translation>
+    </message>
+    <message id="L_FailDiskFull">
+        <source>disk full</source>
+        <translation>磁盘已满</translation>
+    </message>
+    <message id="L_FailWrite">
+        <source>could not write</source>
+        <translation>无法写入</translation>
+    </message>
+    <message id="L_FailStopped">
+        <source>the run was stopped</source>
+        <translation>已停止处理</translation>
+    </message>
+    <message id="L_FailCamera">
+        <source>camera not supported</source>
+        <translation>不支持该相机</translation>
+    </message>
+    <message id="L_FailUnsupported">
+        <source>not a picture type Pictaro reads</source>
+        <translation>Pictaro 无法读取此图片类型</translation>
+    </message>
 </context>
 </TS>
