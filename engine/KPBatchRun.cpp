@@ -194,15 +194,16 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
         sources.append(job->path());
     const auto placement = std::make_shared<KPExportPlacement>(sources);
 
-    for (const KPImageDataPtr& job : setup.jobs) {
+    for (int index = 0; index < int(setup.jobs.size()); ++index) {
+        const KPImageDataPtr& job = setup.jobs.at(index);
         if (!setup.run->flag)
             return; // stopped between two jobs
         // Each ended worker keeps its stack mapped until it is joined; joining them as
         // the run goes keeps a long run's memory flat.
         reapFinishedThreads();
         const std::shared_ptr<Completion> worker =
-            startThread([this, setup, job, placement, limit] {
-                resizeOneThread(setup, job, placement, limit);
+            startThread([this, setup, job, index, placement, limit] {
+                resizeOneThread(setup, job, index, placement, limit);
             });
         // Wakes as soon as the worker ends; Stop is seen within one poll.
         while (!worker->waitFor(PollMs)) {
@@ -238,7 +239,7 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
     }
 }
 
-void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& job,
+void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& job, int index,
                                  const std::shared_ptr<KPExportPlacement>& placement, quint64 limit)
 {
     std::lock_guard jobLock(m_jobMutex);
@@ -246,6 +247,11 @@ void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& jo
     // it does not begin (it would be filed into the next run's lists and run twice).
     if (!setup.run->flag)
         return;
+    const int count = int(setup.jobs.size());
+    if (!m_shuttingDown)
+        QMetaObject::invokeMethod(
+            this, [this, job, index, count] { Q_EMIT jobStarted(job, index, count); },
+            Qt::QueuedConnection);
 
     auto logHandOff = [this](const KPImageDataPtr& current) {
         QVariantMap info;
@@ -273,7 +279,10 @@ void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& jo
         report.insert(KPMessage::ReportError, QVariant::fromValue(m_errorImgMAr));
     }
     const KPNotification reportNote{KPMessage::ImageReportRefresh, this, report};
-    handOff([this, reportNote] { Q_EMIT imageReportRefresh(reportNote); });
+    handOff([this, reportNote, job, index, count] {
+        Q_EMIT imageReportRefresh(reportNote);
+        Q_EMIT jobFinished(job, index, count);
+    });
     logHandOff(job);
 
     // The pause lets the table catch up with the redraw; without a table there is

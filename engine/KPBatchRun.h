@@ -72,6 +72,12 @@ Q_SIGNALS:
     void saveConfig();
     void imageReportRefresh(const KPNotification& notification);
     void imageLogRefresh(const KPNotification& notification);
+    // A job of the run begins (`index` in list order, of `count` jobs). Queued to the GUI
+    // thread; the worker does not wait for it.
+    void jobStarted(const KPImageDataPtr& job, int index, int count);
+    // A job has ended, converted or failed (with its reason), and has been filed. Emitted in
+    // the report hand-off, right after `imageReportRefresh`.
+    void jobFinished(const KPImageDataPtr& job, int index, int count);
     // The list ran to its end; the batch thread ends once every slot has returned (the
     // window's end-of-run alert).
     void runEnded();
@@ -107,7 +113,7 @@ private:
     };
 
     void resizeThreadFunc(const RunSetup& setup);
-    void resizeOneThread(const RunSetup& setup, const KPImageDataPtr& job,
+    void resizeOneThread(const RunSetup& setup, const KPImageDataPtr& job, int index,
                          const std::shared_ptr<KPExportPlacement>& placement, quint64 limit);
     std::shared_ptr<Completion> startThread(std::function<void()> body);
     void reapFinishedThreads();
