@@ -21,20 +21,31 @@ namespace {
 std::mutex injectorMutex;
 KPAtomicFile::WriteFault writeFault;
 
+// Asks the test hook, if any; false (errno ENOSPC) when it refuses the change.
+bool faultAllows(const QByteArray& path, qint64 bytes)
+{
+    std::lock_guard lock(injectorMutex);
+    if (writeFault && !writeFault(QFile::decodeName(path), bytes)) {
+        errno = ENOSPC;
+        return false;
+    }
+    return true;
+}
+
 bool writeAll(int fd, const char* data, qint64 size, const QByteArray& path)
 {
-    {
-        std::lock_guard lock(injectorMutex);
-        if (writeFault && !writeFault(QFile::decodeName(path), size)) {
-            errno = ENOSPC;
-            return false;
-        }
-    }
+    if (!faultAllows(path, size))
+        return false;
     while (size > 0) {
         const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
         if (written < 0) {
             if (errno == EINTR)
                 continue;
+            return false;
+        }
+        if (written == 0) {
+            // No progress and no error: nothing more will fit.
+            errno = ENOSPC;
             return false;
         }
         data += written;
@@ -125,15 +136,38 @@ std::optional<QString> KPAtomicFile::createTemporary(const QString& folder)
     return QFile::decodeName(path);
 }
 
-std::optional<QString> KPAtomicFile::writeTemporary(const QString& folder, const QByteArray& data)
+std::optional<QString> KPAtomicFile::writeTemporary(const QString& folder, const QByteArray& data,
+                                                    int* error)
 {
     QByteArray path;
     const int fd = openTemporary(folder, path);
-    if (fd < 0)
+    if (fd < 0) {
+        if (error)
+            *error = errno;
         return std::nullopt;
-    const bool written = writeAll(fd, data.constData(), data.size(), path);
-    if (::close(fd) != 0 || !written) {
+    }
+    bool written = writeAll(fd, data.constData(), data.size(), path);
+    int why = written ? 0 : errno;
+    if (written) {
+        // Some file systems (network and FUSE ones) accept a write and keep less of it;
+        // the size they report is what the measurement after this would see.
+        struct stat info
+        {
+        };
+        if (::fstat(fd, &info) != 0 || qint64(info.st_size) != qint64(data.size())) {
+            written = false;
+            why = EIO;
+        }
+    }
+    // Delayed allocation may only find out at close that the disk is full.
+    if (::close(fd) != 0 && written) {
+        written = false;
+        why = errno;
+    }
+    if (!written) {
         unlinkTracked(path);
+        if (error)
+            *error = why;
         return std::nullopt;
     }
     return QFile::decodeName(path);
@@ -170,11 +204,15 @@ int KPAtomicFile::removeStaleTemporaries(const QString& folder)
     return removed;
 }
 
-bool KPAtomicFile::replace(const QString& from, const QString& to)
+bool KPAtomicFile::replace(const QString& from, const QString& to, int* error)
 {
     const QByteArray local = QFile::encodeName(from);
-    if (::rename(local.constData(), QFile::encodeName(to).constData()) != 0)
+    const QByteArray target = QFile::encodeName(to);
+    if (!faultAllows(target, -1) || ::rename(local.constData(), target.constData()) != 0) {
+        if (error)
+            *error = errno;
         return false;
+    }
     if (const int dir = untrack(local); dir >= 0)
         ::close(dir);
     return true;

@@ -21,11 +21,14 @@ public:
     static std::optional<QString> createTemporary(const QString& folder);
 
     // Writes `data` into a new temporary file in `folder`; its path, or nothing (and no
-    // file left) when it cannot be written completely.
-    static std::optional<QString> writeTemporary(const QString& folder, const QByteArray& data);
+    // file left) when it cannot be written completely. A file the file system reports
+    // shorter or longer than `data` counts as not written. On failure `error` receives the
+    // errno value that tells why (ENOSPC for a full disk).
+    static std::optional<QString> writeTemporary(const QString& folder, const QByteArray& data,
+                                                 int* error = nullptr);
 
-    // Moves `from` over `to` in one step (both in one folder).
-    static bool replace(const QString& from, const QString& to);
+    // Moves `from` over `to` in one step (both in one folder); `error` as above.
+    static bool replace(const QString& from, const QString& to, int* error = nullptr);
 
     // Removes a file; a temporary file of this process is found even when its folder was
     // renamed since it was made.
@@ -36,7 +39,8 @@ public:
     static int removeStaleTemporaries(const QString& folder);
 
     // For tests: asked before every write into a file of the engine, with the file and
-    // the number of bytes; answering false makes the write fail as on a full disk.
+    // the number of bytes, and before the rename that puts an output in place (bytes -1,
+    // the path is the output's); answering false makes it fail as on a full disk.
     using WriteFault = std::function<bool(const QString& path, qint64 bytes)>;
     static void setWriteFault(WriteFault fault);
 

@@ -262,8 +262,10 @@ void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& jo
 
     {
         KPFitter fitter(limit, setup.options, setup.exportSource, logHandOff, *placement);
-        // Closing the application cuts the job short; its working file is removed.
-        fitter.setCancelled([this] { return m_shuttingDown.load(); });
+        // Stop, and closing the application, cut the job short: it ends failed within a
+        // band of rows of the codec, and its working file is removed.
+        fitter.setCancelled(
+            [this, run = setup.run] { return !run->flag.load() || m_shuttingDown.load(); });
         fitter.setKeepsPreview(setup.keepPreviews);
         fitter.fitJob(job);
     }

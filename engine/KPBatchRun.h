@@ -19,7 +19,8 @@ class KPListView;
 // A run over the image list: one batch thread walks the jobs in list order and, for
 // each, starts one worker thread that fits the job, files it into a result list and
 // hands the report and log messages to the GUI thread, waiting until each has been
-// handled. Stop takes effect between two jobs; the job in progress goes on to its end.
+// handled. Stop ends the run at once: the job in progress is cut short and ends failed
+// (stopped), filed and reported like any other, and no further job starts.
 //
 // The object lives on the GUI thread. Its signals are always emitted there: the run's
 // threads hand each emission over and wait until every connected slot has returned,

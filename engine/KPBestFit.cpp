@@ -18,7 +18,11 @@ constexpr int MaxScaleTrials = 8;
 KPBestFit::KPBestFit(qint64 limit, float qualityFloor, Trial trial, std::function<bool()> cancelled)
     : m_limit(limit), m_lowest(lowestQuality(qualityFloor)), m_trial(std::move(trial)),
       m_cancelled(std::move(cancelled))
-{}
+{
+    // A trial of a large picture takes a while: Stop breaks it off between bands of rows.
+    for (KPJpegCodec& codec : m_codecs)
+        codec.setCancelled(m_cancelled);
+}
 
 int KPBestFit::lowestQuality(float floor)
 {

@@ -50,6 +50,19 @@ QString KPFailureText::text(KPFailure failure, quint64 limit)
 
 KPFailure KPFailureText::forWriteError(int error)
 {
-    return error == ENOSPC || error == EDQUOT || error == EFBIG ? KPFailure::DiskFull
-                                                                : KPFailure::WriteFailed;
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return KPFailure::DiskFull;
+    case ENOENT:
+    case ENOTDIR:
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        // The folder went away or stopped taking files since it was checked.
+        return KPFailure::ExportFolder;
+    default:
+        return KPFailure::WriteFailed;
+    }
 }

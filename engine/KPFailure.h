@@ -26,6 +26,7 @@ namespace KPFailureText {
 const char* key(KPFailure failure);
 // The reason in the user's language; `limit` (bytes) is named by the reasons about it.
 QString text(KPFailure failure, quint64 limit = 0);
-// The reason a write that set `error` (an errno value) gives: DiskFull or WriteFailed.
+// The reason a write into the export folder that set `error` (an errno value) gives:
+// DiskFull, ExportFolder (gone, read-only, no permission) or WriteFailed.
 KPFailure forWriteError(int error);
 } // namespace KPFailureText

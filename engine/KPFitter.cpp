@@ -52,21 +52,33 @@ void KPFitter::readSmallestBox()
         m_options.limitWidth.value_or(KPSettings::floatForKey(KPSettingsKey::LimitWidth));
 }
 
-void KPFitter::fail(const KPImageDataPtr& job)
+void KPFitter::setCancelled(std::function<bool()> cancelled)
 {
-    job->setProgress(KPProgress::Failed);
+    m_cancelled = std::move(cancelled);
+    m_codec.setCancelled(m_cancelled);
+}
+
+void KPFitter::fail(const KPImageDataPtr& job, KPFailure reason)
+{
+    job->fail(cancelled() ? KPFailure::Stopped : reason);
 }
 
 void KPFitter::fitJob(const KPImageDataPtr& job)
 {
     const bool scaling = scalingAllowed();
     const bool best = bestQualityChosen();
-    if (!job->path().isEmpty()) {
+    m_scaling = scaling;
+    job->setFailure(KPFailure::None);
+    if (job->path().isEmpty()) {
+        job->fail(KPFailure::SourceUnreadable);
+    } else {
         job->setProgress(KPProgress::Converting);
         job->setExportQuality(std::nullopt);
         job->setExportPixelSize({});
         if (copyImageToExportPath(job)) {
-            if (imageSizeCheck(job)) {
+            // Only a JPEG stays as it is: the output is named .jpg, and upload forms look
+            // at what the file holds. Any other type is encoded, even when it is small.
+            if (m_sourceIsJpeg && imageSizeCheck(job)) {
                 m_copyKept = true;
             } else if (job->is(KPProgress::Converting) && best) {
                 fitBestQuality(job, scaling);
@@ -94,47 +106,59 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
     const std::optional<QString> folder = m_exportPath ? m_exportPath() : std::nullopt;
     if (!folder) {
         job->setExportPath(QString());
-        fail(job);
+        fail(job, KPFailure::ExportFolder);
         return false;
     }
     const QString source = job->path();
     const std::optional<KPExportPlacement::Placement> placement =
         m_placement.place(*folder, source);
     if (!placement) {
-        fail(job);
+        fail(job, KPFailure::Unsupported); // a file name without an extension
         return false;
     }
     job->setExportPath(placement->outputPath);
     m_inPlace = placement->inPlace;
+    if (!m_inPlace) {
+        // An earlier output of the same name (never a listed source: the placement avoids
+        // those; never a folder) gives way to this one at once, so that a job failing from
+        // here on leaves nothing under its name.
+        KPAtomicFile::remove(placement->outputPath);
+    }
 
     std::optional<QByteArray> bytes = KPAtomicFile::readAll(source);
     if (!bytes) {
-        fail(job);
+        fail(job, KPFailure::SourceUnreadable);
         return false;
-    }
-    if (!m_inPlace) {
-        // An earlier output of the same name (never a listed source: the placement
-        // avoids those) gives way to this one.
-        KPAtomicFile::remove(placement->outputPath);
     }
     const QByteArray hint = KPImageDecoder::formatHint(source);
-    if (!KPImageDecoder::looksComplete(*bytes) || !KPImageDecoder::probe(*bytes, hint).isValid()) {
-        fail(job);
+    const QSize pixels =
+        KPImageDecoder::looksComplete(*bytes) ? KPImageDecoder::probe(*bytes, hint) : QSize();
+    if (!pixels.isValid()) {
+        fail(job, KPFailure::Damaged);
         return false;
     }
+    if (qint64(pixels.width()) * pixels.height() * 4 >
+        qint64(KPImageDecoder::AllocationLimitMB) * 1024 * 1024) {
+        fail(job, KPFailure::TooLargeToDecode);
+        return false;
+    }
+    m_sourceIsJpeg = bytes->startsWith("\xff\xd8\xff");
     job->setExportImage(QImage());
-    // A copy as large as the limit cannot pass the size check, so the picture will be
-    // decoded whatever else happens: that starts now, on another core, while the copy is
-    // written. A smaller one is decoded only if it comes to that.
-    const auto policy =
-        quint64(bytes->size()) >= m_curLimitSize ? std::launch::async : std::launch::deferred;
-    m_sourceDecode = std::async(
-        policy, [data = *bytes, hint] { return KPImageDecoder::decodeForFitting(data, hint); });
+    // A copy that will be encoded whatever else happens (as large as the limit, or not a
+    // JPEG) starts its decode now, on another core, while the copy is written. A smaller
+    // JPEG is decoded only if it comes to that.
+    const auto policy = quint64(bytes->size()) >= m_curLimitSize || !m_sourceIsJpeg
+                            ? std::launch::async
+                            : std::launch::deferred;
+    m_sourceDecode = std::async(policy, [data = *bytes, hint, cancelled = m_cancelled] {
+        return KPImageDecoder::decodeForFitting(data, hint, cancelled);
+    });
     // The fitting works on a copy beside the output; the output itself is only
     // replaced once the job has converted.
-    const std::optional<QString> work = KPAtomicFile::writeTemporary(*folder, *bytes);
+    int error = 0;
+    const std::optional<QString> work = KPAtomicFile::writeTemporary(*folder, *bytes, &error);
     if (!work) {
-        fail(job);
+        fail(job, KPFailureText::forWriteError(error));
         return false;
     }
     m_workPath = *work;
@@ -145,7 +169,7 @@ bool KPFitter::imageSizeCheck(const KPImageDataPtr& job)
 {
     const std::optional<quint64> size = KPAtomicFile::fileSize(m_workPath);
     if (!size) {
-        fail(job);
+        fail(job, KPFailure::WriteFailed);
         return false;
     }
     job->setExportSize(*size);
@@ -173,7 +197,7 @@ void KPFitter::settle(const KPImageDataPtr& job)
         if (ok)
             job->setExportImage(m_pendingDecode->image());
         else
-            fail(job);
+            fail(job, KPFailure::WriteFailed); // the file just written does not read back
         m_pendingDecode.reset();
     }
     if (m_logOwed) {
@@ -200,9 +224,9 @@ bool KPFitter::convertImageType(const KPImageDataPtr& job)
 {
     if (job->is(KPProgress::Failed))
         return false;
-    if (m_cancelled && m_cancelled()) {
+    if (cancelled()) {
         settle(job);
-        fail(job);
+        fail(job, KPFailure::Stopped);
         return false;
     }
     QByteArray data;
@@ -220,7 +244,7 @@ bool KPFitter::convertImageType(const KPImageDataPtr& job)
     } else {
         QImage image = workingImage(job);
         if (image.isNull()) {
-            fail(job);
+            fail(job, KPFailure::Damaged);
             return false;
         }
         image = KPImageDecoder::flattenForJpeg(image);
@@ -228,13 +252,14 @@ bool KPFitter::convertImageType(const KPImageDataPtr& job)
         pixels = image.size();
     }
     if (data.isEmpty()) {
-        fail(job);
+        fail(job, KPFailure::WriteFailed);
         return false;
     }
 
-    // The write is not judged by itself: the measurement that follows judges whatever
-    // file is at the working path.
-    replaceWorkingFile(data);
+    // A write that did not complete fails the job at once: measuring the file left from
+    // the step before would go on from a picture that never changes.
+    if (!replaceWorkingFile(job, data))
+        return false;
     job->setExportQuality(m_curCompressionFactor);
     job->setExportPixelSize(pixels);
     if (imageSizeCheck(job)) {
@@ -247,7 +272,7 @@ bool KPFitter::convertImageType(const KPImageDataPtr& job)
     // The next step starts from the file just written. When the file on disk is the data
     // just encoded, decode those bytes instead of reading them back, on a thread of its own.
     if (job->exportSize() == quint64(data.size())) {
-        m_pendingDecode = KPJpegStreamDecode::start(data);
+        m_pendingDecode = KPJpegStreamDecode::start(data, m_cancelled);
         if (m_pendingDecode)
             return false;
     }
@@ -261,25 +286,29 @@ bool KPFitter::convertImageType(const KPImageDataPtr& job)
         }
     }
     if (decoded.isNull()) {
-        fail(job);
+        fail(job, KPFailure::WriteFailed); // the file just written does not read back
         return false;
     }
     job->setExportImage(decoded);
     return false;
 }
 
-void KPFitter::replaceWorkingFile(const QByteArray& data)
+bool KPFitter::replaceWorkingFile(const KPImageDataPtr& job, const QByteArray& data)
 {
     // The encoding goes to a new working file that takes the old one's place only once it
     // is complete, as a replacement in one step would; an incomplete write leaves the old
     // file to be measured. Renaming over the old file instead would make the file system
     // write the new one out at once, a millisecond or more for every step.
+    int error = 0;
     const std::optional<QString> written =
-        KPAtomicFile::writeTemporary(QFileInfo(m_workPath).absolutePath(), data);
-    if (!written)
-        return;
+        KPAtomicFile::writeTemporary(QFileInfo(m_workPath).absolutePath(), data, &error);
+    if (!written) {
+        fail(job, KPFailureText::forWriteError(error));
+        return false;
+    }
     KPAtomicFile::remove(m_workPath);
     m_workPath = *written;
+    return true;
 }
 
 void KPFitter::compressImage(const KPImageDataPtr& job)
@@ -306,7 +335,7 @@ void KPFitter::fitBestQuality(const KPImageDataPtr& job, bool scaling)
 {
     QImage pristine = workingImage(job);
     if (pristine.isNull()) {
-        fail(job);
+        fail(job, KPFailure::Damaged);
         return;
     }
     pristine = KPImageDecoder::flattenForJpeg(pristine);
@@ -329,11 +358,12 @@ void KPFitter::fitBestQuality(const KPImageDataPtr& job, bool scaling)
     pristine = QImage();
     if (!choice) {
         if (search.failed())
-            fail(job);
+            fail(job, KPFailure::WriteFailed);
         return; // nothing fits: the job ends failed, as a descent that found nothing does
     }
     // Only the chosen encoding is written; the file on disk has the last word.
-    replaceWorkingFile(choice->data);
+    if (!replaceWorkingFile(job, choice->data))
+        return;
     job->setExportQuality(float(choice->quality) / 100.0f);
     job->setExportPixelSize(choice->pixels);
     job->setExportImage(m_keepsPreview ? previewOf(choice->data, choice->pixels) : QImage());
@@ -399,25 +429,33 @@ bool KPFitter::convertScale(const KPImageDataPtr& job)
         return false;
     const std::optional<quint64> fileSize = KPAtomicFile::fileSize(m_workPath);
     if (!fileSize) {
-        fail(job);
+        fail(job, KPFailure::WriteFailed);
         return false;
     }
     readSmallestBox();
     const float factor = scaleFactor(m_curLimitSize, *fileSize);
 
+    QSize previous;
     for (;;) {
         QImage picture = workingImage(job);
         if (picture.isNull()) {
-            fail(job);
+            fail(job, KPFailure::Damaged);
             return false;
         }
+        // Each pass shrinks the picture decoded from the file the pass before wrote. A
+        // picture no smaller than the last one means that file did not change: drawing it
+        // again would never end.
+        if (previous.isValid() && picture.width() >= previous.width() &&
+            picture.height() >= previous.height())
+            return false;
+        previous = picture.size();
         bool last = false;
         const QSize target =
             passSize(picture.size(), factor, m_curLimitWidth, m_curLimitHeight, last);
         QImage drawn = drawPass(picture, target);
         picture = QImage();
         if (drawn.isNull()) {
-            fail(job);
+            fail(job, KPFailure::TooLargeToDecode); // no memory for the smaller picture
             return false;
         }
         job->setExportImage(drawn);
@@ -507,16 +545,20 @@ void KPFitter::finishJob(const KPImageDataPtr& job)
         m_pendingDecode.reset();
     }
     m_logOwed = false;
+    int error = 0;
     if (job->is(KPProgress::Converted)) {
         const bool sourceIsResult = m_inPlace && m_copyKept;
         if (sourceIsResult) {
             KPAtomicFile::remove(m_workPath);
-        } else if (!KPAtomicFile::replace(m_workPath, job->exportPath())) {
-            fail(job);
+        } else if (!KPAtomicFile::replace(m_workPath, job->exportPath(), &error)) {
+            // Not through fail(): the picture was whole, only putting it in place failed.
+            job->fail(KPFailureText::forWriteError(error));
             KPAtomicFile::remove(m_workPath);
         }
     } else {
-        fail(job);
+        // Every step was tried and the file is still too large.
+        if (!job->is(KPProgress::Failed))
+            fail(job, m_scaling ? KPFailure::NoFitScaled : KPFailure::NoFit);
         if (!m_workPath.isEmpty())
             KPAtomicFile::remove(m_workPath);
     }

@@ -49,8 +49,9 @@ public:
     KPFitter(const KPFitter&) = delete;
     KPFitter& operator=(const KPFitter&) = delete;
 
-    // Asked between encodings: when it answers true the job ends failed at once.
-    void setCancelled(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
+    // Asked between encodings and between bands of rows inside the codec: when it answers
+    // true the job ends failed at once (reason Stopped), its working file removed.
+    void setCancelled(std::function<bool()> cancelled);
     // Whether the job keeps a preview of its result for the views once it has ended (on by
     // default); a run that nobody watches needs none.
     void setKeepsPreview(bool keep) { m_keepsPreview = keep; }
@@ -98,8 +99,11 @@ private:
     // job's working picture, and makes the log hand-off that step owes.
     void settle(const KPImageDataPtr& job);
     void logHandOff(const KPImageDataPtr& job);
-    void replaceWorkingFile(const QByteArray& data);
-    void fail(const KPImageDataPtr& job);
+    // False, with the job failed for the write's reason, when the data could not be written.
+    bool replaceWorkingFile(const KPImageDataPtr& job, const QByteArray& data);
+    bool cancelled() const { return m_cancelled && m_cancelled(); }
+    // Fails the job; a step cut short by Stop fails as stopped, whatever broke off.
+    void fail(const KPImageDataPtr& job, KPFailure reason);
 
     quint64 m_curLimitSize;
     KPFitOptions m_options;
@@ -117,6 +121,8 @@ private:
     QString m_workPath;                                  // the working file the encodings go to
     bool m_inPlace = false;                              // the output path is the job's own source
     bool m_copyKept = false;                             // converted by the unchanged copy
+    bool m_sourceIsJpeg = false;                         // only a JPEG may be kept unchanged
+    bool m_scaling = false;                              // scaling was allowed for this job
     std::future<QImage> m_sourceDecode;                  // the source's picture, when first needed
     std::shared_ptr<KPJpegStreamDecode> m_pendingDecode; // the last file written, being decoded
     bool m_logOwed = false; // a descent step's hand-off waits for its decode

@@ -20,6 +20,27 @@ QByteArray KPImageDecoder::formatHint(const QString& path)
 }
 
 namespace {
+// A buffer that stops giving bytes once the run is stopped: every reader that streams its
+// file through the device then gives up within one read.
+class CancellableBuffer : public QBuffer
+{
+public:
+    CancellableBuffer(QByteArray* data, const std::function<bool()>& cancelled)
+        : QBuffer(data), m_cancelled(cancelled)
+    {}
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (m_cancelled && m_cancelled())
+            return -1;
+        return QBuffer::readData(data, maxSize);
+    }
+
+private:
+    const std::function<bool()>& m_cancelled;
+};
+
 // A misnamed file of any other type still opens by its content.
 void chooseHandler(QImageReader& reader, const QByteArray& formatHint)
 {
@@ -141,18 +162,19 @@ bool KPImageDecoder::looksComplete(const QByteArray& bytes)
     return true;
 }
 
-QImage KPImageDecoder::decodeForFitting(const QByteArray& bytes, const QByteArray& formatHint)
+QImage KPImageDecoder::decodeForFitting(const QByteArray& bytes, const QByteArray& formatHint,
+                                        const std::function<bool()>& cancelled)
 {
     applyAllocationLimit();
     QByteArray copy = bytes;
-    QBuffer buffer(&copy);
+    CancellableBuffer buffer(&copy, cancelled);
     if (!buffer.open(QIODevice::ReadOnly))
         return {};
     QImageReader reader(&buffer);
     chooseHandler(reader, formatHint);
     reader.setAutoTransform(true);
     QImage image = reader.read();
-    if (image.isNull())
+    if (image.isNull() || (cancelled && cancelled()))
         return {};
 
     const bool transparent = image.hasAlphaChannel();

@@ -5,6 +5,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 // Opens source pictures of any type Qt's image readers know. Pictures come out
 // upright (EXIF orientation applied), in sRGB, and opaque: transparent areas are laid
 // on white, since JPEG has no transparency.
@@ -39,8 +41,10 @@ public:
     static bool looksComplete(const QByteArray& bytes);
 
     // Decodes a whole picture for fitting, as Format_RGB32; a null image on failure. The
-    // hint is taken as by `probe`.
-    static QImage decodeForFitting(const QByteArray& bytes, const QByteArray& formatHint = {});
+    // hint is taken as by `probe`. Once `cancelled` answers true the reader is given no
+    // more bytes, so a long decode ends early (and fails).
+    static QImage decodeForFitting(const QByteArray& bytes, const QByteArray& formatHint = {},
+                                   const std::function<bool()>& cancelled = {});
 
     // Makes a picture drawn with partial opacity opaque for JPEG: the colours are
     // un-premultiplied and the alpha dropped, so the picture neither darkens nor lightens.

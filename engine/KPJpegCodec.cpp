@@ -2,9 +2,9 @@
 
 #include "engine/KPImageDecoder.h"
 
-#include <turbojpeg.h>
 // After the C headers jpeglib.h needs.
 #include <cstdio>
+#include <jerror.h>
 #include <jpeglib.h>
 
 #include <csetjmp>
@@ -26,9 +26,6 @@ qint64 nowNs()
     return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// Format_RGB32 is 0xffRRGGBB in native byte order.
-constexpr int rgb32PixelFormat = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? TJPF_BGRX : TJPF_XRGB;
-
 } // namespace
 
 KPCodecTimer::KPCodecTimer(std::atomic<qint64>& total, std::atomic<qint64>& count)
@@ -40,16 +37,6 @@ KPCodecTimer::KPCodecTimer(std::atomic<qint64>& total, std::atomic<qint64>& coun
 KPCodecTimer::~KPCodecTimer()
 {
     m_total.fetch_add(nowNs() - m_start, std::memory_order_relaxed);
-}
-
-KPJpegCodec::KPJpegCodec() : m_compressor(tjInitCompress()), m_decompressor(tjInitDecompress()) {}
-
-KPJpegCodec::~KPJpegCodec()
-{
-    if (m_compressor)
-        tjDestroy(m_compressor);
-    if (m_decompressor)
-        tjDestroy(m_decompressor);
 }
 
 int KPJpegCodec::qualityFor(float factor)
@@ -72,13 +59,67 @@ void onEncodeError(j_common_ptr info)
     std::longjmp(reinterpret_cast<EncodeError*>(info->err)->jump, 1);
 }
 
+void onMessage(j_common_ptr, int) {}
+
+// Format_RGB32 is 0xffRRGGBB in native byte order.
 constexpr J_COLOR_SPACE rgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
 
+// Where the encoder writes: one growing buffer that the caller owns and frees, whether
+// the encoding finished or was abandoned. (libjpeg's own memory destination hands out its
+// buffer only when the encoding finishes, and frees the ones it outgrew on the way, so
+// an abandoned encoding could be neither freed nor kept.)
+struct GrowingDestination
+{
+    jpeg_destination_mgr base{};
+    unsigned char* buffer = nullptr;
+    size_t capacity = 0;
+    size_t used = 0;
+};
+
+void outOfMemory(j_compress_ptr info)
+{
+    info->err->msg_code = JERR_OUT_OF_MEMORY;
+    (*info->err->error_exit)(reinterpret_cast<j_common_ptr>(info));
+}
+
+void initDestination(j_compress_ptr info)
+{
+    auto* dest = reinterpret_cast<GrowingDestination*>(info->dest);
+    if (!dest->buffer) {
+        dest->capacity = 64 * 1024;
+        dest->buffer = static_cast<unsigned char*>(std::malloc(dest->capacity));
+        if (!dest->buffer)
+            outOfMemory(info);
+    }
+    dest->base.next_output_byte = dest->buffer;
+    dest->base.free_in_buffer = dest->capacity;
+}
+
+boolean growDestination(j_compress_ptr info)
+{
+    auto* dest = reinterpret_cast<GrowingDestination*>(info->dest);
+    const size_t grown = dest->capacity * 2;
+    auto* bigger = static_cast<unsigned char*>(std::realloc(dest->buffer, grown));
+    if (!bigger)
+        outOfMemory(info);
+    dest->buffer = bigger;
+    dest->base.next_output_byte = bigger + dest->capacity;
+    dest->base.free_in_buffer = grown - dest->capacity;
+    dest->capacity = grown;
+    return TRUE;
+}
+
+void termDestination(j_compress_ptr info)
+{
+    auto* dest = reinterpret_cast<GrowingDestination*>(info->dest);
+    dest->used = dest->capacity - dest->base.free_in_buffer;
+}
+
 // Plain C state only between setjmp and longjmp: nothing here has a destructor. The
-// output buffer is libjpeg's; the caller frees it.
+// output buffer is the destination's; the caller frees it.
 bool compressRows(const uchar* bits, qsizetype stride, int width, int height, int quality,
-                  bool optimizeCoding, const std::function<bool(int)>* gate, unsigned char** out,
-                  unsigned long* outSize)
+                  bool optimizeCoding, const std::function<bool(int)>* gate,
+                  const std::function<bool()>* cancelled, GrowingDestination* out)
 {
     jpeg_compress_struct info{};
     EncodeError error{};
@@ -89,7 +130,10 @@ bool compressRows(const uchar* bits, qsizetype stride, int width, int height, in
         return false;
     }
     jpeg_create_compress(&info);
-    jpeg_mem_dest(&info, out, outSize);
+    out->base.init_destination = initDestination;
+    out->base.empty_output_buffer = growDestination;
+    out->base.term_destination = termDestination;
+    info.dest = &out->base;
     info.image_width = JDIMENSION(width);
     info.image_height = JDIMENSION(height);
     info.input_components = 4;
@@ -105,7 +149,7 @@ bool compressRows(const uchar* bits, qsizetype stride, int width, int height, in
     while (info.next_scanline < info.image_height) {
         JSAMPROW lines[16];
         const int want = int(std::min<JDIMENSION>(16, info.image_height - info.next_scanline));
-        if (gate && !(*gate)(int(info.next_scanline) + want)) {
+        if ((gate && !(*gate)(int(info.next_scanline) + want)) || (cancelled && (*cancelled)())) {
             jpeg_abort_compress(&info);
             jpeg_destroy_compress(&info);
             return false;
@@ -117,6 +161,60 @@ bool compressRows(const uchar* bits, qsizetype stride, int width, int height, in
     }
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
+    return true;
+}
+
+// Decodes a colour or grey JPEG into `image`, made here at the size the header gives.
+// Plain C state only between setjmp and longjmp; the picture is made before the jump
+// point's state matters and is dropped by the caller on failure.
+bool decompressRows(const QByteArray& jpeg, QImage& image, const std::function<bool()>* cancelled)
+{
+    jpeg_decompress_struct info{};
+    EncodeError error{};
+    info.err = jpeg_std_error(&error.base);
+    error.base.error_exit = onEncodeError;
+    error.base.emit_message = onMessage;
+    if (setjmp(error.jump)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(jpeg.constData()),
+                 static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&info, TRUE);
+    // CMYK and YCCK pictures are left to Qt's reader, which inverts Adobe's CMYK.
+    const bool colour = info.jpeg_color_space == JCS_YCbCr ||
+                        info.jpeg_color_space == JCS_GRAYSCALE || info.jpeg_color_space == JCS_RGB;
+    const qint64 bytes = qint64(info.image_width) * qint64(info.image_height) * 4;
+    if (!colour || info.image_width == 0 || info.image_height == 0 ||
+        bytes > qint64(KPImageDecoder::AllocationLimitMB) * 1024 * 1024) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    info.out_color_space = rgb32Space;
+    info.dct_method = JDCT_ISLOW;
+    jpeg_start_decompress(&info);
+    image = QImage(int(info.output_width), int(info.output_height), QImage::Format_RGB32);
+    if (image.isNull()) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    uchar* bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    while (info.output_scanline < info.output_height) {
+        if (cancelled && (*cancelled)()) {
+            jpeg_destroy_decompress(&info);
+            return false;
+        }
+        JSAMPROW lines[16];
+        const int want = int(std::min<JDIMENSION>(16, info.output_height - info.output_scanline));
+        for (int i = 0; i < want; ++i)
+            lines[i] = bits + stride * qsizetype(info.output_scanline + JDIMENSION(i));
+        jpeg_read_scanlines(&info, lines, JDIMENSION(want));
+    }
+    // A file cut short after its last row still gives the whole picture, as before.
+    jpeg_abort_decompress(&info);
+    jpeg_destroy_decompress(&info);
     return true;
 }
 } // namespace
@@ -138,43 +236,26 @@ QByteArray KPJpegCodec::encodeRows(const QImage& image, int quality, bool optimi
     if (image.isNull() || image.format() != QImage::Format_RGB32)
         return {};
     KPCodecTimer timer(KPCodecStats::encodeNs, KPCodecStats::encodeCount);
-    unsigned char* out = nullptr;
-    unsigned long outSize = 0;
-    const bool ok = compressRows(image.constBits(), image.bytesPerLine(), image.width(),
-                                 image.height(), std::clamp(quality, 1, 100), optimizeCoding,
-                                 gate ? &gate : nullptr, &out, &outSize);
+    GrowingDestination out;
+    const bool ok =
+        compressRows(image.constBits(), image.bytesPerLine(), image.width(), image.height(),
+                     std::clamp(quality, 1, 100), optimizeCoding, gate ? &gate : nullptr,
+                     m_cancelled ? &m_cancelled : nullptr, &out);
     QByteArray data;
-    if (ok && out && outSize > 0)
-        data = QByteArray(reinterpret_cast<const char*>(out), static_cast<qsizetype>(outSize));
-    std::free(out);
+    if (ok && out.buffer && out.used > 0)
+        data =
+            QByteArray(reinterpret_cast<const char*>(out.buffer), static_cast<qsizetype>(out.used));
+    std::free(out.buffer);
     return data;
 }
 
 QImage KPJpegCodec::decode(const QByteArray& jpeg)
 {
-    if (!m_decompressor || jpeg.isEmpty())
+    if (jpeg.isEmpty())
         return {};
     KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
-    auto* data = reinterpret_cast<const unsigned char*>(jpeg.constData());
-    const auto size = static_cast<unsigned long>(jpeg.size());
-    int width = 0;
-    int height = 0;
-    int subsampling = 0;
-    int colorspace = 0;
-    if (tjDecompressHeader3(m_decompressor, data, size, &width, &height, &subsampling,
-                            &colorspace) != 0)
-        return {};
-    if (width <= 0 || height <= 0 || colorspace == TJCS_CMYK || colorspace == TJCS_YCCK)
-        return {};
-    const qint64 bytes = qint64(width) * qint64(height) * 4;
-    if (bytes > qint64(KPImageDecoder::AllocationLimitMB) * 1024 * 1024)
-        return {};
-    QImage image(width, height, QImage::Format_RGB32);
-    if (image.isNull())
-        return {};
-    if (tjDecompress2(m_decompressor, data, size, image.bits(), width,
-                      static_cast<int>(image.bytesPerLine()), height, rgb32PixelFormat, 0) != 0 &&
-        tjGetErrorCode(m_decompressor) != TJERR_WARNING)
+    QImage image;
+    if (!decompressRows(jpeg, image, m_cancelled ? &m_cancelled : nullptr))
         return {};
     return image;
 }

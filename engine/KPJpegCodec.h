@@ -32,17 +32,20 @@ private:
 
 // JPEG encoding and decoding of the working picture through libjpeg-turbo, straight
 // from and into QImage's Format_RGB32 pixels without intermediate copies. One codec
-// per thread: the handles are not shared.
+// per thread.
 class KPJpegCodec
 {
 public:
-    KPJpegCodec();
-    ~KPJpegCodec();
+    KPJpegCodec() = default;
     KPJpegCodec(const KPJpegCodec&) = delete;
     KPJpegCodec& operator=(const KPJpegCodec&) = delete;
 
     // The JPEG quality (1 to 100) for a compression factor (1.0 best, smaller harder).
     static int qualityFor(float factor);
+
+    // Asked between bands of rows while encoding or decoding: answering true abandons the
+    // picture (the call fails), so Stop does not wait for a large picture to finish.
+    void setCancelled(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
 
     // Encodes an opaque Format_RGB32 picture; empty data on failure. With a gate, rows
     // are read only once the gate lets them (the picture may still be being decoded).
@@ -59,6 +62,5 @@ private:
     QByteArray encodeRows(const QImage& image, int quality, bool optimizeCoding,
                           const std::function<bool(int rows)>& gate);
 
-    void* m_compressor = nullptr;
-    void* m_decompressor = nullptr;
+    std::function<bool()> m_cancelled;
 };

@@ -49,7 +49,8 @@ bool readHeader(const QByteArray& jpeg, int& width, int& height)
 
 // Decodes into `image`, storing the number of finished rows in `rows` as it goes.
 bool decodeRows(const QByteArray& jpeg, uchar* bits, qsizetype stride, QSize size,
-                std::atomic<int>& rows, std::mutex& mutex, std::condition_variable& progress)
+                const std::function<bool()>& cancelled, std::atomic<int>& rows, std::mutex& mutex,
+                std::condition_variable& progress)
 {
     jpeg_decompress_struct info{};
     ErrorManager error{};
@@ -72,6 +73,10 @@ bool decodeRows(const QByteArray& jpeg, uchar* bits, qsizetype stride, QSize siz
         return false;
     }
     while (info.output_scanline < info.output_height) {
+        if (cancelled && cancelled()) {
+            jpeg_destroy_decompress(&info);
+            return false;
+        }
         JSAMPROW lines[16];
         const int want = int(std::min<JDIMENSION>(16, info.output_height - info.output_scanline));
         for (int i = 0; i < want; ++i)
@@ -89,7 +94,8 @@ bool decodeRows(const QByteArray& jpeg, uchar* bits, qsizetype stride, QSize siz
 }
 } // namespace
 
-std::shared_ptr<KPJpegStreamDecode> KPJpegStreamDecode::start(const QByteArray& jpeg)
+std::shared_ptr<KPJpegStreamDecode> KPJpegStreamDecode::start(const QByteArray& jpeg,
+                                                              std::function<bool()> cancelled)
 {
     int width = 0;
     int height = 0;
@@ -99,6 +105,7 @@ std::shared_ptr<KPJpegStreamDecode> KPJpegStreamDecode::start(const QByteArray& 
         return {};
     std::shared_ptr<KPJpegStreamDecode> decode(new KPJpegStreamDecode);
     decode->m_jpeg = jpeg;
+    decode->m_cancelled = std::move(cancelled);
     decode->m_image = QImage(width, height, QImage::Format_RGB32);
     if (decode->m_image.isNull())
         return {};
@@ -119,8 +126,8 @@ void KPJpegStreamDecode::run()
 {
     // Not timed here: the worker times what it waits for, so overlapped work is not
     // counted twice.
-    const bool ok = decodeRows(m_jpeg, m_bits, m_image.bytesPerLine(), m_image.size(), m_rows,
-                               m_mutex, m_progress);
+    const bool ok = decodeRows(m_jpeg, m_bits, m_image.bytesPerLine(), m_image.size(), m_cancelled,
+                               m_rows, m_mutex, m_progress);
     {
         std::lock_guard lock(m_mutex);
         m_failed = !ok;

@@ -19,8 +19,10 @@ class KPJpegStreamDecode
 {
 public:
     // Reads the header and starts decoding; nothing when the data is no JPEG this
-    // decoder takes or the picture would exceed the decoder's allocation limit.
-    static std::shared_ptr<KPJpegStreamDecode> start(const QByteArray& jpeg);
+    // decoder takes or the picture would exceed the decoder's allocation limit. Decoding
+    // fails early once `cancelled` answers true.
+    static std::shared_ptr<KPJpegStreamDecode> start(const QByteArray& jpeg,
+                                                     std::function<bool()> cancelled = {});
     ~KPJpegStreamDecode();
     KPJpegStreamDecode(const KPJpegStreamDecode&) = delete;
     KPJpegStreamDecode& operator=(const KPJpegStreamDecode&) = delete;
@@ -38,6 +40,7 @@ private:
     void run();
 
     QByteArray m_jpeg;
+    std::function<bool()> m_cancelled;
     QImage m_image;
     uchar* m_bits = nullptr;
     std::atomic<int> m_rows{0};

@@ -5,6 +5,7 @@
 #include "list/KPStringTools.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <filesystem>
@@ -68,10 +69,34 @@ bool KPListView::hasImageExtension(const QString& path)
 
 bool KPListView::isHiddenFile(const QString& path)
 {
-    const std::optional<QString> last = KPStringTools::getStrFromIdxByBackward(path, QStringLiteral("/"));
+    const std::optional<QString> last =
+        KPStringTools::getStrFromIdxByBackward(path, QStringLiteral("/"));
     if (!last)
         return false;
     return last->startsWith(QLatin1Char('.'));
+}
+
+KPListView::Addition KPListView::addPaths(const QStringList& paths)
+{
+    Addition addition;
+    QStringList found;
+    for (const QString& given : paths) {
+        // Absolute, as a file chooser would give them.
+        const QString path = QFileInfo(given).absoluteFilePath();
+        std::error_code error;
+        const fs::path native(QFile::encodeName(path).toStdString());
+        if (fs::is_directory(fs::status(native, error)))
+            enumAllFile({path}, found, true);
+        else if (hasImageExtension(path))
+            found.append(path);
+        else
+            addition.skipped.append(path);
+    }
+    addFileMember(found);
+    refreshListView();
+    if (KPListPresenter* presenter = currentPresenter(); presenter && presenter->selectedRow() < 0)
+        autoSelect(-1);
+    return addition;
 }
 
 bool KPListView::addMember(const QStringList& paths)
@@ -104,9 +129,15 @@ void KPListView::enumAllFile(const QStringList& paths, QStringList& outArray, bo
     for (const QString& path : paths) {
         std::error_code error;
         const fs::path native(QFile::encodeName(path).toStdString());
-        const fs::file_status status = fs::symlink_status(native, error);
-        if (error || !fs::exists(status))
+        // The path itself is followed when it is a link (the user named it); what the
+        // walk below meets is not.
+        const fs::file_status status = fs::status(native, error);
+        if (error || !fs::exists(status)) {
+            // A dangling link is still listed by its name, as a file, and fails its job.
+            if (fs::is_symlink(fs::symlink_status(native, error)) && hasImageExtension(path))
+                outArray.append(path);
             continue;
+        }
         if (!fs::is_directory(status)) {
             if (hasImageExtension(path))
                 outArray.append(path);
@@ -154,7 +185,9 @@ bool KPListView::addFileMember(const QStringList& paths)
     for (const QString& path : paths) {
         if (isHiddenFile(path))
             continue;
-        struct stat info{};
+        struct stat info
+        {
+        };
         const bool known = ::stat(QFile::encodeName(path).constData(), &info) == 0;
         // A named pipe or a device under a picture's name is no picture; reading it for
         // the preview or the run would wait for a writer for ever.

@@ -16,7 +16,11 @@ class KPListView : public QObject
 {
     Q_OBJECT
 public:
-    enum ListType { NoList = 0, PictureList = 1 };
+    enum ListType
+    {
+        NoList = 0,
+        PictureList = 1
+    };
 
     explicit KPListView(QObject* parent = nullptr);
     ~KPListView() override;
@@ -30,6 +34,19 @@ public:
     const KPImageDataList& memberMAr() const { return m_memberMAr; }
     const QStringList& dupPathArray() const { return m_dupPathArray; }
     bool hasPresenter() const;
+
+    // What one addition of paths did: the paths it named that are no picture type Pictaro
+    // reads (files given directly), in the order given. Refused duplicates are in
+    // `dupPathArray`.
+    struct Addition
+    {
+        QStringList skipped;
+    };
+    // The one way to add paths that the user names or drops (command line, drops, the
+    // terminal): a folder, or a link to one, is scanned as Add Folder does; a file is taken
+    // when its extension is accepted. Everything is added in one step, so `dupPathArray`
+    // holds every path the whole addition refused.
+    Addition addPaths(const QStringList& paths);
 
     // Adds files as they are given (no extension test), then reloads and selects.
     bool addMember(const QStringList& paths);
@@ -49,8 +66,9 @@ public:
     // Extension after the last "." of the last component, compared exactly.
     static bool hasImageExtension(const QString& path);
     static const QStringList& imageExtensions();
-    // Appends every file below the paths (folders scanned through their whole tree,
-    // symbolic links never followed) whose extension is accepted, in the order found.
+    // Appends every file below the paths whose extension is accepted, in the order found.
+    // A given path that is a link to a folder is scanned as that folder; links met inside
+    // the scan are never followed, so a tree with loops still ends.
     static void enumAllFile(const QStringList& paths, QStringList& outArray, bool recursive);
 
 Q_SIGNALS:

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     # build
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev libturbojpeg0-dev libjpeg62-turbo-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libjpeg62-turbo-dev
     # the window: translations (lrelease) and SVG pictures
     qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-svg-dev
     # picture types beyond Qt's own readers: PSD through ImageMagick, camera raw through LibRaw

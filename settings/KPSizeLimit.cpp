@@ -2,7 +2,9 @@
 
 #include "settings/KPSettings.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 quint64 KPSizeLimit::limitSize(const QString& number, int segment)
 {
@@ -17,8 +19,19 @@ quint64 KPSizeLimit::limitSize(const QString& number, int segment)
         return 0;
     bool ok = false;
     const float value = number.toFloat(&ok);
+    // A number too long for a float still means "more than any file".
+    const bool digitsOnly = std::all_of(number.cbegin(), number.cend(), [](QChar c) {
+        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    });
+    if ((!ok || !std::isfinite(value)) && digitsOnly &&
+        number.count(QLatin1Char('0')) < number.size())
+        return MaxLimit;
     if (!ok || !(value > 0.0f) || !std::isfinite(value))
         return 0;
+    // Bytes beyond what 64 bits count saturate rather than wrap (and a float beyond the
+    // range of the integer would be no number at all).
+    if (double(value) >= 18446744073709551616.0 / double(multiplier))
+        return MaxLimit;
     // Truncate toward zero, as an unsigned integer value of the float.
     const auto count = static_cast<quint64>(value);
     return count * multiplier;

@@ -3,17 +3,27 @@
 #include <QMutex>
 #include <QString>
 
+#include <limits>
+
 // The size limit as the user enters it: a text of digits and a unit segment
 // (0 = KB, 1,000 bytes; 1 = MB, 1,000,000 bytes). Holds a copy of both under a lock
 // so a run's batch thread can read the limit while the GUI thread edits the controls.
 class KPSizeLimit
 {
 public:
-    enum Unit { KB = 0, MB = 1 };
+    enum Unit
+    {
+        KB = 0,
+        MB = 1
+    };
+
+    // The largest limit: every number beyond it means this many bytes.
+    static constexpr quint64 MaxLimit = std::numeric_limits<quint64>::max();
 
     // The limit in bytes for a number text and a unit segment; 0 when the text is
     // empty or zero, or no segment is selected. The number passes through a 32-bit
-    // float as the field reads it; the product is 64-bit so limits above 4 GB hold.
+    // float as the field reads it; the product is 64-bit so limits above 4 GB hold, and a
+    // product beyond 64 bits is MaxLimit.
     static quint64 limitSize(const QString& number, int segment);
 
     // The starting text of the number field: the stored `LimitSize`, else "1"; an

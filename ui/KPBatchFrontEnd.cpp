@@ -106,6 +106,10 @@ quint64 KPBatchFrontEnd::parseLimit(const QString& text, QString& error)
     const quint64 bytes = KPSizeLimit::limitSize(match.captured(1), segment);
     if (bytes == 0)
         error = QStringLiteral("the limit must be greater than 0");
+    if (bytes == KPSizeLimit::MaxLimit) {
+        error = QStringLiteral("the limit \"%1\" is larger than any file can be").arg(text);
+        return 0;
+    }
     return bytes;
 }
 
@@ -210,7 +214,7 @@ KPBatchFrontEnd::KPBatchFrontEnd(Options options, QTextStream& out, QTextStream&
     m_run->setFitOptions(m_options.fit);
     m_run->setKeepsPreviews(false);
     connect(m_run.get(), &KPBatchRun::imageLogRefresh, this, &KPBatchFrontEnd::onLog);
-    connect(m_run.get(), &KPBatchRun::imageReportRefresh, this, &KPBatchFrontEnd::onReport);
+    connect(m_run.get(), &KPBatchRun::jobFinished, this, &KPBatchFrontEnd::onJobFinished);
     connect(m_run.get(), &KPBatchRun::runEnded, this, &KPBatchFrontEnd::onRunEnded);
 }
 
@@ -220,26 +224,10 @@ void KPBatchFrontEnd::start()
 {
     // Files are taken as the Add File panel offers them (picture extensions only);
     // folders are scanned as Add Folder does. The given order is kept.
-    QStringList files;
-    auto flushFiles = [this, &files] {
-        if (!files.isEmpty())
-            m_list->addMember(files);
-        files.clear();
-    };
-    for (const QString& given : std::as_const(m_options.paths)) {
-        // Absolute, as a file dialog would give them.
-        const QString path = QFileInfo(given).absoluteFilePath();
-        if (QFileInfo(path).isDir()) {
-            flushFiles();
-            m_list->addMemberByFolder({path});
-        } else if (KPListView::hasImageExtension(path)) {
-            files.append(path);
-        } else {
-            m_err << QStringLiteral("pictaro: skipped %1: not a picture type Pictaro reads\n")
-                         .arg(path);
-        }
-    }
-    flushFiles();
+    const KPListView::Addition addition = m_list->addPaths(m_options.paths);
+    for (const QString& path : addition.skipped)
+        m_err
+            << QStringLiteral("pictaro: skipped %1: not a picture type Pictaro reads\n").arg(path);
     m_err.flush();
 
     if (m_list->memberMAr().isEmpty()) {
@@ -259,9 +247,9 @@ void KPBatchFrontEnd::stop()
     if (m_run->resizeFlag())
         m_run->resize();
     clearProgressLine();
-    m_err << QStringLiteral("pictaro: stopping after the picture in progress\n");
+    m_err << QStringLiteral("pictaro: stopping; the picture in progress is abandoned\n");
     m_err.flush();
-    // The batch thread ends at once; the job in progress still ends and reports.
+    // The batch thread ends at once; the job in progress is cut short and reports.
     auto* poll = new QTimer(this);
     connect(poll, &QTimer::timeout, this, [this, poll] {
         if (!m_run->isIdle())
@@ -299,18 +287,11 @@ void KPBatchFrontEnd::onLog(const KPNotification& notification)
     m_progressShown = true;
 }
 
-void KPBatchFrontEnd::onReport(const KPNotification& notification)
+void KPBatchFrontEnd::onJobFinished(const KPImageDataPtr& job)
 {
-    const auto ok = notification.userInfo.value(KPMessage::ReportOK).value<KPImageDataList>();
-    const auto failed =
-        notification.userInfo.value(KPMessage::ReportError).value<KPImageDataList>();
-    const qsizetype done = ok.size() + failed.size();
-    if (done <= m_done)
-        return;
-    // The job that just ended is the last one filed.
-    const KPImageDataPtr job = failed.size() > m_failed ? failed.last() : ok.last();
-    m_done = done;
-    m_failed = failed.size();
+    ++m_done;
+    if (!job->is(KPProgress::Converted))
+        ++m_failed;
     printJob(job);
     // The engine keeps a preview of each output for the window's log view, about 0.8 MB
     // for a photo; the terminal shows none, and kept for every job it made a run of
@@ -323,7 +304,11 @@ void KPBatchFrontEnd::printJob(const KPImageDataPtr& job)
     clearProgressLine();
     const QString name = job->path();
     if (!job->is(KPProgress::Converted)) {
-        m_out << QStringLiteral("FAILED  %1\n").arg(name);
+        const QString reason = KPFailureText::text(job->failure(), m_options.limitBytes);
+        if (reason.isEmpty())
+            m_out << QStringLiteral("FAILED  %1\n").arg(name);
+        else
+            m_out << QStringLiteral("FAILED  %1: %2\n").arg(name, reason);
         m_out.flush();
         return;
     }

@@ -49,7 +49,7 @@ public:
 
     // Lists the paths and starts the run; `finished` follows with the exit code.
     void start();
-    // Stops after the picture in progress (Ctrl+C).
+    // Stops the run (Ctrl+C, SIGTERM): the picture in progress is cut short and fails.
     void stop();
 
 Q_SIGNALS:
@@ -57,7 +57,7 @@ Q_SIGNALS:
 
 private:
     void onLog(const KPNotification& notification);
-    void onReport(const KPNotification& notification);
+    void onJobFinished(const KPImageDataPtr& job);
     void onRunEnded();
     void printJob(const KPImageDataPtr& job);
     void clearProgressLine();

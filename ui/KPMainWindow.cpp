@@ -20,6 +20,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -28,7 +29,6 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QToolBar>
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace {
@@ -62,7 +62,8 @@ KPMainWindow::KPMainWindow(QWidget* parent)
     m_preferenceV->awakeFromNib();
     m_aboutW->awakeFromNib();
     m_dupPathPanel->awakeFromNib();
-    connect(m_picLV.get(), &KPListView::showDupPanel, m_dupPathPanel, &KPDupPathPanel::showDupPanel);
+    connect(m_picLV.get(), &KPListView::showDupPanel, m_dupPathPanel,
+            &KPDupPathPanel::showDupPanel);
 
     // The run reads the limit and the folder on its own threads, from the thread-safe
     // copies the two views keep up to date.
@@ -373,21 +374,7 @@ void KPMainWindow::addPaths(const QStringList& paths)
 {
     if (m_run->resizeFlag())
         return;
-    QStringList files;
-    for (const QString& given : paths) {
-        const QFileInfo info(given);
-        const QString path = info.absoluteFilePath();
-        if (info.isDir()) {
-            if (!files.isEmpty())
-                m_picLV->addMember(files);
-            files.clear();
-            m_picLV->addMemberByFolder({path});
-        } else if (KPListView::hasImageExtension(path)) {
-            files.append(path);
-        }
-    }
-    if (!files.isEmpty())
-        m_picLV->addMember(files);
+    m_picLV->addPaths(paths);
     m_picLV->showDupPathPanel();
 }
 
@@ -423,8 +410,8 @@ void KPMainWindow::help()
 
 void KPMainWindow::closeEvent(QCloseEvent* event)
 {
-    // Stopping lets the job in progress end cleanly; closing the application then cuts
-    // it short and removes its working file.
+    // Stopping cuts the job in progress short and removes its working file; no later job
+    // starts while the window goes.
     if (m_run->resizeFlag())
         m_run->resize();
     saveWindowState();

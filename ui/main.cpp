@@ -25,8 +25,9 @@ void onInterrupt(int)
     [[maybe_unused]] const ssize_t written = ::write(interruptPipe[0], &byte, 1);
 }
 
-// Ctrl+C stops the run after the picture in progress, so nothing half-written stays
-// in the export folder; a second Ctrl+C ends the process at once.
+// Ctrl+C (or SIGTERM) stops the run within moments: the picture in progress is cut short
+// and its working file removed, so nothing half-written stays in the export folder; a
+// second Ctrl+C ends the process at once.
 void watchInterrupts(KPBatchFrontEnd& frontEnd)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, interruptPipe) != 0)
@@ -39,7 +40,9 @@ void watchInterrupts(KPBatchFrontEnd& frontEnd)
         std::signal(SIGTERM, SIG_DFL);
         frontEnd.stop();
     });
-    struct sigaction action{};
+    struct sigaction action
+    {
+    };
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -51,8 +54,9 @@ void watchInterrupts(KPBatchFrontEnd& frontEnd)
 void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     static const bool verbose = qEnvironmentVariableIsSet("PICTARO_VERBOSE");
-    const bool reader = context.category && (qstrncmp(context.category, "qt.imageformats", 15) == 0 ||
-                                             qstrncmp(context.category, "qt.gui.imageio", 14) == 0);
+    const bool reader =
+        context.category && (qstrncmp(context.category, "qt.imageformats", 15) == 0 ||
+                             qstrncmp(context.category, "qt.gui.imageio", 14) == 0);
     if (!verbose && (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg ||
                      (reader && type == QtCriticalMsg)))
         return;
@@ -107,6 +111,8 @@ int main(int argc, char* argv[])
 
     QCoreApplication app(argc, argv);
     describeApplication();
+    // The reasons given for failed pictures are in the user's language, as in the window.
+    KPLocalization::install(app);
 
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -117,7 +123,8 @@ int main(int argc, char* argv[])
         out << KPBatchFrontEnd::usage();
         return KPBatchFrontEnd::AllConverted;
     }
-    if (arguments.contains(QStringLiteral("--version")) || arguments.contains(QStringLiteral("-v"))) {
+    if (arguments.contains(QStringLiteral("--version")) ||
+        arguments.contains(QStringLiteral("-v"))) {
         out << QStringLiteral("Pictaro %1\n").arg(QCoreApplication::applicationVersion());
         return KPBatchFrontEnd::AllConverted;
     }
@@ -129,7 +136,8 @@ int main(int argc, char* argv[])
     QString error;
     std::optional<KPBatchFrontEnd::Options> options = KPBatchFrontEnd::parse(arguments, error);
     if (!options) {
-        err << QStringLiteral("pictaro: %1\nTry 'pictaro --help' for more information.\n").arg(error);
+        err << QStringLiteral("pictaro: %1\nTry 'pictaro --help' for more information.\n")
+                   .arg(error);
         return KPBatchFrontEnd::BadArguments;
     }
 

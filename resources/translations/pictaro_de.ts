@@ -40,8 +40,8 @@
         <translation>Anhalten</translation>
     </message>
     <message id="L_TBIStopTip">
-        <source>Stop after the picture being shrunk now</source>
-        <translation>Nach dem Bild anhalten, das gerade verkleinert wird</translation>
+        <source>Stop now: the picture being shrunk is abandoned, and nothing half-written is left behind</source>
+        <translation>Jetzt anhalten: Das Bild, das gerade verkleinert wird, wird verworfen, und nichts Halbfertiges bleibt zurück</translation>
     </message>
     <message id="L_MISelectAll">
         <source>Select All</source>

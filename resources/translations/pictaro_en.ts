@@ -40,8 +40,8 @@
         <translation>Stop</translation>
     </message>
     <message id="L_TBIStopTip">
-        <source>Stop after the picture being shrunk now</source>
-        <translation>Stop after the picture being shrunk now</translation>
+        <source>Stop now: the picture being shrunk is abandoned, and nothing half-written is left behind</source>
+        <translation>Stop now: the picture being shrunk is abandoned, and nothing half-written is left behind</translation>
     </message>
     <message id="L_MISelectAll">
         <source>Select All</source>

@@ -40,8 +40,8 @@
         <translation>Detener</translation>
     </message>
     <message id="L_TBIStopTip">
-        <source>Stop after the picture being shrunk now</source>
-        <translation>Detener después de la imagen que se está reduciendo</translation>
+        <source>Stop now: the picture being shrunk is abandoned, and nothing half-written is left behind</source>
+        <translation>Detener ahora: la imagen en curso se descarta y no queda nada a medio escribir</translation>
     </message>
     <message id="L_MISelectAll">
         <source>Select All</source>

@@ -40,8 +40,8 @@
         <translation>Arrêter</translation>
     </message>
     <message id="L_TBIStopTip">
-        <source>Stop after the picture being shrunk now</source>
-        <translation>Arrêter après l’image en cours de réduction</translation>
+        <source>Stop now: the picture being shrunk is abandoned, and nothing half-written is left behind</source>
+        <translation>Arrêter maintenant : l'image en cours est abandonnée et rien d'inachevé ne reste</translation>
     </message>
     <message id="L_MISelectAll">
         <source>Select All</source>

@@ -40,8 +40,8 @@
         <translation>停止</translation>
     </message>
     <message id="L_TBIStopTip">
-        <source>Stop after the picture being shrunk now</source>
-        <translation>処理中の画像が終わったら停止します</translation>
+        <source>Stop now: the picture being shrunk is abandoned, and nothing half-written is left behind</source>
+        <translation>今すぐ停止：縮小中の画像は中止され、書きかけのファイルは残りません</translation>
     </message>
     <message id="L_MISelectAll">
         <source>Select All</source>

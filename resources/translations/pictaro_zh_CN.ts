@@ -40,8 +40,8 @@
         <translation>停止</translation>
     </message>
     <message id="L_TBIStopTip">
-        <source>Stop after the picture being shrunk now</source>
-        <translation>处理完当前图片后停止</translation>
+        <source>Stop now: the picture being shrunk is abandoned, and nothing half-written is left behind</source>
+        <translation>立即停止：正在缩小的图片将被放弃，不会留下写了一半的文件</translation>
     </message>
     <message id="L_MISelectAll">
         <source>Select All</source>

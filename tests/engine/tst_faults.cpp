@@ -5,10 +5,12 @@
 #include "settings/KPSettings.h"
 #include "support/KPFaultSupport.h"
 #include "support/KPTestSupport.h"
+#include "ui/KPBatchFrontEnd.h"
 
 #include <QBuffer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextStream>
 
 #include <atomic>
 #include <fcntl.h>
@@ -37,6 +39,26 @@ private:
         if (!KPTest::save(KPTest::noisyImage(width, width * 3 / 4, seed), full, nullptr, quality))
             qFatal("cannot write %s", qPrintable(full));
         return full;
+    }
+
+    // Runs `pictaro --batch` over the paths into the folder `m_export` names, in this
+    // process so that the write-fault hook reaches it; its exit status, or -1 when it did
+    // not end.
+    int runTerminal(const QStringList& paths, quint64 limit, QString& printed)
+    {
+        KPBatchFrontEnd::Options options;
+        options.limitBytes = limit;
+        options.exportFolder = *m_export.exportPath();
+        options.paths = paths;
+        QString errors;
+        QTextStream out(&printed);
+        QTextStream err(&errors);
+        KPBatchFrontEnd frontEnd(options, out, err);
+        QSignalSpy finished(&frontEnd, &KPBatchFrontEnd::finished);
+        frontEnd.start();
+        if (!QTest::qWaitFor([&] { return finished.count() == 1; }, 120000))
+            return -1;
+        return finished.at(0).at(0).toInt();
     }
 
     QStringList pictures(int count, int width = 200)
@@ -126,15 +148,28 @@ private Q_SLOTS:
         QTest::addColumn<bool>("tmpfs");
         QTest::addColumn<bool>("midJob");
         QTest::addColumn<bool>("spaceReturns");
+        QTest::addColumn<int>("width");
         for (const bool tmpfs : {true, false}) {
             for (const bool midJob : {false, true}) {
                 for (const bool returns : {true, false}) {
                     QTest::addRow("%s, %s, %s", tmpfs ? "tmpfs" : "write fault",
                                   midJob ? "in a job" : "between jobs",
                                   returns ? "space returns" : "stays full")
-                        << tmpfs << midJob << returns;
+                        << tmpfs << midJob << returns << 200;
                 }
             }
+        }
+        // Pictures larger than the smallest box get scaling passes. With the disk full after
+        // the copy (a tmpfs with room for the second copy only, or every write refused in the
+        // middle of the job), each pass used to draw the picture decoded from the last file
+        // that was written, the same picture every time, for ever.
+        for (const bool returns : {true, false}) {
+            QTest::addRow("tmpfs, room for one copy, large, %s",
+                          returns ? "space returns" : "stays full")
+                << true << false << returns << 800;
+            QTest::addRow("write fault, in a job, large, %s",
+                          returns ? "space returns" : "stays full")
+                << false << true << returns << 800;
         }
     }
     void fullDisk()
@@ -142,24 +177,28 @@ private Q_SLOTS:
         QFETCH(bool, tmpfs);
         QFETCH(bool, midJob);
         QFETCH(bool, spaceReturns);
-        const quint64 limit = 30000;
+        QFETCH(int, width);
+        const bool large = width > 200;
+        const quint64 limit = large ? 120000 : 30000;
         const QString out = path(QStringLiteral("out"));
         std::unique_ptr<KPFault::Tmpfs> disk;
         if (tmpfs) {
-            disk = std::make_unique<KPFault::Tmpfs>(out, "400k");
+            disk = std::make_unique<KPFault::Tmpfs>(out, large ? "6m" : "400k");
             if (!disk->mounted())
                 QSKIP("cannot mount a tmpfs here (not root); the write-fault rows cover this");
         }
         std::atomic<bool> full{false};
         KPAtomicFile::setWriteFault([&full](const QString&, qint64) { return !full.load(); });
+        const QStringList listed = pictures(4, width);
         auto fillUp = [&] {
+            // A large row leaves room for the second picture's copy and a few pages, less
+            // than any of its encodings takes.
             if (tmpfs)
-                QVERIFY(KPFault::fill(out));
+                QVERIFY(KPFault::fill(out, large ? *KPAtomicFile::fileSize(listed[1]) + 12288 : 0));
             else
                 full = true;
         };
 
-        const QStringList listed = pictures(4);
         const auto sources = KPFault::snapshot(path(QStringLiteral("in")));
         KPListView list;
         list.addMember(listed);
@@ -181,6 +220,7 @@ private Q_SLOTS:
         const KPImageDataList& jobs = list.memberMAr();
         QVERIFY(jobs[0]->is(KPProgress::Converted));
         QVERIFY(jobs[1]->is(KPProgress::Failed));
+        QCOMPARE(jobs[1]->failure(), KPFailure::DiskFull);
         for (const KPImageDataPtr& job : jobs) {
             QVERIFY2(settledCleanly(job, limit), qPrintable(job->path()));
             if (spaceReturns)
@@ -188,6 +228,54 @@ private Q_SLOTS:
         }
         QCOMPARE(KPFault::leftovers(out), QStringList());
         QCOMPARE(KPFault::snapshot(path(QStringLiteral("in"))), sources);
+    }
+
+    // The disk refuses one write of the first picture's job after the other (its copy, each
+    // encoding, the rename that puts the output in place), once or from then on. Every time
+    // the terminal run ends with status 1, says why the picture failed, and leaves only
+    // whole outputs.
+    void fullDiskAtEachWrite_data()
+    {
+        QTest::addColumn<bool>("spaceReturns");
+        QTest::newRow("space comes back") << true;
+        QTest::newRow("disk stays full") << false;
+    }
+    void fullDiskAtEachWrite()
+    {
+        QFETCH(bool, spaceReturns);
+        const quint64 limit = 120000;
+        const QString out = path(QStringLiteral("out"));
+        const QStringList listed = {picture(QStringLiteral("in/p0.png"), 800, 1),
+                                    picture(QStringLiteral("in/p1.png"), 200, 2)};
+        std::atomic<int> writes{0};
+        KPAtomicFile::setWriteFault([&writes](const QString&, qint64) {
+            ++writes;
+            return true;
+        });
+        QString printed;
+        QCOMPARE(runTerminal({listed[0]}, limit, printed), 0);
+        const int firstJobWrites = writes.load();
+        QVERIFY2(firstJobWrites >= 4, qPrintable(printed)); // a copy, encodings, a rename
+
+        for (int refused = 1; refused <= firstJobWrites; ++refused) {
+            QVERIFY(QDir(out).removeRecursively() && QDir().mkpath(out));
+            writes = 0;
+            KPAtomicFile::setWriteFault([&writes, refused, spaceReturns](const QString&, qint64) {
+                const int write = ++writes;
+                return spaceReturns ? write != refused : write < refused;
+            });
+            printed.clear();
+            QCOMPARE(runTerminal(listed, limit, printed), 1);
+            const QString failed = QStringLiteral("FAILED  %1: %2")
+                                       .arg(listed[0], KPFailureText::text(KPFailure::DiskFull));
+            QVERIFY2(printed.contains(failed), qPrintable(printed));
+            QCOMPARE(printed.contains(QStringLiteral("OK      ") + listed[1]), spaceReturns);
+            QCOMPARE(KPFault::leftovers(out), QStringList());
+            const QStringList outputs = QDir(out).entryList(QDir::Files | QDir::Hidden);
+            QCOMPARE(outputs, spaceReturns ? QStringList{QStringLiteral("p1.jpg")} : QStringList());
+            for (const QString& name : outputs)
+                QVERIFY(KPFault::isJpegUnder(QDir(out).filePath(name), limit));
+        }
     }
 
     // The export folder goes away or turns read-only between two jobs or in the middle of
@@ -246,6 +334,8 @@ private Q_SLOTS:
         const KPImageDataList& jobs = list.memberMAr();
         QVERIFY(jobs[0]->is(KPProgress::Converted));
         QCOMPARE(jobs[1]->is(KPProgress::Failed), midJob || readOnly);
+        if (jobs[1]->is(KPProgress::Failed))
+            QCOMPARE(jobs[1]->failure(), KPFailure::ExportFolder);
         for (qsizetype i = 2; i < jobs.size(); ++i)
             QCOMPARE(jobs[i]->is(KPProgress::Converted), !readOnly);
         for (const KPImageDataPtr& job : jobs.mid(1)) // the first output went with the folder
@@ -273,17 +363,26 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("change");
         QTest::addColumn<bool>("converts");
-        QTest::newRow("removed") << QStringLiteral("removed") << false;
-        QTest::newRow("unreadable") << QStringLiteral("unreadable") << false;
-        QTest::newRow("replaced by a folder") << QStringLiteral("folder") << false;
-        QTest::newRow("replaced by a named pipe") << QStringLiteral("pipe") << false;
-        QTest::newRow("replaced by text") << QStringLiteral("text") << false;
-        QTest::newRow("replaced by another picture") << QStringLiteral("picture") << true;
+        QTest::addColumn<KPFailure>("reason");
+        QTest::newRow("removed") << QStringLiteral("removed") << false
+                                 << KPFailure::SourceUnreadable;
+        QTest::newRow("unreadable")
+            << QStringLiteral("unreadable") << false << KPFailure::SourceUnreadable;
+        QTest::newRow("replaced by a folder")
+            << QStringLiteral("folder") << false << KPFailure::SourceUnreadable;
+        QTest::newRow("replaced by a named pipe")
+            << QStringLiteral("pipe") << false << KPFailure::SourceUnreadable;
+        QTest::newRow("replaced by a link to unreadable memory")
+            << QStringLiteral("memory") << false << KPFailure::SourceUnreadable;
+        QTest::newRow("replaced by text") << QStringLiteral("text") << false << KPFailure::Damaged;
+        QTest::newRow("replaced by another picture")
+            << QStringLiteral("picture") << true << KPFailure::None;
     }
     void sourceChanges()
     {
         QFETCH(QString, change);
         QFETCH(bool, converts);
+        QFETCH(KPFailure, reason);
         if (change == QStringLiteral("unreadable") && ::geteuid() == 0)
             QSKIP("root reads every file; the folder and pipe rows cover a source that cannot be "
                   "read");
@@ -305,6 +404,8 @@ private Q_SLOTS:
                 QVERIFY(QDir().mkdir(changed));
             else if (change == QStringLiteral("pipe"))
                 QCOMPARE(::mkfifo(QFile::encodeName(changed).constData(), 0644), 0);
+            else if (change == QStringLiteral("memory"))
+                QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), changed));
             else if (change == QStringLiteral("text")) {
                 QFile text(changed);
                 QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
@@ -312,12 +413,18 @@ private Q_SLOTS:
                 QVERIFY(KPTest::save(KPTest::noisyImage(300, 100, 99), changed));
             afterChange = KPFault::snapshot(path(QStringLiteral("in")));
         };
+        // An output of an earlier run under the changed picture's name: a job that fails
+        // leaves nothing under its name, not this.
+        QFile stale(path(QStringLiteral("out/p1.jpg")));
+        QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write("an earlier output") > 0);
+        stale.close();
         QVERIFY(runOnce(list, limit, hooks));
 
         const KPImageDataList& jobs = list.memberMAr();
         QVERIFY(jobs[0]->is(KPProgress::Converted));
         QVERIFY(jobs[2]->is(KPProgress::Converted));
         QCOMPARE(jobs[1]->is(KPProgress::Converted), converts);
+        QCOMPARE(jobs[1]->failure(), reason);
         for (const KPImageDataPtr& job : jobs)
             QVERIFY2(settledCleanly(job, limit), qPrintable(job->path()));
         if (converts) // the picture that was there when the job began

@@ -38,8 +38,8 @@ private:
             sources.append(job->path());
         KPExportPlacement placement(sources);
         for (const KPImageDataPtr& job : jobs) {
-            KPFitter fitter(limit, {}, [folder] { return std::optional<QString>(folder); }, {},
-                            placement);
+            KPFitter fitter(
+                limit, {}, [folder] { return std::optional<QString>(folder); }, {}, placement);
             fitter.fitJob(job);
         }
     }
@@ -70,8 +70,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("base");
         QTest::newRow("plain") << QStringLiteral("/pics/holiday.png") << QStringLiteral("holiday");
-        QTest::newRow("dots in the name") << QStringLiteral("/p/scan.2009.tiff") << QStringLiteral("scan.2009");
-        QTest::newRow("upper-case extension") << QStringLiteral("/p/IMG_1.JPG") << QStringLiteral("IMG_1");
+        QTest::newRow("dots in the name")
+            << QStringLiteral("/p/scan.2009.tiff") << QStringLiteral("scan.2009");
+        QTest::newRow("upper-case extension")
+            << QStringLiteral("/p/IMG_1.JPG") << QStringLiteral("IMG_1");
         QTest::newRow("dot only in a folder") << QStringLiteral("/p.q/readme") << QString();
     }
     void baseName()
@@ -93,8 +95,10 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("in/a.png"), QStringLiteral("in/a.gif")}
             << QStringList{QStringLiteral("a.jpg"), QStringLiteral("a-2.jpg")};
         QTest::newRow("same name, different folders")
-            << QStringList{QStringLiteral("in/a.jpg"), QStringLiteral("in/b/a.jpg"), QStringLiteral("in/c/a.jpg")}
-            << QStringList{QStringLiteral("a.jpg"), QStringLiteral("a-2.jpg"), QStringLiteral("a-3.jpg")};
+            << QStringList{QStringLiteral("in/a.jpg"), QStringLiteral("in/b/a.jpg"),
+                           QStringLiteral("in/c/a.jpg")}
+            << QStringList{QStringLiteral("a.jpg"), QStringLiteral("a-2.jpg"),
+                           QStringLiteral("a-3.jpg")};
         QTest::newRow("output name is another listed source")
             << QStringList{QStringLiteral("out/a.png"), QStringLiteral("out/a.jpg")}
             << QStringList{QStringLiteral("a-2.jpg"), QStringLiteral("a.jpg")};
@@ -102,8 +106,10 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("out/IMG_1.JPG"), QStringLiteral("out/IMG_1.jpg")}
             << QStringList{QStringLiteral("IMG_1-2.jpg"), QStringLiteral("IMG_1.jpg")};
         QTest::newRow("suffix taken by a listed source")
-            << QStringList{QStringLiteral("in/a.png"), QStringLiteral("in/a.gif"), QStringLiteral("out/a-2.jpg")}
-            << QStringList{QStringLiteral("a.jpg"), QStringLiteral("a-3.jpg"), QStringLiteral("a-2.jpg")};
+            << QStringList{QStringLiteral("in/a.png"), QStringLiteral("in/a.gif"),
+                           QStringLiteral("out/a-2.jpg")}
+            << QStringList{QStringLiteral("a.jpg"), QStringLiteral("a-3.jpg"),
+                           QStringLiteral("a-2.jpg")};
     }
     void distinctOutputs()
     {
@@ -149,8 +155,10 @@ private Q_SLOTS:
         const QString out = path(QStringLiteral("out"));
         const QImage image = KPTest::noisyImage(400, 300);
         const QStringList sources = {
-            picture(QStringLiteral("out/a.png"), image), picture(QStringLiteral("out/a.jpg"), image, 100),
-            picture(QStringLiteral("out/IMG_1.JPG"), image), picture(QStringLiteral("out/IMG_1.jpg"), image),
+            picture(QStringLiteral("out/a.png"), image),
+            picture(QStringLiteral("out/a.jpg"), image, 100),
+            picture(QStringLiteral("out/IMG_1.JPG"), image),
+            picture(QStringLiteral("out/IMG_1.jpg"), image),
         };
         QList<QByteArray> before;
         QList<KPImageDataPtr> jobs;
@@ -171,11 +179,12 @@ private Q_SLOTS:
             QCOMPARE(jobs[i]->is(KPProgress::Converted), converts);
         }
         QVERIFY(hiddenLeftovers(out).isEmpty());
-        const QStringList expected = converts
-            ? QStringList{QStringLiteral("IMG_1-2.jpg"), QStringLiteral("IMG_1.JPG"), QStringLiteral("IMG_1.jpg"),
-                          QStringLiteral("a-2.jpg"), QStringLiteral("a.jpg"), QStringLiteral("a.png")}
-            : QStringList{QStringLiteral("IMG_1.JPG"), QStringLiteral("IMG_1.jpg"), QStringLiteral("a.jpg"),
-                          QStringLiteral("a.png")};
+        const QStringList expected =
+            converts ? QStringList{QStringLiteral("IMG_1-2.jpg"), QStringLiteral("IMG_1.JPG"),
+                                   QStringLiteral("IMG_1.jpg"),   QStringLiteral("a-2.jpg"),
+                                   QStringLiteral("a.jpg"),       QStringLiteral("a.png")}
+                     : QStringList{QStringLiteral("IMG_1.JPG"), QStringLiteral("IMG_1.jpg"),
+                                   QStringLiteral("a.jpg"), QStringLiteral("a.png")};
         QCOMPARE(QDir(out).entryList(QDir::Files, QDir::Name), expected);
     }
 
@@ -187,10 +196,12 @@ private Q_SLOTS:
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.write("an output of an earlier run");
         stale.close();
-        const KPImageDataPtr record = job(picture(QStringLiteral("in/photo.png"), KPTest::noisyImage(64, 48)));
+        const KPImageDataPtr record =
+            job(picture(QStringLiteral("in/photo.jpeg"), KPTest::noisyImage(64, 48)));
         runJobs({record}, out, 1000000);
         QCOMPARE(record->exportPath(), path(QStringLiteral("out/photo.jpg")));
-        QCOMPARE(*KPAtomicFile::readAll(record->exportPath()), *KPAtomicFile::readAll(record->path()));
+        QCOMPARE(*KPAtomicFile::readAll(record->exportPath()),
+                 *KPAtomicFile::readAll(record->path()));
     }
 
     void unreadableSourceFailsAndLeavesNothing()

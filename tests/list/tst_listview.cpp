@@ -75,6 +75,7 @@ private Q_SLOTS:
     void newJobs();
     void additions_data();
     void additions();
+    void addPaths();
     void removal_data();
     void removal();
     void selectionAfterAddition();
@@ -140,10 +141,13 @@ void TestListView::scanTree()
     QVERIFY(
         scan(photos + QLatin1Char('/')).contains(photos + QStringLiteral("//sub/deeper/b.png")));
 
-    // A link to a folder handed over directly is not followed either.
+    // A link to a folder that the user names is scanned as that folder, its pictures named
+    // below the link; the links inside it are still not followed.
     const QString photosLink = dir.filePath(QStringLiteral("photos-link"));
     QVERIFY(QFile::link(photos, photosLink));
-    QCOMPARE(scan(photosLink), QStringList());
+    QStringList throughLink = expected;
+    throughLink.replaceInStrings(photos, photosLink);
+    QCOMPARE(scan(photosLink), throughLink);
 
     // Adding the folder drops the hidden file but keeps files in hidden folders.
     KPListView list;
@@ -244,6 +248,31 @@ void TestListView::additions()
     QCOMPARE(notice.size(), duplicates.isEmpty() ? 0 : 1);
     if (!duplicates.isEmpty())
         QCOMPARE(notice.at(0).at(0).toStringList(), absolute(duplicates));
+}
+
+// One addition of files, folders and links, as a drop or a command line makes it: every
+// path it refused is kept for the notice, whichever group it came in.
+void TestListView::addPaths()
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("a.jpg"));
+    const QString pics = dir.filePath(QStringLiteral("pics"));
+    const QString linked = dir.filePath(QStringLiteral("linked"));
+    const QString notes = dir.filePath(QStringLiteral("notes.txt"));
+    const QString empty = dir.filePath(QStringLiteral("empty"));
+    QVERIFY(writeFile(a, "pic") && writeFile(pics + QStringLiteral("/b.jpg"), "pic") &&
+            writeFile(notes, "text") && QDir().mkpath(empty));
+    QVERIFY(QFile::link(pics, linked));
+
+    KPListView list;
+    const KPListView::Addition addition = list.addPaths({a, a, empty, pics, notes, pics, linked});
+    QCOMPARE(jobPaths(list),
+             (QStringList{a, pics + QStringLiteral("/b.jpg"), linked + QStringLiteral("/b.jpg")}));
+    QCOMPARE(list.dupPathArray(), (QStringList{a, pics + QStringLiteral("/b.jpg")}));
+    QCOMPARE(addition.skipped, QStringList{notes});
+    QSignalSpy notice(&list, &KPListView::showDupPanel);
+    list.showDupPathPanel();
+    QCOMPARE(notice.size(), 1);
 }
 
 void TestListView::removal_data()

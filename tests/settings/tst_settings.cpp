@@ -154,6 +154,17 @@ void TestSettings::limitSize_data()
         << QStringLiteral("16777217") << int(KPSizeLimit::KB) << quint64(16777216000);
     QTest::newRow("above 4 GB") << QStringLiteral("5000") << int(KPSizeLimit::MB)
                                 << quint64(5000000000);
+    // Beyond 64 bits the limit saturates instead of wrapping.
+    QTest::newRow("15 digits of MB")
+        << QStringLiteral("999999999999999") << int(KPSizeLimit::MB) << KPSizeLimit::MaxLimit;
+    QTest::newRow("20 digits of KB")
+        << QStringLiteral("99999999999999999999") << int(KPSizeLimit::KB) << KPSizeLimit::MaxLimit;
+    QTest::newRow("60 digits") << QString(60, QLatin1Char('9')) << int(KPSizeLimit::KB)
+                               << KPSizeLimit::MaxLimit;
+    QTest::newRow("many zeros") << QString(60, QLatin1Char('0')) << int(KPSizeLimit::KB)
+                                << quint64(0);
+    QTest::newRow("just under 64 bits") << QStringLiteral("18000000000000") << int(KPSizeLimit::MB)
+                                        << quint64(18000000319488000000ULL); // float rounding
 }
 
 void TestSettings::limitSize()

@@ -14,7 +14,9 @@
 #include <QImage>
 #include <QString>
 
+#include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -53,20 +55,28 @@ private:
     bool m_mounted = false;
 };
 
-// Takes the free space of the file system holding `folder` until a write fails; the
-// filler file is `folder/filler.bin`.
-inline bool fill(const QString& folder)
+// Takes the free space of the file system holding `folder` until a write fails, then
+// gives back `leave` bytes; the filler file is `folder/filler.bin`. Unbuffered, so what
+// the file system took is exactly what the filler holds.
+inline bool fill(const QString& folder, qint64 leave = 0)
 {
-    QFile filler(QDir(folder).filePath(QStringLiteral("filler.bin")));
-    if (!filler.open(QIODevice::WriteOnly))
+    const QByteArray path = QFile::encodeName(QDir(folder).filePath(QStringLiteral("filler.bin")));
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
         return false;
     const QByteArray chunk(4096, 'f');
-    while (filler.write(chunk) == chunk.size() && filler.flush()) {
+    qint64 size = 0;
+    // What does not fit in a whole chunk still fits byte by byte.
+    for (qsizetype length : {chunk.size(), qsizetype(1)}) {
+        for (;;) {
+            const ssize_t written = ::write(fd, chunk.constData(), size_t(length));
+            if (written <= 0)
+                break;
+            size += written;
+        }
     }
-    // What did not fit in a whole chunk still fits byte by byte.
-    while (filler.write("f", 1) == 1 && filler.flush()) {
-    }
-    return true;
+    const bool given = leave <= 0 || ::ftruncate(fd, std::max<qint64>(0, size - leave)) == 0;
+    return ::close(fd) == 0 && given;
 }
 
 // The engine's working files in `folder`.

@@ -28,6 +28,7 @@ private:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                            m_dir->filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
         process.setProcessEnvironment(environment);
         process.start(QString::fromLocal8Bit(qgetenv("PICTARO_BINARY")), arguments);
         if (!process.waitForFinished(300000))
@@ -38,6 +39,36 @@ private:
     }
 
     QString path(const QString& relative) const { return m_dir->filePath(relative); }
+
+    // A PNG whose header claims a picture of the given size, with no pixels.
+    static QByteArray pngClaiming(quint32 width, quint32 height)
+    {
+        auto bigEndian = [](QByteArray& bytes, quint32 value) {
+            for (int shift = 24; shift >= 0; shift -= 8)
+                bytes.append(char((value >> shift) & 0xff));
+        };
+        auto chunk = [&bigEndian](QByteArray& png, const QByteArray& type, const QByteArray& data) {
+            bigEndian(png, quint32(data.size()));
+            const QByteArray body = type + data;
+            png.append(body);
+            quint32 crc = 0xffffffffu;
+            for (const char byte : body) {
+                crc ^= quint8(byte);
+                for (int bit = 0; bit < 8; ++bit)
+                    crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+            }
+            bigEndian(png, crc ^ 0xffffffffu);
+        };
+        QByteArray header;
+        bigEndian(header, width);
+        bigEndian(header, height);
+        header.append("\x08\x02\x00\x00\x00", 5); // 8-bit RGB
+        QByteArray png("\x89PNG\r\n\x1a\n", 8);
+        chunk(png, "IHDR", header);
+        chunk(png, "IDAT", QByteArray("\x78\x9c\x03\x00\x00\x00\x00\x01", 8)); // nothing
+        chunk(png, "IEND", {});
+        return png;
+    }
 
 private Q_SLOTS:
     void init()
@@ -61,6 +92,10 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("--limit"), QStringLiteral("0KB"),
                            QStringLiteral("--export"), QStringLiteral("OUT"), in}
             << QStringLiteral("greater than 0");
+        QTest::newRow("limit beyond 64 bits")
+            << QStringList{QStringLiteral("--limit"), QStringLiteral("99999999999999999999KB"),
+                           QStringLiteral("--export"), QStringLiteral("OUT"), in}
+            << QStringLiteral("larger than any file");
         QTest::newRow("unknown unit")
             << QStringList{QStringLiteral("--limit"), QStringLiteral("5GB"),
                            QStringLiteral("--export"), QStringLiteral("OUT"), in}
@@ -156,22 +191,56 @@ private Q_SLOTS:
         }
     }
 
+    // Any failure exits with 1, and each failed picture says why on its line.
+    void anyFailureExitsWithOne_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<QString>("reason");
+        const QStringList oneMB = {QStringLiteral("--limit"), QStringLiteral("1MB")};
+        const QStringList oneKB = {QStringLiteral("--limit"), QStringLiteral("1KB")};
+        QTest::newRow("damaged") << QStringLiteral("broken.jpg") << QByteArray("not a picture")
+                                 << oneMB << QStringLiteral("broken.jpg")
+                                 << QStringLiteral(
+                                        "the file is damaged or is not a picture of its type");
+        QTest::newRow("too large to decode")
+            << QStringLiteral("huge.png") << pngClaiming(60000, 60000) << oneMB
+            << QStringLiteral("huge.png") << QStringLiteral("the picture is too large to decode");
+        QTest::newRow("no fit without scaling")
+            << QString() << QByteArray() << (oneKB + QStringList{QStringLiteral("--no-scale")})
+            << QStringLiteral("a.png")
+            << QStringLiteral("does not fit under 1 KB even at the lowest quality");
+        QTest::newRow("no fit at the smallest size")
+            << QString() << QByteArray() << oneKB << QStringLiteral("a.png")
+            << QStringLiteral("does not fit under 1 KB even at the lowest quality and the "
+                              "smallest size");
+    }
     void anyFailureExitsWithOne()
     {
-        QFile broken(path(QStringLiteral("in/broken.jpg")));
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write("not a picture");
-        broken.close();
+        QFETCH(QString, file);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, options);
+        QFETCH(QString, failing);
+        QFETCH(QString, reason);
+        if (!file.isEmpty()) {
+            QFile broken(path(QStringLiteral("in/") + file));
+            QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write(bytes) == bytes.size());
+        }
         const QString out = path(QStringLiteral("out"));
         const Result result =
-            pictaro({QStringLiteral("--batch"), QStringLiteral("--limit"), QStringLiteral("1MB"),
-                     QStringLiteral("--export"), out, path(QStringLiteral("in"))});
+            pictaro(QStringList{QStringLiteral("--batch")} + options +
+                    QStringList{QStringLiteral("--export"), out, path(QStringLiteral("in"))});
         QCOMPARE(result.exitCode, 1);
-        QVERIFY(result.out.contains(QStringLiteral("FAILED  ") +
-                                    path(QStringLiteral("in/broken.jpg"))));
-        QVERIFY(result.out.contains(QStringLiteral("1 converted, 1 failed")));
+        const QString line =
+            QStringLiteral("FAILED  %1: %2\n").arg(path(QStringLiteral("in/") + failing), reason);
+        QVERIFY2(result.out.contains(line), qPrintable(result.out));
+        const bool aConverts = failing != QStringLiteral("a.png");
+        QVERIFY(result.out.contains(aConverts ? QStringLiteral("1 converted, 1 failed")
+                                              : QStringLiteral("0 converted, 1 failed")));
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("a.jpg")});
+                 aConverts ? QStringList{QStringLiteral("a.jpg")} : QStringList());
     }
 
     void optionsOverrideThePreferences()

@@ -8,6 +8,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <csignal>
+
 // `pictaro --batch` under hostile conditions: killed in the middle of a job, started
 // with a broken preferences store, given paths that look like options.
 class TestCliFaults : public QObject
@@ -23,6 +25,7 @@ private:
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(path(QStringLiteral("in")));
         process.start(QString::fromLocal8Bit(qgetenv("PICTARO_BINARY")), arguments);
@@ -112,6 +115,43 @@ private Q_SLOTS:
         QCOMPARE(outputs.size(), 4);
         for (const QString& output : outputs)
             QVERIFY2(KPFault::isJpegUnder(QDir(out).filePath(output), limit), qPrintable(output));
+    }
+
+    // Ctrl+C or SIGTERM in the middle of a long job: the job is cut short (no waiting for
+    // its remaining encodings), fails as stopped, and leaves nothing behind.
+    void stoppedInTheMiddleOfAJob_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("Ctrl+C") << int(SIGINT);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+    }
+    void stoppedInTheMiddleOfAJob()
+    {
+        QFETCH(int, signal);
+        const QStringList sources = pictures(2, 4000);
+        const QString out = path(QStringLiteral("out"));
+        QProcess process;
+        start(process,
+              {QStringLiteral("--batch"), QStringLiteral("--stepwise"), QStringLiteral("--limit"),
+               QStringLiteral("20KB"), QStringLiteral("--export"), out, sources[0], sources[1]},
+              path(QStringLiteral("config")));
+        QVERIFY(process.waitForStarted());
+        QElapsedTimer waited;
+        waited.start();
+        while (KPFault::leftovers(out).isEmpty() && waited.elapsed() < 120000)
+            QTest::qSleep(5);
+        QVERIFY(!KPFault::leftovers(out).isEmpty()); // the first job is under way
+        ::kill(pid_t(process.processId()), signal);
+        QVERIFY(process.waitForFinished(120000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        const QString printed = QString::fromUtf8(process.readAllStandardOutput());
+        QVERIFY2(
+            printed.contains(QStringLiteral("FAILED  %1: the run was stopped\n").arg(sources[0])),
+            qPrintable(printed));
+        QVERIFY2(printed.contains(QStringLiteral("0 converted, 1 failed, 1 not converted")),
+                 qPrintable(printed));
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     // The terminal applies the defaults (scaling on) whatever state the store is in.
