@@ -15,6 +15,9 @@ packages=(
     qt6-image-formats-plugins
     # tests: a virtual display for the window tests, and tools to find and photograph the window
     xvfb xauth x11-utils libqt6svg6
+    # the Debian package: its dependencies (dpkg-shlibdeps), compressing the manual page,
+    # and the checks of the package and its metadata
+    dpkg-dev gzip lintian desktop-file-utils appstream
     # benchmarks: the photos, and the programs Pictaro is compared with
     mate-backgrounds imagemagick jpegoptim hyperfine time
 )

@@ -2,13 +2,14 @@
 # Installs what is missing, then builds and runs every test twice: in "build" with
 # warnings as errors, and in "build-asan" under AddressSanitizer and
 # UndefinedBehaviorSanitizer; then the engine and window tests once more in "build-tsan"
-# under ThreadSanitizer. Stops at the first stage that fails, with a non-zero status.
+# under ThreadSanitizer; last it makes the Debian package from "build" and checks it.
+# Stops at the first stage that fails, with a non-zero status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 
 started=$SECONDS
-stage_count=6
+stage_count=7
 stage_number=0
 stage_name=""
 logs=$(mktemp -d)
@@ -77,6 +78,10 @@ run_ctest build-asan
 stage "Build and run the engine and window tests in build-tsan/ under ThreadSanitizer"
 scripts/tsan.sh build-tsan | tee "$logs/tsan.log"
 passed=$((passed + $(grep -c '^tsan: .* clean$' "$logs/tsan.log")))
+
+stage "Make the Debian package from build/ and check it (lintian, metadata, packaged run)"
+deb=$(scripts/package.sh build | tail -n 1)
+scripts/check_package.sh "$deb"
 
 printf '\n==> All %d stages passed  (at %s)\n' "$stage_count" "$(elapsed)"
 printf 'summary: %d passed, %d failed\n' "$passed" "$failed"

@@ -34,10 +34,17 @@ QString KPRawHandler::helperPath()
 {
     static const QString path = [] {
         QStringList candidates;
-        if (QCoreApplication::instance())
-            candidates.append(QCoreApplication::applicationDirPath() +
-                              QStringLiteral("/../libexec/pictaro/pictaro-raw"));
-        candidates.append(QStringLiteral(PICTARO_RAW_HELPER_BUILD_PATH));
+        if (QCoreApplication::instance()) {
+            const QString programDir = QCoreApplication::applicationDirPath();
+            candidates.append(programDir + QStringLiteral("/../libexec/pictaro/pictaro-raw"));
+            // The build tree's helper serves only the programs of that tree (the tests):
+            // an installed program never runs a file from where it happened to be built.
+            const QString built = QStringLiteral(PICTARO_RAW_HELPER_BUILD_PATH);
+            const QString buildDir = QFileInfo(built).canonicalPath();
+            if (!buildDir.isEmpty() &&
+                (programDir == buildDir || programDir.startsWith(buildDir + QLatin1Char('/'))))
+                candidates.append(built);
+        }
         candidates.append(QStringLiteral(PICTARO_RAW_HELPER_INSTALL_PATH));
         for (const QString& candidate : candidates) {
             if (QFileInfo(candidate).isExecutable())

@@ -36,7 +36,8 @@ public:
     static constexpr int DevelopSeconds = 300;
 
     // Where pictaro-raw is: beside the program's folder in libexec/pictaro when
-    // installed, else where the build put it. Empty when it is missing.
+    // installed, else, for a program of the build tree, where the build put it. Empty
+    // when it is missing.
     static QString helperPath();
 
 private:

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,6 +72,7 @@ private Q_SLOTS:
 
     void scanAcceptsExtension_data();
     void scanAcceptsExtension();
+    void everyExtensionHasADesktopMimeType();
     void scanTree();
     void newJobs();
     void additions_data();
@@ -108,6 +110,25 @@ void TestListView::scanAcceptsExtension()
     QStringList found;
     KPListView::enumAllFile({dir.path()}, found, true);
     QCOMPARE(found, accepted ? QStringList{dir.path() + QLatin1Char('/') + name} : QStringList{});
+}
+
+// File managers offer Pictaro for the MIME types of its desktop entry; a picture type the
+// list takes but the entry leaves out could not be opened with Pictaro from them.
+void TestListView::everyExtensionHasADesktopMimeType()
+{
+    const QStringList listed = QStringLiteral(PICTARO_MIME_TYPES).split(QLatin1Char(' '));
+    const QMimeDatabase database;
+    for (const QString& extension : KPListView::imageExtensions()) {
+        const QMimeType type = database.mimeTypeForFile(QStringLiteral("a.") + extension,
+                                                        QMimeDatabase::MatchExtension);
+        const QStringList names = QStringList{type.name()} + type.aliases();
+        const bool found = std::any_of(names.begin(), names.end(), [&listed](const QString& name) {
+            return listed.contains(name);
+        });
+        QVERIFY2(found,
+                 qPrintable(QStringLiteral(".%1 is %2, which resources/mime_types.cmake lacks")
+                                .arg(extension, type.name())));
+    }
 }
 
 void TestListView::scanTree()
