@@ -50,7 +50,8 @@ public:
     static bool hasImageExtension(const QString& path);
     static const QStringList& imageExtensions();
     // Appends every file below the paths (folders scanned through their whole tree,
-    // symbolic links never followed) whose extension is accepted, in the order found.
+    // symbolic links never followed) whose extension is accepted: a folder's files in
+    // natural name order, the paths in the order given.
     static void enumAllFile(const QStringList& paths, QStringList& outArray, bool recursive);
 
 Q_SIGNALS:
