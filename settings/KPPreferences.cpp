@@ -164,10 +164,14 @@ void KPPreferences::loadPreferences()
     m_widthTF->setText(boxSide(KPSettingsKey::LimitWidth, "320"));
     m_highTF->setText(boxSide(KPSettingsKey::LimitHeight, "240"));
     const float floor = KPSettings::floatForKey(KPSettingsKey::CompressionFactor);
-    if (KPSettings::contains(KPSettingsKey::CompressionFactor) && floor >= 0.0f)
-        setImageQuality(static_cast<int>(floor * 100.0f)); // 0.53 shows 52, as a float gives it
-    else
+    m_storedPercent.reset();
+    if (KPSettings::contains(KPSettingsKey::CompressionFactor) && floor >= 0.0f) {
+        // Rounded, not truncated: 0.53 is 52.99998 in a float and must show 53.
+        setImageQuality(int(std::lround(double(floor) * 100.0)));
+        m_storedPercent = m_imageQuality;
+    } else {
         setImageQuality(1);
+    }
     m_qualityPercentLB->setText(QString::number(m_imageQuality));
     m_scaleCB->setChecked(KPSettings::boolForKey(KPSettingsKey::EnableConvertScale));
     m_bestQualityCB->setChecked(KPSettings::boolForKey(KPSettingsKey::BestQualityFit));
@@ -189,8 +193,11 @@ void KPPreferences::ok()
 {
     KPSettings::setFloat(KPSettingsKey::LimitWidth, m_widthTF->text().toFloat());
     KPSettings::setFloat(KPSettingsKey::LimitHeight, m_highTF->text().toFloat());
-    KPSettings::setFloat(KPSettingsKey::CompressionFactor,
-                         m_qualityPercentLB->text().toFloat() / 100.0f);
+    // A floor the slider was not moved from stays as stored: writing back the whole
+    // percent shown would change a stored 0.555 to 0.56 on every OK.
+    const int percent = m_qualityPercentLB->text().toInt();
+    if (m_storedPercent != percent)
+        KPSettings::setFloat(KPSettingsKey::CompressionFactor, float(percent) / 100.0f);
     KPSettings::setBool(KPSettingsKey::EnableConvertScale, m_scaleCB->isChecked());
     KPSettings::setBool(KPSettingsKey::BestQualityFit, m_bestQualityCB->isChecked());
     close();
