@@ -48,6 +48,8 @@ private:
     QLabel* m_highLB;
     QLabel* m_poorLB;
     QLabel* m_goodLB;
+    QLabel* m_widthUnitLB;
+    QLabel* m_highUnitLB;
     QLabel* m_qualityPercentLB;
     QLabel* m_bestQualityHintLB;
     KPNumberTextField* m_widthTF;

@@ -3,7 +3,10 @@
 #include <QImage>
 #include <QWidget>
 
-// Shows one picture scaled to fit, proportions kept, never enlarged past its pixels.
+class QPainter;
+
+// Shows one picture scaled to fit, proportions kept, never enlarged past its pixels;
+// a transparent one over a checkerboard.
 class KPImageView : public QWidget
 {
     Q_OBJECT
@@ -14,6 +17,10 @@ public:
     QImage image() const { return m_image; }
 
     QSize sizeHint() const override;
+
+    // The grey and white squares drawn behind a transparent picture, so that it shows as
+    // transparent instead of as nothing.
+    static void drawCheckerboard(QPainter& painter, const QRectF& area);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
