@@ -31,7 +31,7 @@ KPEndAlert::KPEndAlert(qsizetype converted, qsizetype failed, const QString& exp
     // The box sizes itself to its shortest text and wrapped the sentences over four
     // lines; a spacer across the bottom gives it the width of a short paragraph.
     if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
-        const int width = fontMetrics().averageCharWidth() * 56;
+        const int width = fontMetrics().averageCharWidth() * 72;
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                       grid->rowCount(), 0, 1, grid->columnCount());
     }

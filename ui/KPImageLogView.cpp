@@ -98,7 +98,7 @@ void KPImageLogView::awakeFromNib()
 {
     refreshLanguage();
     m_logProgressPI->hide();
-    m_imageIV->setImage(m_defaultImage);
+    m_imageIV->setImage(m_defaultImage, false);
 }
 
 void KPImageLogView::refreshLanguage()
@@ -142,7 +142,7 @@ void KPImageLogView::refreshImageLog(const KPNotification& notification)
 {
     if (notification.userInfo.isEmpty()) {
         ++m_loadGeneration;
-        showPicture(m_defaultImage);
+        m_imageIV->setImage(m_defaultImage, false);
         m_logNameTF->clear();
         m_logScaleTF->clear();
         m_logSizeTF->clear();
