@@ -101,14 +101,15 @@ void KPPicTableView::awakeFromNib()
 
 bool KPPicTableView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_picTV->viewport()) {
-        if (event->type() == QEvent::Resize && m_emptyHint)
-            m_emptyHint->setGeometry(m_picTV->viewport()->rect().adjusted(24, 24, -24, -24));
-        // The window may move to a screen of another pixel ratio; the thumbnails follow
-        // at the next paint.
-        else if (event->type() == QEvent::Paint)
-            m_thumbnails->setDevicePixelRatio(m_picTV->devicePixelRatioF());
-    }
+    // Only the viewport is watched; it is reached through `watched`, since the table may
+    // already be on its way out when the viewport's last events come.
+    auto* viewport = static_cast<QWidget*>(watched);
+    if (event->type() == QEvent::Resize && m_emptyHint)
+        m_emptyHint->setGeometry(viewport->rect().adjusted(24, 24, -24, -24));
+    // The window may move to a screen of another pixel ratio; the thumbnails follow at
+    // the next paint.
+    else if (event->type() == QEvent::Paint)
+        m_thumbnails->setDevicePixelRatio(viewport->devicePixelRatioF());
     return QObject::eventFilter(watched, event);
 }
 

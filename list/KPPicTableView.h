@@ -2,12 +2,13 @@
 
 #include "list/KPListPresenter.h"
 
+#include <QLabel>
 #include <QObject>
+#include <QPointer>
 
 class KPPicNameCustomCell;
 class KPPicTableModel;
 class KPThumbnailCache;
-class QLabel;
 class QTableView;
 
 // Presents the image list in the window's table: sets up its columns, answers the list's
@@ -54,5 +55,5 @@ private:
     KPThumbnailCache* m_thumbnails;
     KPPicTableModel* m_model;
     KPPicNameCustomCell* m_cell;
-    QLabel* m_emptyHint = nullptr;
+    QPointer<QLabel> m_emptyHint; // a child of the table's viewport
 };
