@@ -2,6 +2,7 @@
 
 #include "engine/KPNotification.h"
 #include "list/KPListPresenter.h"
+#include "list/KPNaturalOrder.h"
 #include "list/KPStringTools.h"
 
 #include <QFile>
@@ -148,6 +149,7 @@ void KPListView::enumAllFile(const QStringList& paths, QStringList& outArray, bo
         // Walk the whole tree below the folder without following links; every found
         // item is named as the folder path, "/" and its path relative to the folder.
         const std::string prefix = native.native();
+        const qsizetype firstFound = outArray.size();
         fs::recursive_directory_iterator it(native, fs::directory_options::skip_permission_denied,
                                             error);
         const fs::recursive_directory_iterator end;
@@ -174,6 +176,8 @@ void KPListView::enumAllFile(const QStringList& paths, QStringList& outArray, bo
                     break;
             }
         }
+        // Directories list their entries in no order people recognise.
+        KPNaturalOrder().sort(outArray, firstFound);
     }
 }
 

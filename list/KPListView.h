@@ -66,9 +66,10 @@ public:
     // Extension after the last "." of the last component, compared exactly.
     static bool hasImageExtension(const QString& path);
     static const QStringList& imageExtensions();
-    // Appends every file below the paths whose extension is accepted, in the order found.
-    // A given path that is a link to a folder is scanned as that folder; links met inside
-    // the scan are never followed, so a tree with loops still ends.
+    // Appends every file below the paths whose extension is accepted: a folder's files in
+    // natural name order, the paths in the order given. A given path that is a link to a
+    // folder is scanned as that folder; links met inside the scan are never followed, so a
+    // tree with loops still ends.
     static void enumAllFile(const QStringList& paths, QStringList& outArray, bool recursive);
 
 Q_SIGNALS:

@@ -1,6 +1,7 @@
 #include "list/KPPicNameCustomCell.h"
 
 #include "list/KPPicTableModel.h"
+#include "ui/KPImageView.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -33,21 +34,38 @@ void KPPicNameCustomCell::paint(QPainter* painter, const QStyleOptionViewItem& o
     background.icon = QIcon();
     background.features &= ~QStyleOptionViewItem::HasDecoration;
     style->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
+    if (index.data(KPPicTableModel::CurrentRole).toBool()) {
+        // The picture a run is converting: tinted, with a bar at the row's start, apart
+        // from the selection, which stays the user's.
+        QColor tint = opt.palette.color(QPalette::Highlight);
+        tint.setAlpha(40);
+        painter->fillRect(option.rect, tint);
+        if (index.column() == 0) {
+            tint.setAlpha(255);
+            painter->fillRect(QRect(option.rect.topLeft(), QSize(3, option.rect.height())), tint);
+        }
+    }
 
     const QRect cell = option.rect.adjusted(Spacing / 2, Spacing / 2, -(Spacing - Spacing / 2),
                                             -(Spacing - Spacing / 2));
     painter->save();
     painter->setClipRect(option.rect);
     switch (index.column()) {
-    case KPPicTableModel::Name: {
-        const QPalette::ColorRole role =
-            (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text;
-        painter->setPen(opt.palette.color(role));
+    case KPPicTableModel::Name:
+    case KPPicTableModel::Result: {
+        const bool selected = opt.state & QStyle::State_Selected;
+        const QVariant foreground = index.data(Qt::ForegroundRole);
+        painter->setPen(
+            !selected && foreground.canConvert<QColor>()
+                ? foreground.value<QColor>()
+                : opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
         painter->setFont(opt.font);
-        const int height = opt.fontMetrics.height();
-        const QRect title = titleRectForBounds(cell, height);
-        const QString text =
-            opt.fontMetrics.elidedText(opt.text, Qt::ElideMiddle, cell.right() - title.left());
+        const QFontMetrics metrics(opt.font);
+        const QRect title = titleRectForBounds(cell, metrics.height());
+        // A name keeps its start and its extension; a result its beginning.
+        const QString text = metrics.elidedText(
+            opt.text, index.column() == KPPicTableModel::Name ? Qt::ElideMiddle : Qt::ElideRight,
+            cell.right() - title.left());
         painter->drawText(title, Qt::AlignLeft | Qt::AlignVCenter, text);
         break;
     }
@@ -64,12 +82,15 @@ void KPPicNameCustomCell::paint(QPainter* painter, const QStyleOptionViewItem& o
             painter->setBrush(fill);
             painter->drawRoundedRect(frame.intersected(cell), 3, 3);
         } else {
-            const qreal ratio = widget ? widget->devicePixelRatioF() : 1.0;
-            QSizeF target = QSizeF(image.size()).scaled(QSizeF(cell.size()), Qt::KeepAspectRatio);
-            if (target.width() > image.width() / ratio)
-                target = QSizeF(image.size()) / ratio; // never blown up past its pixels
+            // The thumbnail carries the pixel ratio it was read at.
+            const QSizeF natural = image.deviceIndependentSize();
+            QSizeF target = natural.scaled(QSizeF(cell.size()), Qt::KeepAspectRatio);
+            if (target.width() > natural.width())
+                target = natural; // never blown up past its pixels
             QRectF place(QPointF(0, 0), target);
             place.moveCenter(QRectF(cell).center());
+            if (image.hasAlphaChannel())
+                KPImageView::drawCheckerboard(*painter, place);
             painter->setRenderHint(QPainter::SmoothPixmapTransform);
             painter->drawImage(place, image);
         }

@@ -2,10 +2,11 @@
 
 #include <QStyledItemDelegate>
 
-// Draws the cells of the picture table. The name is centred vertically in the whole
-// cell and indented 8 pixels from the left; pictures and icons are scaled to fit,
-// proportions kept, with a neutral placeholder while a thumbnail is still loading.
-// Every cell keeps a 3-pixel gap to its neighbours.
+// Draws the cells of the picture table. The name and the result are centred vertically
+// in the whole cell and indented 8 pixels from the left; pictures and icons are scaled to
+// fit, proportions kept, transparent ones over a checkerboard, with a neutral placeholder
+// while a thumbnail is still loading. The row a run is converting is tinted. Every cell
+// keeps a 3-pixel gap to its neighbours.
 class KPPicNameCustomCell : public QStyledItemDelegate
 {
     Q_OBJECT

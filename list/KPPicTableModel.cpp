@@ -1,9 +1,12 @@
 #include "list/KPPicTableModel.h"
 
+#include "list/KPStringTools.h"
 #include "list/KPThumbnailCache.h"
 #include "ui/KPLocalization.h"
 
+#include <QColor>
 #include <QFileInfo>
+#include <QFont>
 
 KPPicTableModel::KPPicTableModel(KPThumbnailCache* thumbnails, QObject* parent)
     : QAbstractTableModel(parent), m_thumbnails(thumbnails),
@@ -41,6 +44,29 @@ void KPPicTableModel::refreshData()
         Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, ColumnCount - 1));
 }
 
+void KPPicTableModel::setCurrentRow(int row)
+{
+    if (row == m_currentRow)
+        return;
+    const int previous = m_currentRow;
+    m_currentRow = row;
+    rowChanged(previous);
+    rowChanged(row);
+}
+
+void KPPicTableModel::rowChanged(int row)
+{
+    if (row >= 0 && row < m_rows)
+        Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+QString KPPicTableModel::failureText(const KPImageData& job, quint64 limit)
+{
+    const QString reason = KPFailureText::text(job.failure(), limit);
+    return reason.isEmpty() ? KPLocalization::text("L_LogConvertError")
+                            : KPStringTools::capitalised(reason);
+}
+
 KPImageDataPtr KPPicTableModel::job(int row) const
 {
     if (!m_jobs || row < 0 || row >= m_rows || row >= m_jobs->size())
@@ -70,11 +96,46 @@ QString KPPicTableModel::stateIconName(qint32 progress)
     }
 }
 
+QVariant KPPicTableModel::resultData(const KPImageData& job, int role) const
+{
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::ForegroundRole)
+        return {};
+    switch (static_cast<KPProgress>(job.progress())) {
+    case KPProgress::Converted: {
+        if (role == Qt::ForegroundRole)
+            return {};
+        const std::optional<quint64> output = job.exportSize();
+        if (!output)
+            return {};
+        // No quality: the source's own bytes were kept.
+        if (!job.exportQuality())
+            return KPStringTools::keptText(*output);
+        const std::optional<quint64> source = job.size();
+        return source ? KPStringTools::savingText(*source, *output)
+                      : KPStringTools::shortSize(*output);
+    }
+    case KPProgress::Failed:
+        if (role == Qt::ForegroundRole)
+            return QColor(0xc0, 0x39, 0x2b); // reads as a warning on light and dark rows
+        return failureText(job, m_failureLimit);
+    case KPProgress::Converting:
+        return role == Qt::DisplayRole ? QVariant(KPLocalization::text("L_LogConverting"))
+                                       : QVariant();
+    default:
+        return {};
+    }
+}
+
 QVariant KPPicTableModel::data(const QModelIndex& index, int role) const
 {
     const KPImageDataPtr record = job(index.row());
     if (!record)
         return {};
+    if (role == CurrentRole)
+        return index.row() == m_currentRow;
+    // A failed row tells why wherever the pointer rests on it.
+    if (role == Qt::ToolTipRole && record->is(KPProgress::Failed) && index.column() != Name)
+        return failureText(*record, m_failureLimit);
     switch (index.column()) {
     case StateIcon:
         if (role == Qt::DecorationRole) {
@@ -87,6 +148,8 @@ QVariant KPPicTableModel::data(const QModelIndex& index, int role) const
                 return KPLocalization::text("L_LogConvertOK");
             case KPProgress::Failed:
                 return KPLocalization::text("L_LogConvertError");
+            case KPProgress::Converting:
+                return KPLocalization::text("L_LogConverting");
             default:
                 return KPLocalization::text("L_LogConvertWait");
             }
@@ -107,9 +170,19 @@ QVariant KPPicTableModel::data(const QModelIndex& index, int role) const
     case Name:
         if (role == Qt::DisplayRole)
             return QFileInfo(record->path()).fileName();
-        if (role == Qt::ToolTipRole)
+        if (role == Qt::ToolTipRole) {
+            if (record->is(KPProgress::Failed))
+                return record->path() + QLatin1Char('\n') + failureText(*record, m_failureLimit);
             return record->path();
+        }
+        if (role == Qt::FontRole && index.row() == m_currentRow) {
+            QFont font;
+            font.setBold(true);
+            return font;
+        }
         return {};
+    case Result:
+        return resultData(*record, role);
     default:
         return {};
     }
@@ -130,6 +203,8 @@ QVariant KPPicTableModel::headerData(int section, Qt::Orientation orientation, i
         return KPLocalization::text("L_ColPic");
     case Name:
         return KPLocalization::text("L_ColName");
+    case Result:
+        return KPLocalization::text("L_ColResult");
     default:
         return {};
     }

@@ -8,13 +8,16 @@
 
 class KPThumbnailCache;
 
-// The job list as table rows: a state icon, a thumbnail and the file name. Row N is
-// job N of the list's array, which the model reads but never changes.
+// The job list as table rows: a state icon, a thumbnail, the file name and the result
+// (sizes and saving, or why the picture failed). Row N is job N of the list's array,
+// which the model reads but never changes.
 class KPPicTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { StateIcon = 0, Picture = 1, Name = 2, ColumnCount = 3 };
+    enum Column { StateIcon = 0, Picture = 1, Name = 2, Result = 3, ColumnCount = 4 };
+    // True on the row of the job a run is converting now.
+    static constexpr int CurrentRole = Qt::UserRole + 1;
 
     explicit KPPicTableModel(KPThumbnailCache* thumbnails, QObject* parent = nullptr);
 
@@ -23,6 +26,12 @@ public:
     void refreshData();
     KPImageDataPtr job(int row) const;
 
+    // Marks the row a run is converting (-1: none).
+    void setCurrentRow(int row);
+    int currentRow() const { return m_currentRow; }
+    // The limit (bytes) the reasons of failed jobs name: that of the latest run.
+    void setFailureLimit(quint64 limit) { m_failureLimit = limit; }
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -30,12 +39,18 @@ public:
 
     // The icon resource for a job's progress state.
     static QString stateIconName(qint32 progress);
+    // Why a failed job failed, as a phrase of its own.
+    static QString failureText(const KPImageData& job, quint64 limit);
 
 private:
     void thumbnailReady(const QString& path);
+    void rowChanged(int row);
+    QVariant resultData(const KPImageData& job, int role) const;
 
     const KPImageDataList* m_jobs = nullptr;
     int m_rows = 0;
+    int m_currentRow = -1;
+    quint64 m_failureLimit = 0;
     KPThumbnailCache* m_thumbnails;
     mutable QHash<QString, int> m_rowOfPath; // rows waiting for their thumbnail
     QIcon m_ok;

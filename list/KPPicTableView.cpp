@@ -4,9 +4,12 @@
 #include "list/KPPicNameCustomCell.h"
 #include "list/KPPicTableModel.h"
 #include "list/KPThumbnailCache.h"
+#include "ui/KPLocalization.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QTableView>
 
 #include <algorithm>
@@ -47,7 +50,7 @@ std::vector<int> fullySelectedRows(const QItemSelection& selection, int columns)
 
 KPPicTableView::KPPicTableView(QTableView* table, QObject* parent)
     : QObject(parent), m_picTV(table),
-      m_thumbnails(new KPThumbnailCache(QSize(2 * RowHeight * 4 / 3, 2 * RowHeight), this)),
+      m_thumbnails(new KPThumbnailCache(QSize(2 * RowHeight, RowHeight), this)),
       m_model(new KPPicTableModel(m_thumbnails, this)), m_cell(new KPPicNameCustomCell(this))
 {
 }
@@ -78,10 +81,82 @@ void KPPicTableView::awakeFromNib()
     header->setSectionResizeMode(KPPicTableModel::Picture, QHeaderView::Interactive);
     header->resizeSection(KPPicTableModel::Picture, 90);
     header->setSectionResizeMode(KPPicTableModel::Name, QHeaderView::Stretch);
+    header->setSectionResizeMode(KPPicTableModel::Result, QHeaderView::Stretch);
     header->setMaximumSectionSize(500);
 
     connect(m_picTV->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &KPPicTableView::tableViewSelectionDidChange);
+
+    m_emptyHint = new QLabel(m_picTV->viewport());
+    m_emptyHint->setAlignment(Qt::AlignCenter);
+    m_emptyHint->setWordWrap(true);
+    m_emptyHint->setForegroundRole(QPalette::PlaceholderText);
+    m_emptyHint->setAttribute(Qt::WA_TransparentForMouseEvents); // drops go to the window
+    m_picTV->viewport()->installEventFilter(this);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &KPPicTableView::updateEmptyHint);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &KPPicTableView::updateEmptyHint);
+    m_thumbnails->setDevicePixelRatio(m_picTV->devicePixelRatioF());
+    updateEmptyHint();
+}
+
+bool KPPicTableView::eventFilter(QObject* watched, QEvent* event)
+{
+    // Only the viewport is watched; it is reached through `watched`, since the table may
+    // already be on its way out when the viewport's last events come.
+    auto* viewport = static_cast<QWidget*>(watched);
+    if (event->type() == QEvent::Resize && m_emptyHint)
+        m_emptyHint->setGeometry(viewport->rect().adjusted(24, 24, -24, -24));
+    // The window may move to a screen of another pixel ratio; the thumbnails follow at
+    // the next paint.
+    else if (event->type() == QEvent::Paint)
+        m_thumbnails->setDevicePixelRatio(viewport->devicePixelRatioF());
+    return QObject::eventFilter(watched, event);
+}
+
+void KPPicTableView::updateEmptyHint()
+{
+    if (!m_emptyHint)
+        return;
+    if (m_model->rowCount() > 0) {
+        m_emptyHint->hide();
+        return;
+    }
+    // Back to the plain hint until Resize is pressed on the empty list again.
+    m_emptyHint->setText(KPLocalization::text("L_ListEmptyHint"));
+    m_emptyHint->setForegroundRole(QPalette::PlaceholderText);
+    QFont font = m_emptyHint->font();
+    font.setBold(false);
+    m_emptyHint->setFont(font);
+    m_emptyHint->setGeometry(m_picTV->viewport()->rect().adjusted(24, 24, -24, -24));
+    m_emptyHint->show();
+}
+
+void KPPicTableView::showEmptyListProblem()
+{
+    if (!m_emptyHint || m_model->rowCount() > 0)
+        return;
+    m_emptyHint->setText(KPLocalization::text("L_NeedPictures"));
+    m_emptyHint->setForegroundRole(QPalette::WindowText);
+    QFont font = m_emptyHint->font();
+    font.setBold(true);
+    m_emptyHint->setFont(font);
+    m_emptyHint->show();
+}
+
+void KPPicTableView::markCurrentRow(int row)
+{
+    const int previous = m_model->currentRow();
+    m_model->setCurrentRow(row);
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    // Follows the run only while the user watches it: a row marked before that has been
+    // scrolled out of sight means the user is looking elsewhere.
+    if (previous >= 0 && previous < m_model->rowCount()) {
+        const QRect shown = m_picTV->visualRect(m_model->index(previous, 0));
+        if (!m_picTV->viewport()->rect().intersects(shown))
+            return;
+    }
+    m_picTV->scrollTo(m_model->index(row, 0), QAbstractItemView::EnsureVisible);
 }
 
 void KPPicTableView::setPicData(const KPImageDataList* jobs)

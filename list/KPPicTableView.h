@@ -2,7 +2,9 @@
 
 #include "list/KPListPresenter.h"
 
+#include <QLabel>
 #include <QObject>
+#include <QPointer>
 
 class KPPicNameCustomCell;
 class KPPicTableModel;
@@ -34,11 +36,24 @@ public:
     int selectedRow() const override;
     void selectRow(int row) override;
 
+    // Marks the row a run is converting (-1: none) and scrolls to it, unless the user has
+    // scrolled the row marked before out of sight. The selection stays as it is.
+    void markCurrentRow(int row);
+    // The empty list says that there is nothing to resize, until pictures are added.
+    void showEmptyListProblem();
+    // The text over the empty list: how to add pictures, or why Resize did nothing.
+    QLabel* emptyHint() const { return m_emptyHint; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void tableViewSelectionDidChange();
+    void updateEmptyHint();
 
     QTableView* m_picTV;
     KPThumbnailCache* m_thumbnails;
     KPPicTableModel* m_model;
     KPPicNameCustomCell* m_cell;
+    QPointer<QLabel> m_emptyHint; // a child of the table's viewport
 };

@@ -1,5 +1,9 @@
 #include "list/KPStringTools.h"
 
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
 QString KPStringTools::sizeSwitch(float bytes)
 {
     // Every test is "strictly greater than", so 1000 bytes stay "1000.0B"; the
@@ -25,6 +29,51 @@ QString KPStringTools::limitText(quint64 bytes)
     if (bytes > 0 && bytes % 1000 == 0)
         return QStringLiteral("%1 KB").arg(bytes / 1000);
     return QStringLiteral("%1 bytes").arg(bytes);
+}
+
+QString KPStringTools::shortSize(quint64 bytes, const QLocale& locale)
+{
+    static const char* const units[] = {"B", "KB", "MB", "GB", "TB"};
+    double value = double(bytes);
+    size_t unit = 0;
+    // Rounding may carry into the next unit: 999.96 KB is "1.0 MB", not "1000 KB".
+    while (unit + 1 < std::size(units) && std::round(value) >= 1000.0) {
+        value /= 1000.0;
+        ++unit;
+    }
+    const bool decimal = unit > 0 && std::round(value * 10.0) < 100.0;
+    const QString number =
+        decimal ? locale.toString(value, 'f', 1) : locale.toString(qulonglong(std::llround(value)));
+    return number + QLatin1Char(' ') + QLatin1String(units[unit]);
+}
+
+int KPStringTools::savingPercent(quint64 source, quint64 output)
+{
+    if (source == 0 || output >= source)
+        return 0;
+    const auto percent = int(std::lround(100.0 * double(source - output) / double(source)));
+    return output > 0 ? std::min(percent, 99) : percent;
+}
+
+QString KPStringTools::savingText(quint64 source, quint64 output, const QLocale& locale)
+{
+    const int saving = savingPercent(source, output);
+    if (saving == 0) // encoded, and no smaller than its source: the sizes alone
+        return QStringLiteral("%1 \u2192 %2").arg(shortSize(source, locale), shortSize(output, locale));
+    return qtTrId("L_ResultSaving")
+        .arg(shortSize(source, locale), shortSize(output, locale), locale.toString(saving));
+}
+
+QString KPStringTools::keptText(quint64 output, const QLocale& locale)
+{
+    return qtTrId("L_ResultKept").arg(shortSize(output, locale));
+}
+
+QString KPStringTools::capitalised(const QString& text)
+{
+    if (text.isEmpty())
+        return text;
+    return text.left(1).toUpper() + text.mid(1);
 }
 
 std::optional<QString> KPStringTools::getStrToIdxByBackward(const QString& text, const QString& find)

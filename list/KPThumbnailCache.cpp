@@ -11,7 +11,23 @@
 KPThumbnailCache::KPThumbnailCache(QSize side, QObject* parent)
     : QObject(parent), m_side(side), m_cache(CacheBytes), m_queue(std::make_shared<Queue>())
 {
+    m_queue->box = side;
     m_pool.setMaxThreadCount(2);
+}
+
+void KPThumbnailCache::setDevicePixelRatio(qreal ratio)
+{
+    if (ratio <= 0 || qFuzzyCompare(ratio, m_ratio))
+        return;
+    m_ratio = ratio;
+    {
+        std::lock_guard lock(m_queue->mutex);
+        m_queue->pending.clear();
+        m_queue->box = (QSizeF(m_side) * ratio).toSize();
+        m_queue->ratio = ratio;
+    }
+    m_cache.clear();
+    m_requested.clear();
 }
 
 KPThumbnailCache::~KPThumbnailCache()
@@ -78,9 +94,8 @@ void KPThumbnailCache::pump()
     if (m_pool.activeThreadCount() >= m_pool.maxThreadCount())
         return;
     const std::shared_ptr<Queue> queue = m_queue;
-    const QSize side = m_side;
     const QPointer<KPThumbnailCache> self(this);
-    m_pool.start([queue, side, self] {
+    m_pool.start([queue, self] {
 #ifdef Q_OS_LINUX
         // On two cores, two readers at the GUI thread's priority made it wait for a core
         // while scrolling; niced, they still use every idle cycle. Linux keeps nice per
@@ -89,28 +104,36 @@ void KPThumbnailCache::pump()
 #endif
         for (;;) {
             QString path;
+            QSize box;
+            qreal ratio = 1.0;
             {
                 std::lock_guard lock(queue->mutex);
                 if (queue->closed || queue->pending.empty())
                     return;
                 path = queue->pending.back();
                 queue->pending.pop_back();
+                box = queue->box;
+                ratio = queue->ratio;
             }
             QSize fullSize;
-            const QImage image = load(path, side, &fullSize);
+            QImage image = load(path, box, &fullSize);
+            image.setDevicePixelRatio(ratio);
             QMetaObject::invokeMethod(
                 self.data(),
-                [self, path, image, fullSize] {
+                [self, path, image, fullSize, ratio] {
                     if (self)
-                        self->loaded(path, image, fullSize);
+                        self->loaded(path, image, fullSize, ratio);
                 },
                 Qt::QueuedConnection);
         }
     });
 }
 
-void KPThumbnailCache::loaded(const QString& path, const QImage& image, QSize fullSize)
+void KPThumbnailCache::loaded(const QString& path, const QImage& image, QSize fullSize, qreal ratio)
 {
+    // Read for a pixel ratio no longer in use: the new ratio's read is on its way.
+    if (!qFuzzyCompare(ratio, m_ratio))
+        return;
     m_requested.remove(path);
     // A picture that cannot be read keeps an empty entry, so it is not read again.
     const qint64 cost = qMax<qint64>(image.sizeInBytes(), 64);

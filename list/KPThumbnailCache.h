@@ -20,8 +20,14 @@ class KPThumbnailCache : public QObject
 {
     Q_OBJECT
 public:
+    // `side` is the box a thumbnail fits in, in device-independent pixels.
     explicit KPThumbnailCache(QSize side, QObject* parent = nullptr);
     ~KPThumbnailCache() override;
+
+    // Thumbnails are read with this many pixels to a device-independent one (the screen's
+    // ratio), and carry it. A change drops the thumbnails read for the old one.
+    void setDevicePixelRatio(qreal ratio);
+    qreal devicePixelRatio() const { return m_ratio; }
 
     // The thumbnail, or a null image; a missing one is requested.
     QImage thumbnail(const QString& path);
@@ -51,13 +57,16 @@ private:
     {
         std::mutex mutex;
         std::deque<QString> pending;
+        QSize box; // in device pixels
+        qreal ratio = 1.0;
         bool closed = false;
     };
 
-    void loaded(const QString& path, const QImage& image, QSize fullSize);
+    void loaded(const QString& path, const QImage& image, QSize fullSize, qreal ratio);
     void pump();
 
     QSize m_side;
+    qreal m_ratio = 1.0;
     QCache<QString, Entry> m_cache;
     QSet<QString> m_requested;
     std::shared_ptr<Queue> m_queue;

@@ -7,8 +7,8 @@ packages=(
     # build
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev libjpeg62-turbo-dev
-    # the window: translations (lrelease) and SVG pictures
-    qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-svg-dev
+    # the window: translations (lrelease), Qt's own translations and SVG pictures
+    qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n qt6-svg-dev
     # picture types beyond Qt's own readers: PSD through ImageMagick, camera raw through LibRaw
     libmagick++-6.q16-dev libraw-dev
     # reading pictures (TIFF, WebP and others, through the Qt image plugins)

@@ -3,27 +3,35 @@
 #include "settings/KPExportFolder.h"
 #include "settings/KPPathComboBox.h"
 #include "settings/KPSettings.h"
+#include "ui/KPInlineMessage.h"
 #include "ui/KPLocalization.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QUrl>
+#include <QVBoxLayout>
 
 KPExportPathView::KPExportPathView(KPExportFolder& folder, QWidget* parent)
-    : QWidget(parent), m_folder(folder), m_exportLB(new QLabel(this)), m_pathCB(new KPPathComboBox(this)),
-      m_choosePathBT(new QPushButton(this)), m_openPathBT(new QPushButton(this))
+    : QWidget(parent), m_folder(folder), m_exportLB(new QLabel(this)),
+      m_pathCB(new KPPathComboBox(this)), m_choosePathBT(new QPushButton(this)),
+      m_openPathBT(new QPushButton(this)), m_problem(new KPInlineMessage(this))
 {
     m_exportLB->setBuddy(m_pathCB);
-    auto* layout = new QHBoxLayout(this);
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(m_exportLB);
+    controls->addWidget(m_pathCB, 1);
+    controls->addWidget(m_choosePathBT);
+    controls->addWidget(m_openPathBT);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_exportLB);
-    layout->addWidget(m_pathCB, 1);
-    layout->addWidget(m_choosePathBT);
-    layout->addWidget(m_openPathBT);
+    layout->setSpacing(0);
+    layout->addLayout(controls);
+    layout->addWidget(m_problem);
     connect(m_pathCB, &QComboBox::editTextChanged, this, &KPExportPathView::changed);
     connect(m_choosePathBT, &QPushButton::clicked, this, &KPExportPathView::choosePath);
     connect(m_openPathBT, &QPushButton::clicked, this, &KPExportPathView::openPath);
@@ -54,6 +62,48 @@ void KPExportPathView::refreshLang()
 void KPExportPathView::changed()
 {
     m_folder.setText(m_pathCB->currentText());
+    m_problem->clearMessage();
+    m_problem->setToolTip({});
+    KPInlineMessage::markField(m_pathCB, false);
+}
+
+bool KPExportPathView::checkBeforeRun()
+{
+    // The folder the run will ask for, as the check of each picture sees it.
+    const QString typed = m_folder.text();
+    const KPExportFolder::Check check = KPExportFolder::checkExPathDetailed(typed);
+    if (check == KPExportFolder::Check::Usable)
+        return true;
+    const QString folder = KPExportFolder::expandTilde(typed);
+    // A long path would stretch the window; the whole of it is in the tool tip.
+    const QString elided =
+        m_problem->fontMetrics().elidedText(QDir::toNativeSeparators(folder), Qt::ElideMiddle, 360);
+    m_problem->showMessage(problemText(check, folder, elided));
+    m_problem->setToolTip(problemText(check, folder));
+    KPInlineMessage::markField(m_pathCB, true);
+    return false;
+}
+
+QString KPExportPathView::problemText(KPExportFolder::Check check, const QString& folder,
+                                      const QString& shownAs)
+{
+    const QString shown = shownAs.isEmpty() ? QDir::toNativeSeparators(folder) : shownAs;
+    switch (check) {
+    case KPExportFolder::Check::Usable:
+        return {};
+    case KPExportFolder::Check::Empty:
+        return KPLocalization::text("L_ExportEmpty");
+    case KPExportFolder::Check::NotAFolder:
+        return KPLocalization::text("L_ExportNotAFolder").arg(shown);
+    case KPExportFolder::Check::NotWritable:
+        return KPLocalization::text("L_ExportNotWritable").arg(shown);
+    case KPExportFolder::Check::CannotCreate:
+        // Creating makes only the last component: say which part is missing.
+        if (!QFileInfo(QFileInfo(folder).absolutePath()).isDir())
+            return KPLocalization::text("L_ExportNoParent").arg(shown);
+        return KPLocalization::text("L_ExportCannotCreate").arg(shown);
+    }
+    return {};
 }
 
 std::optional<QString> KPExportPathView::exportPath() const
@@ -71,6 +121,11 @@ void KPExportPathView::openPath()
     const QString path = KPExportFolder::expandTilde(m_pathCB->currentText());
     if (!KPExportFolder::checkExPath(path))
         return;
+    openFolder(path);
+}
+
+void KPExportPathView::openFolder(const QString& path)
+{
     if (m_opener)
         m_opener(path);
     else

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "settings/KPExportFolder.h"
+
 #include <QWidget>
 
 #include <functional>
 #include <optional>
 
-class KPExportFolder;
+class KPInlineMessage;
 class KPPathComboBox;
 class QLabel;
 class QPushButton;
@@ -32,6 +34,18 @@ public:
     void addPathToComboBox();
     void openPath();
     void choosePath();
+    // Shows a folder in the file manager (through the opener when one is set).
+    void openFolder(const QString& path);
+
+    // Whether a run can write into the folder shown, creating it when it is missing; when
+    // it cannot, the field is marked and a message beside it names the folder and the
+    // reason, until the next edit.
+    bool checkBeforeRun();
+    KPInlineMessage* problem() const { return m_problem; }
+    // The message for a folder that failed the check, naming it (as `shownAs` when given,
+    // for a shortened path).
+    static QString problemText(KPExportFolder::Check check, const QString& folder,
+                               const QString& shownAs = {});
 
     // Replaces the folder dialog (tests answer it here): called back with the chosen
     // folders, or not at all when the dialog was cancelled.
@@ -51,6 +65,7 @@ private:
     KPPathComboBox* m_pathCB;
     QPushButton* m_choosePathBT;
     QPushButton* m_openPathBT;
+    KPInlineMessage* m_problem;
     Chooser m_chooser;
     Opener m_opener;
 };

@@ -2,12 +2,14 @@
 
 #include "settings/KPNumberTextField.h"
 #include "settings/KPSizeLimit.h"
+#include "ui/KPInlineMessage.h"
 #include "ui/KPLocalization.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace {
 QToolButton* segment(QWidget* parent)
@@ -22,26 +24,38 @@ QToolButton* segment(QWidget* parent)
 } // namespace
 
 KPLimitView::KPLimitView(KPSizeLimit& limit, QWidget* parent)
-    : QWidget(parent), m_limit(limit), m_label(new QLabel(this)), m_sizeTF(new KPNumberTextField(this)),
-      m_sizeUnitSC(new QButtonGroup(this)), m_kb(segment(this)), m_mb(segment(this))
+    : QWidget(parent), m_limit(limit), m_label(new QLabel(this)),
+      m_sizeTF(new KPNumberTextField(this)), m_sizeUnitSC(new QButtonGroup(this)),
+      m_kb(segment(this)), m_mb(segment(this)), m_problem(new KPInlineMessage(this))
 {
     m_sizeUnitSC->setExclusive(true);
     m_sizeUnitSC->addButton(m_kb, KPSizeLimit::KB);
     m_sizeUnitSC->addButton(m_mb, KPSizeLimit::MB);
-    m_sizeTF->setMaximumWidth(110);
+    // Room for eight digits however narrow the window gets: a squeezed field showed
+    // "12000" as "120(".
+    const QMargins margins = m_sizeTF->textMargins();
+    m_sizeTF->setMinimumWidth(
+        m_sizeTF->fontMetrics().horizontalAdvance(QStringLiteral("00000000")) + margins.left() +
+        margins.right() + 16);
+    m_sizeTF->setMaximumWidth(m_sizeTF->minimumWidth() + 30);
     m_sizeTF->setAlignment(Qt::AlignRight);
     m_label->setBuddy(m_sizeTF);
 
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(4);
-    layout->addWidget(m_label);
-    layout->addWidget(m_sizeTF);
+    auto* controls = new QHBoxLayout;
+    controls->setSpacing(4);
+    controls->addWidget(m_label);
+    controls->addWidget(m_sizeTF);
     auto* units = new QHBoxLayout;
     units->setSpacing(0); // the two buttons read as one switch
     units->addWidget(m_kb);
     units->addWidget(m_mb);
-    layout->addLayout(units);
+    controls->addLayout(units);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(controls);
+    layout->addWidget(m_problem);
 
     connect(m_sizeTF, &QLineEdit::textChanged, this, &KPLimitView::changed);
     connect(m_sizeUnitSC, &QButtonGroup::idToggled, this, &KPLimitView::changed);
@@ -86,6 +100,36 @@ void KPLimitView::changed()
 {
     m_limit.setNumber(m_sizeTF->text());
     m_limit.setSegment(selectedSegment());
+    showChosenUnit();
+    m_problem->clearMessage();
+    KPInlineMessage::markField(m_sizeTF, false);
+}
+
+void KPLimitView::showChosenUnit()
+{
+    // A checked tool button differs from an unchecked one by a shade in most styles; the
+    // chosen unit is the selection colour and bold, the other stays plain.
+    for (QToolButton* button : {m_kb, m_mb}) {
+        QPalette palette;
+        QFont font = button->font();
+        font.setBold(button->isChecked());
+        if (button->isChecked()) {
+            palette = button->palette();
+            palette.setColor(QPalette::Button, palette.color(QPalette::Highlight));
+            palette.setColor(QPalette::ButtonText, palette.color(QPalette::HighlightedText));
+        }
+        button->setPalette(palette);
+        button->setFont(font);
+    }
+}
+
+bool KPLimitView::checkBeforeRun()
+{
+    if (limitSize() > 0)
+        return true;
+    m_problem->showMessage(KPLocalization::text("L_NeedLimit"));
+    KPInlineMessage::markField(m_sizeTF, true);
+    return false;
 }
 
 quint64 KPLimitView::limitSize() const

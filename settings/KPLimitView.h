@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class KPInlineMessage;
 class KPNumberTextField;
 class KPSizeLimit;
 class QButtonGroup;
@@ -24,12 +25,18 @@ public:
     // Stores the field's text and the unit (when a run starts).
     void saveLimitSize();
 
+    // Whether a run can start with the limit shown; when it cannot, the field is marked
+    // and a message beside it says why, until the next edit.
+    bool checkBeforeRun();
+    KPInlineMessage* problem() const { return m_problem; }
+
     KPNumberTextField* sizeTF() const { return m_sizeTF; }
     int selectedSegment() const;
     void setSelectedSegment(int segment);
 
 private:
     void changed();
+    void showChosenUnit();
 
     KPSizeLimit& m_limit;
     QLabel* m_label;
@@ -37,4 +44,5 @@ private:
     QButtonGroup* m_sizeUnitSC;
     QToolButton* m_kb;
     QToolButton* m_mb;
+    KPInlineMessage* m_problem;
 };

@@ -55,11 +55,12 @@ QLabel* hintLabel(QWidget* parent)
 KPPreferences::KPPreferences(QWidget* parent)
     : QDialog(parent), m_imageQualityLB(boldLabel(this)), m_imageScaleLB(boldLabel(this)),
       m_widthLB(new QLabel(this)), m_highLB(new QLabel(this)), m_poorLB(new QLabel(this)),
-      m_goodLB(new QLabel(this)), m_qualityPercentLB(new QLabel(this)),
-      m_bestQualityHintLB(hintLabel(this)), m_widthTF(new KPNumberTextField(this)),
-      m_highTF(new KPNumberTextField(this)), m_qualitySlider(new QSlider(Qt::Horizontal, this)),
-      m_scaleCB(new QCheckBox(this)), m_bestQualityCB(new QCheckBox(this)),
-      m_cancelBT(new QPushButton(this)), m_okBT(new QPushButton(this))
+      m_goodLB(new QLabel(this)), m_widthUnitLB(new QLabel(this)), m_highUnitLB(new QLabel(this)),
+      m_qualityPercentLB(new QLabel(this)), m_bestQualityHintLB(hintLabel(this)),
+      m_widthTF(new KPNumberTextField(this)), m_highTF(new KPNumberTextField(this)),
+      m_qualitySlider(new QSlider(Qt::Horizontal, this)), m_scaleCB(new QCheckBox(this)),
+      m_bestQualityCB(new QCheckBox(this)), m_cancelBT(new QPushButton(this)),
+      m_okBT(new QPushButton(this))
 {
     setModal(false);
     setMinimumWidth(440);
@@ -95,9 +96,12 @@ KPPreferences::KPPreferences(QWidget* parent)
     auto* box = new QGridLayout;
     box->addWidget(m_widthLB, 0, 0, Qt::AlignRight);
     box->addWidget(m_widthTF, 0, 1);
-    box->addWidget(m_highLB, 0, 2, Qt::AlignRight);
-    box->addWidget(m_highTF, 0, 3);
-    box->setColumnStretch(4, 1);
+    box->addWidget(m_widthUnitLB, 0, 2);
+    box->addItem(new QSpacerItem(12, 0), 0, 3);
+    box->addWidget(m_highLB, 0, 4, Qt::AlignRight);
+    box->addWidget(m_highTF, 0, 5);
+    box->addWidget(m_highUnitLB, 0, 6);
+    box->setColumnStretch(7, 1);
 
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(m_okBT, QDialogButtonBox::AcceptRole);
@@ -122,8 +126,9 @@ KPPreferences::KPPreferences(QWidget* parent)
     connect(m_okBT, &QPushButton::clicked, this, &KPPreferences::ok);
     connect(m_cancelBT, &QPushButton::clicked, this, &KPPreferences::cancel);
     connect(m_scaleCB, &QCheckBox::toggled, this, [this](bool on) {
-        m_widthTF->setEnabled(on);
-        m_highTF->setEnabled(on);
+        for (QWidget* part :
+             std::initializer_list<QWidget*>{m_widthTF, m_highTF, m_widthUnitLB, m_highUnitLB})
+            part->setEnabled(on);
     });
 }
 
@@ -141,6 +146,8 @@ void KPPreferences::refreshLanguage()
     m_imageScaleLB->setText(KPLocalization::text("L_ImageScaleLabel"));
     m_widthLB->setText(KPLocalization::text("L_WidthLB"));
     m_highLB->setText(KPLocalization::text("L_HighLB"));
+    m_widthUnitLB->setText(KPLocalization::text("L_UnitPx"));
+    m_highUnitLB->setText(KPLocalization::text("L_UnitPx"));
     m_poorLB->setText(KPLocalization::text("L_poorLB"));
     m_goodLB->setText(KPLocalization::text("L_goodLB"));
     m_cancelBT->setText(KPLocalization::text("L_CancelBT"));
@@ -164,10 +171,14 @@ void KPPreferences::loadPreferences()
     m_widthTF->setText(boxSide(KPSettingsKey::LimitWidth, "320"));
     m_highTF->setText(boxSide(KPSettingsKey::LimitHeight, "240"));
     const float floor = KPSettings::floatForKey(KPSettingsKey::CompressionFactor);
-    if (KPSettings::contains(KPSettingsKey::CompressionFactor) && floor >= 0.0f)
-        setImageQuality(static_cast<int>(floor * 100.0f)); // 0.53 shows 52, as a float gives it
-    else
+    m_storedPercent.reset();
+    if (KPSettings::contains(KPSettingsKey::CompressionFactor) && floor >= 0.0f) {
+        // Rounded, not truncated: 0.53 is 52.99998 in a float and must show 53.
+        setImageQuality(int(std::lround(double(floor) * 100.0)));
+        m_storedPercent = m_imageQuality;
+    } else {
         setImageQuality(1);
+    }
     m_qualityPercentLB->setText(QString::number(m_imageQuality));
     m_scaleCB->setChecked(KPSettings::boolForKey(KPSettingsKey::EnableConvertScale));
     m_bestQualityCB->setChecked(KPSettings::boolForKey(KPSettingsKey::BestQualityFit));
@@ -189,8 +200,11 @@ void KPPreferences::ok()
 {
     KPSettings::setFloat(KPSettingsKey::LimitWidth, m_widthTF->text().toFloat());
     KPSettings::setFloat(KPSettingsKey::LimitHeight, m_highTF->text().toFloat());
-    KPSettings::setFloat(KPSettingsKey::CompressionFactor,
-                         m_qualityPercentLB->text().toFloat() / 100.0f);
+    // A floor the slider was not moved from stays as stored: writing back the whole
+    // percent shown would change a stored 0.555 to 0.56 on every OK.
+    const int percent = m_qualityPercentLB->text().toInt();
+    if (m_storedPercent != percent)
+        KPSettings::setFloat(KPSettingsKey::CompressionFactor, float(percent) / 100.0f);
     KPSettings::setBool(KPSettingsKey::EnableConvertScale, m_scaleCB->isChecked());
     KPSettings::setBool(KPSettingsKey::BestQualityFit, m_bestQualityCB->isChecked());
     close();

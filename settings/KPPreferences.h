@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class KPNumberTextField;
 class QCheckBox;
 class QLabel;
@@ -46,6 +48,8 @@ private:
     QLabel* m_highLB;
     QLabel* m_poorLB;
     QLabel* m_goodLB;
+    QLabel* m_widthUnitLB;
+    QLabel* m_highUnitLB;
     QLabel* m_qualityPercentLB;
     QLabel* m_bestQualityHintLB;
     KPNumberTextField* m_widthTF;
@@ -56,4 +60,7 @@ private:
     QPushButton* m_cancelBT;
     QPushButton* m_okBT;
     int m_imageQuality = 1;
+    // The percent the stored floor showed as when the panel was loaded; none when the
+    // store held no usable floor and a fallback was shown.
+    std::optional<int> m_storedPercent;
 };

@@ -57,7 +57,8 @@ KPImageLogView::KPImageLogView(QWidget* parent)
       m_defaultImage(QStringLiteral(":/pictures/DefaultImage.png"))
 {
     m_logNameTF->setWordWrap(true);
-    m_logProgressPI->setRange(0, 0); // busy: moves without a known end
+    m_logProgressTF->setWordWrap(true); // a failed picture's reason
+    m_logProgressPI->setRange(0, 0);    // busy: moves without a known end
     m_logProgressPI->setTextVisible(false);
     m_logProgressPI->setMaximumHeight(m_logProgressTF->sizeHint().height());
 
@@ -97,7 +98,7 @@ void KPImageLogView::awakeFromNib()
 {
     refreshLanguage();
     m_logProgressPI->hide();
-    m_imageIV->setImage(m_defaultImage);
+    m_imageIV->setImage(m_defaultImage, false);
 }
 
 void KPImageLogView::refreshLanguage()
@@ -130,15 +131,18 @@ void KPImageLogView::loadPicture(const QString& path)
     const quint64 generation = ++m_loadGeneration;
     m_imageIV->setImage({});
     m_loader.setProperty("generation", QVariant::fromValue(generation));
+    // As many pixels as the screen shows in the box, so that a 2x screen is not drawn at
+    // half the size.
+    const QSize box = (QSizeF(PreviewBox) * devicePixelRatioF()).toSize();
     m_loader.setFuture(
-        QtConcurrent::run([path] { return KPThumbnailCache::load(path, PreviewBox); }));
+        QtConcurrent::run([path, box] { return KPThumbnailCache::load(path, box); }));
 }
 
 void KPImageLogView::refreshImageLog(const KPNotification& notification)
 {
     if (notification.userInfo.isEmpty()) {
         ++m_loadGeneration;
-        showPicture(m_defaultImage);
+        m_imageIV->setImage(m_defaultImage, false);
         m_logNameTF->clear();
         m_logScaleTF->clear();
         m_logSizeTF->clear();
@@ -196,9 +200,15 @@ void KPImageLogView::refreshViewState(const KPImageDataPtr& job)
     case KPProgress::Converted:
         key = "L_LogConvertOK";
         break;
-    case KPProgress::Failed:
-        key = "L_LogConvertError";
-        break;
+    case KPProgress::Failed: {
+        m_logProgressPI->hide();
+        m_logProgressTF->show();
+        const QString reason = KPFailureText::text(job->failure(), m_failureLimit);
+        m_logProgressTF->setText(reason.isEmpty()
+                                     ? KPLocalization::text("L_LogConvertError")
+                                     : KPLocalization::text("L_LogConvertErrorReason").arg(reason));
+        return;
+    }
     case KPProgress::Waiting:
         key = "L_LogConvertWait";
         break;

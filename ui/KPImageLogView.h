@@ -27,6 +27,8 @@ public:
     // Shows the job of a ZUN_ImageLogRefresh message, or resets without user info.
     void refreshImageLog(const KPNotification& notification);
     void refreshViewState(const KPImageDataPtr& job);
+    // The limit (bytes) the reason of a failed job names: that of the latest run.
+    void setFailureLimit(quint64 limit) { m_failureLimit = limit; }
 
     // For tests and the window's layout.
     KPImageView* imageIV() const { return m_imageIV; }
@@ -59,4 +61,5 @@ private:
     QImage m_defaultImage;
     QFutureWatcher<QImage> m_loader;
     quint64 m_loadGeneration = 0;
+    quint64 m_failureLimit = 0;
 };

@@ -1,18 +1,32 @@
 #include "ui/KPLocalization.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
 void KPLocalization::install(QCoreApplication& application)
 {
     auto* translator = new QTranslator(&application);
-    if (translator->load(QLocale(), QStringLiteral("pictaro"), QStringLiteral("_"),
-                         QStringLiteral(":/i18n")) ||
-        translator->load(QStringLiteral("pictaro_en"), QStringLiteral(":/i18n")))
-        QCoreApplication::installTranslator(translator);
-    else
+    if (!translator->load(QLocale(), QStringLiteral("pictaro"), QStringLiteral("_"),
+                          QStringLiteral(":/i18n")) &&
+        !translator->load(QStringLiteral("pictaro_en"), QStringLiteral(":/i18n"))) {
         delete translator;
+        return;
+    }
+    QCoreApplication::installTranslator(translator);
+
+    // Qt's own texts (the file choosers, standard buttons, shortcut names) in the language
+    // Pictaro speaks, so one window never mixes two; English needs no catalogue.
+    const QLocale language(translator->language());
+    if (language.language() == QLocale::English)
+        return;
+    auto* qtTranslator = new QTranslator(&application);
+    if (qtTranslator->load(language, QStringLiteral("qtbase"), QStringLiteral("_"),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtTranslator);
+    else
+        delete qtTranslator;
 }
 
 QString KPLocalization::text(const char* key)

@@ -12,7 +12,7 @@ public:
     KPLocalization() = delete;
 
     // Loads the translation for the system's languages (LANGUAGE, LC_ALL, LANG),
-    // falling back to English.
+    // falling back to English, and Qt's own translation for the language chosen.
     static void install(QCoreApplication& application);
 
     static QString text(const char* key);

@@ -3,12 +3,16 @@
 #include "engine/KPBatchRun.h"
 #include "list/KPDupPathPanel.h"
 #include "list/KPListView.h"
+#include "list/KPPicTableModel.h"
 #include "list/KPPicTableView.h"
 #include "settings/KPExportPathView.h"
 #include "settings/KPLimitView.h"
+#include "settings/KPNumberTextField.h"
+#include "settings/KPPathComboBox.h"
 #include "settings/KPPreferences.h"
 #include "settings/KPSettings.h"
 #include "ui/KPAbout.h"
+#include "ui/KPEndAlert.h"
 #include "ui/KPImageLogView.h"
 #include "ui/KPLocalization.h"
 #include "ui/KPProductInfo.h"
@@ -71,6 +75,11 @@ KPMainWindow::KPMainWindow(QWidget* parent)
     m_run->setExportPathSource([this] { return m_exportPathV->exportPath(); });
     m_run->setWaitsForEndAlert(true);
     connect(m_run.get(), &KPBatchRun::controllerState, this, &KPMainWindow::controllerState);
+    connect(m_run.get(), &KPBatchRun::controllerState, this, &KPMainWindow::runStateChanged);
+    connect(m_run.get(), &KPBatchRun::jobStarted, this,
+            [this](const KPImageDataPtr&, int index, int count) { jobStarted(index, count); });
+    connect(m_run.get(), &KPBatchRun::jobFinished, this,
+            [this](const KPImageDataPtr&, int index, int count) { jobFinished(index, count); });
     connect(m_run.get(), &KPBatchRun::saveConfig, this, &KPMainWindow::saveConfig);
     connect(m_run.get(), &KPBatchRun::imageReportRefresh, m_reportV, &KPReportView::refreshReport);
     connect(m_run.get(), &KPBatchRun::imageReportRefresh, this, &KPMainWindow::releasePreviews);
@@ -270,7 +279,57 @@ void KPMainWindow::saveConfig()
 
 void KPMainWindow::resize()
 {
+    if (!m_run->resizeFlag() && !readyToRun())
+        return;
     m_run->resize();
+}
+
+bool KPMainWindow::readyToRun()
+{
+    // Every problem at once, so that one press of Resize tells all that is missing.
+    const bool listed = !m_picLV->memberMAr().isEmpty();
+    if (!listed)
+        m_picTableView->showEmptyListProblem();
+    const bool limited = m_limitV->checkBeforeRun();
+    const bool folder = m_exportPathV->checkBeforeRun();
+    if (!limited)
+        m_limitV->sizeTF()->setFocus();
+    else if (!folder)
+        m_exportPathV->pathCB()->setFocus();
+    if (!listed || !limited || !folder)
+        return false;
+    // The run works to the limit that was checked, whatever is typed while it starts.
+    const quint64 limit = m_limitV->limitSize();
+    m_run->setLimitSizeSource([limit] { return limit; });
+    m_picTableView->model()->setFailureLimit(limit);
+    m_imgMsgV->setFailureLimit(limit);
+    return true;
+}
+
+void KPMainWindow::runStateChanged(bool running)
+{
+    if (running) {
+        m_reportV->showRunProgress(0, 0, int(m_picLV->memberMAr().size()));
+        return;
+    }
+    m_reportV->hideRunProgress();
+    m_picTableView->markCurrentRow(-1);
+}
+
+void KPMainWindow::jobStarted(int index, int count)
+{
+    // Queued from the run: a job of a run already stopped no longer counts.
+    if (!m_run->resizeFlag())
+        return;
+    m_reportV->showRunProgress(index, index + 1, count);
+    m_picTableView->markCurrentRow(index);
+}
+
+void KPMainWindow::jobFinished(int index, int count)
+{
+    if (!m_run->resizeFlag())
+        return;
+    m_reportV->showRunProgress(index + 1, index + 1, count);
 }
 
 void KPMainWindow::releasePreviews(const KPNotification& notification)
@@ -295,10 +354,14 @@ void KPMainWindow::releasePreviews(const KPNotification& notification)
 
 void KPMainWindow::showEndAlert()
 {
-    auto* alert = new QMessageBox(QMessageBox::Information, windowTitle(),
-                                  KPLocalization::text("L_ResizeEnd"), QMessageBox::NoButton, this);
-    alert->setInformativeText(KPLocalization::text("L_ResizeEndCaution"));
-    alert->addButton(KPLocalization::text("L_OKBT"), QMessageBox::AcceptRole);
+    const KPImageDataList converted = m_run->okImgMAr();
+    // Where the pictures went: the folder may have been changed during the run, so the
+    // last one written tells.
+    const QString folder =
+        converted.isEmpty() ? QString() : QFileInfo(converted.last()->exportPath()).absolutePath();
+    auto* alert = new KPEndAlert(converted.size(), m_run->errorImgMAr().size(), folder, this);
+    alert->setWindowTitle(windowTitle());
+    connect(alert, &KPEndAlert::openFolderRequested, m_exportPathV, &KPExportPathView::openFolder);
     alert->setAttribute(Qt::WA_DeleteOnClose);
     alert->setWindowModality(Qt::WindowModal);
     // The run ends when the alert is dismissed; the window stays responsive meanwhile.

@@ -4,9 +4,9 @@
 #include "engine/KPNotification.h"
 #include "settings/KPExportFolder.h"
 #include "settings/KPSizeLimit.h"
+#include "ui/KPEndAlert.h"
 
 #include <QMainWindow>
-#include <QMessageBox>
 #include <QPointer>
 
 #include <functional>
@@ -91,7 +91,7 @@ public:
     QAction* addFolderAction() const { return m_addFolderTBI; }
     QAction* deleteAction() const { return m_delTBI; }
     QAction* resizeAction() const { return m_resizeTBI; }
-    QMessageBox* endAlert() const { return m_endAlert; }
+    KPEndAlert* endAlert() const { return m_endAlert; }
 
     // The window title: the application's name, or "Pictaro" when it has none.
     static QString windowTitleFor(const QString& applicationName);
@@ -106,6 +106,12 @@ private:
     void buildMenus();
     void buildLayout();
     void showEndAlert();
+    // Whether a run can start: pictures listed, a limit, a usable export folder. Each
+    // missing one is said beside its control.
+    bool readyToRun();
+    void jobStarted(int index, int count);
+    void jobFinished(int index, int count);
+    void runStateChanged(bool running);
     void releasePreviews(const KPNotification& notification);
     void selectAll();
     void chooseWithDialog(Choose kind, std::function<void(const QStringList&)> done);
@@ -142,7 +148,7 @@ private:
     QMenu* m_helpMenu = nullptr;
     QToolBar* m_toolBar = nullptr;
 
-    QPointer<QMessageBox> m_endAlert;
+    QPointer<KPEndAlert> m_endAlert;
     // The newest converted and failed jobs, whose previews the log view may still show.
     KPImageDataList m_keptPreviews;
     Chooser m_chooser;

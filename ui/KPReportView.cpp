@@ -5,17 +5,22 @@
 
 #include <QFormLayout>
 #include <QLabel>
+#include <QProgressBar>
 
 KPReportView::KPReportView(QWidget* parent)
     : QGroupBox(parent), m_totalLB(new QLabel(this)), m_totalTF(new QLabel(this)),
       m_okLB(new QLabel(this)), m_okTF(new QLabel(this)), m_failLB(new QLabel(this)),
-      m_failTF(new QLabel(this))
+      m_failTF(new QLabel(this)), m_runPI(new QProgressBar(this))
 {
+    m_runPI->setTextVisible(true);
+    m_runPI->setAlignment(Qt::AlignCenter);
+    m_runPI->hide();
     auto* layout = new QFormLayout(this);
     layout->setLabelAlignment(Qt::AlignRight);
     layout->addRow(m_totalLB, m_totalTF);
     layout->addRow(m_okLB, m_okTF);
     layout->addRow(m_failLB, m_failTF);
+    layout->addRow(m_runPI);
     connect(KPNotificationCenter::defaultCenter(), &KPNotificationCenter::posted, this,
             [this](const KPNotification& note) {
                 if (note.name == KPMessage::ImageReportRefresh)
@@ -50,4 +55,17 @@ void KPReportView::refreshReport(const KPNotification& notification)
     const QVariant failed = info.value(KPMessage::ReportError);
     m_failTF->setText(failed.isValid() ? QString::number(failed.value<KPImageDataList>().size())
                                        : QStringLiteral("0"));
+}
+
+void KPReportView::showRunProgress(int done, int current, int count)
+{
+    m_runPI->setRange(0, qMax(count, 1));
+    m_runPI->setValue(qBound(0, done, count));
+    m_runPI->setFormat(KPLocalization::text("L_RunProgress").arg(current).arg(count));
+    m_runPI->show();
+}
+
+void KPReportView::hideRunProgress()
+{
+    m_runPI->hide();
 }

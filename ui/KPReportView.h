@@ -5,9 +5,11 @@
 #include <QGroupBox>
 
 class QLabel;
+class QProgressBar;
 
 // The report panel: how many pictures the list holds, and how many the run has
-// converted and failed. The labels are its only record of what was last shown.
+// converted and failed, with the run's progress while one goes. The labels are its only
+// record of what was last shown.
 class KPReportView : public QGroupBox
 {
     Q_OBJECT
@@ -18,6 +20,12 @@ public:
     void refreshLang();
     // Sets the numbers from a ZUN_ImageReportRefresh message.
     void refreshReport(const KPNotification& notification);
+
+    // The run's progress: `done` of `count` pictures ended, picture `current` (from 1)
+    // the one being converted, shown as "current of count".
+    void showRunProgress(int done, int current, int count);
+    void hideRunProgress();
+    QProgressBar* runPI() const { return m_runPI; }
 
     QLabel* totalTF() const { return m_totalTF; }
     QLabel* okTF() const { return m_okTF; }
@@ -30,4 +38,5 @@ private:
     QLabel* m_okTF;
     QLabel* m_failLB;
     QLabel* m_failTF;
+    QProgressBar* m_runPI;
 };

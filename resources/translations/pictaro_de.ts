@@ -323,5 +323,81 @@
         <source>not a picture type Pictaro reads</source>
         <translation>kein Bildtyp, den Pictaro liest</translation>
     </message>
+    <message id="L_NeedLimit">
+        <source>Enter a size limit above 0.</source>
+        <translation>Geben Sie ein Größenlimit über 0 ein.</translation>
+    </message>
+    <message id="L_NeedPictures">
+        <source>There are no pictures to resize. Add files or a folder first, or drop them here.</source>
+        <translation>Es gibt keine Bilder zum Verkleinern. Fügen Sie zuerst Dateien oder einen Ordner hinzu oder ziehen Sie sie hierher.</translation>
+    </message>
+    <message id="L_ListEmptyHint">
+        <source>Add pictures with Add Files or Add Folder, or drop files and folders here.</source>
+        <translation>Fügen Sie Bilder mit „Dateien hinzufügen“ oder „Ordner hinzufügen“ hinzu oder ziehen Sie Dateien und Ordner hierher.</translation>
+    </message>
+    <message id="L_ExportEmpty">
+        <source>Choose an export folder.</source>
+        <translation>Wählen Sie einen Exportordner.</translation>
+    </message>
+    <message id="L_ExportNotAFolder">
+        <source>“%1” is not a folder.</source>
+        <translation>„%1“ ist kein Ordner.</translation>
+    </message>
+    <message id="L_ExportNotWritable">
+        <source>The export folder “%1” cannot be written to.</source>
+        <translation>In den Exportordner „%1“ kann nicht geschrieben werden.</translation>
+    </message>
+    <message id="L_ExportNoParent">
+        <source>The export folder “%1” cannot be created: the folder it would go in does not exist.</source>
+        <translation>Der Exportordner „%1“ kann nicht angelegt werden: Der Ordner, in dem er liegen soll, existiert nicht.</translation>
+    </message>
+    <message id="L_ExportCannotCreate">
+        <source>The export folder “%1” cannot be created there.</source>
+        <translation>Der Exportordner „%1“ kann dort nicht angelegt werden.</translation>
+    </message>
+    <message id="L_ResizeEndCounts">
+        <source>%1 converted, %2 failed.</source>
+        <translation>%1 umgewandelt, %2 fehlgeschlagen.</translation>
+    </message>
+    <message id="L_ResizeEndAllOK">
+        <source>The shrunk pictures are in the export folder.</source>
+        <translation>Die verkleinerten Bilder liegen im Exportordner.</translation>
+    </message>
+    <message id="L_ResizeEndNoneOK">
+        <source>No picture could be converted. Point at a failed picture in the list to see why.</source>
+        <translation>Kein Bild konnte umgewandelt werden. Zeigen Sie in der Liste auf ein fehlgeschlagenes Bild, um den Grund zu sehen.</translation>
+    </message>
+    <message id="L_OpenExportFolder">
+        <source>Open Export Folder</source>
+        <translation>Exportordner öffnen</translation>
+    </message>
+    <message id="L_RunProgress">
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+    <message id="L_ColResult">
+        <source>Result</source>
+        <translation>Ergebnis</translation>
+    </message>
+    <message id="L_ResultSaving">
+        <source>%1 → %2, −%3 %</source>
+        <translation>%1 → %2, −%3 %</translation>
+    </message>
+    <message id="L_ResultKept">
+        <source>%1, already under the limit</source>
+        <translation>%1, bereits unter dem Limit</translation>
+    </message>
+    <message id="L_LogConverting">
+        <source>Converting</source>
+        <translation>Wird umgewandelt</translation>
+    </message>
+    <message id="L_LogConvertErrorReason">
+        <source>Failed: %1</source>
+        <translation>Fehlgeschlagen: %1</translation>
+    </message>
+    <message id="L_UnitPx">
+        <source>px</source>
+        <translation>px</translation>
+    </message>
 </context>
 </TS>

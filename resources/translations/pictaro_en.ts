@@ -323,5 +323,81 @@
         <source>not a picture type Pictaro reads</source>
         <translation>not a picture type Pictaro reads</translation>
     </message>
+    <message id="L_NeedLimit">
+        <source>Enter a size limit above 0.</source>
+        <translation>Enter a size limit above 0.</translation>
+    </message>
+    <message id="L_NeedPictures">
+        <source>There are no pictures to resize. Add files or a folder first, or drop them here.</source>
+        <translation>There are no pictures to resize. Add files or a folder first, or drop them here.</translation>
+    </message>
+    <message id="L_ListEmptyHint">
+        <source>Add pictures with Add Files or Add Folder, or drop files and folders here.</source>
+        <translation>Add pictures with Add Files or Add Folder, or drop files and folders here.</translation>
+    </message>
+    <message id="L_ExportEmpty">
+        <source>Choose an export folder.</source>
+        <translation>Choose an export folder.</translation>
+    </message>
+    <message id="L_ExportNotAFolder">
+        <source>“%1” is not a folder.</source>
+        <translation>“%1” is not a folder.</translation>
+    </message>
+    <message id="L_ExportNotWritable">
+        <source>The export folder “%1” cannot be written to.</source>
+        <translation>The export folder “%1” cannot be written to.</translation>
+    </message>
+    <message id="L_ExportNoParent">
+        <source>The export folder “%1” cannot be created: the folder it would go in does not exist.</source>
+        <translation>The export folder “%1” cannot be created: the folder it would go in does not exist.</translation>
+    </message>
+    <message id="L_ExportCannotCreate">
+        <source>The export folder “%1” cannot be created there.</source>
+        <translation>The export folder “%1” cannot be created there.</translation>
+    </message>
+    <message id="L_ResizeEndCounts">
+        <source>%1 converted, %2 failed.</source>
+        <translation>%1 converted, %2 failed.</translation>
+    </message>
+    <message id="L_ResizeEndAllOK">
+        <source>The shrunk pictures are in the export folder.</source>
+        <translation>The shrunk pictures are in the export folder.</translation>
+    </message>
+    <message id="L_ResizeEndNoneOK">
+        <source>No picture could be converted. Point at a failed picture in the list to see why.</source>
+        <translation>No picture could be converted. Point at a failed picture in the list to see why.</translation>
+    </message>
+    <message id="L_OpenExportFolder">
+        <source>Open Export Folder</source>
+        <translation>Open Export Folder</translation>
+    </message>
+    <message id="L_RunProgress">
+        <source>%1 of %2</source>
+        <translation>%1 of %2</translation>
+    </message>
+    <message id="L_ColResult">
+        <source>Result</source>
+        <translation>Result</translation>
+    </message>
+    <message id="L_ResultSaving">
+        <source>%1 → %2, −%3 %</source>
+        <translation>%1 → %2, −%3 %</translation>
+    </message>
+    <message id="L_ResultKept">
+        <source>%1, already under the limit</source>
+        <translation>%1, already under the limit</translation>
+    </message>
+    <message id="L_LogConverting">
+        <source>Converting</source>
+        <translation>Converting</translation>
+    </message>
+    <message id="L_LogConvertErrorReason">
+        <source>Failed: %1</source>
+        <translation>Failed: %1</translation>
+    </message>
+    <message id="L_UnitPx">
+        <source>px</source>
+        <translation>px</translation>
+    </message>
 </context>
 </TS>

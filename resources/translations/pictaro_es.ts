@@ -323,5 +323,81 @@
         <source>not a picture type Pictaro reads</source>
         <translation>tipo de imagen que Pictaro no lee</translation>
     </message>
+    <message id="L_NeedLimit">
+        <source>Enter a size limit above 0.</source>
+        <translation>Introduzca un límite de tamaño mayor que 0.</translation>
+    </message>
+    <message id="L_NeedPictures">
+        <source>There are no pictures to resize. Add files or a folder first, or drop them here.</source>
+        <translation>No hay imágenes que reducir. Añada primero archivos o una carpeta, o suéltelos aquí.</translation>
+    </message>
+    <message id="L_ListEmptyHint">
+        <source>Add pictures with Add Files or Add Folder, or drop files and folders here.</source>
+        <translation>Añada imágenes con «Añadir archivos» o «Añadir carpeta», o suelte aquí archivos y carpetas.</translation>
+    </message>
+    <message id="L_ExportEmpty">
+        <source>Choose an export folder.</source>
+        <translation>Elija una carpeta de exportación.</translation>
+    </message>
+    <message id="L_ExportNotAFolder">
+        <source>“%1” is not a folder.</source>
+        <translation>«%1» no es una carpeta.</translation>
+    </message>
+    <message id="L_ExportNotWritable">
+        <source>The export folder “%1” cannot be written to.</source>
+        <translation>No se puede escribir en la carpeta de exportación «%1».</translation>
+    </message>
+    <message id="L_ExportNoParent">
+        <source>The export folder “%1” cannot be created: the folder it would go in does not exist.</source>
+        <translation>No se puede crear la carpeta de exportación «%1»: la carpeta que debería contenerla no existe.</translation>
+    </message>
+    <message id="L_ExportCannotCreate">
+        <source>The export folder “%1” cannot be created there.</source>
+        <translation>No se puede crear la carpeta de exportación «%1» en ese lugar.</translation>
+    </message>
+    <message id="L_ResizeEndCounts">
+        <source>%1 converted, %2 failed.</source>
+        <translation>Convertidas: %1, con error: %2.</translation>
+    </message>
+    <message id="L_ResizeEndAllOK">
+        <source>The shrunk pictures are in the export folder.</source>
+        <translation>Las imágenes reducidas están en la carpeta de exportación.</translation>
+    </message>
+    <message id="L_ResizeEndNoneOK">
+        <source>No picture could be converted. Point at a failed picture in the list to see why.</source>
+        <translation>No se pudo convertir ninguna imagen. Señale una imagen fallida de la lista para ver el motivo.</translation>
+    </message>
+    <message id="L_OpenExportFolder">
+        <source>Open Export Folder</source>
+        <translation>Abrir carpeta de exportación</translation>
+    </message>
+    <message id="L_RunProgress">
+        <source>%1 of %2</source>
+        <translation>%1 de %2</translation>
+    </message>
+    <message id="L_ColResult">
+        <source>Result</source>
+        <translation>Resultado</translation>
+    </message>
+    <message id="L_ResultSaving">
+        <source>%1 → %2, −%3 %</source>
+        <translation>%1 → %2, −%3 %</translation>
+    </message>
+    <message id="L_ResultKept">
+        <source>%1, already under the limit</source>
+        <translation>%1, ya por debajo del límite</translation>
+    </message>
+    <message id="L_LogConverting">
+        <source>Converting</source>
+        <translation>Convirtiendo</translation>
+    </message>
+    <message id="L_LogConvertErrorReason">
+        <source>Failed: %1</source>
+        <translation>Error: %1</translation>
+    </message>
+    <message id="L_UnitPx">
+        <source>px</source>
+        <translation>px</translation>
+    </message>
 </context>
 </TS>

@@ -323,5 +323,81 @@
         <source>not a picture type Pictaro reads</source>
         <translation>type d'image que Pictaro ne lit pas</translation>
     </message>
+    <message id="L_NeedLimit">
+        <source>Enter a size limit above 0.</source>
+        <translation>Saisissez une taille maximale supérieure à 0.</translation>
+    </message>
+    <message id="L_NeedPictures">
+        <source>There are no pictures to resize. Add files or a folder first, or drop them here.</source>
+        <translation>Il n’y a aucune image à réduire. Ajoutez d’abord des fichiers ou un dossier, ou déposez-les ici.</translation>
+    </message>
+    <message id="L_ListEmptyHint">
+        <source>Add pictures with Add Files or Add Folder, or drop files and folders here.</source>
+        <translation>Ajoutez des images avec « Ajouter des fichiers » ou « Ajouter un dossier », ou déposez ici des fichiers et des dossiers.</translation>
+    </message>
+    <message id="L_ExportEmpty">
+        <source>Choose an export folder.</source>
+        <translation>Choisissez un dossier d’exportation.</translation>
+    </message>
+    <message id="L_ExportNotAFolder">
+        <source>“%1” is not a folder.</source>
+        <translation>« %1 » n’est pas un dossier.</translation>
+    </message>
+    <message id="L_ExportNotWritable">
+        <source>The export folder “%1” cannot be written to.</source>
+        <translation>Impossible d’écrire dans le dossier d’exportation « %1 ».</translation>
+    </message>
+    <message id="L_ExportNoParent">
+        <source>The export folder “%1” cannot be created: the folder it would go in does not exist.</source>
+        <translation>Impossible de créer le dossier d’exportation « %1 » : le dossier qui doit le contenir n’existe pas.</translation>
+    </message>
+    <message id="L_ExportCannotCreate">
+        <source>The export folder “%1” cannot be created there.</source>
+        <translation>Impossible de créer le dossier d’exportation « %1 » à cet endroit.</translation>
+    </message>
+    <message id="L_ResizeEndCounts">
+        <source>%1 converted, %2 failed.</source>
+        <translation>Converties : %1, en échec : %2.</translation>
+    </message>
+    <message id="L_ResizeEndAllOK">
+        <source>The shrunk pictures are in the export folder.</source>
+        <translation>Les images réduites se trouvent dans le dossier d’exportation.</translation>
+    </message>
+    <message id="L_ResizeEndNoneOK">
+        <source>No picture could be converted. Point at a failed picture in the list to see why.</source>
+        <translation>Aucune image n’a pu être convertie. Pointez une image en échec dans la liste pour en voir la raison.</translation>
+    </message>
+    <message id="L_OpenExportFolder">
+        <source>Open Export Folder</source>
+        <translation>Ouvrir le dossier d’exportation</translation>
+    </message>
+    <message id="L_RunProgress">
+        <source>%1 of %2</source>
+        <translation>%1 sur %2</translation>
+    </message>
+    <message id="L_ColResult">
+        <source>Result</source>
+        <translation>Résultat</translation>
+    </message>
+    <message id="L_ResultSaving">
+        <source>%1 → %2, −%3 %</source>
+        <translation>%1 → %2, −%3 %</translation>
+    </message>
+    <message id="L_ResultKept">
+        <source>%1, already under the limit</source>
+        <translation>%1, déjà sous la limite</translation>
+    </message>
+    <message id="L_LogConverting">
+        <source>Converting</source>
+        <translation>Conversion en cours</translation>
+    </message>
+    <message id="L_LogConvertErrorReason">
+        <source>Failed: %1</source>
+        <translation>Échec : %1</translation>
+    </message>
+    <message id="L_UnitPx">
+        <source>px</source>
+        <translation>px</translation>
+    </message>
 </context>
 </TS>

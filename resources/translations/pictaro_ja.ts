@@ -323,5 +323,81 @@
         <source>not a picture type Pictaro reads</source>
         <translation>Pictaro が読めない画像形式です</translation>
     </message>
+    <message id="L_NeedLimit">
+        <source>Enter a size limit above 0.</source>
+        <translation>0 より大きいサイズ上限を入力してください。</translation>
+    </message>
+    <message id="L_NeedPictures">
+        <source>There are no pictures to resize. Add files or a folder first, or drop them here.</source>
+        <translation>縮小する画像がありません。まずファイルかフォルダーを追加するか、ここにドロップしてください。</translation>
+    </message>
+    <message id="L_ListEmptyHint">
+        <source>Add pictures with Add Files or Add Folder, or drop files and folders here.</source>
+        <translation>「ファイルを追加」か「フォルダーを追加」で画像を追加するか、ファイルやフォルダーをここにドロップしてください。</translation>
+    </message>
+    <message id="L_ExportEmpty">
+        <source>Choose an export folder.</source>
+        <translation>書き出し先フォルダーを選んでください。</translation>
+    </message>
+    <message id="L_ExportNotAFolder">
+        <source>“%1” is not a folder.</source>
+        <translation>「%1」はフォルダーではありません。</translation>
+    </message>
+    <message id="L_ExportNotWritable">
+        <source>The export folder “%1” cannot be written to.</source>
+        <translation>書き出し先フォルダー「%1」に書き込めません。</translation>
+    </message>
+    <message id="L_ExportNoParent">
+        <source>The export folder “%1” cannot be created: the folder it would go in does not exist.</source>
+        <translation>書き出し先フォルダー「%1」を作成できません。その親フォルダーがありません。</translation>
+    </message>
+    <message id="L_ExportCannotCreate">
+        <source>The export folder “%1” cannot be created there.</source>
+        <translation>書き出し先フォルダー「%1」をその場所に作成できません。</translation>
+    </message>
+    <message id="L_ResizeEndCounts">
+        <source>%1 converted, %2 failed.</source>
+        <translation>変換済み %1 件、失敗 %2 件。</translation>
+    </message>
+    <message id="L_ResizeEndAllOK">
+        <source>The shrunk pictures are in the export folder.</source>
+        <translation>縮小した画像は書き出し先フォルダーにあります。</translation>
+    </message>
+    <message id="L_ResizeEndNoneOK">
+        <source>No picture could be converted. Point at a failed picture in the list to see why.</source>
+        <translation>変換できた画像はありません。リストの失敗した画像にポインターを合わせると理由が表示されます。</translation>
+    </message>
+    <message id="L_OpenExportFolder">
+        <source>Open Export Folder</source>
+        <translation>書き出し先フォルダーを開く</translation>
+    </message>
+    <message id="L_RunProgress">
+        <source>%1 of %2</source>
+        <translation>%1 / %2</translation>
+    </message>
+    <message id="L_ColResult">
+        <source>Result</source>
+        <translation>結果</translation>
+    </message>
+    <message id="L_ResultSaving">
+        <source>%1 → %2, −%3 %</source>
+        <translation>%1 → %2（−%3%）</translation>
+    </message>
+    <message id="L_ResultKept">
+        <source>%1, already under the limit</source>
+        <translation>%1（すでに上限以下）</translation>
+    </message>
+    <message id="L_LogConverting">
+        <source>Converting</source>
+        <translation>変換中</translation>
+    </message>
+    <message id="L_LogConvertErrorReason">
+        <source>Failed: %1</source>
+        <translation>失敗：%1</translation>
+    </message>
+    <message id="L_UnitPx">
+        <source>px</source>
+        <translation>px</translation>
+    </message>
 </context>
 </TS>

@@ -323,5 +323,81 @@
         <source>not a picture type Pictaro reads</source>
         <translation>Pictaro 无法读取此图片类型</translation>
     </message>
+    <message id="L_NeedLimit">
+        <source>Enter a size limit above 0.</source>
+        <translation>请输入大于 0 的大小限制。</translation>
+    </message>
+    <message id="L_NeedPictures">
+        <source>There are no pictures to resize. Add files or a folder first, or drop them here.</source>
+        <translation>没有要压缩的图片。请先添加文件或文件夹，或将它们拖放到这里。</translation>
+    </message>
+    <message id="L_ListEmptyHint">
+        <source>Add pictures with Add Files or Add Folder, or drop files and folders here.</source>
+        <translation>使用“添加文件”或“添加文件夹”添加图片，或将文件和文件夹拖放到这里。</translation>
+    </message>
+    <message id="L_ExportEmpty">
+        <source>Choose an export folder.</source>
+        <translation>请选择导出文件夹。</translation>
+    </message>
+    <message id="L_ExportNotAFolder">
+        <source>“%1” is not a folder.</source>
+        <translation>“%1”不是文件夹。</translation>
+    </message>
+    <message id="L_ExportNotWritable">
+        <source>The export folder “%1” cannot be written to.</source>
+        <translation>无法写入导出文件夹“%1”。</translation>
+    </message>
+    <message id="L_ExportNoParent">
+        <source>The export folder “%1” cannot be created: the folder it would go in does not exist.</source>
+        <translation>无法创建导出文件夹“%1”：它所在的上级文件夹不存在。</translation>
+    </message>
+    <message id="L_ExportCannotCreate">
+        <source>The export folder “%1” cannot be created there.</source>
+        <translation>无法在该位置创建导出文件夹“%1”。</translation>
+    </message>
+    <message id="L_ResizeEndCounts">
+        <source>%1 converted, %2 failed.</source>
+        <translation>已转换 %1 张，失败 %2 张。</translation>
+    </message>
+    <message id="L_ResizeEndAllOK">
+        <source>The shrunk pictures are in the export folder.</source>
+        <translation>压缩后的图片位于导出文件夹中。</translation>
+    </message>
+    <message id="L_ResizeEndNoneOK">
+        <source>No picture could be converted. Point at a failed picture in the list to see why.</source>
+        <translation>没有任何图片能够转换。将鼠标指向列表中失败的图片即可查看原因。</translation>
+    </message>
+    <message id="L_OpenExportFolder">
+        <source>Open Export Folder</source>
+        <translation>打开导出文件夹</translation>
+    </message>
+    <message id="L_RunProgress">
+        <source>%1 of %2</source>
+        <translation>第 %1 张，共 %2 张</translation>
+    </message>
+    <message id="L_ColResult">
+        <source>Result</source>
+        <translation>结果</translation>
+    </message>
+    <message id="L_ResultSaving">
+        <source>%1 → %2, −%3 %</source>
+        <translation>%1 → %2，−%3%</translation>
+    </message>
+    <message id="L_ResultKept">
+        <source>%1, already under the limit</source>
+        <translation>%1，已低于限制</translation>
+    </message>
+    <message id="L_LogConverting">
+        <source>Converting</source>
+        <translation>正在转换</translation>
+    </message>
+    <message id="L_LogConvertErrorReason">
+        <source>Failed: %1</source>
+        <translation>失败：%1</translation>
+    </message>
+    <message id="L_UnitPx">
+        <source>px</source>
+        <translation>像素</translation>
+    </message>
 </context>
 </TS>

@@ -49,6 +49,14 @@ bool writeFile(const QString& path, const QByteArray& content)
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
+QStringList names(std::initializer_list<const char*> texts)
+{
+    QStringList list;
+    for (const char* text : texts)
+        list.append(QString::fromUtf8(text));
+    return list;
+}
+
 QStringList jobPaths(const KPListView& list)
 {
     QStringList paths;
@@ -74,6 +82,8 @@ private Q_SLOTS:
     void scanAcceptsExtension();
     void everyExtensionHasADesktopMimeType();
     void scanTree();
+    void scanOrder_data();
+    void scanOrder();
     void newJobs();
     void additions_data();
     void additions();
@@ -184,6 +194,50 @@ void TestListView::scanTree()
     list.addMemberByFolder({dir.filePath(QStringLiteral("texts"))});
     QCOMPARE(list.memberMAr().size(), expected.size());
     QVERIFY(m_posts.isEmpty());
+}
+
+// A folder's pictures come in natural name order whatever order the file system keeps;
+// paths handed over directly keep the order given.
+void TestListView::scanOrder_data()
+{
+    QTest::addColumn<QStringList>("files");    // written in this order
+    QTest::addColumn<QStringList>("given");    // handed to the scan; empty: the folder itself
+    QTest::addColumn<QStringList>("expected"); // relative to the folder
+    QTest::newRow("numbers by value")
+        << names({"IMG_10.jpg", "IMG_2.jpg", "IMG_1.jpg", "IMG_100.jpg"}) << QStringList{}
+        << names({"IMG_1.jpg", "IMG_2.jpg", "IMG_10.jpg", "IMG_100.jpg"});
+    QTest::newRow("letter case ignored")
+        << names({"b.jpg", "a2.jpg", "A10.jpg", "B1.png"}) << QStringList{}
+        << names({"a2.jpg", "A10.jpg", "b.jpg", "B1.png"});
+    QTest::newRow("equal by collation, fixed by text")
+        << names({"x7.jpg", "X7.jpg", "x07.jpg"}) << QStringList{}
+        << names({"X7.jpg", "x07.jpg", "x7.jpg"});
+    QTest::newRow("folder by folder")
+        << names({"a b/1.jpg", "a/10.jpg", "a/2.jpg", "a10/1.jpg", "a2/1.jpg"}) << QStringList{}
+        << names({"a/2.jpg", "a/10.jpg", "a b/1.jpg", "a2/1.jpg", "a10/1.jpg"});
+    QTest::newRow("files as given")
+        << names({"IMG_2.jpg", "IMG_10.jpg"}) << names({"IMG_10.jpg", "IMG_2.jpg"})
+        << names({"IMG_10.jpg", "IMG_2.jpg"});
+}
+
+void TestListView::scanOrder()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, given);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    for (const QString& name : std::as_const(files))
+        QVERIFY(writeFile(dir.filePath(name), "pic"));
+    QStringList paths;
+    for (const QString& name : std::as_const(given))
+        paths.append(dir.filePath(name));
+    if (paths.isEmpty())
+        paths.append(dir.path());
+    QStringList found;
+    KPListView::enumAllFile(paths, found, true);
+    for (QString& path : found)
+        path.remove(0, dir.path().size() + 1);
+    QCOMPARE(found, expected);
 }
 
 void TestListView::newJobs()

@@ -32,6 +32,10 @@ class TestStringTools : public QObject
 private Q_SLOTS:
     void sizeSwitch_data();
     void sizeSwitch();
+    void shortSize_data();
+    void shortSize();
+    void savingPercent_data();
+    void savingPercent();
     void strToIdxByBackward_data();
     void strToIdxByBackward();
     void strFromIdxByBackward_data();
@@ -65,6 +69,53 @@ void TestStringTools::sizeSwitch()
     QFETCH(float, bytes);
     QFETCH(QString, expected);
     QCOMPARE(KPStringTools::sizeSwitch(bytes), expected);
+}
+
+void TestStringTools::shortSize_data()
+{
+    QTest::addColumn<quint64>("bytes");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("bytes") << quint64(850) << "C" << QStringLiteral("850 B");
+    QTest::newRow("999 bytes") << quint64(999) << "C" << QStringLiteral("999 B");
+    QTest::newRow("1000 bytes") << quint64(1000) << "C" << QStringLiteral("1.0 KB");
+    QTest::newRow("one decimal below ten") << quint64(4200000) << "C" << QStringLiteral("4.2 MB");
+    QTest::newRow("whole from ten") << quint64(296400) << "C" << QStringLiteral("296 KB");
+    QTest::newRow("9.96 rounds to 10") << quint64(9960) << "C" << QStringLiteral("10 KB");
+    QTest::newRow("carries into the next unit")
+        << quint64(999960) << "C" << QStringLiteral("1.0 MB");
+    QTest::newRow("gigabytes") << quint64(2500000000) << "C" << QStringLiteral("2.5 GB");
+    QTest::newRow("German decimal comma")
+        << quint64(4200000) << "de_DE" << QStringLiteral("4,2 MB");
+}
+
+void TestStringTools::shortSize()
+{
+    QFETCH(quint64, bytes);
+    QFETCH(QString, locale);
+    QFETCH(QString, expected);
+    QCOMPARE(KPStringTools::shortSize(bytes, QLocale(locale)), expected);
+}
+
+void TestStringTools::savingPercent_data()
+{
+    QTest::addColumn<quint64>("source");
+    QTest::addColumn<quint64>("output");
+    QTest::addColumn<int>("percent");
+    QTest::newRow("4.2 MB to 296 KB") << quint64(4200000) << quint64(296000) << 93;
+    QTest::newRow("half") << quint64(1000) << quint64(500) << 50;
+    QTest::newRow("same size") << quint64(1000) << quint64(1000) << 0;
+    QTest::newRow("larger output") << quint64(1000) << quint64(1200) << 0;
+    QTest::newRow("unknown source") << quint64(0) << quint64(10) << 0;
+    QTest::newRow("a little left stays under 100") << quint64(1000000) << quint64(1) << 99;
+}
+
+void TestStringTools::savingPercent()
+{
+    QFETCH(quint64, source);
+    QFETCH(quint64, output);
+    QFETCH(int, percent);
+    QCOMPARE(KPStringTools::savingPercent(source, output), percent);
 }
 
 void TestStringTools::strToIdxByBackward_data()

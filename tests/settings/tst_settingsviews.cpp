@@ -221,21 +221,28 @@ private Q_SLOTS:
         QCOMPARE(view.pathCB()->currentText(), dir.path());
     }
 
+    // The floor shows as the nearest whole percent; OK stores the slider's percent once it
+    // was moved and otherwise keeps the stored value, so reopening and OK never drift.
     void preferencesLoadAndStore_data()
     {
         QTest::addColumn<float>("stored");
         QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("moveTo"); // -1: the slider is left alone
         QTest::addColumn<float>("storedByOk");
-        QTest::newRow("default 0.6") << 0.6f << 60 << 0.6f;
-        QTest::newRow("0.53 shows 52") << 0.53f << 52 << 0.52f;
-        QTest::newRow("0.59 shows 58") << 0.59f << 58 << 0.58f;
-        QTest::newRow("1.0") << 1.0f << 100 << 1.0f;
-        QTest::newRow("negative shows 1") << -0.5f << 1 << 0.01f;
+        QTest::newRow("default 0.6") << 0.6f << 60 << -1 << 0.6f;
+        QTest::newRow("0.53 shows 53") << 0.53f << 53 << -1 << 0.53f;
+        QTest::newRow("0.59 shows 59") << 0.59f << 59 << -1 << 0.59f;
+        QTest::newRow("0.555 shows 56, kept") << 0.555f << 56 << -1 << 0.555f;
+        QTest::newRow("1.0") << 1.0f << 100 << -1 << 1.0f;
+        QTest::newRow("negative shows 1") << -0.5f << 1 << -1 << 0.01f;
+        QTest::newRow("moved to 53") << 0.6f << 60 << 53 << 0.53f;
+        QTest::newRow("moved off 0.555 and back") << 0.555f << 56 << 56 << 0.555f;
     }
     void preferencesLoadAndStore()
     {
         QFETCH(float, stored);
         QFETCH(int, shown);
+        QFETCH(int, moveTo);
         QFETCH(float, storedByOk);
         KPSettings::setFloat(KPSettingsKey::CompressionFactor, stored);
         KPPreferences panel;
@@ -243,6 +250,16 @@ private Q_SLOTS:
         QCOMPARE(panel.imageQuality(), shown);
         QCOMPARE(panel.qualitySlider()->value(), shown);
         QCOMPARE(panel.qualityPercentLB()->text(), QString::number(shown));
+        if (moveTo >= 0) {
+            panel.qualitySlider()->setValue(moveTo == 0 ? 1 : 0);
+            panel.qualitySlider()->setValue(moveTo);
+        }
+        panel.ok();
+        QCOMPARE(KPSettings::floatForKey(KPSettingsKey::CompressionFactor), storedByOk);
+        // Shown again and confirmed again without a change, the floor stays.
+        const int shownAgain = moveTo >= 0 ? moveTo : shown;
+        panel.showPanel();
+        QCOMPARE(panel.imageQuality(), shownAgain);
         panel.ok();
         QCOMPARE(KPSettings::floatForKey(KPSettingsKey::CompressionFactor), storedByOk);
     }

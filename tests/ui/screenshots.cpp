@@ -1,16 +1,40 @@
-// Saves pictures of the main window and its panels, for looking at them as a user
-// would: screenshots OUT_DIR [PICTURE_FOLDER]. The language follows LANGUAGE/LANG.
+// Saves pictures of the main window and its panels in each state a user meets, for
+// looking at them as a user would: screenshots OUT_DIR [PICTURE_FOLDER]. The language
+// follows LANGUAGE/LANG; QT_SCALE_FACTOR=2 shows a 2x screen. With a picture folder it
+// also runs Resize over it (limit 150 KB, into OUT_DIR/export) and takes the run, its
+// end and its results.
+#include "engine/KPBatchRun.h"
 #include "list/KPDupPathPanel.h"
 #include "list/KPListView.h"
+#include "list/KPPicTableView.h"
+#include "settings/KPExportPathView.h"
+#include "settings/KPLimitView.h"
+#include "settings/KPNumberTextField.h"
+#include "settings/KPPathComboBox.h"
 #include "settings/KPPreferences.h"
 #include "support/KPTestSupport.h"
 #include "ui/KPAbout.h"
 #include "ui/KPLocalization.h"
 #include "ui/KPMainWindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QTimer>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+QString g_out;
+
+void save(QWidget* widget, const char* name)
+{
+    widget->grab().save(g_out + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+}
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -20,29 +44,92 @@ int main(int argc, char* argv[])
         qCritical("usage: screenshots OUT_DIR [PICTURE_FOLDER]");
         return 2;
     }
-    const QString out = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(out);
+    g_out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(g_out);
     KPTestSettings settings;
     KPLocalization::install(app);
 
     KPMainWindow window;
     window.awakeFromNib();
     window.show();
+    QTest::qWait(300);
+    save(&window, "empty");
+
+    // Resize with nothing to do: every problem at once.
+    window.limitV()->sizeTF()->setText(QStringLiteral("0"));
+    window.exportPathV()->pathCB()->setEditText(QStringLiteral("/no/such/folder/out"));
+    window.resize();
+    QTest::qWait(100);
+    save(&window, "problems");
+
+    window.limitV()->sizeTF()->setText(QStringLiteral("150"));
+    window.limitV()->setSelectedSegment(0);
+    window.exportPathV()->pathCB()->setEditText(g_out + QStringLiteral("/export"));
     if (argc > 2)
         window.addPaths({QString::fromLocal8Bit(argv[2])});
-    const QString first = window.picLV()->memberMAr().isEmpty() ? QString() : window.picLV()->memberMAr().first()->path();
+    QTest::qWait(1500);
+    save(&window, "main");
 
-    QTimer::singleShot(1500, &app, [&] {
-        window.grab().save(out + QStringLiteral("/main.png"));
-        window.preferenceV()->showPanel();
-        window.preferenceV()->adjustSize();
-        window.preferenceV()->grab().save(out + QStringLiteral("/preferences.png"));
-        window.aboutW()->showMe();
-        window.aboutW()->grab().save(out + QStringLiteral("/about.png"));
-        if (!first.isEmpty())
-            window.addPaths({first, QDir(first).filePath(QStringLiteral("../"))});
-        window.dupPathPanel()->grab().save(out + QStringLiteral("/duplicates.png"));
-        QApplication::quit();
-    });
-    return QApplication::exec();
+    const QSize size = window.size();
+    window.resize(window.minimumSizeHint());
+    QTest::qWait(300);
+    save(&window, "minimum");
+    window.resize(size);
+
+    window.preferenceV()->showPanel();
+    window.preferenceV()->adjustSize();
+    QTest::qWait(100);
+    save(window.preferenceV(), "preferences");
+    window.preferenceV()->close();
+    window.aboutW()->showMe();
+    save(window.aboutW(), "about");
+    window.aboutW()->close();
+
+    // The shortcut names in the menus are Qt's own texts.
+    QMenu* menu = window.menuBar()->actions().first()->menu();
+    menu->popup(window.mapToGlobal(QPoint(0, window.menuBar()->height())));
+    QTest::qWait(200);
+    save(menu, "menu");
+    menu->close();
+
+    auto* chooser = new QFileDialog(&window, KPLocalization::text("L_ChooseFiles"));
+    chooser->show();
+    QTest::qWait(300);
+    save(chooser, "file-chooser");
+    chooser->close();
+
+    if (window.picLV()->memberMAr().isEmpty())
+        return 0;
+    const QString first = window.picLV()->memberMAr().first()->path();
+    window.addPaths({first});
+    save(window.dupPathPanel(), "duplicates");
+    window.dupPathPanel()->close();
+
+    bool running = false;
+    QObject::connect(window.run(), &KPBatchRun::jobFinished, &window,
+                     [&](const KPImageDataPtr&, int index, int) {
+                         if (index == 1 && !running) {
+                             running = true;
+                             save(&window, "running");
+                         }
+                     });
+    window.resize();
+    if (!QTest::qWaitFor([&] { return window.endAlert() != nullptr; }, 600000))
+        return 1;
+    QTest::qWait(300);
+    save(window.endAlert(), "end-alert");
+    window.endAlert()->defaultButton()->click();
+    if (!QTest::qWaitFor([&] { return window.run()->isIdle(); }, 10000))
+        return 1;
+    // The first failed row, if any, selected: its reason in the log view.
+    const KPImageDataList& jobs = window.picLV()->memberMAr();
+    for (int row = 0; row < int(jobs.size()); ++row) {
+        if (jobs[row]->is(KPProgress::Failed)) {
+            window.picTableView()->selectRow(row);
+            break;
+        }
+    }
+    QTest::qWait(800);
+    save(&window, "results");
+    return 0;
 }

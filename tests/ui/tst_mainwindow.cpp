@@ -2,10 +2,18 @@
 #include "list/KPListView.h"
 #include "list/KPPicTableModel.h"
 #include "list/KPPicTableView.h"
+#include "list/KPStringTools.h"
+#include "list/KPThumbnailCache.h"
+#include "settings/KPExportPathView.h"
+#include "settings/KPLimitView.h"
+#include "settings/KPNumberTextField.h"
+#include "settings/KPPathComboBox.h"
 #include "settings/KPSettings.h"
 #include "support/KPTestSupport.h"
+#include "ui/KPEndAlert.h"
 #include "ui/KPImageLogView.h"
 #include "ui/KPImageView.h"
+#include "ui/KPInlineMessage.h"
 #include "ui/KPLocalization.h"
 #include "ui/KPMainWindow.h"
 #include "ui/KPReportView.h"
@@ -66,18 +74,32 @@ private:
             QItemSelectionModel::NoUpdate);
     }
 
-    // Waits for the end-of-run alert and answers it.
-    bool answerEndAlert()
+    // Waits for the end-of-run alert, checks that it gives the run's counts, and answers
+    // it with OK (`button` answers it otherwise).
+    bool answerEndAlert(QAbstractButton* (KPEndAlert::*button)() const = nullptr)
     {
         if (!QTest::qWaitFor([this] { return m_window->endAlert() != nullptr; }, 60000))
             return false;
-        QMessageBox* alert = m_window->endAlert();
+        KPEndAlert* alert = m_window->endAlert();
+        const qsizetype converted = m_window->run()->okImgMAr().size();
+        const QString counts = KPLocalization::text("L_ResizeEndCounts")
+                                   .arg(converted)
+                                   .arg(m_window->run()->errorImgMAr().size());
         if (alert->text() != KPLocalization::text("L_ResizeEnd") ||
-            alert->informativeText() != KPLocalization::text("L_ResizeEndCaution") ||
-            alert->buttons().size() != 1)
+            !alert->informativeText().startsWith(counts) ||
+            (alert->openFolderButton() != nullptr) != (converted > 0))
             return false;
-        alert->buttons().first()->click();
+        (button ? (alert->*button)() : alert->defaultButton())->click();
         return QTest::qWaitFor([this] { return m_window->run()->isIdle(); }, 10000);
+    }
+
+    QString resultText(int row) const
+    {
+        return m_window->picTableView()
+            ->model()
+            ->index(row, KPPicTableModel::Result)
+            .data()
+            .toString();
     }
 
 private Q_SLOTS:
@@ -118,15 +140,31 @@ private Q_SLOTS:
     {
         m_window->addPaths(pictures(3));
         QSignalSpy states(m_window->run(), &KPBatchRun::controllerState);
-        bool checkedRunningForm = false;
-        connect(m_window->run(), &KPBatchRun::imageReportRefresh, this, [&] {
-            checkedRunningForm =
-                !m_window->addAction()->isEnabled() && !m_window->deleteAction()->isEnabled() &&
-                m_window->resizeAction()->text() == KPLocalization::text("L_TBIStop");
-        });
+        QStringList openedFolders;
+        m_window->exportPathV()->setOpener(
+            [&](const QString& path) { openedFolders.append(path); });
+        int checkedRunningForm = 0;
+        connect(m_window->run(), &KPBatchRun::jobFinished, this,
+                [&](const KPImageDataPtr&, int index, int count) {
+                    const QProgressBar* progress = m_window->reportV()->runPI();
+                    // The row being converted is marked; the user's selection stays on row 0.
+                    checkedRunningForm +=
+                        !m_window->addAction()->isEnabled() &&
+                        !m_window->deleteAction()->isEnabled() &&
+                        m_window->resizeAction()->text() == KPLocalization::text("L_TBIStop") &&
+                        progress->isVisible() && progress->value() == index + 1 &&
+                        progress->format() ==
+                            KPLocalization::text("L_RunProgress").arg(index + 1).arg(count) &&
+                        m_window->picTableView()->model()->currentRow() == index &&
+                        m_window->picTableView()->selectedRow() == 0;
+                });
         m_window->resizeAction()->trigger();
-        QVERIFY(answerEndAlert());
-        QVERIFY(checkedRunningForm);
+        // Open Export Folder shows where the pictures went and ends the run.
+        QVERIFY(answerEndAlert(&KPEndAlert::openFolderButton));
+        QCOMPARE(openedFolders, QStringList{QFileInfo(m_out->path()).absoluteFilePath()});
+        QCOMPARE(checkedRunningForm, 3);
+        QVERIFY(m_window->reportV()->runPI()->isHidden());
+        QCOMPARE(m_window->picTableView()->model()->currentRow(), -1);
         QVERIFY(m_window->addAction()->isEnabled());
         QCOMPARE(m_window->resizeAction()->text(), KPLocalization::text("L_TBIResize"));
         QCOMPARE(m_window->reportV()->okTF()->text(), QStringLiteral("3"));
@@ -142,6 +180,188 @@ private Q_SLOTS:
             m_window->picTableView()->model()->index(0, KPPicTableModel::StateIcon);
         QCOMPARE(icon.data(Qt::ToolTipRole).toString(), KPLocalization::text("L_LogConvertOK"));
         QCOMPARE(QDir(m_out->path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+        // Under the limit already, but no JPEG: each was encoded, and its row gives the sizes.
+        const KPImageDataPtr first = m_window->picLV()->memberMAr().first();
+        QVERIFY(first->exportQuality());
+        QCOMPARE(resultText(0), KPStringTools::savingText(*first->size(), *first->exportSize()));
+    }
+
+    // The end alert gives the counts, offers the folder only when something is in it, and
+    // never claims pictures are there when none was converted.
+    void endAlertTellsTheTruth_data()
+    {
+        QTest::addColumn<int>("converted");
+        QTest::addColumn<int>("failed");
+        QTest::addColumn<QString>("sentence");
+        QTest::newRow("all converted") << 12 << 0 << "L_ResizeEndAllOK";
+        QTest::newRow("some failed") << 12 << 1 << "L_ResizeEndCaution";
+        QTest::newRow("none converted") << 0 << 3 << "L_ResizeEndNoneOK";
+    }
+    void endAlertTellsTheTruth()
+    {
+        QFETCH(int, converted);
+        QFETCH(int, failed);
+        QFETCH(QString, sentence);
+        KPEndAlert alert(converted, failed, m_out->path());
+        QCOMPARE(alert.informativeText(),
+                 KPLocalization::text("L_ResizeEndCounts").arg(converted).arg(failed) +
+                     QStringLiteral("\n\n") + KPLocalization::text(qPrintable(sentence)));
+        QCOMPARE(alert.buttons().size(), converted > 0 ? 2 : 1);
+        QCOMPARE(alert.defaultButton()->text(), KPLocalization::text("L_OKBT"));
+        QCOMPARE(alert.openFolderButton() != nullptr, converted > 0);
+        if (!alert.openFolderButton())
+            return;
+        QSignalSpy opened(&alert, &KPEndAlert::openFolderRequested);
+        alert.openFolderButton()->click();
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(opened.first().first().toString(), m_out->path());
+    }
+
+    // Resize starts nothing without pictures, a limit or a usable export folder: each
+    // missing one is said beside its control, nothing is stored, the folder does not join
+    // the recent ones. Once mended, Resize starts.
+    void noStartWithoutWhatARunNeeds_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<QString>("folder");        // below the output folder; "@file": a file
+        QTest::addColumn<QString>("folderProblem"); // its key, or empty
+        QTest::newRow("empty list") << 0 << "1"
+                                    << ""
+                                    << "";
+        QTest::newRow("empty limit") << 2 << ""
+                                     << ""
+                                     << "";
+        QTest::newRow("zero limit") << 2 << "000"
+                                    << ""
+                                    << "";
+        QTest::newRow("missing parent") << 2 << "1"
+                                        << "no/such"
+                                        << "L_ExportNoParent";
+        QTest::newRow("a file in its place") << 2 << "1"
+                                             << "@file"
+                                             << "L_ExportNotAFolder";
+        QTest::newRow("all at once") << 0 << "0"
+                                     << "no/such"
+                                     << "L_ExportNoParent";
+    }
+    void noStartWithoutWhatARunNeeds()
+    {
+        QFETCH(int, count);
+        QFETCH(QString, limit);
+        QFETCH(QString, folder);
+        QFETCH(QString, folderProblem);
+        if (count > 0)
+            m_window->addPaths(pictures(count));
+        QString exportFolder = m_out->path();
+        if (folder == QLatin1String("@file")) {
+            exportFolder = m_out->filePath(QStringLiteral("file"));
+            QFile file(exportFolder);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        } else if (!folder.isEmpty()) {
+            exportFolder = m_out->filePath(folder);
+        }
+        m_window->exportPathV()->pathCB()->setEditText(exportFolder);
+        m_window->limitV()->sizeTF()->setText(limit);
+        QSignalSpy saves(m_window->run(), &KPBatchRun::saveConfig);
+
+        m_window->resizeAction()->trigger();
+        QVERIFY(!m_window->run()->resizeFlag());
+        QCOMPARE(m_window->resizeAction()->text(), KPLocalization::text("L_TBIResize"));
+        QCOMPARE(saves.size(), 0);
+        QVERIFY(!KPSettings::contains(KPSettingsKey::PathList));
+        QVERIFY(m_window->exportPathV()->pathCB()->items().isEmpty());
+        QCOMPARE(m_window->picTableView()->emptyHint()->isVisibleTo(table()), count == 0);
+        if (count == 0)
+            QCOMPARE(m_window->picTableView()->emptyHint()->text(),
+                     KPLocalization::text("L_NeedPictures"));
+        const bool limitMissing = KPSizeLimit::limitSize(limit, KPSizeLimit::MB) == 0;
+        QCOMPARE(m_window->limitV()->problem()->text(),
+                 limitMissing ? KPLocalization::text("L_NeedLimit") : QString());
+        QCOMPARE(m_window->exportPathV()->problem()->text(),
+                 folderProblem.isEmpty()
+                     ? QString()
+                     : KPLocalization::text(qPrintable(folderProblem)).arg(exportFolder));
+
+        // Mended, every message goes and the run starts.
+        if (count == 0)
+            m_window->addPaths(pictures(1));
+        m_window->limitV()->sizeTF()->setText(QStringLiteral("1"));
+        m_window->exportPathV()->pathCB()->setEditText(m_out->path());
+        QVERIFY(m_window->picTableView()->emptyHint()->isHidden());
+        QVERIFY(m_window->limitV()->problem()->isHidden());
+        QVERIFY(m_window->exportPathV()->problem()->isHidden());
+        m_window->resizeAction()->trigger();
+        QCOMPARE(saves.size(), 1);
+        QVERIFY(answerEndAlert());
+        QCOMPARE(m_window->exportPathV()->pathCB()->items(), QStringList{m_out->path()});
+    }
+
+    // A failed picture tells why: its result cell, the tool tip of its row, and the status
+    // row of the log view, naming the run's limit where the reason is about it.
+    void failedRowTellsWhy_data()
+    {
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("disk full")
+            << int(KPFailure::DiskFull) << KPFailureText::text(KPFailure::DiskFull);
+        QTest::newRow("names the limit")
+            << int(KPFailure::NoFit) << KPFailureText::text(KPFailure::NoFit, 500000);
+        QTest::newRow("no reason given") << int(KPFailure::None) << QString();
+    }
+    void failedRowTellsWhy()
+    {
+        QFETCH(int, failure);
+        QFETCH(QString, reason);
+        m_window->addPaths(pictures(2));
+        const KPImageDataPtr job = m_window->picLV()->memberMAr().at(1);
+        if (failure == int(KPFailure::None))
+            job->setProgress(KPProgress::Failed);
+        else
+            job->fail(KPFailure(failure));
+        m_window->picTableView()->model()->setFailureLimit(500000);
+        m_window->imgMsgV()->setFailureLimit(500000);
+        m_window->picLV()->refreshListView();
+
+        const QString shown = reason.isEmpty() ? KPLocalization::text("L_LogConvertError")
+                                               : KPStringTools::capitalised(reason);
+        QCOMPARE(resultText(1), shown);
+        const KPPicTableModel* model = m_window->picTableView()->model();
+        for (int column = 0; column < KPPicTableModel::ColumnCount; ++column) {
+            const QString tip = model->index(1, column).data(Qt::ToolTipRole).toString();
+            QVERIFY2(tip.endsWith(shown), qPrintable(tip));
+        }
+        QVERIFY(model->index(1, KPPicTableModel::Name)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .startsWith(job->path()));
+        m_window->picTableView()->selectRow(1);
+        QCOMPARE(m_window->imgMsgV()->logProgressTF()->text(),
+                 reason.isEmpty() ? KPLocalization::text("L_LogConvertError")
+                                  : KPLocalization::text("L_LogConvertErrorReason").arg(reason));
+    }
+
+    // Thumbnails carry as many pixels as the screen shows: at 2x they fill the row as at 1x.
+    void thumbnailsAtThePixelRatio_data()
+    {
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("1x") << 1.0;
+        QTest::newRow("2x") << 2.0;
+    }
+    void thumbnailsAtThePixelRatio()
+    {
+        QFETCH(qreal, ratio);
+        const QString picture = pictures(1, 400).first();
+        KPThumbnailCache cache(QSize(2 * KPPicTableView::RowHeight, KPPicTableView::RowHeight));
+        cache.setDevicePixelRatio(ratio);
+        cache.thumbnail(picture);
+        QImage thumbnail;
+        QVERIFY(QTest::qWaitFor([&] { return !(thumbnail = cache.thumbnail(picture)).isNull(); },
+                                10000));
+        QCOMPARE(thumbnail.devicePixelRatio(), ratio);
+        const QSizeF shown = thumbnail.deviceIndependentSize();
+        QCOMPARE(qRound(shown.height()), KPPicTableView::RowHeight);
+        QVERIFY(qAbs(shown.width() - KPPicTableView::RowHeight * 4.0 / 3.0) < 1.0);
     }
 
     // A finished job's preview is the log view's until a later job reports; a preview kept

@@ -432,32 +432,42 @@ void TestTranslations::systemLanguagePicksTranslation_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("qtCancel"); // Qt's own standard button, in the same language
     QTest::newRow("German") << "de_DE"
-                            << "de";
+                            << "de"
+                            << "Abbrechen";
     QTest::newRow("German, Austria") << "de_AT"
-                                     << "de";
+                                     << "de"
+                                     << "Abbrechen";
     QTest::newRow("French, Canada") << "fr_CA"
-                                    << "fr";
+                                    << "fr"
+                                    << "Annuler";
     QTest::newRow("Spanish, Mexico") << "es_MX"
-                                     << "es";
+                                     << "es"
+                                     << "Cancelar";
     QTest::newRow("Chinese, China") << "zh_CN"
-                                    << "zh_CN";
+                                    << "zh_CN" << QString::fromUtf8("\u53d6\u6d88");
     QTest::newRow("Japanese") << "ja_JP"
-                              << "ja";
+                              << "ja" << QString::fromUtf8("\u30ad\u30e3\u30f3\u30bb\u30eb");
     QTest::newRow("English, US") << "en_US"
-                                 << "en";
+                                 << "en"
+                                 << "Cancel";
+    // Qt has Portuguese, Pictaro has not: the whole window stays English.
     QTest::newRow("no translation: Portuguese") << "pt_BR"
-                                                << "en";
+                                                << "en"
+                                                << "Cancel";
     QTest::newRow("no translation: C") << "C"
-                                       << "en";
+                                       << "en"
+                                       << "Cancel";
 }
 
 // The program shows the translation of the user's language and English when there is
-// none.
+// none; Qt's own texts follow the same language.
 void TestTranslations::systemLanguagePicksTranslation()
 {
     QFETCH(QString, locale);
     QFETCH(QString, language);
+    QFETCH(QString, qtCancel);
     QVERIFY2(m_files.contains(language),
              qPrintable(QStringLiteral("pictaro_%1.ts is not shipped").arg(language)));
     QLocale::setDefault(QLocale(locale));
@@ -466,6 +476,7 @@ void TestTranslations::systemLanguagePicksTranslation()
     for (const char* key : {"L_TBIResize", "L_MIPreference", "L_LimitSizeLB"})
         QCOMPARE(KPLocalization::text(key),
                  ts.messages.value(QString::fromLatin1(key)).translation);
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), qtCancel);
 }
 
 QTEST_GUILESS_MAIN(TestTranslations)

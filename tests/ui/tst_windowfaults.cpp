@@ -66,7 +66,7 @@ private:
     {
         if (!QTest::qWaitFor([this] { return m_window->endAlert() != nullptr; }, 120000))
             return false;
-        m_window->endAlert()->buttons().first()->click();
+        m_window->endAlert()->defaultButton()->click();
         return QTest::qWaitFor([this] { return m_window->run()->isIdle(); }, 10000);
     }
 
