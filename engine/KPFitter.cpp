@@ -353,7 +353,10 @@ void KPFitter::fitBestQuality(const KPImageDataPtr& job, bool scaling)
     };
     const auto limit =
         qint64(std::min<quint64>(m_curLimitSize, quint64(std::numeric_limits<qint64>::max())));
-    KPBestFit search(limit, qualityFloor(), trial, m_cancelled);
+    // The metadata an output carries besides its encoding, counted in every trial: none yet.
+    constexpr qint64 metadataBytes = 0;
+    KPBestFit search(limit, qualityFloor(), trial, m_cancelled, metadataBytes);
+    search.setThreads(m_threads);
     const std::optional<KPBestFit::Choice> choice = search.fit(pristine, box);
     pristine = QImage();
     if (!choice) {
@@ -364,6 +367,8 @@ void KPFitter::fitBestQuality(const KPImageDataPtr& job, bool scaling)
     // Only the chosen encoding is written; the file on disk has the last word.
     if (!replaceWorkingFile(job, choice->data))
         return;
+    if (choice->estimate > 0)
+        KPCodecStats::addChosen(choice->estimate, choice->data.size());
     job->setExportQuality(float(choice->quality) / 100.0f);
     job->setExportPixelSize(choice->pixels);
     job->setExportImage(m_keepsPreview ? previewOf(choice->data, choice->pixels) : QImage());

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
 #include <functional>
 #include <future>
 #include <optional>
@@ -55,6 +56,8 @@ public:
     // Whether the job keeps a preview of its result for the views once it has ended (on by
     // default); a run that nobody watches needs none.
     void setKeepsPreview(bool keep) { m_keepsPreview = keep; }
+    // How many threads the best-quality fitting of the job may keep busy (two by default).
+    void setThreads(int threads) { m_threads = std::max(1, threads); }
 
     // The whole job: reads the scaling switch, places the output, fits it, and settles
     // it converted (output in place) or failed (nothing left at the output path).
@@ -113,6 +116,7 @@ private:
     KPJpegCodec m_codec;
     std::function<bool()> m_cancelled;
     bool m_keepsPreview = true;
+    int m_threads = 2;
 
     float m_curCompressionFactor = StartQuality;
     float m_curLimitWidth = 0.0f;

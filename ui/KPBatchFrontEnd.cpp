@@ -343,6 +343,18 @@ void KPBatchFrontEnd::onRunEnded()
                      .arg(double(KPCodecStats::encodeNs.load()) / 1e6, 0, 'f', 1)
                      .arg(KPCodecStats::decodeCount.load())
                      .arg(double(KPCodecStats::decodeNs.load()) / 1e6, 0, 'f', 1);
+        if (const qint64 chosen = KPCodecStats::chosenCount.load(); chosen > 0) {
+            m_err << QStringLiteral("estimates: %1 analyses %2 ms, %3 sizes %4 ms; error at the "
+                                    "quality written: mean %5 %, largest %6 % (%7 pictures)\n")
+                         .arg(KPCodecStats::analyseCount.load())
+                         .arg(double(KPCodecStats::analyseNs.load()) / 1e6, 0, 'f', 1)
+                         .arg(KPCodecStats::estimateCount.load())
+                         .arg(double(KPCodecStats::estimateNs.load()) / 1e6, 0, 'f', 1)
+                         .arg(double(KPCodecStats::chosenErrorSum.load()) / double(chosen) / 1e4,
+                              0, 'f', 3)
+                         .arg(double(KPCodecStats::chosenErrorMax.load()) / 1e4, 0, 'f', 3)
+                         .arg(chosen);
+        }
         m_err.flush();
     }
     if (notRun > 0)
