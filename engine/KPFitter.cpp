@@ -112,6 +112,8 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
     const QString source = job->path();
     const std::optional<KPExportPlacement::Placement> placement =
         m_placement.place(*folder, source);
+    if (m_placed)
+        m_placed();
     if (!placement) {
         fail(job, KPFailure::Unsupported); // a file name without an extension
         return false;

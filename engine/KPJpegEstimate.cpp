@@ -7,8 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
-#include <mutex>
 #include <new>
 #include <thread>
 
@@ -16,13 +14,15 @@
 #include <emmintrin.h>
 #endif
 
-// After the C headers jpeglib.h needs. jpegint.h gives the coefficient controller's
-// shape: the analysis takes libjpeg's place there to receive the downsampled rows.
+// After the C headers jpeglib.h needs.
 #include <csetjmp>
 #include <cstdio>
 #include <jerror.h>
-#include <jpegint.h>
 #include <jpeglib.h>
+
+// After jpeglib.h: the shape of libjpeg's coefficient controller, whose place the
+// analysis takes to receive the downsampled rows.
+#include <jpegint.h>
 
 namespace {
 // The encoder's layout: 4:2:0, so an MCU is 16 by 16 pixels.

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSettings>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -151,4 +152,9 @@ void KPSettings::checkDefaultSetting()
     fill(KPSettingsKey::LimitHeight, DefaultLimitHeight, QMetaType::Float, 0.0f);
     fill(KPSettingsKey::CompressionFactor, DefaultCompressionFactor, QMetaType::Float, 0.0f, 1.0f);
     fill(KPSettingsKey::ExportPath, defaultExportPath(), QMetaType::QString);
+}
+
+int KPSettings::parallelJobs()
+{
+    return int(std::clamp<qint64>(integerForKey(KPSettingsKey::ParallelJobs), 1, MaxParallelJobs));
 }

@@ -20,6 +20,9 @@ inline const QString LimitSizeUnit = QStringLiteral("LimitSizeUnit");           
 // Fit each picture by one encoding at the best quality that fits, instead of the
 // stepwise descent. Absent (as in every store written before it existed) reads false.
 inline const QString BestQualityFit = QStringLiteral("BestQualityFit"); // bool
+// How many pictures a run converts at once, 1 to KPSettings::MaxParallelJobs. Absent (and
+// never written by the defaults) reads as 1: one picture after the other.
+inline const QString ParallelJobs = QStringLiteral("ParallelJobs"); // integer
 } // namespace KPSettingsKey
 
 // The user's preferences store (organisation and application "Pictaro"), with the
@@ -57,4 +60,8 @@ public:
     static constexpr float DefaultLimitHeight = 240.0f;
     static constexpr float DefaultCompressionFactor = 0.6f;
     static QString defaultExportPath() { return QStringLiteral("~/Pictures"); }
+
+    static constexpr int MaxParallelJobs = 16;
+    // The stored number of pictures converted at once, kept within 1 to MaxParallelJobs.
+    static int parallelJobs();
 };

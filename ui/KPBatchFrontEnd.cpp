@@ -75,6 +75,8 @@ QString KPBatchFrontEnd::usage()
         "                        that fits, scaled from the original when needed\n"
         "  --stepwise            fit by lowering the quality step by step (default from\n"
         "                        the preferences, stepwise at first)\n"
+        "  --jobs N              convert up to N pictures at once, 1 to 16 (default from\n"
+        "                        the preferences, 1 at first)\n"
         "  -h, --help            show this help\n"
         "  -v, --version         show the version\n"
         "\n"
@@ -158,6 +160,15 @@ std::optional<KPBatchFrontEnd::Options> KPBatchFrontEnd::parse(const QStringList
             options.fit.bestQuality = true;
         } else if (argument == QStringLiteral("--stepwise")) {
             options.fit.bestQuality = false;
+        } else if (isOption(argument, QStringLiteral("--jobs"))) {
+            const QString value = takeValue(arguments, i, QStringLiteral("--jobs"), error);
+            bool ok = false;
+            const int jobs = value.toInt(&ok);
+            if (error.isEmpty() && (!ok || jobs < 1 || jobs > KPSettings::MaxParallelJobs))
+                error = QStringLiteral("--jobs takes a whole number from 1 to %1, not \"%2\"")
+                            .arg(KPSettings::MaxParallelJobs)
+                            .arg(value);
+            options.fit.parallelJobs = jobs;
         } else if (argument == QStringLiteral("--stats")) {
             options.stats = true;
         } else {
@@ -350,8 +361,8 @@ void KPBatchFrontEnd::onRunEnded()
                          .arg(double(KPCodecStats::analyseNs.load()) / 1e6, 0, 'f', 1)
                          .arg(KPCodecStats::estimateCount.load())
                          .arg(double(KPCodecStats::estimateNs.load()) / 1e6, 0, 'f', 1)
-                         .arg(double(KPCodecStats::chosenErrorSum.load()) / double(chosen) / 1e4,
-                              0, 'f', 3)
+                         .arg(double(KPCodecStats::chosenErrorSum.load()) / double(chosen) / 1e4, 0,
+                              'f', 3)
                          .arg(double(KPCodecStats::chosenErrorMax.load()) / 1e4, 0, 'f', 3)
                          .arg(chosen);
         }
