@@ -130,7 +130,7 @@ bool KPBestFit::encode(Sizes& sizes, const QList<int>& qualities)
         const int quality = qualities[i];
         sizes.real[quality] = *results[i];
         if (m_trial)
-            m_trial(quality, picture.size(), *results[i]);
+            m_trial(quality, picture.size(), *results[i], false);
         if (under(double(*results[i]))) {
             const auto estimate = sizes.estimated.find(quality);
             keep(picture, quality, encoded[i],
@@ -366,7 +366,7 @@ std::optional<KPBestFit::Choice> KPBestFit::fit(const QImage& pristine, std::opt
             bytes = *encoded;
         }
         if (m_trial)
-            m_trial(m_lowest, size, bytes);
+            m_trial(m_lowest, size, bytes, trialEstimate.isValid());
         // The next scale follows the size ratio, kept inside what is known: above the
         // largest scale that fits, below the smallest that does not.
         double next = scale * std::sqrt(ScaleAim * available / double(bytes));

@@ -40,8 +40,8 @@ public:
     };
 
     // Told of every real encoding (its quality, pixel size and byte count) and of every
-    // scale tried (the floor quality, the pixel size, the estimated byte count).
-    using Trial = std::function<void(int quality, QSize pixels, qint64 size)>;
+    // scale tried (the floor quality, the pixel size and the byte count, `estimated`).
+    using Trial = std::function<void(int quality, QSize pixels, qint64 size, bool estimated)>;
 
     // `metadataBytes` are counted in every size as if already written into the file, for
     // the metadata an output carries besides the encoding.

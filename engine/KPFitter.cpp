@@ -347,7 +347,7 @@ void KPFitter::fitBestQuality(const KPImageDataPtr& job, bool scaling)
         box = KPBestFit::Box{m_curLimitWidth, m_curLimitHeight};
     }
     // The log view follows each trial as it follows each step of a descent.
-    auto trial = [this, job](int quality, QSize pixels, qint64 size) {
+    auto trial = [this, job](int quality, QSize pixels, qint64 size, bool) {
         job->setExportQuality(float(quality) / 100.0f);
         job->setExportPixelSize(pixels);
         job->setExportSize(quint64(size));

@@ -565,10 +565,6 @@ int optimalLengths(const std::array<std::uint32_t, 256>& counts,
     return coded;
 }
 
-// The share of the coded bytes that are 0xFF and so get a zero byte stuffed behind them:
-// 0.72 in 256 on average over the benchmark's pictures at qualities 40 to 100 (0 to 1.68
-// in 256 for single encodings), so the estimate is within about 0.4 % of the real size.
-constexpr double StuffedShare = 0.72 / 256.0;
 } // namespace
 
 struct KPJpegEstimate::Counts
