@@ -19,6 +19,8 @@ constexpr int MaxScaleRetries = 3;
 // After this many rounds of encodings guided by the estimates, a size curve that keeps
 // surprising them is searched by halving instead.
 constexpr int GuidedRounds = 3;
+// Whole estimates around the quality the rough ones found, this many at most.
+constexpr int MaxSettleSteps = 4;
 // Pictures of this many pixels or more are first estimated on one band of rows in
 // SampleStep; a floor estimated at SampleClearlyOver times the limit or more is taken as
 // not fitting at full size. (On the benchmark's photos a sample's estimate is within
@@ -95,6 +97,18 @@ qint64 KPBestFit::estimated(Sizes& sizes, int quality)
     return size;
 }
 
+qint64 KPBestFit::roughlyEstimated(Sizes& sizes, int quality)
+{
+    if (sizes.estimate->roughIsWhole())
+        return estimated(sizes, quality);
+    const auto known = sizes.rough.find(quality);
+    if (known != sizes.rough.end())
+        return known->second;
+    const qint64 size = sizes.estimate->roughSize(quality, m_threads);
+    sizes.rough.emplace(quality, size);
+    return size;
+}
+
 bool KPBestFit::encode(Sizes& sizes, const QList<int>& qualities)
 {
     if (cancelled()) {
@@ -154,34 +168,62 @@ KPBestFit::Outcome KPBestFit::searchQuality(Sizes& sizes)
     const auto close = [this, &expected](int quality) {
         return expected(quality) + double(m_metadataBytes) < double(m_limit) * (1.0 + Tolerance);
     };
-    // The highest quality inside [first, last] whose corrected estimate is under the limit.
-    const auto guessWithin = [this, &expected, available](int first,
-                                                          int last) -> std::optional<int> {
+    // The highest quality inside [first, last] whose size, as `size` gives it, is under
+    // the limit: a search between the two ends, interpolating from its first round.
+    const auto searchWithin =
+        [this, available](int first, int last,
+                          const std::function<double(int)>& size) -> std::optional<int> {
         if (first > last)
             return std::nullopt;
-        // Both ends first: between them the search interpolates from its first round.
-        const auto atFirst = qint64(std::ceil(expected(first)));
+        const auto atFirst = qint64(std::ceil(size(first)));
         if (atFirst >= available)
             return std::nullopt;
         if (first == last)
             return first;
-        const auto atLast = qint64(std::ceil(expected(last)));
+        const auto atLast = qint64(std::ceil(size(last)));
         if (atLast < available)
             return last;
-        const auto measure = [this, &expected](const QList<int>& qualities) {
+        const auto measure = [this, &size](const QList<int>& qualities) {
             QList<std::optional<qint64>> found;
             for (const int quality : qualities) {
                 if (cancelled())
                     found.append(std::nullopt);
                 else
-                    found.append(qint64(std::ceil(expected(quality))));
+                    found.append(qint64(std::ceil(size(quality))));
             }
             return found;
         };
-        const KPQualitySearch::Result result = KPQualitySearch::highestUnder(
-            first, last, available, 1, measure, std::make_pair(first, atFirst),
-            std::make_pair(last, atLast));
-        return result.quality;
+        return KPQualitySearch::highestUnder(first, last, available, 1, measure,
+                                             std::make_pair(first, atFirst),
+                                             std::make_pair(last, atLast))
+            .quality;
+    };
+    // The same on the estimates as corrected: rough sizes find the neighbourhood, whole
+    // ones settle it with a step or two.
+    const auto guessWithin = [this, &sizes, &ratio, &expected, &searchWithin,
+                              available](int first, int last) -> std::optional<int> {
+        if (first > last)
+            return std::nullopt;
+        const auto fits = [&expected, available](int quality) {
+            return expected(quality) < double(available);
+        };
+        const std::optional<int> near = searchWithin(first, last, [this, &sizes, &ratio](int q) {
+            return double(roughlyEstimated(sizes, q)) * ratio;
+        });
+        int quality = near.value_or(first);
+        for (int steps = 0; steps < MaxSettleSteps; ++steps) {
+            if (fits(quality)) {
+                if (quality == last || !fits(quality + 1))
+                    return quality;
+                ++quality;
+            } else {
+                if (quality == first)
+                    return std::nullopt;
+                --quality;
+            }
+        }
+        // The rough sizes were far off: the whole estimates alone decide.
+        return searchWithin(first, last, expected);
     };
 
     int low = m_lowest - 1; // the highest quality encoded under the limit, when at least the floor

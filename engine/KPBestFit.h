@@ -68,7 +68,7 @@ public:
 
     // How close to the limit an estimate may come before a real encoding must tell
     // whether it fits: a little more than the estimate's largest error.
-    static constexpr double Tolerance = 0.006;
+    static constexpr double Tolerance = 0.004;
 
 private:
     enum class Outcome
@@ -83,6 +83,7 @@ private:
         const QImage* picture = nullptr;
         KPJpegEstimate* estimate = nullptr;
         std::map<int, qint64> estimated;
+        std::map<int, qint64> rough;
         std::map<int, qint64> real;
     };
 
@@ -96,6 +97,7 @@ private:
     // when memory ran short).
     bool analyse(KPJpegEstimate& estimate, const QImage& picture);
     qint64 estimated(Sizes& sizes, int quality);
+    qint64 roughlyEstimated(Sizes& sizes, int quality);
     // Searches the picture at full size; when nothing fits there, answers the floor's
     // size (encoded or estimated) for the scaling to start from, else 0.
     qint64 fullSizeFloor(const QImage& pristine, bool scaling);

@@ -7,8 +7,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <thread>
+#include <utility>
+
+#include <sys/mman.h>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -591,14 +593,14 @@ bool KPJpegEstimate::analyse(const QImage& picture, int threads,
     // 4:2:0: four luma blocks and one of each chroma component per MCU.
     constexpr int BlocksPerMcu = 6;
     const std::size_t blocks = mcusPerRow * std::size_t(bands) * BlocksPerMcu;
-    if (m_capacity < blocks * BlockSize) {
-        m_coefficients.reset();
-        m_capacity = 0;
-        m_coefficients.reset(new (std::nothrow) std::int16_t[blocks * BlockSize]);
-        if (!m_coefficients)
+    const std::size_t bytes = blocks * BlockSize * sizeof(std::int16_t);
+    if (m_pages.size() < bytes) {
+        m_pages = Pages();
+        m_pages = Pages(bytes);
+        if (!m_pages.data())
             return false;
-        m_capacity = blocks * BlockSize;
     }
+    m_coefficients = static_cast<std::int16_t*>(m_pages.data());
     // Bands of whole MCU rows go to each thread: every part but the last is a whole number
     // of MCU rows high, so libjpeg pads only where it pads the whole picture.
     const int parts = std::clamp(threads, 1, std::max(1, bands / 4));
@@ -610,8 +612,8 @@ bool KPJpegEstimate::analyse(const QImage& picture, int threads,
         const int lastBand = bands * (part + 1) / parts;
         const int firstRow = firstBand * BandRows;
         const int rows = std::min(height, lastBand * BandRows) - firstRow;
-        std::int16_t* out = m_coefficients.get() + blocksPerBand * size_t(firstBand) * BlockSize;
-        std::int16_t* end = m_coefficients.get() + blocksPerBand * size_t(lastBand) * BlockSize;
+        std::int16_t* out = m_coefficients + blocksPerBand * size_t(firstBand) * BlockSize;
+        std::int16_t* end = m_coefficients + blocksPerBand * size_t(lastBand) * BlockSize;
         done[size_t(part)] =
             captureRows(picture.constScanLine(firstRow), picture.bytesPerLine(), width, rows, out,
                         end, cancelled ? &cancelled : nullptr, &geometries[size_t(part)]);
@@ -628,6 +630,7 @@ bool KPJpegEstimate::analyse(const QImage& picture, int threads,
     if (!whole)
         return false;
     m_blocks = blocks;
+    m_mcuRows = size_t(bands);
     m_blocksPerMcu = geometry.blocksPerMcu;
     m_componentOf = geometry.componentOf;
     m_tableOf = geometry.tableOf;
@@ -670,6 +673,75 @@ std::uint64_t nonzeroMask(const std::int16_t* block, const std::int16_t* halves)
 #endif
 }
 } // namespace
+
+namespace {
+constexpr std::size_t LargePage = std::size_t(2) << 20;
+} // namespace
+
+KPJpegEstimate::Pages::Pages(std::size_t bytes)
+{
+    // One large page more than asked, so that the data can start on a boundary of one.
+    const std::size_t length = (bytes + 2 * LargePage - 1) / LargePage * LargePage;
+    void* base =
+        ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED)
+        return;
+    m_base = base;
+    m_length = length;
+    const auto start =
+        (reinterpret_cast<std::uintptr_t>(base) + LargePage - 1) / LargePage * LargePage;
+    m_data = reinterpret_cast<void*>(start);
+    m_size = length - (start - reinterpret_cast<std::uintptr_t>(base));
+#ifdef MADV_HUGEPAGE
+    ::madvise(m_data, m_size / LargePage * LargePage, MADV_HUGEPAGE);
+#endif
+}
+
+KPJpegEstimate::Pages::~Pages()
+{
+    if (m_base)
+        ::munmap(m_base, m_length);
+}
+
+KPJpegEstimate::Pages::Pages(Pages&& other) noexcept
+    : m_base(std::exchange(other.m_base, nullptr)), m_length(std::exchange(other.m_length, 0)),
+      m_data(std::exchange(other.m_data, nullptr)), m_size(std::exchange(other.m_size, 0))
+{}
+
+KPJpegEstimate::Pages& KPJpegEstimate::Pages::operator=(Pages&& other) noexcept
+{
+    if (this != &other) {
+        if (m_base)
+            ::munmap(m_base, m_length);
+        m_base = std::exchange(other.m_base, nullptr);
+        m_length = std::exchange(other.m_length, 0);
+        m_data = std::exchange(other.m_data, nullptr);
+        m_size = std::exchange(other.m_size, 0);
+    }
+    return *this;
+}
+
+KPJpegEstimate::KPJpegEstimate(KPJpegEstimate&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+KPJpegEstimate& KPJpegEstimate::operator=(KPJpegEstimate&& other) noexcept
+{
+    if (this != &other) {
+        m_pages = std::move(other.m_pages);
+        m_coefficients = std::exchange(other.m_coefficients, nullptr);
+        m_blocks = std::exchange(other.m_blocks, 0);
+        m_mcuRows = std::exchange(other.m_mcuRows, 0);
+        m_blocksPerMcu = other.m_blocksPerMcu;
+        m_componentOf = other.m_componentOf;
+        m_tableOf = other.m_tableOf;
+        m_components = other.m_components;
+        m_pixels = std::exchange(other.m_pixels, QSize());
+        m_sampleScale = std::exchange(other.m_sampleScale, 1.0);
+    }
+    return *this;
+}
 
 bool KPJpegEstimate::analyseSample(const QImage& picture, int step, int threads,
                                    const std::function<bool()>& cancelled)
@@ -723,7 +795,7 @@ void KPJpegEstimate::countRange(const Divisors& divisors, std::size_t first, std
         for (int b = 0; b < m_blocksPerMcu; ++b) {
             const int component = m_componentOf[size_t(b)];
             const auto table = size_t(m_tableOf[size_t(component)]);
-            const std::int16_t* block = m_coefficients.get() + (mcu + size_t(b)) * BlockSize;
+            const std::int16_t* block = m_coefficients + (mcu + size_t(b)) * BlockSize;
             const std::uint32_t* reciprocal = divisors.reciprocal[table].data();
             const std::int16_t* halves = divisors.half[table].data();
             counts.used[table] = true;
@@ -763,6 +835,16 @@ void KPJpegEstimate::countRange(const Divisors& divisors, std::size_t first, std
 
 qint64 KPJpegEstimate::size(int quality, int threads) const
 {
+    return count(quality, threads, 1);
+}
+
+qint64 KPJpegEstimate::roughSize(int quality, int threads) const
+{
+    return count(quality, threads, roughIsWhole() ? 1 : RoughRowStep);
+}
+
+qint64 KPJpegEstimate::count(int quality, int threads, int rowStep) const
+{
     if (!isValid())
         return 0;
     KPCodecTimer timer(KPCodecStats::estimateNs, KPCodecStats::estimateCount);
@@ -779,14 +861,27 @@ qint64 KPJpegEstimate::size(int quality, int threads) const
         }
     }
 
-    const std::size_t mcus = m_blocks / size_t(m_blocksPerMcu);
-    const int parts = int(std::clamp<std::size_t>(size_t(std::max(threads, 1)), 1,
-                                                  std::max<std::size_t>(1, mcus / 256)));
+    // The rows of MCUs counted (every one, or the middle one of each group of rowStep),
+    // shared out among the threads in whole rows.
+    const std::size_t rowBlocks = m_blocks / m_mcuRows;
+    std::vector<std::size_t> rows;
+    for (std::size_t row = size_t(rowStep / 2); row < m_mcuRows; row += size_t(rowStep))
+        rows.push_back(row);
+    const int parts = int(std::clamp<std::size_t>(
+        size_t(std::max(threads, 1)), 1,
+        std::max<std::size_t>(1, rows.size() * rowBlocks / size_t(m_blocksPerMcu) / 256)));
     std::vector<Counts> counts(static_cast<size_t>(parts));
     auto run = [&](int part) {
-        const std::size_t first = mcus * size_t(part) / size_t(parts) * size_t(m_blocksPerMcu);
-        const std::size_t last = mcus * size_t(part + 1) / size_t(parts) * size_t(m_blocksPerMcu);
-        countRange(divisors, first, last, counts[size_t(part)]);
+        const std::size_t first = rows.size() * size_t(part) / size_t(parts);
+        const std::size_t last = rows.size() * size_t(part + 1) / size_t(parts);
+        if (rowStep == 1) {
+            countRange(divisors, rows[first] * rowBlocks, rows[last - 1] * rowBlocks + rowBlocks,
+                       counts[size_t(part)]);
+            return;
+        }
+        for (std::size_t i = first; i < last; ++i)
+            countRange(divisors, rows[i] * rowBlocks, rows[i] * rowBlocks + rowBlocks,
+                       counts[size_t(part)]);
     };
     std::vector<std::thread> helpers;
     for (int part = 1; part < parts; ++part)
@@ -818,6 +913,7 @@ qint64 KPJpegEstimate::size(int quality, int threads) const
                 bits += std::uint64_t((*histogram)[s]) * lengths[s];
         }
     }
-    const double coded = double((bits + 7) / 8) * m_sampleScale;
+    const double rowsScale = double(m_mcuRows) / double(rows.size());
+    const double coded = double((bits + 7) / 8) * m_sampleScale * rowsScale;
     return headers + qint64(std::llround(coded * (1.0 + StuffedShare)));
 }

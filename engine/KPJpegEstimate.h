@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <vector>
 
 // What KPJpegCodec::encodeAtQuality(picture, quality, true) would write, in bytes, at any
@@ -22,8 +21,9 @@ public:
     KPJpegEstimate() = default;
     KPJpegEstimate(const KPJpegEstimate&) = delete;
     KPJpegEstimate& operator=(const KPJpegEstimate&) = delete;
-    KPJpegEstimate(KPJpegEstimate&&) = default;
-    KPJpegEstimate& operator=(KPJpegEstimate&&) = default;
+    // A moved-from estimate is invalid.
+    KPJpegEstimate(KPJpegEstimate&& other) noexcept;
+    KPJpegEstimate& operator=(KPJpegEstimate&& other) noexcept;
 
     // Takes the picture's DCT coefficients on up to `threads` threads. False when the
     // picture is not opaque Format_RGB32, memory runs short, or `cancelled` answered true
@@ -43,6 +43,11 @@ public:
 
     // The size in bytes at a whole quality, 1 to 100, counted on up to `threads` threads.
     qint64 size(int quality, int threads = 1) const;
+    // The same counted on one row of MCUs in RoughRowStep, for a quick first look: within
+    // a few percent of size() on most pictures. A picture of few rows is counted whole.
+    qint64 roughSize(int quality, int threads = 1) const;
+    bool roughIsWhole() const { return m_mcuRows < 4 * RoughRowStep; }
+    static constexpr int RoughRowStep = 4;
 
     // The share of the coded bytes that are 0xFF and so get a zero byte stuffed behind
     // them: 0.72 in 256 on average over the benchmark's pictures at qualities 40 to 100 (0
@@ -60,12 +65,36 @@ private:
     };
     void countRange(const Divisors& divisors, std::size_t first, std::size_t last,
                     Counts& counts) const;
+    qint64 count(int quality, int threads, int rowStep) const;
 
-    // 64 a block, zig-zag order, in coding order. Kept from one analysis to the next when
-    // large enough: fresh pages cost more than the analysis of what goes into them.
-    std::unique_ptr<std::int16_t[]> m_coefficients;
-    std::size_t m_capacity = 0;
+    // Memory mapped for the coefficients, in large pages where the system offers them:
+    // on some virtual machines first touching 4 KB pages costs more than the whole
+    // analysis of what goes into them.
+    class Pages
+    {
+    public:
+        Pages() = default;
+        explicit Pages(std::size_t bytes);
+        ~Pages();
+        Pages(Pages&& other) noexcept;
+        Pages& operator=(Pages&& other) noexcept;
+        Pages(const Pages&) = delete;
+        Pages& operator=(const Pages&) = delete;
+        void* data() const { return m_data; }
+        std::size_t size() const { return m_size; }
+
+    private:
+        void* m_base = nullptr; // the mapping
+        std::size_t m_length = 0;
+        void* m_data = nullptr; // its first large-page boundary
+        std::size_t m_size = 0;
+    };
+
+    // 64 a block, zig-zag order, in coding order; kept from one analysis to the next.
+    Pages m_pages;
+    std::int16_t* m_coefficients = nullptr;
     std::size_t m_blocks = 0;
+    std::size_t m_mcuRows = 0;
     int m_blocksPerMcu = 0;
     std::array<int, 10> m_componentOf{}; // of each block of an MCU
     std::array<int, 4> m_tableOf{};      // quantisation and Huffman table of each component
