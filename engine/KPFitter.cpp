@@ -118,8 +118,11 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
         KPAtomicFile::remove(placement->outputPath);
     }
     const QByteArray hint = KPImageDecoder::formatHint(source);
-    if (!KPImageDecoder::looksComplete(*bytes) || !KPImageDecoder::probe(*bytes, hint).isValid()) {
-        fail(job);
+    const KPImageDecoder::Probed probed = KPImageDecoder::looksComplete(*bytes)
+                                              ? KPImageDecoder::probeSource(*bytes, hint)
+                                              : KPImageDecoder::Probed{{}, KPFailure::Damaged};
+    if (!probed.isValid()) {
+        job->fail(probed.failure);
         return false;
     }
     job->setExportImage(QImage());
@@ -129,7 +132,7 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
     const auto policy =
         quint64(bytes->size()) >= m_curLimitSize ? std::launch::async : std::launch::deferred;
     m_sourceDecode = std::async(
-        policy, [data = *bytes, hint] { return KPImageDecoder::decodeForFitting(data, hint); });
+        policy, [data = *bytes, hint] { return KPImageDecoder::decodeSource(data, hint); });
     // The fitting works on a copy beside the output; the output itself is only
     // replaced once the job has converted.
     const std::optional<QString> work = KPAtomicFile::writeTemporary(*folder, *bytes);
@@ -187,10 +190,14 @@ QImage KPFitter::workingImage(const KPImageDataPtr& job)
     settle(job);
     QImage image = job->exportImage();
     if (image.isNull() && m_sourceDecode.valid()) {
+        KPImageDecoder::Decoded decoded;
         {
             KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
-            image = m_sourceDecode.get();
+            decoded = m_sourceDecode.get();
         }
+        if (decoded.image.isNull())
+            job->fail(decoded.failure);
+        image = decoded.image;
         job->setExportImage(image);
     }
     return image;

@@ -2,6 +2,7 @@
 
 #include "engine/KPExportPlacement.h"
 #include "engine/KPImageData.h"
+#include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
 #include "engine/KPJpegStream.h"
 
@@ -117,7 +118,7 @@ private:
     QString m_workPath;                                  // the working file the encodings go to
     bool m_inPlace = false;                              // the output path is the job's own source
     bool m_copyKept = false;                             // converted by the unchanged copy
-    std::future<QImage> m_sourceDecode;                  // the source's picture, when first needed
+    std::future<KPImageDecoder::Decoded> m_sourceDecode; // the source's picture, when first needed
     std::shared_ptr<KPJpegStreamDecode> m_pendingDecode; // the last file written, being decoded
     bool m_logOwed = false; // a descent step's hand-off waits for its decode
 };
