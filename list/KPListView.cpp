@@ -52,11 +52,11 @@ const QStringList& KPListView::imageExtensions()
             QStringLiteral("jpeg"), QStringLiteral("JPG"),  QStringLiteral("jpg"),
             QStringLiteral("PNG"),  QStringLiteral("png"),
         };
-        const char* const added[] = {
-            "tif", "webp", "heic", "heif", "avif", "jfif", "jpe",
-            // camera raw files
-            "dng", "cr2", "cr3", "crw", "nef", "nrw", "arw", "srf", "sr2", "raf", "orf", "rw2",
-            "pef", "srw", "x3f", "3fr", "iiq", "erf", "kdc", "mrw", "mos", "rwl"};
+        const char* const added[] = {"tif", "webp", "heic", "heif", "avif", "jfif", "jpe",
+                                     // camera raw files
+                                     "dng", "cr2", "cr3", "crw", "nef", "nrw", "arw", "srf", "sr2",
+                                     "raf", "orf", "rw2", "pef", "srw", "x3f", "3fr", "iiq", "erf",
+                                     "kdc", "mrw", "mos", "rwl"};
         for (const char* extension : added) {
             const QString lower = QString::fromLatin1(extension);
             list << lower.toUpper() << lower;
@@ -82,7 +82,8 @@ bool KPListView::hasImageExtension(const QString& path)
 
 bool KPListView::isHiddenFile(const QString& path)
 {
-    const std::optional<QString> last = KPStringTools::getStrFromIdxByBackward(path, QStringLiteral("/"));
+    const std::optional<QString> last =
+        KPStringTools::getStrFromIdxByBackward(path, QStringLiteral("/"));
     if (!last)
         return false;
     return last->startsWith(QLatin1Char('.'));
@@ -168,7 +169,9 @@ bool KPListView::addFileMember(const QStringList& paths)
     for (const QString& path : paths) {
         if (isHiddenFile(path))
             continue;
-        struct stat info{};
+        struct stat info
+        {
+        };
         const bool known = ::stat(QFile::encodeName(path).constData(), &info) == 0;
         // A named pipe or a device under a picture's name is no picture; reading it for
         // the preview or the run would wait for a writer for ever.

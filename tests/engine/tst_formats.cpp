@@ -5,17 +5,23 @@
 #include "engine/KPJpegCodec.h"
 #include "list/KPListView.h"
 #include "settings/KPSettings.h"
+#include "support/KPBmpWriter.h"
+#include "support/KPHeifWriter.h"
 #include "support/KPTestSupport.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QTransform>
+#include <QtEndian>
 
 #include <cmath>
+#include <map>
 #include <thread>
 #include <vector>
 
@@ -97,18 +103,114 @@ private:
     }
 
     // Writes the picture as the type its name gives: Qt's writers where they exist,
-    // ImageMagick for GIF and PSD, a DNG for raw (Bayer for ".RAW", linear for ".raw").
+    // ImageMagick for GIF, PSD, WebP and AVIF, heif-enc for HEIC and HEIF, a DNG for the
+    // camera raw kinds (Bayer under an upper-case name, linear under a lower-case one).
     QString writeSource(const QImage& picture, const QString& name, int orientation = 1)
     {
         const QString path = m_in->filePath(name);
-        if (name.endsWith(QLatin1String(".raw"), Qt::CaseInsensitive)) {
-            const auto layout = name.endsWith(QLatin1String(".RAW")) ? KPDngWriter::Layout::Bayer
-                                                                     : KPDngWriter::Layout::Linear;
+        const QString suffix = QFileInfo(name).suffix();
+        const QByteArray type = suffix.toLower().toLatin1();
+        if (KPImageDecoder::isRawType(type)) {
+            const auto layout = suffix == suffix.toUpper() ? KPDngWriter::Layout::Bayer
+                                                           : KPDngWriter::Layout::Linear;
             writeBytes(path, KPDngWriter::dng(picture, layout, orientation));
-        } else if (!KPTest::save(picture, path)) {
+        } else if (type == "heic" || type == "heif") {
+            heifEnc(picture, path, {QStringLiteral("-q"), QStringLiteral("95")});
+        } else if (type == "webp" || type == "avif") {
+            convert(picture, name,
+                    {QStringLiteral("-quality"), QStringLiteral("100"), QStringLiteral("-define"),
+                     QStringLiteral("webp:use-sharp-yuv=true")});
+        } else if (!KPTest::save(picture, path,
+                                 type == "jpe" || type == "jfif" ? "jpeg" : nullptr)) {
             qFatal("cannot write %s", qPrintable(path));
         }
         return path;
+    }
+
+    void heifEnc(const QImage& picture, const QString& path, const QStringList& options,
+                 QImage::Format format = QImage::Format_RGB32)
+    {
+        const QString png = m_in->filePath(QStringLiteral("heif-input.png"));
+        if (!picture.convertToFormat(format).save(png) ||
+            QProcess::execute(QStringLiteral("heif-enc"),
+                              QStringList(options) << QStringLiteral("-o") << path << png) != 0)
+            qFatal("heif-enc cannot write %s", qPrintable(path));
+    }
+
+    // The variants of a type that real files come in and that need more than Qt's own
+    // reader. `picture` is what the file shows; some variants store it turned, or with
+    // fewer colours, and give back what they show.
+    QString writeVariant(QImage& picture, const QString& extension, const QString& variant)
+    {
+        const QString name = QStringLiteral("variant.") + extension;
+        const QString path = m_in->filePath(name);
+        // Stored turned a quarter counter-clockwise: orientation 6 shows it upright.
+        const QImage turned = picture.transformed(QTransform().rotate(-90));
+        const std::map<QString, KPBmpWriter::Variant> bmps = {
+            {QStringLiteral("top-down"), KPBmpWriter::Variant::TopDown},
+            {QStringLiteral("top-down rle"), KPBmpWriter::Variant::TopDownRle8},
+            {QStringLiteral("os/2 2.x header"), KPBmpWriter::Variant::Os2V2},
+            {QStringLiteral("v2 header"), KPBmpWriter::Variant::V2Header},
+            {QStringLiteral("v3 header"), KPBmpWriter::Variant::V3Header},
+            {QStringLiteral("10-bit masks"), KPBmpWriter::Variant::Masks101010},
+        };
+        if (const auto bmp = bmps.find(variant); bmp != bmps.end()) {
+            if (bmp->second == KPBmpWriter::Variant::TopDownRle8)
+                picture = picture.convertToFormat(QImage::Format_Indexed8)
+                              .convertToFormat(QImage::Format_RGB32);
+            writeBytes(path, KPBmpWriter::bmp(picture, bmp->second));
+        } else if (variant == QLatin1String("16-bit")) {
+            convert(picture, name, {QStringLiteral("-depth"), QStringLiteral("16")});
+        } else if (variant == QLatin1String("16-bit planar")) {
+            convert(picture, name,
+                    {QStringLiteral("-depth"), QStringLiteral("16"), QStringLiteral("-interlace"),
+                     QStringLiteral("plane")});
+        } else if (variant == QLatin1String("jpeg 2000 icons")) {
+            // png2icns stores 256-pixel icons as JPEG 2000, smaller ones as Apple's packed
+            // pixels, which come first in the file.
+            const QString large = m_in->filePath(QStringLiteral("icon256.png"));
+            const QString small = m_in->filePath(QStringLiteral("icon32.png"));
+            if (!picture.save(large) ||
+                !picture.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                     .save(small) ||
+                QProcess::execute(QStringLiteral("png2icns"), {path, large, small}) != 0)
+                qFatal("png2icns cannot write %s", qPrintable(path));
+        } else if (variant == QLatin1String("orientation in xmp")) {
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            turned.save(&buffer, "PNG");
+            const QByteArray xmp =
+                QByteArray("XML:com.adobe.xmp") + QByteArray(5, '\0') +
+                QByteArray("<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
+                           "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+                           "<rdf:Description xmlns:tiff=\"http://ns.adobe.com/tiff/1.0/\" "
+                           "tiff:Orientation=\"6\"/></rdf:RDF></x:xmpmeta>");
+            png.insert(33, pngChunk("iTXt", xmp)); // after the header chunk
+            writeBytes(path, png);
+        } else if (variant == QLatin1String("10-bit")) {
+            heifEnc(picture, path,
+                    {QStringLiteral("-q"), QStringLiteral("95"), QStringLiteral("-b"),
+                     QStringLiteral("10")},
+                    QImage::Format_RGBX64);
+        } else if (variant == QLatin1String("turned, with exif")) {
+            writeBytes(path, KPHeifWriter::heic(turned, 6, 95));
+        } else if (variant == QLatin1String("undevelopable, preview")) {
+            writeBytes(path, KPDngWriter::undevelopable(turned, 6));
+        } else {
+            qFatal("no variant %s", qPrintable(variant));
+        }
+        return path;
+    }
+
+    static QByteArray pngChunk(const char* type, const QByteArray& data)
+    {
+        QByteArray chunk(4, '\0');
+        qToBigEndian(quint32(data.size()), chunk.data());
+        const QByteArray body = QByteArray(type, 4) + data;
+        char crc[4];
+        qToBigEndian(quint32(KPTest::crc32(body)), crc);
+        return chunk + body + QByteArray(crc, 4);
     }
 
     static void writeBytes(const QString& path, const QByteArray& bytes)
@@ -199,16 +301,45 @@ private Q_SLOTS:
     void everyAcceptedExtensionConverts_data()
     {
         QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("variant"); // empty for the type's usual file
         for (const QString& extension : KPListView::imageExtensions())
-            QTest::newRow(qPrintable(extension)) << extension;
+            QTest::newRow(qPrintable(extension)) << extension << QString();
+        // What Qt's readers turn away or read wrongly, and what only libheif's own turn or
+        // a raw file's preview shows upright.
+        const char* const variants[][2] = {
+            {"bmp", "top-down"},
+            {"bmp", "top-down rle"},
+            {"BMP", "os/2 2.x header"},
+            {"bmp", "v2 header"},
+            {"bmp", "v3 header"},
+            {"bmp", "10-bit masks"},
+            {"tif", "16-bit"},
+            {"TIFF", "16-bit planar"},
+            {"icns", "jpeg 2000 icons"},
+            {"png", "orientation in xmp"},
+            {"heic", "10-bit"},
+            {"HEIC", "turned, with exif"},
+            {"CR2", "undevelopable, preview"},
+            {"nef", "undevelopable, preview"},
+        };
+        for (const auto& [extension, variant] : variants)
+            QTest::addRow("%s, %s", extension, variant)
+                << QString::fromLatin1(extension) << QString::fromLatin1(variant);
     }
     void everyAcceptedExtensionConverts()
     {
         QFETCH(QString, extension);
-        QVERIFY(QImageReader::supportedImageFormats().contains(extension.toLower().toLatin1()));
-        // 256 pixels a side: the most ICO holds, a size ICNS knows.
-        const QImage picture = quarters(256, 256);
-        const QString source = writeSource(picture, QStringLiteral("picture.") + extension);
+        QFETCH(QString, variant);
+        const QByteArray type = extension.toLower().toLatin1();
+        QVERIFY(QImageReader::supportedImageFormats().contains(
+            type == "jpe" || type == "jfif" ? QByteArray("jpeg") : type));
+        // 256 pixels a side: the most ICO holds, a size ICNS knows. A preview must have
+        // 1000 pixels or more to stand in for a raw picture.
+        const int side = variant.startsWith(QLatin1String("undevelopable")) ? 1024 : 256;
+        QImage picture = quarters(side, side);
+        const QString source = variant.isEmpty()
+                                   ? writeSource(picture, QStringLiteral("picture.") + extension)
+                                   : writeVariant(picture, extension, variant);
         const QImage output = convertedOutput(source);
         QCOMPARE(output.size(), picture.size());
         // JPEG at quality 60 or better moves a quarter's mean by a step or two, GIF's

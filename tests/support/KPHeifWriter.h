@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+// Writes HEIC files the way phones do where heif-enc cannot: the picture stored as the
+// sensor saw it, with the turn that shows it upright both in the file's own
+// transformation boxes (irot, imir) and in its EXIF orientation. A reader that applies
+// both shows it turned twice.
+class KPHeifWriter
+{
+public:
+    KPHeifWriter() = delete;
+
+    // `orientation` is the EXIF orientation (1 to 8) of the stored picture; empty on
+    // failure.
+    static QByteArray heic(const QImage& stored, int orientation, int quality = 90);
+};
