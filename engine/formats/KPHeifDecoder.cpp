@@ -124,15 +124,22 @@ Handle thumbnailFor(const heif_image_handle* primary, QSize box)
     return best;
 }
 
+// Whether decoding the picture would take more than the memory limit: the decoded planes,
+// the interleaved copy and the picture made from it.
+bool tooLarge(const heif_image_handle* handle, qint64 memoryLimit)
+{
+    const qint64 bytesPerPixel = heif_image_handle_get_luma_bits_per_pixel(handle) > 8 ? 8 : 4;
+    return memoryLimit > 0 && qint64(heif_image_handle_get_width(handle)) *
+                                      heif_image_handle_get_height(handle) * bytesPerPixel * 3 >
+                                  memoryLimit;
+}
+
 KPDecodeReply decodeHandle(const heif_image_handle* handle, qint64 memoryLimit)
 {
     const QSize size(heif_image_handle_get_width(handle), heif_image_handle_get_height(handle));
     const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
-    const int bits = heif_image_handle_get_luma_bits_per_pixel(handle);
-    const bool deep = bits > 8;
-    // The decoded planes, the interleaved copy and the picture made from it.
-    const qint64 bytesPerPixel = deep ? 8 : 4;
-    if (memoryLimit > 0 && qint64(size.width()) * size.height() * bytesPerPixel * 3 > memoryLimit)
+    const bool deep = heif_image_handle_get_luma_bits_per_pixel(handle) > 8;
+    if (tooLarge(handle, memoryLimit))
         return KPDecodeReply::failed(KPFailure::TooLargeToDecode);
 
     const Options options(heif_decoding_options_alloc());
@@ -214,7 +221,6 @@ KPDecodeReply KPHeifDecoder::decode(const QByteArray& bytes, qint64 memoryLimit,
     const Context context(heif_context_alloc());
     if (!context)
         return KPDecodeReply::failed(KPFailure::TooLargeToDecode);
-    heif_context_set_maximum_image_size_limit(context.get(), KPDecodeReply::MaxSide);
     heif_error error = heif_context_read_from_memory_without_copy(context.get(), bytes.constData(),
                                                                   size_t(bytes.size()), nullptr);
     if (error.code != heif_error_Ok)
@@ -229,6 +235,10 @@ KPDecodeReply KPHeifDecoder::decode(const QByteArray& bytes, qint64 memoryLimit,
     if (size.width() < 1 || size.height() < 1 || size.width() > KPDecodeReply::MaxSide ||
         size.height() > KPDecodeReply::MaxSide)
         return KPDecodeReply::failed(KPFailure::Damaged);
+    // A picture that can never be decoded fails from its header already, so that it is not
+    // kept as it is when its file is under the size limit.
+    if (tooLarge(raw, memoryLimit))
+        return KPDecodeReply::failed(KPFailure::TooLargeToDecode);
     if (sizeOnly)
         return KPDecodeReply{KPFailure::None, size, {}};
 

@@ -472,12 +472,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("reason"); // KPFailure
+        const int damaged = int(KPFailure::Damaged);
         const QImage picture = quarters(128, 128);
         QTemporaryDir dir;
+        auto converted = [&](const QString& extension, const QStringList& tool) {
+            const QString png = dir.filePath(QStringLiteral("p.png"));
+            const QString path = dir.filePath(QStringLiteral("p.") + extension);
+            const QStringList arguments = tool.first() == QLatin1String("heif-enc")
+                                              ? QStringList{QStringLiteral("-o"), path, png}
+                                              : QStringList{png, path};
+            if (!picture.save(png) || QProcess::execute(tool.first(), arguments) != 0)
+                qFatal("cannot write %s", qPrintable(path));
+            return *KPAtomicFile::readAll(path);
+        };
         auto written = [&](const QString& extension) {
             const QString path = dir.filePath(QStringLiteral("p.") + extension);
-            if (extension == QLatin1String("raw"))
+            if (extension == QLatin1String("raw") || extension == QLatin1String("dng"))
                 return KPDngWriter::dng(picture, KPDngWriter::Layout::Bayer);
+            if (extension == QLatin1String("heic"))
+                return converted(extension, {QStringLiteral("heif-enc")});
+            if (extension == QLatin1String("avif"))
+                return converted(extension, {QStringLiteral("convert")});
             if (!KPTest::save(picture, path))
                 qFatal("cannot write %s", qPrintable(path));
             return *KPAtomicFile::readAll(path);
@@ -485,19 +501,21 @@ private Q_SLOTS:
         for (const QString& extension :
              {QStringLiteral("bmp"), QStringLiteral("ico"), QStringLiteral("psd"),
               QStringLiteral("raw"), QStringLiteral("icns"), QStringLiteral("tiff"),
-              QStringLiteral("gif"), QStringLiteral("jpeg"), QStringLiteral("png")}) {
+              QStringLiteral("gif"), QStringLiteral("jpeg"), QStringLiteral("png"),
+              QStringLiteral("tif"), QStringLiteral("webp"), QStringLiteral("heic"),
+              QStringLiteral("avif"), QStringLiteral("dng")}) {
             const QByteArray whole = written(extension);
             const QString name = QStringLiteral("damaged.") + extension;
-            QTest::addRow("%s, empty", qPrintable(extension)) << name << QByteArray();
+            QTest::addRow("%s, empty", qPrintable(extension)) << name << QByteArray() << damaged;
             QTest::addRow("%s, text", qPrintable(extension))
-                << name << QByteArray("no picture here\n");
+                << name << QByteArray("no picture here\n") << damaged;
             QTest::addRow("%s, cut in half", qPrintable(extension))
-                << name << whole.left(whole.size() / 2);
+                << name << whole.left(whole.size() / 2) << damaged;
         }
         // Headers claiming 30,000 x 30,000 pixels over a few hundred bytes of data.
         QByteArray psd = written(QStringLiteral("psd"));
         psd.replace(14, 8, QByteArray("\x00\x00\x75\x30\x00\x00\x75\x30", 8));
-        QTest::newRow("psd, absurd size") << QStringLiteral("huge.psd") << psd.left(600);
+        QTest::newRow("psd, absurd size") << QStringLiteral("huge.psd") << psd.left(600) << damaged;
         QByteArray dng = KPDngWriter::dng(quarters(30, 30), KPDngWriter::Layout::Bayer);
         const qsizetype widthEntry = dng.indexOf(QByteArray("\x00\x01\x04\x00\x01\x00\x00\x00", 8));
         const qsizetype heightEntry =
@@ -505,20 +523,50 @@ private Q_SLOTS:
         QVERIFY(widthEntry > 0 && heightEntry > 0);
         dng.replace(widthEntry + 8, 4, QByteArray("\x30\x75\x00\x00", 4));
         dng.replace(heightEntry + 8, 4, QByteArray("\x30\x75\x00\x00", 4));
-        QTest::newRow("raw, absurd size") << QStringLiteral("huge.raw") << dng;
+        QTest::newRow("raw, absurd size") << QStringLiteral("huge.raw") << dng << damaged;
+        // An HEIC's picture property box claiming 30,000 x 30,000 pixels: more than a
+        // picture may take, found from the header.
+        QByteArray heic = written(QStringLiteral("heic"));
+        const qsizetype ispe = heic.indexOf("ispe");
+        QVERIFY(ispe > 0);
+        heic.replace(ispe + 8, 8, QByteArray("\x00\x00\x75\x30\x00\x00\x75\x30", 8));
+        QTest::newRow("heic, absurd size")
+            << QStringLiteral("huge.heic") << heic << int(KPFailure::TooLargeToDecode);
+        // An HEIC whose primary item is none of its pictures.
+        heic = written(QStringLiteral("heic"));
+        const qsizetype pitm = heic.indexOf("pitm");
+        QVERIFY(pitm > 0);
+        heic.replace(pitm + 8, 2, QByteArray("\x77\x77", 2));
+        QTest::newRow("heic, no primary picture") << QStringLiteral("none.heic") << heic << damaged;
         // Files that crash LibRaw 0.20 while it reads their header, found by fuzzing.
         for (const char* crash : {"libraw-crash-tiff-ifd.raw", "libraw-crash-hasselblad.raw"}) {
             const QString path = QFINDTESTDATA(QStringLiteral("formats/") + QLatin1String(crash));
-            QTest::newRow(crash) << QStringLiteral("crash.raw") << *KPAtomicFile::readAll(path);
+            QTest::newRow(crash) << QStringLiteral("crash.raw") << *KPAtomicFile::readAll(path)
+                                 << damaged;
         }
         // A raw file's name does not make a TIFF picture a raw one.
         QTest::newRow("raw, plain tiff")
-            << QStringLiteral("tiff.raw") << written(QStringLiteral("tiff"));
+            << QStringLiteral("tiff.raw") << written(QStringLiteral("tiff")) << damaged;
+        // Raw files LibRaw cannot develop, whose preview cannot stand in: one too small,
+        // one cut short.
+        QTest::newRow("raw, small preview")
+            << QStringLiteral("small.nef") << KPDngWriter::undevelopable(quarters(640, 480))
+            << int(KPFailure::CameraNotSupported);
+        const QByteArray previewed = KPDngWriter::undevelopable(quarters(1200, 900));
+        QTest::newRow("raw, preview cut short")
+            << QStringLiteral("cut.nef") << previewed.left(previewed.size() - 2000)
+            << int(KPFailure::CameraNotSupported);
+        // The second reader reads a file only with its own type's coder: a PCX named .bmp,
+        // which Qt's readers turn away, is not read as the PCX it is.
+        QTest::newRow("pcx named bmp")
+            << QStringLiteral("pcx.bmp")
+            << converted(QStringLiteral("pcx"), {QStringLiteral("convert")}) << damaged;
     }
     void damagedFilesFail()
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
+        QFETCH(int, reason);
         const QString source = m_in->filePath(name);
         writeBytes(source, bytes);
         // A limit far above the file's size, so a damaged file cannot pass as an
@@ -526,6 +574,7 @@ private Q_SLOTS:
         for (const quint64 limit : {quint64(100000000), quint64(10)}) {
             const Outcome outcome = fit(source, limit);
             QCOMPARE(outcome.job->progress(), qint32(KPProgress::Failed));
+            QCOMPARE(int(outcome.job->failure()), reason);
             QVERIFY(QDir(m_out->path()).isEmpty());
         }
     }
