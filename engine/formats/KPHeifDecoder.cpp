@@ -56,9 +56,11 @@ QColorSpace colourSpaceOf(const heif_image_handle* handle)
         }
     }
     heif_color_profile_nclx* raw = nullptr;
-    if (heif_image_handle_get_nclx_color_profile(handle, &raw).code != heif_error_Ok || !raw)
-        return {};
+    const heif_error error = heif_image_handle_get_nclx_color_profile(handle, &raw);
+    // Owned also when libheif reports the parameters as unusable.
     const Nclx nclx(raw);
+    if (error.code != heif_error_Ok || !nclx)
+        return {};
     QColorSpace::TransferFunction transfer = QColorSpace::TransferFunction::SRgb;
     float gamma = 0.0f;
     switch (nclx->transfer_characteristics) {
