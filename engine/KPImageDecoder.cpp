@@ -1,5 +1,6 @@
 #include "engine/KPImageDecoder.h"
 
+#include "engine/KPJpegCodec.h"
 #include "engine/KPPngOrientation.h"
 #include "engine/KPSecondReader.h"
 #include "engine/formats/KPDecodeHelper.h"
@@ -302,6 +303,7 @@ KPImageDecoder::Decoded KPImageDecoder::decodeSource(const QByteArray& bytes,
     applyAllocationLimit();
     if (bytes.isEmpty())
         return Decoded{{}, KPFailure::Damaged, {}};
+    KPCodecTimer timer(KPCodecStats::sourceNs, KPCodecStats::sourceCount);
     const Reading reading = read(bytes, formatHint, false, {});
     if (reading.image.isNull())
         return Decoded{

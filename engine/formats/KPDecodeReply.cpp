@@ -1,5 +1,6 @@
 #include "engine/formats/KPDecodeReply.h"
 
+#include <QIODevice>
 #include <QtEndian>
 
 #include <algorithm>
@@ -22,28 +23,33 @@ bool sane(quint32 side)
 }
 } // namespace
 
-QByteArray KPDecodeReply::encode() const
+bool KPDecodeReply::writeTo(QIODevice& out) const
 {
     QImage pixels = picture;
     PixelFormat format = NoPixels;
     if (!pixels.isNull()) {
         format = pixels.hasAlphaChannel() ? Transparent : Opaque;
         pixels.convertTo(format == Transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        if (pixels.isNull())
+            return false;
     }
-    const qsizetype rowBytes = qsizetype(pixels.width()) * 4;
-    QByteArray out(HeaderBytes + rowBytes * pixels.height(), Qt::Uninitialized);
-    char* at = out.data();
-    std::memcpy(at, Magic, 4);
-    qToLittleEndian(quint32(failure), at + 4);
-    qToLittleEndian(quint32(std::max(size.width(), 0)), at + 8);
-    qToLittleEndian(quint32(std::max(size.height(), 0)), at + 12);
-    qToLittleEndian(quint32(pixels.width()), at + 16);
-    qToLittleEndian(quint32(pixels.height()), at + 20);
-    qToLittleEndian(quint32(format), at + 24);
-    at += HeaderBytes;
-    for (int y = 0; y < pixels.height(); ++y, at += rowBytes)
-        std::memcpy(at, pixels.constScanLine(y), size_t(rowBytes));
-    return out;
+    char header[HeaderBytes];
+    std::memcpy(header, Magic, 4);
+    qToLittleEndian(quint32(failure), header + 4);
+    qToLittleEndian(quint32(std::max(size.width(), 0)), header + 8);
+    qToLittleEndian(quint32(std::max(size.height(), 0)), header + 12);
+    qToLittleEndian(quint32(pixels.width()), header + 16);
+    qToLittleEndian(quint32(pixels.height()), header + 20);
+    qToLittleEndian(quint32(format), header + 24);
+    if (out.write(header, HeaderBytes) != HeaderBytes)
+        return false;
+    // Row by row: a copy of a whole picture more would cost as much as its writing.
+    const qint64 rowBytes = qint64(pixels.width()) * 4;
+    for (int y = 0; y < pixels.height(); ++y) {
+        if (out.write(reinterpret_cast<const char*>(pixels.constScanLine(y)), rowBytes) != rowBytes)
+            return false;
+    }
+    return true;
 }
 
 std::optional<KPDecodeReply> KPDecodeReply::decode(const QByteArray& bytes)
@@ -72,13 +78,14 @@ std::optional<KPDecodeReply> KPDecodeReply::decode(const QByteArray& bytes)
     const qint64 rowBytes = qint64(pixelWidth) * 4;
     if (bytes.size() - HeaderBytes != rowBytes * pixelHeight)
         return std::nullopt;
-    QImage picture(int(pixelWidth), int(pixelHeight),
-                   format == Transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    if (picture.isNull())
+    // The picture is the reply's own bytes, kept alive by the image, not a copy of them.
+    auto* kept = new QByteArray(bytes);
+    reply.picture = QImage(
+        reinterpret_cast<const uchar*>(kept->constData() + HeaderBytes), int(pixelWidth),
+        int(pixelHeight), qsizetype(rowBytes),
+        format == Transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32,
+        [](void* data) { delete static_cast<QByteArray*>(data); }, kept);
+    if (reply.picture.isNull())
         return std::nullopt;
-    at += HeaderBytes;
-    for (int y = 0; y < picture.height(); ++y, at += rowBytes)
-        std::memcpy(picture.scanLine(y), at, size_t(rowBytes));
-    reply.picture = picture;
     return reply;
 }

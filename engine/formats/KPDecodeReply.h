@@ -8,6 +8,8 @@
 
 #include <optional>
 
+class QIODevice;
+
 // What pictaro-decode writes back to the reader that ran it: why it failed, or the
 // picture's upright size and, unless only the size was asked for, its pixels in sRGB,
 // upright, possibly scaled down to a box the reader gave.
@@ -20,7 +22,7 @@ struct KPDecodeReply
     static KPDecodeReply failed(KPFailure reason) { return KPDecodeReply{reason, {}, {}}; }
     bool ok() const { return failure == KPFailure::None; }
 
-    QByteArray encode() const;
+    bool writeTo(QIODevice& out) const;
     // Nothing for a reply that is cut short, malformed or does not hold the pixels its
     // header announces.
     static std::optional<KPDecodeReply> decode(const QByteArray& bytes);

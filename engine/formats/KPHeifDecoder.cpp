@@ -159,7 +159,7 @@ KPDecodeReply decodeHandle(const heif_image_handle* handle, qint64 memoryLimit)
     if (error.code != heif_error_Ok || !raw)
         return KPDecodeReply::failed(error.code == heif_error_Ok ? KPFailure::Damaged
                                                                  : reasonFor(error));
-    const Image decoded(raw);
+    Image decoded(raw);
     const int width = heif_image_get_width(raw, heif_channel_interleaved);
     const int height = heif_image_get_height(raw, heif_channel_interleaved);
     int stride = 0;
@@ -194,14 +194,16 @@ KPDecodeReply decodeHandle(const heif_image_handle* handle, qint64 memoryLimit)
             }
         }
     } else {
+        // Turned into the reply's format straight from libheif's buffer.
         const QImage view(data, width, height, stride,
                           alpha ? (premultiplied ? QImage::Format_RGBA8888_Premultiplied
                                                  : QImage::Format_RGBA8888)
                                 : QImage::Format_RGB888);
-        picture = view.copy();
+        picture = view.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
         if (picture.isNull())
             return KPDecodeReply::failed(KPFailure::TooLargeToDecode);
     }
+    decoded.reset(); // libheif's buffers are no longer needed
     const QColorSpace space = colourSpaceOf(handle);
     if (space.isValid() && space != QColorSpace(QColorSpace::SRgb)) {
         picture.setColorSpace(space);

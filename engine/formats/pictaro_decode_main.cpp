@@ -115,6 +115,5 @@ int main(int argc, char** argv)
         if (picture.isNull())
             reply = KPDecodeReply::failed(KPFailure::TooLargeToDecode);
     }
-    const QByteArray encoded = reply.encode();
-    return out.write(encoded) == encoded.size() && out.flush() ? 0 : 1;
+    return reply.writeTo(out) && out.flush() ? 0 : 1;
 }
