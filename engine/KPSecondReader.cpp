@@ -33,7 +33,9 @@ bool startsWith(const QByteArray& bytes, const char* magic, qsizetype length)
 
 quint32 le32(const QByteArray& bytes, qsizetype at)
 {
-    return qFromLittleEndian<quint32>(bytes.constData() + at);
+    const auto* data = reinterpret_cast<const uchar*>(bytes.constData()) + at;
+    return quint32(data[0]) | quint32(data[1]) << 8 | quint32(data[2]) << 16 |
+           quint32(data[3]) << 24;
 }
 
 // Qt takes a mask's top 8 bits at most, scaled by 256 / (its largest value + 1), which
