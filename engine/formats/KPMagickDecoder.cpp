@@ -16,6 +16,9 @@ namespace {
 constexpr std::array<const char*, 9> Coders = {"BMP", "ICO",  "TIFF", "GIF", "JPEG",
                                                "PNG", "WEBP", "ICNS", "JP2"};
 
+// The memory limit prepare() was given.
+qint64 memoryLimit = 0;
+
 KPFailure reasonFor(const Magick::Exception& error)
 {
     if (dynamic_cast<const Magick::ErrorResourceLimit*>(&error) ||
@@ -67,8 +70,9 @@ bool KPMagickDecoder::knowsCoder(const QByteArray& coder)
                        [&coder](const char* known) { return coder == known; });
 }
 
-void KPMagickDecoder::prepare(qint64 memoryLimit)
+void KPMagickDecoder::prepare(qint64 limit)
 {
+    memoryLimit = limit;
     Magick::InitializeMagick(nullptr);
     // Only ever lowered: the system policy may be stricter. Beyond its memory limit
     // ImageMagick would move the pixels to a file; this process keeps them in memory or
@@ -110,6 +114,10 @@ KPDecodeReply KPMagickDecoder::decode(const QByteArray& bytes, const QByteArray&
         return KPDecodeReply::failed(failure);
 
     QSize size(int(picture.columns()), int(picture.rows()));
+    // ImageMagick keeps 16 bits a channel and four channels: a picture that cannot fit
+    // fails from its header already, so that it is not kept as it is.
+    if (memoryLimit > 0 && qint64(size.width()) * size.height() * 8 > memoryLimit)
+        return KPDecodeReply::failed(KPFailure::TooLargeToDecode);
     const Magick::OrientationType orientation =
         orient ? picture.orientation() : Magick::UndefinedOrientation;
     const bool turned = orientation == Magick::LeftTopOrientation ||
