@@ -82,8 +82,7 @@ bool KPListView::hasImageExtension(const QString& path)
 
 bool KPListView::isHiddenFile(const QString& path)
 {
-    const std::optional<QString> last =
-        KPStringTools::getStrFromIdxByBackward(path, QStringLiteral("/"));
+    const std::optional<QString> last = KPStringTools::getStrFromIdxByBackward(path, QStringLiteral("/"));
     if (!last)
         return false;
     return last->startsWith(QLatin1Char('.'));
@@ -169,9 +168,7 @@ bool KPListView::addFileMember(const QStringList& paths)
     for (const QString& path : paths) {
         if (isHiddenFile(path))
             continue;
-        struct stat info
-        {
-        };
+        struct stat info{};
         const bool known = ::stat(QFile::encodeName(path).constData(), &info) == 0;
         // A named pipe or a device under a picture's name is no picture; reading it for
         // the preview or the run would wait for a writer for ever.
