@@ -131,8 +131,9 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
     // written. A smaller one is decoded only if it comes to that.
     const auto policy =
         quint64(bytes->size()) >= m_curLimitSize ? std::launch::async : std::launch::deferred;
-    m_sourceDecode = std::async(
-        policy, [data = *bytes, hint] { return KPImageDecoder::decodeSource(data, hint); });
+    m_sourceDecode = std::async(policy, [data = *bytes, hint, cancelled = m_cancelled] {
+        return KPImageDecoder::decodeSource(data, hint, cancelled);
+    });
     // The fitting works on a copy beside the output; the output itself is only
     // replaced once the job has converted.
     const std::optional<QString> work = KPAtomicFile::writeTemporary(*folder, *bytes);

@@ -126,19 +126,20 @@ Reading readWithQt(const QByteArray& bytes, bool sizeOnly, QSize box)
     return Reading{sizeOnly ? QImage() : image, size, KPFailure::None};
 }
 
-Reading read(const QByteArray& bytes, const QByteArray& formatHint, bool sizeOnly, QSize box)
+Reading read(const QByteArray& bytes, const QByteArray& formatHint, bool sizeOnly, QSize box,
+             const std::function<bool()>& cancelled = {})
 {
     using Kind = KPDecodeHelper::Kind;
     if (KPImageDecoder::isRawType(formatHint) || KPImageDecoder::isHeifType(formatHint)) {
         const Kind kind = KPImageDecoder::isRawType(formatHint) ? Kind::Raw : Kind::Heif;
         return fromReply(sizeOnly ? KPDecodeHelper::size(kind, bytes)
-                                  : KPDecodeHelper::decode(kind, bytes, {}, box));
+                                  : KPDecodeHelper::decode(kind, bytes, {}, box, cancelled));
     }
     const QByteArray coder = KPSecondReader::coderFor(formatHint);
     auto second = [&] {
-        Reading reading =
-            fromReply(sizeOnly ? KPDecodeHelper::size(Kind::Magick, bytes, coder)
-                               : KPDecodeHelper::decode(Kind::Magick, bytes, coder, box));
+        Reading reading = fromReply(
+            sizeOnly ? KPDecodeHelper::size(Kind::Magick, bytes, coder)
+                     : KPDecodeHelper::decode(Kind::Magick, bytes, coder, box, cancelled));
         // ImageMagick applies no orientation a PNG states, as Qt's reader does not.
         const int orientation = coder == "PNG" ? KPPngOrientation::of(bytes) : 1;
         if (KPPngOrientation::swapsSides(orientation))
@@ -298,13 +299,14 @@ bool KPImageDecoder::looksComplete(const QByteArray& bytes)
 }
 
 KPImageDecoder::Decoded KPImageDecoder::decodeSource(const QByteArray& bytes,
-                                                     const QByteArray& formatHint)
+                                                     const QByteArray& formatHint,
+                                                     const std::function<bool()>& cancelled)
 {
     applyAllocationLimit();
     if (bytes.isEmpty())
         return Decoded{{}, KPFailure::Damaged, {}};
     KPCodecTimer timer(KPCodecStats::sourceNs, KPCodecStats::sourceCount);
-    const Reading reading = read(bytes, formatHint, false, {});
+    const Reading reading = read(bytes, formatHint, false, {}, cancelled);
     if (reading.image.isNull())
         return Decoded{
             {}, reading.failure == KPFailure::None ? KPFailure::Damaged : reading.failure, {}};

@@ -7,6 +7,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 // Opens source pictures, for the fitting, the table's thumbnails and the preview alike.
 // Each type goes to its reader by the name of the file: camera raw files to LibRaw and
 // HEIC, HEIF and AVIF to libheif, both in the pictaro-decode process; the others to
@@ -67,7 +69,10 @@ public:
     // Decodes a whole picture for fitting, opaque (transparent areas laid on white, since
     // JPEG has none), as Format_RGB32; a null image and the reason on failure. The hint
     // is taken as by `probeSource`.
-    static Decoded decodeSource(const QByteArray& bytes, const QByteArray& formatHint = {});
+    // `cancelled`, asked while a reader in pictaro-decode works, ends it: the failure is
+    // then Stopped.
+    static Decoded decodeSource(const QByteArray& bytes, const QByteArray& formatHint = {},
+                                const std::function<bool()>& cancelled = {});
     static QImage decodeForFitting(const QByteArray& bytes, const QByteArray& formatHint = {})
     {
         return decodeSource(bytes, formatHint).image;

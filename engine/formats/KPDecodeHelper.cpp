@@ -1,6 +1,7 @@
 #include "engine/formats/KPDecodeHelper.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QProcess>
@@ -25,22 +26,24 @@ QString KPDecodeHelper::helperPath()
 
 KPDecodeReply KPDecodeHelper::size(Kind kind, const QByteArray& bytes, const QByteArray& coder)
 {
-    return run(kind, true, bytes, coder, {});
+    return run(kind, true, bytes, coder, {}, {});
 }
 
 KPDecodeReply KPDecodeHelper::decode(Kind kind, const QByteArray& bytes, const QByteArray& coder,
-                                     QSize box)
+                                     QSize box, const Cancelled& cancelled)
 {
-    return run(kind, false, bytes, coder, box);
+    return run(kind, false, bytes, coder, box, cancelled);
 }
 
 KPDecodeReply KPDecodeHelper::run(Kind kind, bool sizeOnly, const QByteArray& bytes,
-                                  const QByteArray& coder, QSize box)
+                                  const QByteArray& coder, QSize box, const Cancelled& cancelled)
 {
     if (bytes.isEmpty())
         return KPDecodeReply::failed(KPFailure::Damaged);
     if (bytes.size() > MaxFileBytes)
         return KPDecodeReply::failed(KPFailure::TooLargeToDecode);
+    if (cancelled && cancelled())
+        return KPDecodeReply::failed(KPFailure::Stopped);
     const QString program = helperPath();
     if (program.isEmpty())
         return KPDecodeReply::failed(KPFailure::Unsupported);
@@ -73,11 +76,17 @@ KPDecodeReply KPDecodeHelper::run(Kind kind, bool sizeOnly, const QByteArray& by
         return KPDecodeReply::failed(KPFailure::Unsupported);
     process.write(bytes);
     process.closeWriteChannel();
-    const int seconds = sizeOnly ? SizeSeconds : DecodeSeconds;
-    if (!process.waitForFinished(seconds * 1000)) {
-        process.kill();
-        process.waitForFinished();
-        return KPDecodeReply::failed(KPFailure::Damaged);
+    const qint64 limit = qint64(sizeOnly ? SizeSeconds : DecodeSeconds) * 1000;
+    QElapsedTimer clock;
+    clock.start();
+    // A large raw file takes some tens of seconds: a stopped run does not wait for it.
+    while (process.state() != QProcess::NotRunning && !process.waitForFinished(100)) {
+        const bool stopped = cancelled && cancelled();
+        if (stopped || clock.elapsed() > limit) {
+            process.kill();
+            process.waitForFinished();
+            return KPDecodeReply::failed(stopped ? KPFailure::Stopped : KPFailure::Damaged);
+        }
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return KPDecodeReply::failed(KPFailure::Damaged);

@@ -6,6 +6,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 // Runs pictaro-decode, the process the risky decoders live in (see
 // pictaro_decode_main.cpp), on a file's bytes. Whatever happens to the process, the
 // answer is a picture or a failure with its reason: a crash, a hang past the time
@@ -29,11 +31,15 @@ public:
     // The largest file handed over.
     static constexpr qint64 MaxFileBytes = qint64(1) << 30;
 
+    // Asked while the process works: when it answers true, the process is ended and the
+    // answer is the failure Stopped.
+    using Cancelled = std::function<bool()>;
+
     // The picture's upright size.
     static KPDecodeReply size(Kind kind, const QByteArray& bytes, const QByteArray& coder = {});
     // The picture, upright and in sRGB, scaled down to fit `box` when it is valid.
     static KPDecodeReply decode(Kind kind, const QByteArray& bytes, const QByteArray& coder = {},
-                                QSize box = {});
+                                QSize box = {}, const Cancelled& cancelled = {});
 
     // Where pictaro-decode is: beside the program's folder in libexec/pictaro when
     // installed, else where the build put it. Empty when it is missing.
@@ -41,5 +47,5 @@ public:
 
 private:
     static KPDecodeReply run(Kind kind, bool sizeOnly, const QByteArray& bytes,
-                             const QByteArray& coder, QSize box);
+                             const QByteArray& coder, QSize box, const Cancelled& cancelled);
 };

@@ -598,6 +598,33 @@ private Q_SLOTS:
         }
     }
 
+    // A stopped run does not wait for the readers in pictaro-decode, which take some tens
+    // of seconds for a large raw file: the decode ends, and says why.
+    void stoppedRunEndsTheDecode_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("heic") << QStringLiteral("stopped.heic");
+        QTest::newRow("raw") << QStringLiteral("stopped.NEF");
+        QTest::newRow("second reader") << QStringLiteral("stopped.bmp");
+    }
+    void stoppedRunEndsTheDecode()
+    {
+        QFETCH(QString, name);
+        const QImage picture = quarters(64, 48);
+        QString path = m_in->filePath(name);
+        if (name.endsWith(QLatin1String(".bmp")))
+            writeBytes(path, KPBmpWriter::bmp(picture, KPBmpWriter::Variant::V3Header));
+        else
+            path = writeSource(picture, name);
+        const QByteArray bytes = *KPAtomicFile::readAll(path);
+        const QByteArray hint = KPImageDecoder::formatHint(path);
+        QVERIFY(!KPImageDecoder::decodeSource(bytes, hint).image.isNull());
+        const KPImageDecoder::Decoded stopped =
+            KPImageDecoder::decodeSource(bytes, hint, [] { return true; });
+        QVERIFY(stopped.image.isNull());
+        QCOMPARE(stopped.failure, KPFailure::Stopped);
+    }
+
     // Thumbnails and the preview read files by name: the suffix picks the reader, also
     // for a DNG named .raw, which the TIFF reader would otherwise claim.
     void readingByName_data()
