@@ -79,7 +79,7 @@ bool bmpMisread(const QByteArray& bytes)
 bool tiffPlanar(const QByteArray& bytes)
 {
     const bool little = startsWith(bytes, "II*\0", 4);
-    if (!little && !startsWith(bytes, "MM\0*", 4))
+    if ((!little && !startsWith(bytes, "MM\0*", 4)) || bytes.size() < 8)
         return false;
     auto read16 = [&](qint64 at) -> quint32 {
         const char* p = bytes.constData() + at;

@@ -519,6 +519,10 @@ private Q_SLOTS:
             QTest::addRow("%s, cut in half", qPrintable(extension))
                 << name << whole.left(whole.size() / 2) << damaged << true;
         }
+        // A TIFF cut within its header, found by fuzzing the checks that send files to the
+        // second reader (they read past the end of it).
+        QTest::newRow("tif, header cut short")
+            << QStringLiteral("short.tif") << QByteArray("MM\0*\0", 5) << damaged << true;
         // Headers claiming 30,000 x 30,000 pixels over a few hundred bytes of data.
         QByteArray psd = written(QStringLiteral("psd"));
         psd.replace(14, 8, QByteArray("\x00\x00\x75\x30\x00\x00\x75\x30", 8));
