@@ -3,6 +3,8 @@
 #include "engine/KPFitter.h"
 #include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
+#include "engine/KPPngOrientation.h"
+#include "engine/KPSecondReader.h"
 #include "list/KPListView.h"
 #include "list/KPThumbnailCache.h"
 #include "settings/KPSettings.h"
@@ -588,6 +590,11 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(int, reason);
         QFETCH(bool, foundFromHeader);
+        // The checks Pictaro makes in its own process before any reader takes a file read
+        // no byte past its end (the sanitizer build watches that).
+        KPImageDecoder::looksComplete(bytes);
+        KPSecondReader::qtMisreads(bytes);
+        KPPngOrientation::of(bytes);
         const QString source = m_in->filePath(name);
         writeBytes(source, bytes);
         // A limit far above the file's size, so a damaged file cannot pass as an
