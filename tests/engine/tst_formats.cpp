@@ -389,6 +389,11 @@ private Q_SLOTS:
         // as Photoshop writes it; laid on white for the JPEG it must look as stored.
         QTest::newRow("half-transparent psd")
             << QStringLiteral("layer.psd") << QStringList() << orange << 128;
+        // HEIF pictures keep their transparency in a picture of their own, written here by
+        // heif-enc with these options.
+        QTest::newRow("half-transparent heic")
+            << QStringLiteral("layer.heic")
+            << QStringList{QStringLiteral("-q"), QStringLiteral("95")} << orange << 128;
     }
     void coloursSurvive()
     {
@@ -400,18 +405,25 @@ private Q_SLOTS:
         // the GIF itself at any quality.
         QImage picture = noisyColour(640, 480, colour);
         auto matte = [alpha](int value) { return (value * alpha + 255 * (255 - alpha)) / 255; };
+        // Photoshop stores the colours matted with white already; other types store them
+        // as they are.
+        const bool matted = name.endsWith(QLatin1String(".psd"));
         if (alpha < 255) {
             picture = picture.convertToFormat(QImage::Format_ARGB32);
             for (int y = 0; y < picture.height(); ++y) {
                 auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
                 for (int x = 0; x < picture.width(); ++x)
-                    line[x] = qRgba(matte(qRed(line[x])), matte(qGreen(line[x])),
-                                    matte(qBlue(line[x])), alpha);
+                    line[x] = matted ? qRgba(matte(qRed(line[x])), matte(qGreen(line[x])),
+                                             matte(qBlue(line[x])), alpha)
+                                     : qRgba(qRed(line[x]), qGreen(line[x]), qBlue(line[x]), alpha);
             }
             colour = QColor(matte(colour.red()), matte(colour.green()), matte(colour.blue()));
         }
         QString source;
-        if (name.endsWith(QLatin1String(".png"))) {
+        if (name.endsWith(QLatin1String(".heic"))) {
+            source = m_in->filePath(name);
+            heifEnc(picture, source, convertOptions, QImage::Format_ARGB32);
+        } else if (name.endsWith(QLatin1String(".png"))) {
             source = m_in->filePath(name);
             QVERIFY(picture.convertToFormat(QImage::Format_RGBX64).save(source));
             QCOMPARE(QImageReader(source).imageFormat(), QImage::Format_RGBX64);
