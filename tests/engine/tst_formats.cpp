@@ -13,6 +13,7 @@
 #include "support/KPTestSupport.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -389,6 +390,13 @@ private Q_SLOTS:
         // as Photoshop writes it; laid on white for the JPEG it must look as stored.
         QTest::newRow("half-transparent psd")
             << QStringLiteral("layer.psd") << QStringList() << orange << 128;
+        // Display P3 pictures, as phones take them: the profile in the file, or its colour
+        // parameters (primaries of SMPTE EG 432-1, the sRGB curve).
+        QTest::newRow("display p3 heic, profile")
+            << QStringLiteral("p3-profile.heic")
+            << QStringList{QStringLiteral("-q"), QStringLiteral("95")} << orange << 255;
+        QTest::newRow("display p3 heic, colour parameters")
+            << QStringLiteral("p3-nclx.heic") << QStringList() << orange << 255;
         // HEIF pictures keep their transparency in a picture of their own, written here by
         // heif-enc with these options.
         QTest::newRow("half-transparent heic")
@@ -420,9 +428,19 @@ private Q_SLOTS:
             colour = QColor(matte(colour.red()), matte(colour.green()), matte(colour.blue()));
         }
         QString source;
-        if (name.endsWith(QLatin1String(".heic"))) {
+        if (name.startsWith(QLatin1String("p3-"))) {
+            // The values are Display P3 ones; in sRGB the colour is another.
+            picture.setColorSpace(QColorSpace(QColorSpace::DisplayP3));
+            colour = KPTest::meanColor(picture.convertedToColorSpace(QColorSpace::SRgb));
+        }
+        if (name == QLatin1String("p3-nclx.heic")) {
             source = m_in->filePath(name);
-            heifEnc(picture, source, convertOptions, QImage::Format_ARGB32);
+            writeBytes(source, KPHeifWriter::heic(picture, 1, 95, 12)); // SMPTE EG 432-1
+        } else if (name.endsWith(QLatin1String(".heic"))) {
+            // The profile travels from the PNG heif-enc reads.
+            source = m_in->filePath(name);
+            heifEnc(picture, source, convertOptions,
+                    alpha < 255 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
         } else if (name.endsWith(QLatin1String(".png"))) {
             source = m_in->filePath(name);
             QVERIFY(picture.convertToFormat(QImage::Format_RGBX64).save(source));

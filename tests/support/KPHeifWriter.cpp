@@ -12,7 +12,8 @@ heif_error appendTo(heif_context*, const void* data, size_t size, void* userdata
 }
 } // namespace
 
-QByteArray KPHeifWriter::heic(const QImage& stored, int orientation, int quality)
+QByteArray KPHeifWriter::heic(const QImage& stored, int orientation, int quality,
+                              int colourPrimaries)
 {
     const QImage picture = stored.convertToFormat(QImage::Format_RGB888);
     heif_context* context = heif_context_alloc();
@@ -32,9 +33,22 @@ QByteArray KPHeifWriter::heic(const QImage& stored, int orientation, int quality
         for (int y = 0; y < picture.height(); ++y)
             std::memcpy(plane + qsizetype(y) * stride, picture.constScanLine(y),
                         size_t(picture.width()) * 3);
+        if (colourPrimaries != 0) {
+            heif_color_profile_nclx* nclx = heif_nclx_color_profile_alloc();
+            heif_nclx_color_profile_set_color_primaries(nclx, quint16(colourPrimaries));
+            heif_nclx_color_profile_set_transfer_characteristics(
+                nclx, heif_transfer_characteristic_IEC_61966_2_1);
+            heif_nclx_color_profile_set_matrix_coefficients(
+                nclx, heif_matrix_coefficients_ITU_R_BT_601_6);
+            nclx->full_range_flag = 1;
+            heif_image_set_nclx_color_profile(image, nclx);
+            heif_nclx_color_profile_free(nclx);
+        }
         heif_encoder_set_lossy_quality(encoder, quality);
         options = heif_encoding_options_alloc();
         options->image_orientation = heif_orientation(orientation);
+        // libheif leaves the parameters out by default, for an old macOS reader's sake.
+        options->macOS_compatibility_workaround_no_nclx_profile = colourPrimaries == 0;
         heif_image_handle* handle = nullptr;
         if (heif_context_encode_image(context, image, encoder, options, &handle).code ==
             heif_error_Ok) {

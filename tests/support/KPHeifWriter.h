@@ -13,6 +13,8 @@ public:
     KPHeifWriter() = delete;
 
     // `orientation` is the EXIF orientation (1 to 8) of the stored picture; empty on
-    // failure.
-    static QByteArray heic(const QImage& stored, int orientation, int quality = 90);
+    // failure. `colourPrimaries`, when not 0, is written as the file's colour parameters
+    // (an H.273 code, with the sRGB curve), as heif-enc 1.15 cannot.
+    static QByteArray heic(const QImage& stored, int orientation, int quality = 90,
+                           int colourPrimaries = 0);
 };
