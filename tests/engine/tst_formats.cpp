@@ -194,6 +194,16 @@ private:
                            "tiff:Orientation=\"6\"/></rdf:RDF></x:xmpmeta>");
             png.insert(33, pngChunk("iTXt", xmp)); // after the header chunk
             writeBytes(path, png);
+        } else if (variant == QLatin1String("orientation in exif")) {
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            turned.save(&buffer, "PNG");
+            const QByteArray exif("MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0"
+                                  "\0\0\0\0",
+                                  26);
+            png.insert(33, pngChunk("eXIf", exif));
+            writeBytes(path, png);
         } else if (variant == QLatin1String("10-bit")) {
             heifEnc(picture, path,
                     {QStringLiteral("-q"), QStringLiteral("95"), QStringLiteral("-b"),
@@ -323,6 +333,7 @@ private Q_SLOTS:
             {"TIFF", "16-bit planar"},
             {"icns", "jpeg 2000 icons"},
             {"png", "orientation in xmp"},
+            {"PNG", "orientation in exif"},
             {"heic", "10-bit"},
             {"HEIC", "turned, with exif"},
             {"CR2", "undevelopable, preview"},
