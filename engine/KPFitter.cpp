@@ -131,12 +131,14 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
         return false;
     }
     const QByteArray hint = KPImageDecoder::formatHint(source);
-    const QSize pixels =
-        KPImageDecoder::looksComplete(*bytes) ? KPImageDecoder::probe(*bytes, hint) : QSize();
-    if (!pixels.isValid()) {
-        fail(job, KPFailure::Damaged);
+    const KPImageDecoder::Probed probed = KPImageDecoder::looksComplete(*bytes)
+                                              ? KPImageDecoder::probeSource(*bytes, hint)
+                                              : KPImageDecoder::Probed{{}, KPFailure::Damaged};
+    if (!probed.isValid()) {
+        fail(job, probed.failure);
         return false;
     }
+    const QSize pixels = probed.size;
     if (qint64(pixels.width()) * pixels.height() * 4 >
         qint64(KPImageDecoder::AllocationLimitMB) * 1024 * 1024) {
         fail(job, KPFailure::TooLargeToDecode);
@@ -151,7 +153,7 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
                             ? std::launch::async
                             : std::launch::deferred;
     m_sourceDecode = std::async(policy, [data = *bytes, hint, cancelled = m_cancelled] {
-        return KPImageDecoder::decodeForFitting(data, hint, cancelled);
+        return KPImageDecoder::decodeSource(data, hint, cancelled);
     });
     // The fitting works on a copy beside the output; the output itself is only
     // replaced once the job has converted.
@@ -211,10 +213,14 @@ QImage KPFitter::workingImage(const KPImageDataPtr& job)
     settle(job);
     QImage image = job->exportImage();
     if (image.isNull() && m_sourceDecode.valid()) {
+        KPImageDecoder::Decoded decoded;
         {
             KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
-            image = m_sourceDecode.get();
+            decoded = m_sourceDecode.get();
         }
+        if (decoded.image.isNull())
+            fail(job, decoded.failure);
+        image = decoded.image;
         job->setExportImage(image);
     }
     return image;

@@ -2,6 +2,7 @@
 
 #include "engine/KPExportPlacement.h"
 #include "engine/KPImageData.h"
+#include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
 #include "engine/KPJpegStream.h"
 
@@ -123,7 +124,7 @@ private:
     bool m_copyKept = false;                             // converted by the unchanged copy
     bool m_sourceIsJpeg = false;                         // only a JPEG may be kept unchanged
     bool m_scaling = false;                              // scaling was allowed for this job
-    std::future<QImage> m_sourceDecode;                  // the source's picture, when first needed
+    std::future<KPImageDecoder::Decoded> m_sourceDecode; // the source's picture, when first needed
     std::shared_ptr<KPJpegStreamDecode> m_pendingDecode; // the last file written, being decoded
     bool m_logOwed = false; // a descent step's hand-off waits for its decode
 };

@@ -18,6 +18,8 @@ std::atomic<qint64> KPCodecStats::encodeNs{0};
 std::atomic<qint64> KPCodecStats::decodeNs{0};
 std::atomic<qint64> KPCodecStats::encodeCount{0};
 std::atomic<qint64> KPCodecStats::decodeCount{0};
+std::atomic<qint64> KPCodecStats::sourceNs{0};
+std::atomic<qint64> KPCodecStats::sourceCount{0};
 
 namespace {
 qint64 nowNs()

@@ -14,6 +14,10 @@ struct KPCodecStats
     static std::atomic<qint64> decodeNs;
     static std::atomic<qint64> encodeCount;
     static std::atomic<qint64> decodeCount;
+    // The sources' own decoding for fitting (any type, by any reader), counted apart from
+    // the JPEG codec's work; its waits are in the decodings above as well.
+    static std::atomic<qint64> sourceNs;
+    static std::atomic<qint64> sourceCount;
 };
 
 // Adds the time from its making to its end to one of the totals above.

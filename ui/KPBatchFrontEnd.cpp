@@ -343,6 +343,9 @@ void KPBatchFrontEnd::onRunEnded()
                      .arg(double(KPCodecStats::encodeNs.load()) / 1e6, 0, 'f', 1)
                      .arg(KPCodecStats::decodeCount.load())
                      .arg(double(KPCodecStats::decodeNs.load()) / 1e6, 0, 'f', 1);
+        m_err << QStringLiteral("sources: %1 decoded in %2 ms\n")
+                     .arg(KPCodecStats::sourceCount.load())
+                     .arg(double(KPCodecStats::sourceNs.load()) / 1e6, 0, 'f', 1);
         m_err.flush();
     }
     if (notRun > 0)

@@ -2,10 +2,10 @@
 
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QProcess>
 #include <QImageWriter>
-#include <QSettings>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QSettings>
 
 KPTestSettings::KPTestSettings()
 {
@@ -47,7 +47,8 @@ QImage flatImage(int width, int height, QColor color)
 bool save(const QImage& image, const QString& path, const char* format, int quality)
 {
     // The writer does not know upper-case suffixes such as ".JPG".
-    const QByteArray type = format ? QByteArray(format) : QFileInfo(path).suffix().toLower().toLatin1();
+    const QByteArray type =
+        format ? QByteArray(format) : QFileInfo(path).suffix().toLower().toLatin1();
     if (QImageWriter::supportedImageFormats().contains(type)) {
         QImageWriter writer(path, type);
         writer.setQuality(quality);
@@ -87,5 +88,16 @@ QColor meanColor(const QImage& source)
         }
     }
     return QColor(int(r / count + 0.5), int(g / count + 0.5), int(b / count + 0.5));
+}
+
+quint32 crc32(const QByteArray& bytes)
+{
+    quint32 crc = 0xffffffffu;
+    for (const char byte : bytes) {
+        crc ^= uchar(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
 }
 } // namespace KPTest

@@ -35,4 +35,6 @@ bool save(const QImage& image, const QString& path, const char* format = nullptr
 QStringList realPhotos();
 // The mean colour of a picture.
 QColor meanColor(const QImage& image);
+// The CRC-32 that PNG chunks and ZIP files carry.
+quint32 crc32(const QByteArray& bytes);
 } // namespace KPTest
