@@ -51,9 +51,6 @@ KPDecodeReply KPDecodeHelper::run(Kind kind, bool sizeOnly, const QByteArray& by
         return KPDecodeReply::failed(KPFailure::TooLargeToDecode);
     if (cancelled && cancelled())
         return KPDecodeReply::failed(KPFailure::Stopped);
-    const QString program = helperPath();
-    if (program.isEmpty())
-        return KPDecodeReply::failed(KPFailure::Unsupported);
 
     QString kindArgument;
     switch (kind) {
@@ -74,16 +71,57 @@ KPDecodeReply KPDecodeHelper::run(Kind kind, bool sizeOnly, const QByteArray& by
     if (box.isValid() && !box.isEmpty())
         arguments << QString::number(box.width()) << QString::number(box.height());
 
+    KPFailure failure = KPFailure::None;
+    const std::optional<QByteArray> output =
+        runProcess(arguments, bytes, sizeOnly ? SizeSeconds : DecodeSeconds, cancelled, failure);
+    if (!output)
+        return KPDecodeReply::failed(failure);
+    std::optional<KPDecodeReply> reply = KPDecodeReply::decode(*output);
+    if (!reply || (reply->ok() && sizeOnly != reply->picture.isNull()))
+        return KPDecodeReply::failed(KPFailure::Damaged);
+    return *reply;
+}
+
+std::optional<KPMetadataReply> KPDecodeHelper::metadata(bool heif, const QByteArray& bytes,
+                                                        KPMetadataPolicy policy, bool copy,
+                                                        const Cancelled& cancelled)
+{
+    if (bytes.isEmpty() || bytes.size() > MaxFileBytes || (cancelled && cancelled()))
+        return std::nullopt;
+    QStringList arguments{heif ? QStringLiteral("metadata:heif") : QStringLiteral("metadata:other"),
+                          KPMetadataPolicies::name(policy),
+                          QString::number(QImageReader::allocationLimit())};
+    if (copy)
+        arguments << QStringLiteral("copy");
+    KPFailure failure = KPFailure::None;
+    const std::optional<QByteArray> output =
+        runProcess(arguments, bytes, SizeSeconds, cancelled, failure);
+    if (!output)
+        return std::nullopt;
+    return KPMetadataReply::decode(*output);
+}
+
+std::optional<QByteArray> KPDecodeHelper::runProcess(const QStringList& arguments,
+                                                     const QByteArray& bytes, int seconds,
+                                                     const Cancelled& cancelled, KPFailure& failure)
+{
+    const QString program = helperPath();
+    if (program.isEmpty()) {
+        failure = KPFailure::Unsupported;
+        return std::nullopt;
+    }
     QProcess process;
     // What a crash leaves on stderr (glibc's "buffer overflow detected") is no news
     // for the user: the picture fails.
     process.setStandardErrorFile(QProcess::nullDevice());
     process.start(program, arguments);
-    if (!process.waitForStarted())
-        return KPDecodeReply::failed(KPFailure::Unsupported);
+    if (!process.waitForStarted()) {
+        failure = KPFailure::Unsupported;
+        return std::nullopt;
+    }
     process.write(bytes);
     process.closeWriteChannel();
-    const qint64 limit = qint64(sizeOnly ? SizeSeconds : DecodeSeconds) * 1000;
+    const qint64 limit = qint64(seconds) * 1000;
     QElapsedTimer clock;
     clock.start();
     // A large raw file takes some tens of seconds: a stopped run does not wait for it.
@@ -92,13 +130,13 @@ KPDecodeReply KPDecodeHelper::run(Kind kind, bool sizeOnly, const QByteArray& by
         if (stopped || clock.elapsed() > limit) {
             process.kill();
             process.waitForFinished();
-            return KPDecodeReply::failed(stopped ? KPFailure::Stopped : KPFailure::Damaged);
+            failure = stopped ? KPFailure::Stopped : KPFailure::Damaged;
+            return std::nullopt;
         }
     }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return KPDecodeReply::failed(KPFailure::Damaged);
-    std::optional<KPDecodeReply> reply = KPDecodeReply::decode(process.readAllStandardOutput());
-    if (!reply || (reply->ok() && sizeOnly != reply->picture.isNull()))
-        return KPDecodeReply::failed(KPFailure::Damaged);
-    return *reply;
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        failure = KPFailure::Damaged;
+        return std::nullopt;
+    }
+    return process.readAllStandardOutput();
 }

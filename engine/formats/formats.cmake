@@ -2,14 +2,15 @@
 # through ImageMagick's Magick++, camera raw files through LibRaw, HEIC, HEIF and AVIF
 # through libheif. Each is a static Qt image plugin: Qt links a registration object
 # into every program that links a static plugin, so QImageReader reads these types
-# wherever it is used. LibRaw, libheif and ImageMagick's second reading of the files
-# Qt cannot read run in a process of their own, pictaro-decode. The fuzz targets
-# include this file on its own, without the core.
+# wherever it is used. LibRaw, libheif, ImageMagick's second reading of the files Qt
+# cannot read and exiv2's reading of every picture's metadata run in a process of their
+# own, pictaro-decode. The fuzz targets include this file on its own, without the core.
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(PICTARO_MAGICKPP REQUIRED IMPORTED_TARGET Magick++)
 pkg_check_modules(PICTARO_LIBRAW REQUIRED IMPORTED_TARGET libraw_r)
 pkg_check_modules(PICTARO_LIBHEIF REQUIRED IMPORTED_TARGET libheif)
+pkg_check_modules(PICTARO_EXIV2 REQUIRED IMPORTED_TARGET exiv2)
 
 # Magick++'s flags ask for OpenMP, which only ImageMagick's own libraries use (and link
 # themselves); left in, clang builds would also need its OpenMP runtime.
@@ -24,7 +25,7 @@ endforeach()
 set(pictaro_formats_dir ${CMAKE_CURRENT_LIST_DIR})
 get_filename_component(pictaro_formats_root "${CMAKE_CURRENT_LIST_DIR}/../.." ABSOLUTE)
 
-# LibRaw, libheif and ImageMagick's second reader run in pictaro-decode (see
+# LibRaw, libheif, ImageMagick's second reader and exiv2 run in pictaro-decode (see
 # pictaro_decode_main.cpp).
 add_executable(pictaro_decode_helper
     ${pictaro_formats_dir}/pictaro_decode_main.cpp
@@ -35,11 +36,15 @@ add_executable(pictaro_decode_helper
     ${pictaro_formats_dir}/KPMagickDecoder.h ${pictaro_formats_dir}/KPMagickDecoder.cpp
     ${pictaro_formats_dir}/KPMagickColour.h ${pictaro_formats_dir}/KPMagickColour.cpp
     ${pictaro_formats_dir}/KPIcnsLayout.h ${pictaro_formats_dir}/KPIcnsLayout.cpp
+    ${pictaro_formats_dir}/KPMetadataReply.h ${pictaro_formats_dir}/KPMetadataReply.cpp
+    ${pictaro_formats_dir}/KPMetadataFilter.h ${pictaro_formats_dir}/KPMetadataFilter.cpp
+    ${pictaro_formats_dir}/KPJpegLayout.h ${pictaro_formats_dir}/KPJpegLayout.cpp
 )
 set_target_properties(pictaro_decode_helper PROPERTIES OUTPUT_NAME pictaro-decode AUTOMOC OFF)
 target_include_directories(pictaro_decode_helper PRIVATE ${pictaro_formats_root})
 target_link_libraries(pictaro_decode_helper PRIVATE Qt6::Gui PkgConfig::PICTARO_LIBRAW
-                      PkgConfig::PICTARO_LIBHEIF PkgConfig::PICTARO_MAGICKPP)
+                      PkgConfig::PICTARO_LIBHEIF PkgConfig::PICTARO_MAGICKPP
+                      PkgConfig::PICTARO_EXIV2)
 include(GNUInstallDirs)
 install(TARGETS pictaro_decode_helper RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/pictaro)
 
@@ -49,6 +54,7 @@ add_library(pictaro_formats_support STATIC
     ${pictaro_formats_dir}/KPDeviceBytes.h ${pictaro_formats_dir}/KPDeviceBytes.cpp
     ${pictaro_formats_dir}/KPDecodeReply.h ${pictaro_formats_dir}/KPDecodeReply.cpp
     ${pictaro_formats_dir}/KPDecodeHelper.h ${pictaro_formats_dir}/KPDecodeHelper.cpp
+    ${pictaro_formats_dir}/KPMetadataReply.h ${pictaro_formats_dir}/KPMetadataReply.cpp
     ${pictaro_formats_dir}/KPHelperHandler.h ${pictaro_formats_dir}/KPHelperHandler.cpp
     ${pictaro_formats_dir}/KPIcnsLayout.h ${pictaro_formats_dir}/KPIcnsLayout.cpp
 )
