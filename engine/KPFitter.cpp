@@ -160,14 +160,18 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
     }
     m_sourceIsJpeg = bytes->startsWith("\xff\xd8\xff");
     job->setExportImage(QImage());
-    // The metadata is read in pictaro-decode while the picture is decoded and copied: for
-    // the encodings unless they carry none, and for the copy of a JPEG already under the
-    // limit unless it keeps all.
+    // The metadata is read in pictaro-metadata while the picture is decoded and copied:
+    // for the encodings unless they carry none, and for the copy of a JPEG already under
+    // the limit unless it keeps all.
     const KPMetadataPolicy kept = metadataPolicy();
+    const bool mayHold = KPMetadata::mayHold(*bytes);
     const bool mayKeepCopy = m_sourceIsJpeg && quint64(bytes->size()) < m_curLimitSize;
-    const bool copyChanges = mayKeepCopy && kept != KPMetadataPolicy::KeepAll;
-    const bool encodingsCarry =
-        kept != KPMetadataPolicy::RemoveAll && !(mayKeepCopy && kept == KPMetadataPolicy::KeepAll);
+    // Removing all of it also removes comments and other application segments.
+    const bool copyChanges =
+        mayKeepCopy && (kept == KPMetadataPolicy::RemoveAll ||
+                        (kept == KPMetadataPolicy::KeepAllButLocation && mayHold));
+    const bool encodingsCarry = mayHold && kept != KPMetadataPolicy::RemoveAll &&
+                                !(mayKeepCopy && kept == KPMetadataPolicy::KeepAll);
     if (copyChanges)
         m_copySource = *bytes;
     if (copyChanges || encodingsCarry)

@@ -92,7 +92,7 @@ private:
     bool scalingAllowed();
     bool bestQualityChosen();
     KPMetadataPolicy metadataPolicy();
-    // The metadata the job's encodings carry, once pictaro-decode has read it.
+    // The metadata the job's encodings carry, once pictaro-metadata has read it.
     const KPMetadata& metadata();
     // Keeps the copy of a JPEG source, as the metadata policy has it, when it is under the
     // limit; false when it is not, or cannot be made without the metadata to remove.

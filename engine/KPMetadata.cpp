@@ -26,6 +26,21 @@ KPMetadata KPMetadata::read(const QByteArray& source, const QByteArray& formatHi
     return metadata;
 }
 
+bool KPMetadata::mayHold(const QByteArray& source)
+{
+    auto holds = [&source](std::initializer_list<QByteArrayView> signatures) {
+        return std::any_of(
+            signatures.begin(), signatures.end(),
+            [&source](QByteArrayView signature) { return source.indexOf(signature) >= 0; });
+    };
+    if (source.startsWith("\xff\xd8\xff"))
+        return holds({QByteArrayView("Exif\0\0", 6), "http://ns.adobe.com/xap/1.0/",
+                      "http://ns.adobe.com/xmp/extension/", "Photoshop 3.0"});
+    if (source.startsWith("\x89PNG\r\n\x1a\n"))
+        return holds({"eXIf", "Raw profile type", "XML:com.adobe.xmp"});
+    return true;
+}
+
 QByteArray KPMetadata::segmentsFor(QSize pixels) const
 {
     QByteArray out;

@@ -28,7 +28,7 @@ inline KPMetadataPolicy fromStored(const QVariant& value)
     return KPMetadataPolicy(number);
 }
 
-// The names the terminal and pictaro-decode use: keep, no-location, strip.
+// The names the terminal and pictaro-metadata use: keep, no-location, strip.
 inline QString name(KPMetadataPolicy policy)
 {
     switch (policy) {

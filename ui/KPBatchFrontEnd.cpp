@@ -327,6 +327,8 @@ void KPBatchFrontEnd::printJob(const KPImageDataPtr& job)
     QSize pixels = job->exportPixelSize();
     if (const std::optional<float> quality = job->exportQuality())
         detail += QStringLiteral(", quality %1").arg(KPJpegCodec::qualityFor(*quality));
+    else if (job->size() && job->exportSize() != job->size())
+        detail += QStringLiteral(", copied unchanged but for its metadata");
     else
         detail += QStringLiteral(", copied unchanged");
     if (!pixels.isValid())

@@ -6,28 +6,44 @@
 #include <QImageReader>
 #include <QProcess>
 
+namespace {
+// Where a helper program is: beside the program's folder in libexec/pictaro when
+// installed, else, for a program of the build tree, where the build put it.
+QString findHelper(const QString& name, const QString& built, const QString& installed)
+{
+    QStringList candidates;
+    if (QCoreApplication::instance()) {
+        const QString programDir = QCoreApplication::applicationDirPath();
+        candidates.append(programDir + QStringLiteral("/../libexec/pictaro/") + name);
+        // The build tree's helper serves only the programs of that tree (the tests):
+        // an installed program never runs a file from where it happened to be built.
+        const QString buildDir = QFileInfo(built).canonicalPath();
+        if (!buildDir.isEmpty() &&
+            (programDir == buildDir || programDir.startsWith(buildDir + QLatin1Char('/'))))
+            candidates.append(built);
+    }
+    candidates.append(installed);
+    for (const QString& candidate : candidates) {
+        if (QFileInfo(candidate).isExecutable())
+            return QFileInfo(candidate).canonicalFilePath();
+    }
+    return QString();
+}
+} // namespace
+
 QString KPDecodeHelper::helperPath()
 {
-    static const QString path = [] {
-        QStringList candidates;
-        if (QCoreApplication::instance()) {
-            const QString programDir = QCoreApplication::applicationDirPath();
-            candidates.append(programDir + QStringLiteral("/../libexec/pictaro/pictaro-decode"));
-            // The build tree's helper serves only the programs of that tree (the tests):
-            // an installed program never runs a file from where it happened to be built.
-            const QString built = QStringLiteral(PICTARO_DECODE_HELPER_BUILD_PATH);
-            const QString buildDir = QFileInfo(built).canonicalPath();
-            if (!buildDir.isEmpty() &&
-                (programDir == buildDir || programDir.startsWith(buildDir + QLatin1Char('/'))))
-                candidates.append(built);
-        }
-        candidates.append(QStringLiteral(PICTARO_DECODE_HELPER_INSTALL_PATH));
-        for (const QString& candidate : candidates) {
-            if (QFileInfo(candidate).isExecutable())
-                return QFileInfo(candidate).canonicalFilePath();
-        }
-        return QString();
-    }();
+    static const QString path = findHelper(QStringLiteral("pictaro-decode"),
+                                           QStringLiteral(PICTARO_DECODE_HELPER_BUILD_PATH),
+                                           QStringLiteral(PICTARO_DECODE_HELPER_INSTALL_PATH));
+    return path;
+}
+
+QString KPDecodeHelper::metadataHelperPath()
+{
+    static const QString path = findHelper(QStringLiteral("pictaro-metadata"),
+                                           QStringLiteral(PICTARO_METADATA_HELPER_BUILD_PATH),
+                                           QStringLiteral(PICTARO_METADATA_HELPER_INSTALL_PATH));
     return path;
 }
 
@@ -72,8 +88,8 @@ KPDecodeReply KPDecodeHelper::run(Kind kind, bool sizeOnly, const QByteArray& by
         arguments << QString::number(box.width()) << QString::number(box.height());
 
     KPFailure failure = KPFailure::None;
-    const std::optional<QByteArray> output =
-        runProcess(arguments, bytes, sizeOnly ? SizeSeconds : DecodeSeconds, cancelled, failure);
+    const std::optional<QByteArray> output = runProcess(
+        helperPath(), arguments, bytes, sizeOnly ? SizeSeconds : DecodeSeconds, cancelled, failure);
     if (!output)
         return KPDecodeReply::failed(failure);
     std::optional<KPDecodeReply> reply = KPDecodeReply::decode(*output);
@@ -88,24 +104,24 @@ std::optional<KPMetadataReply> KPDecodeHelper::metadata(bool heif, const QByteAr
 {
     if (bytes.isEmpty() || bytes.size() > MaxFileBytes || (cancelled && cancelled()))
         return std::nullopt;
-    QStringList arguments{heif ? QStringLiteral("metadata:heif") : QStringLiteral("metadata:other"),
+    QStringList arguments{heif ? QStringLiteral("heif") : QStringLiteral("other"),
                           KPMetadataPolicies::name(policy),
                           QString::number(QImageReader::allocationLimit())};
     if (copy)
         arguments << QStringLiteral("copy");
     KPFailure failure = KPFailure::None;
     const std::optional<QByteArray> output =
-        runProcess(arguments, bytes, SizeSeconds, cancelled, failure);
+        runProcess(metadataHelperPath(), arguments, bytes, SizeSeconds, cancelled, failure);
     if (!output)
         return std::nullopt;
     return KPMetadataReply::decode(*output);
 }
 
-std::optional<QByteArray> KPDecodeHelper::runProcess(const QStringList& arguments,
+std::optional<QByteArray> KPDecodeHelper::runProcess(const QString& program,
+                                                     const QStringList& arguments,
                                                      const QByteArray& bytes, int seconds,
                                                      const Cancelled& cancelled, KPFailure& failure)
 {
-    const QString program = helperPath();
     if (program.isEmpty()) {
         failure = KPFailure::Unsupported;
         return std::nullopt;

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-// The marker segments of a JPEG file, as pictaro-decode walks them to copy a picture
+// The marker segments of a JPEG file, as pictaro-metadata walks them to copy a picture
 // without some of its metadata: every segment between SOI and the first scan, where the
 // scans begin, and where the picture ends (after EOI; what follows, such as the further
 // pictures of a multi-picture file, is the file's trailer).

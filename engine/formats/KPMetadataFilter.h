@@ -6,7 +6,7 @@
 #include <QByteArray>
 
 // Reads a source's EXIF, XMP and IPTC with exiv2 (HEIF files' blocks through libheif),
-// in pictaro-decode: exiv2 has a history of security faults. It keeps what the policy
+// in pictaro-metadata: exiv2 has a history of security faults. It keeps what the policy
 // keeps and makes the JPEG segments every encoding of the picture carries: orientation
 // 1 (the pixels are upright), the pixel size left to be written per output, no
 // thumbnail, no structure of the source's own file (strips, tiles, raw data, colour
@@ -31,7 +31,7 @@ public:
     static KPMetadataReply read(const QByteArray& bytes, Source source, KPMetadataPolicy policy,
                                 bool copy);
 
-    // Done once in pictaro-decode before anything is read: exiv2's XMP toolkit and its
+    // Done once in pictaro-metadata before anything is read: exiv2's XMP toolkit and its
     // BMFF reader (CR3), its messages kept off the terminal.
     static void prepare();
 };

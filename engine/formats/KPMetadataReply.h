@@ -6,7 +6,7 @@
 
 #include <optional>
 
-// What pictaro-decode answers when asked for a source's metadata (KPMetadataFilter does
+// What pictaro-metadata answers when asked for a source's metadata (KPMetadataFilter does
 // the reading there). Pictaro itself never parses a source's metadata: it copies the
 // segments below into each encoding and writes the output's pixel size at the places
 // given, and makes an unchanged copy from the pieces given.

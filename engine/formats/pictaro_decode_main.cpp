@@ -1,64 +1,27 @@
 // pictaro-decode: the process the readers of camera raw files (LibRaw), HEIF pictures
-// (libheif), the second reader (ImageMagick) and the metadata reader (exiv2) run in:
-// those libraries have a history of security faults, and a file that crashes one of
-// them, or takes too long, must fail its job (or lose its metadata) and nothing more.
-// It reads a file on standard input and writes its size, or its picture, on standard
-// output (KPDecodeReply).
+// (libheif) and the second reader (ImageMagick) run in: those libraries have a history
+// of security faults, and a file that crashes one of them, or takes too long, must fail
+// its job and nothing more. It reads a file on standard input and writes its size, or
+// its picture, on standard output (KPDecodeReply).
 //
 //   pictaro-decode raw|heif|magick:CODER size|decode MEMORY_LIMIT_MB [BOX_WIDTH BOX_HEIGHT]
-//   pictaro-decode metadata:heif|metadata:other keep|no-location|strip MEMORY_LIMIT_MB [copy]
 //
 // A box asks for a picture to be shown at that size (a thumbnail, a preview): it comes
 // back scaled down to fit, from the file's own small picture where it has one.
-// The metadata form answers the segments an encoding of the picture carries, and with
-// `copy` how to copy the JPEG without what the policy removes (KPMetadataReply).
 #include "engine/formats/KPDecodeReply.h"
 #include "engine/formats/KPHeifDecoder.h"
+#include "engine/formats/KPHelperLimits.h"
 #include "engine/formats/KPMagickDecoder.h"
-#include "engine/formats/KPMetadataFilter.h"
 #include "engine/formats/KPRawDeveloper.h"
 
 #include <QColorSpace>
 #include <QFile>
 #include <QImageReader>
 
-#include <sys/resource.h>
-
 #include <cstdlib>
 #include <cstring>
-#include <optional>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define PICTARO_UNDER_ASAN
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define PICTARO_UNDER_ASAN
-#endif
-#endif
 
 namespace {
-// A hostile file must not make this process run or grow without end. The address-space
-// limit is left out under AddressSanitizer, which reserves terabytes of it.
-void limitResources(qint64 memoryLimit, qint64 fileBytes)
-{
-    const rlimit noCore{0, 0};
-    setrlimit(RLIMIT_CORE, &noCore);
-    const rlimit cpu{300, 310};
-    setrlimit(RLIMIT_CPU, &cpu);
-#ifndef PICTARO_UNDER_ASAN
-    if (memoryLimit > 0) {
-        // The decoder's buffers and the picture, each held to the limit, two copies of
-        // the file, and the libraries with their threads.
-        const auto bytes = rlim_t(3 * memoryLimit + 2 * fileBytes + (qint64(768) << 20));
-        const rlimit space{bytes, bytes};
-        setrlimit(RLIMIT_AS, &space);
-    }
-#else
-    Q_UNUSED(memoryLimit);
-    Q_UNUSED(fileBytes);
-#endif
-}
-
 KPDecodeReply run(const char* kind, bool sizeOnly, const QByteArray& bytes, qint64 memoryLimit,
                   QSize box)
 {
@@ -81,43 +44,10 @@ KPDecodeReply run(const char* kind, bool sizeOnly, const QByteArray& bytes, qint
         return KPMagickDecoder::decode(bytes, QByteArray(kind + 7), sizeOnly);
     return KPDecodeReply::failed(KPFailure::Unsupported);
 }
-
-// The metadata form; its reply is written whatever the source holds.
-int metadata(int argc, char** argv)
-{
-    if (argc != 4 && argc != 5)
-        return 2;
-    const bool heif = std::strcmp(argv[1], "metadata:heif") == 0;
-    if (!heif && std::strcmp(argv[1], "metadata:other") != 0)
-        return 2;
-    const std::optional<KPMetadataPolicy> policy =
-        KPMetadataPolicies::fromName(QString::fromLatin1(argv[2]));
-    if (!policy)
-        return 2;
-    const qint64 memoryLimit = qint64(std::strtoll(argv[3], nullptr, 10)) << 20;
-    const bool copy = argc == 5 && std::strcmp(argv[4], "copy") == 0;
-    if (argc == 5 && !copy)
-        return 2;
-
-    QFile in;
-    QFile out;
-    if (!in.open(stdin, QIODevice::ReadOnly) || !out.open(stdout, QIODevice::WriteOnly))
-        return 2;
-    const QByteArray bytes = in.readAll();
-    limitResources(memoryLimit, bytes.size());
-    KPMetadataFilter::prepare();
-    const KPMetadataReply reply = KPMetadataFilter::read(
-        bytes, heif ? KPMetadataFilter::Source::Heif : KPMetadataFilter::Source::Other, *policy,
-        copy);
-    const QByteArray answer = reply.encode();
-    return out.write(answer) == answer.size() && out.flush() ? 0 : 1;
-}
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc >= 2 && std::strncmp(argv[1], "metadata:", 9) == 0)
-        return metadata(argc, argv);
     if (argc != 4 && argc != 6)
         return 2;
     const char* kind = argv[1];
@@ -136,7 +66,7 @@ int main(int argc, char** argv)
     if (!in.open(stdin, QIODevice::ReadOnly) || !out.open(stdout, QIODevice::WriteOnly))
         return 2;
     const QByteArray bytes = in.readAll();
-    limitResources(memoryLimit, bytes.size());
+    KPHelperLimits::apply(memoryLimit, bytes.size());
     if (memoryLimit > 0)
         QImageReader::setAllocationLimit(int(memoryLimit >> 20));
     KPMagickDecoder::prepare(memoryLimit);
