@@ -130,14 +130,28 @@ bool isMakerNote(const Exiv2::Exifdatum& datum)
 // True when there was anything to remove.
 bool dropLocation(Metadata& metadata)
 {
-    const qsizetype before = metadata.exif.count() + metadata.xmp.count();
+    bool removed = false;
+    // Many cameras name the lens in their maker notes alone: the name is kept where
+    // EXIF has a place for it.
+    if (metadata.exif.findKey(Exiv2::ExifKey("Exif.Photo.LensModel")) == metadata.exif.end()) {
+        const auto lens = Exiv2::lensName(metadata.exif);
+        if (lens != metadata.exif.end() && isMakerNote(*lens)) {
+            const std::string name = lens->print(&metadata.exif);
+            const bool named = std::any_of(name.begin(), name.end(),
+                                           [](unsigned char c) { return std::isalpha(c) != 0; });
+            if (named && name.find("Unknown") == std::string::npos && name.size() < 128)
+                metadata.exif["Exif.Photo.LensModel"] = name;
+        }
+    }
     for (auto it = metadata.exif.begin(); it != metadata.exif.end();) {
         const std::string group = it->groupName();
         const uint16_t tag = it->tag();
         const bool gps = group == "GPSInfo" || (group == "Image" && tag == 0x8825);
         const bool serial = (group == "Photo" && (tag == 0xa431 || tag == 0xa435)) ||
                             (group == "Image" && tag == 0xc62f);
-        it = gps || serial || isMakerNote(*it) ? metadata.exif.erase(it) : std::next(it);
+        const bool drop = gps || serial || isMakerNote(*it);
+        removed = removed || drop;
+        it = drop ? metadata.exif.erase(it) : std::next(it);
     }
     for (auto it = metadata.xmp.begin(); it != metadata.xmp.end();) {
         // Positions in any schema (exif:GPSLatitude, the location structures of IPTC's
@@ -146,9 +160,10 @@ bool dropLocation(Metadata& metadata)
         const bool drop =
             key.find("gps") != std::string::npos || key.find("makernote") != std::string::npos ||
             (key.size() >= 12 && key.compare(key.size() - 12, 12, "serialnumber") == 0);
+        removed = removed || drop;
         it = drop ? metadata.xmp.erase(it) : std::next(it);
     }
-    return metadata.exif.count() + metadata.xmp.count() != before;
+    return removed;
 }
 
 // Tags of a TIFF's first directory that describe the file's own pixels (strips, tiles,
