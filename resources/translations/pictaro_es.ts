@@ -400,8 +400,8 @@
         <translation>px</translation>
     </message>
     <message id="L_MetadataLabel">
-        <source>Metadata (EXIF, XMP, IPTC)</source>
-        <translation>Metadatos (EXIF, XMP, IPTC)</translation>
+        <source>Metadata (EXIF, XMP, IPTC):</source>
+        <translation>Metadatos (EXIF, XMP, IPTC):</translation>
     </message>
     <message id="L_MetadataKeepAll">
         <source>Keep all metadata</source>
