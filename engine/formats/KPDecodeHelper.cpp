@@ -1,10 +1,10 @@
 #include "engine/formats/KPDecodeHelper.h"
 
+#include "engine/formats/KPChildProcess.h"
+
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QProcess>
 
 QString KPDecodeHelper::helperPath()
 {
@@ -74,30 +74,19 @@ KPDecodeReply KPDecodeHelper::run(Kind kind, bool sizeOnly, const QByteArray& by
     if (box.isValid() && !box.isEmpty())
         arguments << QString::number(box.width()) << QString::number(box.height());
 
-    QProcess process;
-    // What a crash leaves on stderr (glibc's "buffer overflow detected") is no news
-    // for the user: the picture fails.
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(program, arguments);
-    if (!process.waitForStarted())
-        return KPDecodeReply::failed(KPFailure::Unsupported);
-    process.write(bytes);
-    process.closeWriteChannel();
-    const qint64 limit = qint64(sizeOnly ? SizeSeconds : DecodeSeconds) * 1000;
-    QElapsedTimer clock;
-    clock.start();
     // A large raw file takes some tens of seconds: a stopped run does not wait for it.
-    while (process.state() != QProcess::NotRunning && !process.waitForFinished(100)) {
-        const bool stopped = cancelled && cancelled();
-        if (stopped || clock.elapsed() > limit) {
-            process.kill();
-            process.waitForFinished();
-            return KPDecodeReply::failed(stopped ? KPFailure::Stopped : KPFailure::Damaged);
-        }
-    }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+    const KPChildProcess::Result ran =
+        KPChildProcess::run(program, arguments, bytes,
+                            qint64(sizeOnly ? SizeSeconds : DecodeSeconds) * 1000, cancelled);
+    if (!ran.started)
+        return KPDecodeReply::failed(KPFailure::Unsupported);
+    if (ran.cancelled)
+        return KPDecodeReply::failed(KPFailure::Stopped);
+    // What a crash leaves on stderr (glibc's "buffer overflow detected") is no news for the
+    // user: the picture fails.
+    if (!ran.finished || ran.exitCode != 0)
         return KPDecodeReply::failed(KPFailure::Damaged);
-    std::optional<KPDecodeReply> reply = KPDecodeReply::decode(process.readAllStandardOutput());
+    std::optional<KPDecodeReply> reply = KPDecodeReply::decode(ran.output);
     if (!reply || (reply->ok() && sizeOnly != reply->picture.isNull()))
         return KPDecodeReply::failed(KPFailure::Damaged);
     return *reply;

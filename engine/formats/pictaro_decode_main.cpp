@@ -17,6 +17,8 @@
 #include <QFile>
 #include <QImageReader>
 
+#include <csignal>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 
 #include <cstdlib>
@@ -79,6 +81,9 @@ KPDecodeReply run(const char* kind, bool sizeOnly, const QByteArray& bytes, qint
 
 int main(int argc, char** argv)
 {
+    // Pictaro waits for this process: when the thread that started it is gone (Pictaro was
+    // killed), there is nobody to decode for.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (argc != 4 && argc != 6)
         return 2;
     const char* kind = argv[1];
