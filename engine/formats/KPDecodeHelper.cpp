@@ -1,10 +1,10 @@
 #include "engine/formats/KPDecodeHelper.h"
 
+#include "engine/formats/KPChildProcess.h"
+
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QProcess>
 
 namespace {
 // Where a helper program is: beside the program's folder in libexec/pictaro when
@@ -126,33 +126,22 @@ std::optional<QByteArray> KPDecodeHelper::runProcess(const QString& program,
         failure = KPFailure::Unsupported;
         return std::nullopt;
     }
-    QProcess process;
-    // What a crash leaves on stderr (glibc's "buffer overflow detected") is no news
-    // for the user: the picture fails.
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(program, arguments);
-    if (!process.waitForStarted()) {
+    // A large raw file takes some tens of seconds: a stopped run does not wait for it.
+    const KPChildProcess::Result ran =
+        KPChildProcess::run(program, arguments, bytes, qint64(seconds) * 1000, cancelled);
+    if (!ran.started) {
         failure = KPFailure::Unsupported;
         return std::nullopt;
     }
-    process.write(bytes);
-    process.closeWriteChannel();
-    const qint64 limit = qint64(seconds) * 1000;
-    QElapsedTimer clock;
-    clock.start();
-    // A large raw file takes some tens of seconds: a stopped run does not wait for it.
-    while (process.state() != QProcess::NotRunning && !process.waitForFinished(100)) {
-        const bool stopped = cancelled && cancelled();
-        if (stopped || clock.elapsed() > limit) {
-            process.kill();
-            process.waitForFinished();
-            failure = stopped ? KPFailure::Stopped : KPFailure::Damaged;
-            return std::nullopt;
-        }
+    if (ran.cancelled) {
+        failure = KPFailure::Stopped;
+        return std::nullopt;
     }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    // What a crash leaves on stderr (glibc's "buffer overflow detected") is no news for the
+    // user: the picture fails.
+    if (!ran.finished || ran.exitCode != 0) {
         failure = KPFailure::Damaged;
         return std::nullopt;
     }
-    return process.readAllStandardOutput();
+    return ran.output;
 }

@@ -68,6 +68,7 @@ add_library(pictaro_formats_support STATIC
     ${pictaro_formats_dir}/KPDecodeReply.h ${pictaro_formats_dir}/KPDecodeReply.cpp
     ${pictaro_formats_dir}/KPDecodeHelper.h ${pictaro_formats_dir}/KPDecodeHelper.cpp
     ${pictaro_formats_dir}/KPMetadataReply.h ${pictaro_formats_dir}/KPMetadataReply.cpp
+    ${pictaro_formats_dir}/KPChildProcess.h ${pictaro_formats_dir}/KPChildProcess.cpp
     ${pictaro_formats_dir}/KPHelperHandler.h ${pictaro_formats_dir}/KPHelperHandler.cpp
     ${pictaro_formats_dir}/KPIcnsLayout.h ${pictaro_formats_dir}/KPIcnsLayout.cpp
 )

@@ -18,6 +18,9 @@
 #include <QFile>
 #include <QImageReader>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -48,6 +51,9 @@ KPDecodeReply run(const char* kind, bool sizeOnly, const QByteArray& bytes, qint
 
 int main(int argc, char** argv)
 {
+    // Pictaro waits for this process: when the thread that started it is gone (Pictaro was
+    // killed), there is nobody to decode for.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (argc != 4 && argc != 6)
         return 2;
     const char* kind = argv[1];

@@ -15,12 +15,17 @@
 
 #include <QFile>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <sys/prctl.h>
 
 int main(int argc, char** argv)
 {
+    // Pictaro waits for this process: when the thread that started it is gone, so is the
+    // reason to read.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (argc != 4 && argc != 5)
         return 2;
     const bool heif = std::strcmp(argv[1], "heif") == 0;

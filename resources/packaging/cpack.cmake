@@ -33,6 +33,7 @@ smallest size, or fits each picture with one encoding at the best quality that
 fits. The originals are left as they are.
 
 It reads JPEG, PNG, GIF, BMP, TIFF, WebP, HEIC, HEIF, AVIF, icons, Photoshop
-documents and camera raw files, and has a window as well as a terminal mode (pictaro --batch).]=])
+documents and camera raw files, and has a window as well as a terminal mode
+(pictaro --batch).]=])
 
 include(CPack)
