@@ -44,6 +44,20 @@ bool KPFitter::bestQualityChosen()
     return m_options.bestQuality.value_or(KPSettings::boolForKey(KPSettingsKey::BestQualityFit));
 }
 
+KPMetadataPolicy KPFitter::metadataPolicy()
+{
+    return m_options.metadataPolicy.value_or(KPSettings::metadataPolicy());
+}
+
+const KPMetadata& KPFitter::metadata()
+{
+    if (m_metadataRead.valid()) {
+        m_metadata = m_metadataRead.get();
+        m_metadata.fitInto(m_curLimitSize);
+    }
+    return m_metadata;
+}
+
 void KPFitter::readSmallestBox()
 {
     m_curLimitHeight =
@@ -78,8 +92,8 @@ void KPFitter::fitJob(const KPImageDataPtr& job)
         if (copyImageToExportPath(job)) {
             // Only a JPEG stays as it is: the output is named .jpg, and upload forms look
             // at what the file holds. Any other type is encoded, even when it is small.
-            if (m_sourceIsJpeg && imageSizeCheck(job)) {
-                m_copyKept = true;
+            if (m_sourceIsJpeg && keepCopy(job)) {
+                // Converted by the copy.
             } else if (job->is(KPProgress::Converting) && best) {
                 fitBestQuality(job, scaling);
             } else if (job->is(KPProgress::Converting)) {
@@ -146,6 +160,25 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
     }
     m_sourceIsJpeg = bytes->startsWith("\xff\xd8\xff");
     job->setExportImage(QImage());
+    // The metadata is read in pictaro-metadata while the picture is decoded and copied:
+    // for the encodings unless they carry none, and for the copy of a JPEG already under
+    // the limit unless it keeps all.
+    const KPMetadataPolicy kept = metadataPolicy();
+    const bool mayHold = KPMetadata::mayHold(*bytes);
+    const bool mayKeepCopy = m_sourceIsJpeg && quint64(bytes->size()) < m_curLimitSize;
+    // Removing all of it also removes comments and other application segments.
+    const bool copyChanges =
+        mayKeepCopy && (kept == KPMetadataPolicy::RemoveAll ||
+                        (kept == KPMetadataPolicy::KeepAllButLocation && mayHold));
+    const bool encodingsCarry = mayHold && kept != KPMetadataPolicy::RemoveAll &&
+                                !(mayKeepCopy && kept == KPMetadataPolicy::KeepAll);
+    if (copyChanges)
+        m_copySource = *bytes;
+    if (copyChanges || encodingsCarry)
+        m_metadataRead = std::async(
+            std::launch::async, [data = *bytes, hint, kept, copyChanges, cancelled = m_cancelled] {
+                return KPMetadata::read(data, hint, kept, copyChanges, cancelled);
+            });
     // A copy that will be encoded whatever else happens (as large as the limit, or not a
     // JPEG) starts its decode now, on another core, while the copy is written. A smaller
     // JPEG is decoded only if it comes to that.
@@ -164,6 +197,28 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
         return false;
     }
     m_workPath = *work;
+    return true;
+}
+
+bool KPFitter::keepCopy(const KPImageDataPtr& job)
+{
+    if (m_copySource.isEmpty()) {
+        m_copyKept = imageSizeCheck(job);
+        return m_copyKept;
+    }
+    const std::optional<QByteArray> copy = metadata().copyOf(m_copySource);
+    const bool unchanged = copy && copy->constData() == m_copySource.constData();
+    m_copySource = QByteArray();
+    // A copy that cannot be made without what is to be removed: the picture is encoded
+    // instead, and carries no metadata, since none could be read.
+    if (!copy)
+        return false;
+    if (!unchanged && !replaceWorkingFile(job, *copy))
+        return false;
+    if (!imageSizeCheck(job))
+        return false;
+    // Only the source's own bytes may stay where they are when the output is the source.
+    m_copyKept = unchanged;
     return true;
 }
 
@@ -241,9 +296,11 @@ bool KPFitter::convertImageType(const KPImageDataPtr& job)
         // The previous step's file is still being decoded: encode its rows as they come,
         // on this core while the decode runs on another.
         const std::shared_ptr<KPJpegStreamDecode> pending = m_pendingDecode;
-        data = m_codec.encode(pending->image(), m_curCompressionFactor,
-                              [pending](int rows) { return pending->waitRows(rows); });
         pixels = pending->size();
+        data = m_codec.encode(
+            pending->image(), m_curCompressionFactor,
+            [pending](int rows) { return pending->waitRows(rows); },
+            metadata().segmentsFor(pixels));
         settle(job); // the previous step ends here, with its picture whole
         if (job->is(KPProgress::Failed))
             return false;
@@ -254,8 +311,8 @@ bool KPFitter::convertImageType(const KPImageDataPtr& job)
             return false;
         }
         image = KPImageDecoder::flattenForJpeg(image);
-        data = m_codec.encode(image, m_curCompressionFactor);
         pixels = image.size();
+        data = m_codec.encode(image, m_curCompressionFactor, {}, metadata().segmentsFor(pixels));
     }
     if (data.isEmpty()) {
         fail(job, KPFailure::WriteFailed);
@@ -350,16 +407,20 @@ void KPFitter::fitBestQuality(const KPImageDataPtr& job, bool scaling)
         readSmallestBox();
         box = KPBestFit::Box{m_curLimitWidth, m_curLimitHeight};
     }
+    // The metadata goes into the chosen encoding alone; every trial counts its bytes by
+    // searching under a limit that much lower.
+    const KPMetadata& carried = metadata();
+    const qint64 metadataBytes = carried.bytes();
     // The log view follows each trial as it follows each step of a descent.
-    auto trial = [this, job](int quality, QSize pixels, qint64 size) {
+    auto trial = [this, job, metadataBytes](int quality, QSize pixels, qint64 size) {
         job->setExportQuality(float(quality) / 100.0f);
         job->setExportPixelSize(pixels);
-        job->setExportSize(quint64(size));
+        job->setExportSize(quint64(size + metadataBytes));
         logHandOff(job);
     };
     const auto limit =
         qint64(std::min<quint64>(m_curLimitSize, quint64(std::numeric_limits<qint64>::max())));
-    KPBestFit search(limit, qualityFloor(), trial, m_cancelled);
+    KPBestFit search(limit - metadataBytes, qualityFloor(), trial, m_cancelled);
     const std::optional<KPBestFit::Choice> choice = search.fit(pristine, box);
     pristine = QImage();
     if (!choice) {
@@ -368,7 +429,8 @@ void KPFitter::fitBestQuality(const KPImageDataPtr& job, bool scaling)
         return; // nothing fits: the job ends failed, as a descent that found nothing does
     }
     // Only the chosen encoding is written; the file on disk has the last word.
-    if (!replaceWorkingFile(job, choice->data))
+    if (!replaceWorkingFile(
+            job, KPMetadata::withSegments(choice->data, carried.segmentsFor(choice->pixels))))
         return;
     job->setExportQuality(float(choice->quality) / 100.0f);
     job->setExportPixelSize(choice->pixels);
@@ -571,6 +633,7 @@ void KPFitter::finishJob(const KPImageDataPtr& job)
     m_workPath.clear();
     // Waits for a decode still running; one never started is dropped.
     m_sourceDecode = {};
+    m_metadataRead = {};
 
     // The views need no more than a preview of the result; a list of thousands of
     // jobs must not keep their full-size pictures.

@@ -119,7 +119,8 @@ void termDestination(j_compress_ptr info)
 // output buffer is the destination's; the caller frees it.
 bool compressRows(const uchar* bits, qsizetype stride, int width, int height, int quality,
                   bool optimizeCoding, const std::function<bool(int)>* gate,
-                  const std::function<bool()>* cancelled, GrowingDestination* out)
+                  const std::function<bool()>* cancelled, const QByteArray* segments,
+                  GrowingDestination* out)
 {
     jpeg_compress_struct info{};
     EncodeError error{};
@@ -146,6 +147,15 @@ bool compressRows(const uchar* bits, qsizetype stride, int width, int height, in
     info.dct_method = JDCT_ISLOW;
     info.optimize_coding = optimizeCoding ? TRUE : FALSE;
     jpeg_start_compress(&info, TRUE);
+    // After SOI and the JFIF segment. The segments are whole and checked (KPMetadata).
+    for (qsizetype at = 0; segments && at + 4 <= segments->size();) {
+        const auto* segment = reinterpret_cast<const JOCTET*>(segments->constData() + at);
+        const unsigned length = unsigned(segment[2]) << 8 | segment[3];
+        if (length < 2 || at + 2 + qsizetype(length) > segments->size())
+            break;
+        jpeg_write_marker(&info, segment[1], segment + 4, length - 2);
+        at += 2 + qsizetype(length);
+    }
     while (info.next_scanline < info.image_height) {
         JSAMPROW lines[16];
         const int want = int(std::min<JDIMENSION>(16, info.image_height - info.next_scanline));
@@ -167,9 +177,9 @@ bool compressRows(const uchar* bits, qsizetype stride, int width, int height, in
 } // namespace
 
 QByteArray KPJpegCodec::encode(const QImage& image, float factor,
-                               const std::function<bool(int)>& gate)
+                               const std::function<bool(int)>& gate, const QByteArray& segments)
 {
-    return encodeRows(image, qualityFor(factor), false, gate);
+    return encodeRows(image, qualityFor(factor), false, gate, segments);
 }
 
 QByteArray KPJpegCodec::encodeAtQuality(const QImage& image, int quality, bool optimizeCoding)
@@ -178,7 +188,7 @@ QByteArray KPJpegCodec::encodeAtQuality(const QImage& image, int quality, bool o
 }
 
 QByteArray KPJpegCodec::encodeRows(const QImage& image, int quality, bool optimizeCoding,
-                                   const std::function<bool(int)>& gate)
+                                   const std::function<bool(int)>& gate, const QByteArray& segments)
 {
     if (image.isNull() || image.format() != QImage::Format_RGB32)
         return {};
@@ -187,7 +197,7 @@ QByteArray KPJpegCodec::encodeRows(const QImage& image, int quality, bool optimi
     const bool ok =
         compressRows(image.constBits(), image.bytesPerLine(), image.width(), image.height(),
                      std::clamp(quality, 1, 100), optimizeCoding, gate ? &gate : nullptr,
-                     m_cancelled ? &m_cancelled : nullptr, &out);
+                     m_cancelled ? &m_cancelled : nullptr, &segments, &out);
     QByteArray data;
     if (ok && out.buffer && out.used > 0)
         data =

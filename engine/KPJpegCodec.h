@@ -53,8 +53,10 @@ public:
 
     // Encodes an opaque Format_RGB32 picture; empty data on failure. With a gate, rows
     // are read only once the gate lets them (the picture may still be being decoded).
+    // `segments` (whole APPn marker segments, such as the metadata's) follow the header.
     QByteArray encode(const QImage& image, float factor,
-                      const std::function<bool(int rows)>& gate = {});
+                      const std::function<bool(int rows)>& gate = {},
+                      const QByteArray& segments = {});
     // The same at a whole JPEG quality, 1 to 100. Optimized Huffman tables make the file
     // a few percent smaller for the same picture, for about a fifth more time.
     QByteArray encodeAtQuality(const QImage& image, int quality, bool optimizeCoding = false);
@@ -64,7 +66,8 @@ public:
 
 private:
     QByteArray encodeRows(const QImage& image, int quality, bool optimizeCoding,
-                          const std::function<bool(int rows)>& gate);
+                          const std::function<bool(int rows)>& gate,
+                          const QByteArray& segments = {});
 
     std::function<bool()> m_cancelled;
 };

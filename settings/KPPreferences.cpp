@@ -1,5 +1,6 @@
 #include "settings/KPPreferences.h"
 
+#include "settings/KPMetadataGroup.h"
 #include "settings/KPNumberTextField.h"
 #include "settings/KPSettings.h"
 #include "ui/KPLocalization.h"
@@ -60,7 +61,7 @@ KPPreferences::KPPreferences(QWidget* parent)
       m_widthTF(new KPNumberTextField(this)), m_highTF(new KPNumberTextField(this)),
       m_qualitySlider(new QSlider(Qt::Horizontal, this)), m_scaleCB(new QCheckBox(this)),
       m_bestQualityCB(new QCheckBox(this)), m_cancelBT(new QPushButton(this)),
-      m_okBT(new QPushButton(this))
+      m_okBT(new QPushButton(this)), m_metadataGroup(new KPMetadataGroup(this))
 {
     setModal(false);
     setMinimumWidth(440);
@@ -118,6 +119,8 @@ KPPreferences::KPPreferences(QWidget* parent)
     layout->addSpacing(4);
     layout->addWidget(m_imageScaleLB);
     layout->addLayout(box);
+    layout->addSpacing(12);
+    layout->addWidget(m_metadataGroup);
     layout->addStretch(1);
     layout->addWidget(buttons);
 
@@ -155,6 +158,7 @@ void KPPreferences::refreshLanguage()
     m_scaleCB->setText(KPLocalization::text("L_EnableScale"));
     m_bestQualityCB->setText(KPLocalization::text("L_BestQuality"));
     m_bestQualityHintLB->setText(KPLocalization::text("L_BestQualityHint"));
+    m_metadataGroup->refreshLanguage();
 }
 
 void KPPreferences::showPanel()
@@ -182,6 +186,7 @@ void KPPreferences::loadPreferences()
     m_qualityPercentLB->setText(QString::number(m_imageQuality));
     m_scaleCB->setChecked(KPSettings::boolForKey(KPSettingsKey::EnableConvertScale));
     m_bestQualityCB->setChecked(KPSettings::boolForKey(KPSettingsKey::BestQualityFit));
+    m_metadataGroup->load();
     m_highTF->initNumberTextField(m_highTF->text());
     m_widthTF->initNumberTextField(m_widthTF->text());
 }
@@ -207,6 +212,7 @@ void KPPreferences::ok()
         KPSettings::setFloat(KPSettingsKey::CompressionFactor, float(percent) / 100.0f);
     KPSettings::setBool(KPSettingsKey::EnableConvertScale, m_scaleCB->isChecked());
     KPSettings::setBool(KPSettingsKey::BestQualityFit, m_bestQualityCB->isChecked());
+    m_metadataGroup->store();
     close();
 }
 

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+class KPMetadataGroup;
 class KPNumberTextField;
 class QCheckBox;
 class QLabel;
@@ -12,8 +13,8 @@ class QSlider;
 
 // The preferences panel: the quality floor as a whole percent, whether a picture is
 // fitted at the best quality or step by step, the smallest box a picture may be scaled
-// down to, and whether scaling is allowed at all. Not modal, so it can be changed during
-// a run; each show loads what the store holds, OK writes it.
+// down to, whether scaling is allowed at all, and what outputs keep of the metadata. Not modal, so
+// it can be changed during a run; each show loads what the store holds, OK writes it.
 class KPPreferences : public QDialog
 {
     Q_OBJECT
@@ -37,6 +38,7 @@ public:
     QLabel* qualityPercentLB() const { return m_qualityPercentLB; }
     QCheckBox* scaleCB() const { return m_scaleCB; }
     QCheckBox* bestQualityCB() const { return m_bestQualityCB; }
+    KPMetadataGroup* metadataGroup() const { return m_metadataGroup; }
 
 Q_SIGNALS:
     void imageQualityChanged(int percent);
@@ -59,6 +61,7 @@ private:
     QCheckBox* m_bestQualityCB;
     QPushButton* m_cancelBT;
     QPushButton* m_okBT;
+    KPMetadataGroup* m_metadataGroup;
     int m_imageQuality = 1;
     // The percent the stored floor showed as when the panel was loaded; none when the
     // store held no usable floor and a fallback was shown.

@@ -75,6 +75,10 @@ QString KPBatchFrontEnd::usage()
         "                        that fits, scaled from the original when needed\n"
         "  --stepwise            fit by lowering the quality step by step (default from\n"
         "                        the preferences, stepwise at first)\n"
+        "  --metadata WHAT       what each JPEG keeps of its source's metadata (EXIF, XMP,\n"
+        "                        IPTC): keep, no-location (all but the GPS position, maker\n"
+        "                        notes and serial numbers) or strip (default from the\n"
+        "                        preferences, no-location at first)\n"
         "  -h, --help            show this help\n"
         "  -v, --version         show the version\n"
         "\n"
@@ -158,6 +162,12 @@ std::optional<KPBatchFrontEnd::Options> KPBatchFrontEnd::parse(const QStringList
             options.fit.bestQuality = true;
         } else if (argument == QStringLiteral("--stepwise")) {
             options.fit.bestQuality = false;
+        } else if (isOption(argument, QStringLiteral("--metadata"))) {
+            const QString value = takeValue(arguments, i, QStringLiteral("--metadata"), error);
+            options.fit.metadataPolicy = KPMetadataPolicies::fromName(value);
+            if (error.isEmpty() && !options.fit.metadataPolicy)
+                error = QStringLiteral("--metadata takes keep, no-location or strip, not \"%1\"")
+                            .arg(value);
         } else if (argument == QStringLiteral("--stats")) {
             options.stats = true;
         } else {
@@ -317,6 +327,8 @@ void KPBatchFrontEnd::printJob(const KPImageDataPtr& job)
     QSize pixels = job->exportPixelSize();
     if (const std::optional<float> quality = job->exportQuality())
         detail += QStringLiteral(", quality %1").arg(KPJpegCodec::qualityFor(*quality));
+    else if (job->size() && job->exportSize() != job->size())
+        detail += QStringLiteral(", copied unchanged but for its metadata");
     else
         detail += QStringLiteral(", copied unchanged");
     if (!pixels.isValid())

@@ -1,17 +1,21 @@
 #pragma once
 
+#include "engine/KPMetadataPolicy.h"
 #include "engine/formats/KPDecodeReply.h"
+#include "engine/formats/KPMetadataReply.h"
 
 #include <QByteArray>
 #include <QSize>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 // Runs pictaro-decode, the process the risky decoders live in (see
 // pictaro_decode_main.cpp), on a file's bytes. Whatever happens to the process, the
 // answer is a picture or a failure with its reason: a crash, a hang past the time
-// limit, or a reply that makes no sense fail the file as damaged.
+// limit, or a reply that makes no sense fail the file as damaged. Likewise
+// pictaro-metadata, the process the metadata reader lives in.
 class KPDecodeHelper
 {
 public:
@@ -41,12 +45,26 @@ public:
     static KPDecodeReply decode(Kind kind, const QByteArray& bytes, const QByteArray& coder = {},
                                 QSize box = {}, const Cancelled& cancelled = {});
 
+    // The source's metadata as the policy keeps it, read in pictaro-metadata (see
+    // KPMetadataFilter); with `copy`, also how to copy the JPEG without what the policy
+    // removes. Nothing when the process failed, was stopped or answered nonsense.
+    static std::optional<KPMetadataReply> metadata(bool heif, const QByteArray& bytes,
+                                                   KPMetadataPolicy policy, bool copy,
+                                                   const Cancelled& cancelled = {});
+
     // Where pictaro-decode is: beside the program's folder in libexec/pictaro when
     // installed, else, for a program of the build tree, where the build put it. Empty when
     // it is missing.
     static QString helperPath();
+    // The same for pictaro-metadata.
+    static QString metadataHelperPath();
 
 private:
     static KPDecodeReply run(Kind kind, bool sizeOnly, const QByteArray& bytes,
                              const QByteArray& coder, QSize box, const Cancelled& cancelled);
+    // Runs the program on the bytes: its standard output, or the failure.
+    static std::optional<QByteArray> runProcess(const QString& program,
+                                                const QStringList& arguments,
+                                                const QByteArray& bytes, int seconds,
+                                                const Cancelled& cancelled, KPFailure& failure);
 };

@@ -2,14 +2,16 @@
 # through ImageMagick's Magick++, camera raw files through LibRaw, HEIC, HEIF and AVIF
 # through libheif. Each is a static Qt image plugin: Qt links a registration object
 # into every program that links a static plugin, so QImageReader reads these types
-# wherever it is used. LibRaw, libheif and ImageMagick's second reading of the files
-# Qt cannot read run in a process of their own, pictaro-decode. The fuzz targets
-# include this file on its own, without the core.
+# wherever it is used. LibRaw, libheif and ImageMagick's second reading of the files Qt
+# cannot read run in a process of their own, pictaro-decode; exiv2's reading of every
+# picture's metadata in another, pictaro-metadata. The fuzz targets include this file on
+# its own, without the core.
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(PICTARO_MAGICKPP REQUIRED IMPORTED_TARGET Magick++)
 pkg_check_modules(PICTARO_LIBRAW REQUIRED IMPORTED_TARGET libraw_r)
 pkg_check_modules(PICTARO_LIBHEIF REQUIRED IMPORTED_TARGET libheif)
+pkg_check_modules(PICTARO_EXIV2 REQUIRED IMPORTED_TARGET exiv2)
 
 # Magick++'s flags ask for OpenMP, which only ImageMagick's own libraries use (and link
 # themselves); left in, clang builds would also need its OpenMP runtime.
@@ -35,13 +37,29 @@ add_executable(pictaro_decode_helper
     ${pictaro_formats_dir}/KPMagickDecoder.h ${pictaro_formats_dir}/KPMagickDecoder.cpp
     ${pictaro_formats_dir}/KPMagickColour.h ${pictaro_formats_dir}/KPMagickColour.cpp
     ${pictaro_formats_dir}/KPIcnsLayout.h ${pictaro_formats_dir}/KPIcnsLayout.cpp
+    ${pictaro_formats_dir}/KPHelperLimits.h ${pictaro_formats_dir}/KPHelperLimits.cpp
 )
 set_target_properties(pictaro_decode_helper PROPERTIES OUTPUT_NAME pictaro-decode AUTOMOC OFF)
 target_include_directories(pictaro_decode_helper PRIVATE ${pictaro_formats_root})
 target_link_libraries(pictaro_decode_helper PRIVATE Qt6::Gui PkgConfig::PICTARO_LIBRAW
                       PkgConfig::PICTARO_LIBHEIF PkgConfig::PICTARO_MAGICKPP)
+
+# exiv2 runs in pictaro-metadata (see pictaro_metadata_main.cpp), which starts quickly
+# since it links only Qt Core, exiv2 and libheif.
+add_executable(pictaro_metadata_helper
+    ${pictaro_formats_dir}/pictaro_metadata_main.cpp
+    ${pictaro_formats_dir}/KPMetadataReply.h ${pictaro_formats_dir}/KPMetadataReply.cpp
+    ${pictaro_formats_dir}/KPMetadataFilter.h ${pictaro_formats_dir}/KPMetadataFilter.cpp
+    ${pictaro_formats_dir}/KPJpegLayout.h ${pictaro_formats_dir}/KPJpegLayout.cpp
+    ${pictaro_formats_dir}/KPHelperLimits.h ${pictaro_formats_dir}/KPHelperLimits.cpp
+)
+set_target_properties(pictaro_metadata_helper PROPERTIES OUTPUT_NAME pictaro-metadata AUTOMOC OFF)
+target_include_directories(pictaro_metadata_helper PRIVATE ${pictaro_formats_root})
+target_link_libraries(pictaro_metadata_helper PRIVATE Qt6::Core PkgConfig::PICTARO_LIBHEIF
+                      PkgConfig::PICTARO_EXIV2)
 include(GNUInstallDirs)
-install(TARGETS pictaro_decode_helper RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/pictaro)
+install(TARGETS pictaro_decode_helper pictaro_metadata_helper
+        RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/pictaro)
 
 # What the core and the plugins share: the client of pictaro-decode, and the handler
 # of the types decoded there.
@@ -49,6 +67,7 @@ add_library(pictaro_formats_support STATIC
     ${pictaro_formats_dir}/KPDeviceBytes.h ${pictaro_formats_dir}/KPDeviceBytes.cpp
     ${pictaro_formats_dir}/KPDecodeReply.h ${pictaro_formats_dir}/KPDecodeReply.cpp
     ${pictaro_formats_dir}/KPDecodeHelper.h ${pictaro_formats_dir}/KPDecodeHelper.cpp
+    ${pictaro_formats_dir}/KPMetadataReply.h ${pictaro_formats_dir}/KPMetadataReply.cpp
     ${pictaro_formats_dir}/KPChildProcess.h ${pictaro_formats_dir}/KPChildProcess.cpp
     ${pictaro_formats_dir}/KPHelperHandler.h ${pictaro_formats_dir}/KPHelperHandler.cpp
     ${pictaro_formats_dir}/KPIcnsLayout.h ${pictaro_formats_dir}/KPIcnsLayout.cpp
@@ -57,8 +76,10 @@ target_include_directories(pictaro_formats_support PUBLIC ${pictaro_formats_root
 target_link_libraries(pictaro_formats_support PUBLIC Qt6::Gui)
 target_compile_definitions(pictaro_formats_support PRIVATE
     PICTARO_DECODE_HELPER_BUILD_PATH="$<TARGET_FILE:pictaro_decode_helper>"
-    PICTARO_DECODE_HELPER_INSTALL_PATH="${CMAKE_INSTALL_FULL_LIBEXECDIR}/pictaro/pictaro-decode")
-add_dependencies(pictaro_formats_support pictaro_decode_helper)
+    PICTARO_DECODE_HELPER_INSTALL_PATH="${CMAKE_INSTALL_FULL_LIBEXECDIR}/pictaro/pictaro-decode"
+    PICTARO_METADATA_HELPER_BUILD_PATH="$<TARGET_FILE:pictaro_metadata_helper>"
+    PICTARO_METADATA_HELPER_INSTALL_PATH="${CMAKE_INSTALL_FULL_LIBEXECDIR}/pictaro/pictaro-metadata")
+add_dependencies(pictaro_formats_support pictaro_decode_helper pictaro_metadata_helper)
 
 qt_add_plugin(pictaro_psd STATIC CLASS_NAME KPPsdPlugin PLUGIN_TYPE imageformats)
 target_sources(pictaro_psd PRIVATE

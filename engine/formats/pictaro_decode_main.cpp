@@ -10,6 +10,7 @@
 // back scaled down to fit, from the file's own small picture where it has one.
 #include "engine/formats/KPDecodeReply.h"
 #include "engine/formats/KPHeifDecoder.h"
+#include "engine/formats/KPHelperLimits.h"
 #include "engine/formats/KPMagickDecoder.h"
 #include "engine/formats/KPRawDeveloper.h"
 
@@ -19,42 +20,11 @@
 
 #include <csignal>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 
 #include <cstdlib>
 #include <cstring>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define PICTARO_UNDER_ASAN
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define PICTARO_UNDER_ASAN
-#endif
-#endif
-
 namespace {
-// A hostile file must not make this process run or grow without end. The address-space
-// limit is left out under AddressSanitizer, which reserves terabytes of it.
-void limitResources(qint64 memoryLimit, qint64 fileBytes)
-{
-    const rlimit noCore{0, 0};
-    setrlimit(RLIMIT_CORE, &noCore);
-    const rlimit cpu{300, 310};
-    setrlimit(RLIMIT_CPU, &cpu);
-#ifndef PICTARO_UNDER_ASAN
-    if (memoryLimit > 0) {
-        // The decoder's buffers and the picture, each held to the limit, two copies of
-        // the file, and the libraries with their threads.
-        const auto bytes = rlim_t(3 * memoryLimit + 2 * fileBytes + (qint64(768) << 20));
-        const rlimit space{bytes, bytes};
-        setrlimit(RLIMIT_AS, &space);
-    }
-#else
-    Q_UNUSED(memoryLimit);
-    Q_UNUSED(fileBytes);
-#endif
-}
-
 KPDecodeReply run(const char* kind, bool sizeOnly, const QByteArray& bytes, qint64 memoryLimit,
                   QSize box)
 {
@@ -102,7 +72,7 @@ int main(int argc, char** argv)
     if (!in.open(stdin, QIODevice::ReadOnly) || !out.open(stdout, QIODevice::WriteOnly))
         return 2;
     const QByteArray bytes = in.readAll();
-    limitResources(memoryLimit, bytes.size());
+    KPHelperLimits::apply(memoryLimit, bytes.size());
     if (memoryLimit > 0)
         QImageReader::setAllocationLimit(int(memoryLimit >> 20));
     KPMagickDecoder::prepare(memoryLimit);

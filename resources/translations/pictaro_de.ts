@@ -399,5 +399,29 @@
         <source>px</source>
         <translation>px</translation>
     </message>
+    <message id="L_MetadataLabel">
+        <source>Metadata (EXIF, XMP, IPTC):</source>
+        <translation>Metadaten (EXIF, XMP, IPTC):</translation>
+    </message>
+    <message id="L_MetadataKeepAll">
+        <source>Keep all metadata</source>
+        <translation>Alle Metadaten behalten</translation>
+    </message>
+    <message id="L_MetadataNoLocation">
+        <source>Keep all but the location</source>
+        <translation>Alle außer dem Aufnahmeort behalten</translation>
+    </message>
+    <message id="L_MetadataRemoveAll">
+        <source>Remove all metadata</source>
+        <translation>Alle Metadaten entfernen</translation>
+    </message>
+    <message id="L_MetadataHint">
+        <source>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the camera maker's notes and the serial numbers are left out.</source>
+        <translation>Aufnahmedatum, Kamera, Belichtung und Urheberrecht gehen mit jedem Bild mit. Ohne den Aufnahmeort entfallen die GPS-Position, die Herstellernotizen der Kamera und die Seriennummern.</translation>
+    </message>
+    <message id="L_AboutLicence">
+        <source>Free software under the GNU General Public License, version 3 or later</source>
+        <translation>Freie Software unter der GNU General Public License, Version 3 oder später</translation>
+    </message>
 </context>
 </TS>

@@ -3,12 +3,14 @@
 #include "engine/KPFitter.h"
 #include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
+#include "engine/KPMetadataPolicy.h"
 #include "engine/KPPngOrientation.h"
 #include "engine/KPSecondReader.h"
 #include "list/KPListView.h"
 #include "list/KPThumbnailCache.h"
 #include "settings/KPSettings.h"
 #include "support/KPBmpWriter.h"
+#include "support/KPFaultSupport.h"
 #include "support/KPHeifWriter.h"
 #include "support/KPTestSupport.h"
 
@@ -18,6 +20,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
@@ -252,7 +256,7 @@ private:
         qint64 encodings = 0;
     };
 
-    Outcome fit(const QString& source, quint64 limit)
+    Outcome fit(const QString& source, quint64 limit, KPFitOptions options = {})
     {
         Outcome outcome;
         outcome.job = std::make_shared<KPImageData>();
@@ -262,7 +266,7 @@ private:
         const QString folder = m_out->path();
         const qint64 before = KPCodecStats::encodeCount.load();
         KPFitter fitter(
-            limit, {}, [folder] { return std::optional<QString>(folder); }, {}, placement);
+            limit, options, [folder] { return std::optional<QString>(folder); }, {}, placement);
         fitter.fitJob(outcome.job);
         outcome.encodings = KPCodecStats::encodeCount.load() - before;
         return outcome;
@@ -280,6 +284,75 @@ private:
         if (reader.format() != "jpeg")
             return {};
         return reader.read();
+    }
+
+    // What a camera writes, and what each choice keeps of it: the details every choice but
+    // "remove all" keeps, the GPS position and serial numbers "keep all" alone keeps.
+    static QStringList cameraTags()
+    {
+        return {QStringLiteral("-IFD0:Make=PictaroCam"),
+                QStringLiteral("-IFD0:Model=Test 1"),
+                QStringLiteral("-ExifIFD:DateTimeOriginal=2024:05:06 07:08:09"),
+                QStringLiteral("-IFD0:Artist=Ann Example"),
+                QStringLiteral("-IFD0:Copyright=(c) Ann Example"),
+                QStringLiteral("-IFD0:ImageDescription=At the lake"),
+                QStringLiteral("-ExifIFD:ExposureTime=0.01"),
+                QStringLiteral("-ExifIFD:FNumber=2.8"),
+                QStringLiteral("-ExifIFD:ISO=200"),
+                QStringLiteral("-ExifIFD:FocalLength=35"),
+                QStringLiteral("-ExifIFD:LensModel=Lens 35"),
+                QStringLiteral("-XMP-xmp:Rating=4"),
+                QStringLiteral("-XMP-dc:Creator=Ann Example"),
+                QStringLiteral("-ExifIFD:SerialNumber=B1234"),
+                QStringLiteral("-ExifIFD:LensSerialNumber=L5678"),
+                QStringLiteral("-GPS:GPSLatitude=48.8566"),
+                QStringLiteral("-GPS:GPSLatitudeRef=N"),
+                QStringLiteral("-GPS:GPSLongitude=2.3522"),
+                QStringLiteral("-GPS:GPSLongitudeRef=E"),
+                QStringLiteral("-XMP-exif:GPSLatitude=48.8566 N")};
+    }
+    static QStringList keptTags()
+    {
+        return {QStringLiteral("IFD0:Make"),
+                QStringLiteral("IFD0:Model"),
+                QStringLiteral("ExifIFD:DateTimeOriginal"),
+                QStringLiteral("IFD0:Artist"),
+                QStringLiteral("IFD0:Copyright"),
+                QStringLiteral("IFD0:ImageDescription"),
+                QStringLiteral("ExifIFD:ExposureTime"),
+                QStringLiteral("ExifIFD:FNumber"),
+                QStringLiteral("ExifIFD:ISO"),
+                QStringLiteral("ExifIFD:FocalLength"),
+                QStringLiteral("ExifIFD:LensModel"),
+                QStringLiteral("XMP-xmp:Rating"),
+                QStringLiteral("XMP-dc:Creator")};
+    }
+    static QStringList locationTags()
+    {
+        return {QStringLiteral("GPS:GPSLatitude"), QStringLiteral("GPS:GPSLongitude"),
+                QStringLiteral("XMP-exif:GPSLatitude"), QStringLiteral("ExifIFD:SerialNumber"),
+                QStringLiteral("ExifIFD:LensSerialNumber")};
+    }
+    // The tags of the metadata groups (EXIF, XMP, IPTC, maker notes) a file holds.
+    static QStringList metadataTags(const QJsonObject& tags)
+    {
+        QStringList found;
+        for (auto it = tags.begin(); it != tags.end(); ++it) {
+            const QString group = it.key().section(QLatin1Char(':'), 0, 0);
+            if (group.startsWith(QLatin1String("IFD")) || group.startsWith(QLatin1String("XMP")) ||
+                group == QLatin1String("ExifIFD") || group == QLatin1String("GPS") ||
+                group == QLatin1String("IPTC") || group == QLatin1String("InteropIFD") ||
+                group == QLatin1String("MakerNotes"))
+                found.append(it.key());
+        }
+        return found;
+    }
+
+    // A JPEG's scan data: from its last SOS marker (after any thumbnail's) to its end.
+    static QByteArray scanData(const QString& path)
+    {
+        const QByteArray bytes = KPAtomicFile::readAll(path).value_or(QByteArray());
+        return bytes.mid(bytes.lastIndexOf(QByteArrayView("\xff\xda", 2)));
     }
 
 private Q_SLOTS:
@@ -766,6 +839,240 @@ private Q_SLOTS:
         QCOMPARE(developed.isNull(), !developsAsRaw);
         if (developsAsRaw)
             QCOMPARE(developed.size(), QSize(64, 48));
+    }
+
+    // Re-encoded outputs of every source type carry what the choice keeps: upright with
+    // orientation 1, their own pixel size, no thumbnail, within the limit.
+    void metadataFollowsThePolicy_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("policy");
+        QTest::addColumn<bool>("turned"); // stored turned, with orientation 6
+        QTest::addColumn<bool>("best");
+        for (const char* name : {"photo.jpg", "photo.png", "phone.heic", "camera.dng"}) {
+            for (int policy = 0; policy <= 2; ++policy)
+                QTest::addRow("%s, %s", name,
+                              qPrintable(KPMetadataPolicies::name(KPMetadataPolicy(policy))))
+                    << QString::fromLatin1(name) << policy << true << false;
+        }
+        const int noLocation = int(KPMetadataPolicy::KeepAllButLocation);
+        QTest::newRow("photo.tif, no-location")
+            << QStringLiteral("photo.tif") << noLocation << true << false;
+        QTest::newRow("photo.webp, no-location")
+            << QStringLiteral("photo.webp") << noLocation << false << false;
+        QTest::newRow("document.psd, no-location")
+            << QStringLiteral("document.psd") << noLocation << false << false;
+        QTest::newRow("photo.jpg, no-location, best quality")
+            << QStringLiteral("photo.jpg") << noLocation << true << true;
+    }
+    void metadataFollowsThePolicy()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, policy);
+        QFETCH(bool, turned);
+        QFETCH(bool, best);
+        const QImage upright = quarters(640, 480);
+        const QImage stored = turned ? upright.transformed(QTransform().rotate(-90)) : upright;
+        QString source;
+        if (name.endsWith(QLatin1String(".heic"))) {
+            source = m_in->filePath(name);
+            writeBytes(source, KPHeifWriter::heic(stored, turned ? 6 : 1, 95));
+        } else {
+            source = writeSource(stored, name, turned ? 6 : 1);
+        }
+        QStringList tags = cameraTags();
+        if (turned)
+            tags.append(QStringLiteral("-IFD0:Orientation#=6"));
+        if (name.endsWith(QLatin1String(".jpg"))) {
+            const QString thumbnail = m_in->filePath(QStringLiteral("thumbnail.jpg"));
+            QVERIFY(KPTest::save(stored.scaled(120, 160), thumbnail));
+            tags << QStringLiteral("-ThumbnailImage<=") + thumbnail
+                 << QStringLiteral("-IPTC:By-line=Ann Example");
+        }
+        QVERIFY(KPTest::exifWrite(source, tags));
+        QVERIFY2(KPTest::exifTags(source).contains(QStringLiteral("GPS:GPSLatitude")),
+                 "exiftool wrote no GPS position into the source");
+
+        // Small enough that every picture is scaled, so the pixel size written is not the
+        // source's.
+        const quint64 limit = 30000;
+        KPFitOptions options;
+        options.metadataPolicy = KPMetadataPolicy(policy);
+        options.bestQuality = best;
+        const Outcome outcome = fit(source, limit, options);
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
+        const QString output = outcome.job->exportPath();
+        QVERIFY(KPFault::isJpegUnder(output, limit));
+        const QImage picture(output);
+        QVERIFY(picture.width() < upright.width());
+        // Turned, the quarters would trade places; a low quality moves their colours a little.
+        const QList<QColor> expected = quarterMeans(upright);
+        const QList<QColor> actual = quarterMeans(picture);
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            QVERIFY2(
+                near(actual[i], expected[i], 32),
+                qPrintable(describe(actual) + QStringLiteral(" instead of ") + describe(expected)));
+
+        const QJsonObject found = KPTest::exifTags(output);
+        const QString dump = QString::fromUtf8(QJsonDocument(found).toJson());
+        if (KPMetadataPolicy(policy) == KPMetadataPolicy::RemoveAll) {
+            QVERIFY2(metadataTags(found).isEmpty(), qPrintable(dump));
+            return;
+        }
+        for (const QString& tag : keptTags())
+            QVERIFY2(found.contains(tag), qPrintable(tag + QStringLiteral(" is missing: ") + dump));
+        if (name.endsWith(QLatin1String(".jpg")))
+            QCOMPARE(found.value(QStringLiteral("IPTC:By-line")).toString(),
+                     QStringLiteral("Ann Example"));
+        const bool keepAll = KPMetadataPolicy(policy) == KPMetadataPolicy::KeepAll;
+        for (const QString& tag : locationTags())
+            QVERIFY2(found.contains(tag) == keepAll, qPrintable(tag + QStringLiteral(": ") + dump));
+        QCOMPARE(found.value(QStringLiteral("IFD0:Orientation")).toInt(1), 1);
+        QCOMPARE(found.value(QStringLiteral("ExifIFD:ExifImageWidth")).toInt(), picture.width());
+        QCOMPARE(found.value(QStringLiteral("ExifIFD:ExifImageHeight")).toInt(), picture.height());
+        QVERIFY2(!found.contains(QStringLiteral("IFD1:ThumbnailImage")) &&
+                     !found.contains(QStringLiteral("IFD1:ThumbnailOffset")),
+                 qPrintable(dump));
+    }
+
+    // A JPEG already under the limit is kept as it is, or rewritten without what the choice
+    // removes: its compressed data the same bytes, so the same pixels, and upright.
+    void keptCopyLosesOnlyMetadata_data()
+    {
+        QTest::addColumn<int>("policy");
+        QTest::addColumn<bool>("withLocation");
+        QTest::addColumn<bool>("turned");
+        QTest::addColumn<bool>("sameBytes");
+        const int keep = int(KPMetadataPolicy::KeepAll);
+        const int noLocation = int(KPMetadataPolicy::KeepAllButLocation);
+        const int strip = int(KPMetadataPolicy::RemoveAll);
+        QTest::newRow("keep all") << keep << true << true << true;
+        QTest::newRow("no location, none there") << noLocation << false << true << true;
+        QTest::newRow("no location") << noLocation << true << true << false;
+        QTest::newRow("remove all, turned") << strip << true << true << false;
+        QTest::newRow("remove all, none there") << strip << false << false << true;
+    }
+    void keptCopyLosesOnlyMetadata()
+    {
+        QFETCH(int, policy);
+        QFETCH(bool, withLocation);
+        QFETCH(bool, turned);
+        QFETCH(bool, sameBytes);
+        const QImage upright = quarters(320, 240);
+        const QImage stored = turned ? upright.transformed(QTransform().rotate(-90)) : upright;
+        const QString source = writeSource(stored, QStringLiteral("kept.jpg"));
+        QStringList tags;
+        if (withLocation)
+            tags = cameraTags();
+        else if (turned)
+            tags = {QStringLiteral("-IFD0:Make=PictaroCam"),
+                    QStringLiteral("-IFD0:Artist=Ann Example")};
+        if (turned)
+            tags.append(QStringLiteral("-IFD0:Orientation#=6"));
+        if (!tags.isEmpty())
+            QVERIFY(KPTest::exifWrite(source, tags));
+        const QByteArray before = *KPAtomicFile::readAll(source);
+
+        KPFitOptions options;
+        options.metadataPolicy = KPMetadataPolicy(policy);
+        const Outcome outcome = fit(source, quint64(before.size()) + 1000, options);
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
+        QCOMPARE(outcome.encodings, qint64(0));
+        QVERIFY(!outcome.job->exportQuality());
+        const QString output = outcome.job->exportPath();
+        const QByteArray after = *KPAtomicFile::readAll(output);
+        QCOMPARE(after == before, sameBytes);
+        QCOMPARE(scanData(output), scanData(source));
+        QImageReader reader(output);
+        reader.setAutoTransform(true);
+        const QImage picture = reader.read();
+        QImageReader original(source);
+        original.setAutoTransform(true);
+        QCOMPARE(picture, original.read());
+        QCOMPARE(picture.size(), upright.size());
+
+        const QJsonObject found = KPTest::exifTags(output);
+        const QString dump = QString::fromUtf8(QJsonDocument(found).toJson());
+        for (const QString& tag : locationTags()) {
+            const bool kept = withLocation && KPMetadataPolicy(policy) == KPMetadataPolicy::KeepAll;
+            QVERIFY2(found.contains(tag) == kept, qPrintable(tag + QStringLiteral(": ") + dump));
+        }
+        if (KPMetadataPolicy(policy) == KPMetadataPolicy::RemoveAll) {
+            const QStringList left = metadataTags(found);
+            QVERIFY2(left.isEmpty() || left == QStringList{QStringLiteral("IFD0:Orientation")},
+                     qPrintable(dump));
+        } else if (withLocation) {
+            QCOMPARE(found.value(QStringLiteral("IFD0:Make")).toString(),
+                     QStringLiteral("PictaroCam"));
+        }
+    }
+
+    // The metadata counts towards the limit: a 60 KB XMP packet still ends under it, in
+    // the best-quality search (which must count it in every trial) and step by step.
+    void largeMetadataStaysUnderTheLimit_data()
+    {
+        QTest::addColumn<bool>("best");
+        QTest::newRow("stepwise") << false;
+        QTest::newRow("best quality") << true;
+    }
+    void largeMetadataStaysUnderTheLimit()
+    {
+        QFETCH(bool, best);
+        const QString source = m_in->filePath(QStringLiteral("large-xmp.png"));
+        QVERIFY(KPTest::noisyImage(1200, 900).save(source));
+        const QString description(60000, QLatin1Char('x'));
+        QVERIFY(KPTest::exifWrite(source, {QStringLiteral("-IFD0:Make=PictaroCam"),
+                                           QStringLiteral("-XMP-dc:Description=") + description}));
+        const quint64 limit = 300000;
+        KPFitOptions options;
+        options.bestQuality = best;
+        options.metadataPolicy = KPMetadataPolicy::KeepAll;
+        const Outcome outcome = fit(source, limit, options);
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
+        const QString output = outcome.job->exportPath();
+        QVERIFY(KPFault::isJpegUnder(output, limit));
+        const QJsonObject found = KPTest::exifTags(output);
+        QCOMPARE(found.value(QStringLiteral("XMP-dc:Description")).toString().size(),
+                 description.size());
+        QCOMPARE(found.value(QStringLiteral("IFD0:Make")).toString(), QStringLiteral("PictaroCam"));
+        // The best quality fills the limit with the metadata counted, not the encoding alone.
+        if (best)
+            QVERIFY(*KPAtomicFile::fileSize(output) > limit * 9 / 10);
+    }
+
+    // Metadata that cannot be read never fails the picture: it converts without any, and a
+    // JPEG under the limit whose metadata cannot be cleaned is encoded instead of copied.
+    void damagedMetadataConvertsWithout_data()
+    {
+        QTest::addColumn<bool>("underTheLimit");
+        QTest::newRow("encoded") << false;
+        QTest::newRow("under the limit") << true;
+    }
+    void damagedMetadataConvertsWithout()
+    {
+        QFETCH(bool, underTheLimit);
+        const QString source = writeSource(quarters(320, 240), QStringLiteral("damaged.jpg"));
+        QVERIFY(KPTest::exifWrite(source, cameraTags()));
+        QByteArray bytes = *KPAtomicFile::readAll(source);
+        // The first directory claims far more entries than its segment holds.
+        const qsizetype tiff = bytes.indexOf(QByteArrayView("Exif\0\0", 6)) + 6;
+        QVERIFY(tiff > 6);
+        const bool bigEndian = bytes.at(tiff) == 'M';
+        const quint32 ifd = bigEndian ? qFromBigEndian<quint32>(bytes.constData() + tiff + 4)
+                                      : qFromLittleEndian<quint32>(bytes.constData() + tiff + 4);
+        bytes[tiff + qsizetype(ifd)] = char(0x7f);
+        bytes[tiff + qsizetype(ifd) + 1] = char(0x7f);
+        writeBytes(source, bytes);
+
+        const quint64 limit = quint64(bytes.size()) + (underTheLimit ? 1000 : -1);
+        KPFitOptions options;
+        options.metadataPolicy = KPMetadataPolicy::KeepAllButLocation;
+        const Outcome outcome = fit(source, limit, options);
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
+        QVERIFY(outcome.encodings > 0);
+        const QJsonObject found = KPTest::exifTags(outcome.job->exportPath());
+        QVERIFY2(metadataTags(found).isEmpty(),
+                 qPrintable(QString::fromUtf8(QJsonDocument(found).toJson())));
     }
 
     // The program itself registers the readers, not only the tests.

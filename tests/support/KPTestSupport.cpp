@@ -3,6 +3,8 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSettings>
@@ -99,5 +101,27 @@ quint32 crc32(const QByteArray& bytes)
             crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
     }
     return ~crc;
+}
+
+bool exifWrite(const QString& path, const QStringList& arguments)
+{
+    QProcess exiftool;
+    exiftool.start(QStringLiteral("exiftool"),
+                   QStringList{QStringLiteral("-q"), QStringLiteral("-m"),
+                               QStringLiteral("-overwrite_original")}
+                       << arguments << path);
+    return exiftool.waitForFinished(60000) && exiftool.exitStatus() == QProcess::NormalExit &&
+           exiftool.exitCode() == 0;
+}
+
+QJsonObject exifTags(const QString& path)
+{
+    QProcess exiftool;
+    exiftool.start(QStringLiteral("exiftool"), {QStringLiteral("-j"), QStringLiteral("-G1"),
+                                                QStringLiteral("-n"), QStringLiteral("-a"), path});
+    if (!exiftool.waitForFinished(60000) || exiftool.exitCode() != 0)
+        return {};
+    const QJsonArray files = QJsonDocument::fromJson(exiftool.readAllStandardOutput()).array();
+    return files.isEmpty() ? QJsonObject() : files.first().toObject();
 }
 } // namespace KPTest
