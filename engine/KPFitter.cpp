@@ -44,6 +44,20 @@ bool KPFitter::bestQualityChosen()
     return m_options.bestQuality.value_or(KPSettings::boolForKey(KPSettingsKey::BestQualityFit));
 }
 
+KPMetadataPolicy KPFitter::metadataPolicy()
+{
+    return m_options.metadataPolicy.value_or(KPSettings::metadataPolicy());
+}
+
+const KPMetadata& KPFitter::metadata()
+{
+    if (m_metadataRead.valid()) {
+        m_metadata = m_metadataRead.get();
+        m_metadata.fitInto(m_curLimitSize);
+    }
+    return m_metadata;
+}
+
 void KPFitter::readSmallestBox()
 {
     m_curLimitHeight =
@@ -78,8 +92,8 @@ void KPFitter::fitJob(const KPImageDataPtr& job)
         if (copyImageToExportPath(job)) {
             // Only a JPEG stays as it is: the output is named .jpg, and upload forms look
             // at what the file holds. Any other type is encoded, even when it is small.
-            if (m_sourceIsJpeg && imageSizeCheck(job)) {
-                m_copyKept = true;
+            if (m_sourceIsJpeg && keepCopy(job)) {
+                // Converted by the copy.
             } else if (job->is(KPProgress::Converting) && best) {
                 fitBestQuality(job, scaling);
             } else if (job->is(KPProgress::Converting)) {
@@ -133,12 +147,14 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
         return false;
     }
     const QByteArray hint = KPImageDecoder::formatHint(source);
-    const QSize pixels =
-        KPImageDecoder::looksComplete(*bytes) ? KPImageDecoder::probe(*bytes, hint) : QSize();
-    if (!pixels.isValid()) {
-        fail(job, KPFailure::Damaged);
+    const KPImageDecoder::Probed probed = KPImageDecoder::looksComplete(*bytes)
+                                              ? KPImageDecoder::probeSource(*bytes, hint)
+                                              : KPImageDecoder::Probed{{}, KPFailure::Damaged};
+    if (!probed.isValid()) {
+        fail(job, probed.failure);
         return false;
     }
+    const QSize pixels = probed.size;
     if (qint64(pixels.width()) * pixels.height() * 4 >
         qint64(KPImageDecoder::AllocationLimitMB) * 1024 * 1024) {
         fail(job, KPFailure::TooLargeToDecode);
@@ -146,6 +162,25 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
     }
     m_sourceIsJpeg = bytes->startsWith("\xff\xd8\xff");
     job->setExportImage(QImage());
+    // The metadata is read in pictaro-metadata while the picture is decoded and copied:
+    // for the encodings unless they carry none, and for the copy of a JPEG already under
+    // the limit unless it keeps all.
+    const KPMetadataPolicy kept = metadataPolicy();
+    const bool mayHold = KPMetadata::mayHold(*bytes);
+    const bool mayKeepCopy = m_sourceIsJpeg && quint64(bytes->size()) < m_curLimitSize;
+    // Removing all of it also removes comments and other application segments.
+    const bool copyChanges =
+        mayKeepCopy && (kept == KPMetadataPolicy::RemoveAll ||
+                        (kept == KPMetadataPolicy::KeepAllButLocation && mayHold));
+    const bool encodingsCarry = mayHold && kept != KPMetadataPolicy::RemoveAll &&
+                                !(mayKeepCopy && kept == KPMetadataPolicy::KeepAll);
+    if (copyChanges)
+        m_copySource = *bytes;
+    if (copyChanges || encodingsCarry)
+        m_metadataRead = std::async(
+            std::launch::async, [data = *bytes, hint, kept, copyChanges, cancelled = m_cancelled] {
+                return KPMetadata::read(data, hint, kept, copyChanges, cancelled);
+            });
     // A copy that will be encoded whatever else happens (as large as the limit, or not a
     // JPEG) starts its decode now, on another core, while the copy is written. A smaller
     // JPEG is decoded only if it comes to that.
@@ -153,7 +188,7 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
                             ? std::launch::async
                             : std::launch::deferred;
     m_sourceDecode = std::async(policy, [data = *bytes, hint, cancelled = m_cancelled] {
-        return KPImageDecoder::decodeForFitting(data, hint, cancelled);
+        return KPImageDecoder::decodeSource(data, hint, cancelled);
     });
     // The fitting works on a copy beside the output; the output itself is only
     // replaced once the job has converted.
@@ -164,6 +199,28 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
         return false;
     }
     m_workPath = *work;
+    return true;
+}
+
+bool KPFitter::keepCopy(const KPImageDataPtr& job)
+{
+    if (m_copySource.isEmpty()) {
+        m_copyKept = imageSizeCheck(job);
+        return m_copyKept;
+    }
+    const std::optional<QByteArray> copy = metadata().copyOf(m_copySource);
+    const bool unchanged = copy && copy->constData() == m_copySource.constData();
+    m_copySource = QByteArray();
+    // A copy that cannot be made without what is to be removed: the picture is encoded
+    // instead, and carries no metadata, since none could be read.
+    if (!copy)
+        return false;
+    if (!unchanged && !replaceWorkingFile(job, *copy))
+        return false;
+    if (!imageSizeCheck(job))
+        return false;
+    // Only the source's own bytes may stay where they are when the output is the source.
+    m_copyKept = unchanged;
     return true;
 }
 
@@ -213,10 +270,14 @@ QImage KPFitter::workingImage(const KPImageDataPtr& job)
     settle(job);
     QImage image = job->exportImage();
     if (image.isNull() && m_sourceDecode.valid()) {
+        KPImageDecoder::Decoded decoded;
         {
             KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
-            image = m_sourceDecode.get();
+            decoded = m_sourceDecode.get();
         }
+        if (decoded.image.isNull())
+            fail(job, decoded.failure);
+        image = decoded.image;
         job->setExportImage(image);
     }
     return image;
@@ -237,9 +298,11 @@ bool KPFitter::convertImageType(const KPImageDataPtr& job)
         // The previous step's file is still being decoded: encode its rows as they come,
         // on this core while the decode runs on another.
         const std::shared_ptr<KPJpegStreamDecode> pending = m_pendingDecode;
-        data = m_codec.encode(pending->image(), m_curCompressionFactor,
-                              [pending](int rows) { return pending->waitRows(rows); });
         pixels = pending->size();
+        data = m_codec.encode(
+            pending->image(), m_curCompressionFactor,
+            [pending](int rows) { return pending->waitRows(rows); },
+            metadata().segmentsFor(pixels));
         settle(job); // the previous step ends here, with its picture whole
         if (job->is(KPProgress::Failed))
             return false;
@@ -250,8 +313,8 @@ bool KPFitter::convertImageType(const KPImageDataPtr& job)
             return false;
         }
         image = KPImageDecoder::flattenForJpeg(image);
-        data = m_codec.encode(image, m_curCompressionFactor);
         pixels = image.size();
+        data = m_codec.encode(image, m_curCompressionFactor, {}, metadata().segmentsFor(pixels));
     }
     if (data.isEmpty()) {
         fail(job, KPFailure::WriteFailed);
@@ -346,17 +409,18 @@ void KPFitter::fitBestQuality(const KPImageDataPtr& job, bool scaling)
         readSmallestBox();
         box = KPBestFit::Box{m_curLimitWidth, m_curLimitHeight};
     }
+    // The metadata goes into the chosen encoding alone; every trial counts its bytes.
+    const KPMetadata& carried = metadata();
+    const qint64 metadataBytes = carried.bytes();
     // The log view follows each trial as it follows each step of a descent.
-    auto trial = [this, job](int quality, QSize pixels, qint64 size, bool) {
+    auto trial = [this, job, metadataBytes](int quality, QSize pixels, qint64 size, bool) {
         job->setExportQuality(float(quality) / 100.0f);
         job->setExportPixelSize(pixels);
-        job->setExportSize(quint64(size));
+        job->setExportSize(quint64(size + metadataBytes));
         logHandOff(job);
     };
     const auto limit =
         qint64(std::min<quint64>(m_curLimitSize, quint64(std::numeric_limits<qint64>::max())));
-    // The metadata an output carries besides its encoding, counted in every trial: none yet.
-    constexpr qint64 metadataBytes = 0;
     KPBestFit search(limit, qualityFloor(), trial, m_cancelled, metadataBytes);
     search.setThreads(m_threads);
     const std::optional<KPBestFit::Choice> choice = search.fit(pristine, box);
@@ -367,7 +431,8 @@ void KPFitter::fitBestQuality(const KPImageDataPtr& job, bool scaling)
         return; // nothing fits: the job ends failed, as a descent that found nothing does
     }
     // Only the chosen encoding is written; the file on disk has the last word.
-    if (!replaceWorkingFile(job, choice->data))
+    if (!replaceWorkingFile(
+            job, KPMetadata::withSegments(choice->data, carried.segmentsFor(choice->pixels))))
         return;
     if (choice->estimate > 0)
         KPCodecStats::addChosen(choice->estimate, choice->data.size());
@@ -572,6 +637,7 @@ void KPFitter::finishJob(const KPImageDataPtr& job)
     m_workPath.clear();
     // Waits for a decode still running; one never started is dropped.
     m_sourceDecode = {};
+    m_metadataRead = {};
 
     // The views need no more than a preview of the result; a list of thousands of
     // jobs must not keep their full-size pictures.

@@ -2,8 +2,10 @@
 
 #include "engine/KPExportPlacement.h"
 #include "engine/KPImageData.h"
+#include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
 #include "engine/KPJpegStream.h"
+#include "engine/KPMetadata.h"
 
 #include <QByteArray>
 #include <QString>
@@ -23,6 +25,7 @@ struct KPFitOptions
     std::optional<float> limitHeight;
     std::optional<bool> bestQuality; // the best-quality fitting instead of the stepwise one
     std::optional<int> parallelJobs; // pictures converted at once by a run
+    std::optional<KPMetadataPolicy> metadataPolicy;
 };
 
 // Fits one job's output under the size limit: places a working copy of the source in
@@ -95,6 +98,12 @@ public:
 private:
     bool scalingAllowed();
     bool bestQualityChosen();
+    KPMetadataPolicy metadataPolicy();
+    // The metadata the job's encodings carry, once pictaro-metadata has read it.
+    const KPMetadata& metadata();
+    // Keeps the copy of a JPEG source, as the metadata policy has it, when it is under the
+    // limit; false when it is not, or cannot be made without the metadata to remove.
+    bool keepCopy(const KPImageDataPtr& job);
     // Height first, then width, as the scaling reads them.
     void readSmallestBox();
     // The best-quality fitting in place of the descents and scaling passes.
@@ -132,7 +141,10 @@ private:
     bool m_copyKept = false;                             // converted by the unchanged copy
     bool m_sourceIsJpeg = false;                         // only a JPEG may be kept unchanged
     bool m_scaling = false;                              // scaling was allowed for this job
-    std::future<QImage> m_sourceDecode;                  // the source's picture, when first needed
+    std::future<KPImageDecoder::Decoded> m_sourceDecode; // the source's picture, when first needed
+    std::future<KPMetadata> m_metadataRead;              // the source's metadata, being read
+    KPMetadata m_metadata;
+    QByteArray m_copySource; // a JPEG under the limit whose copy loses some metadata
     std::shared_ptr<KPJpegStreamDecode> m_pendingDecode; // the last file written, being decoded
     bool m_logOwed = false; // a descent step's hand-off waits for its decode
 };

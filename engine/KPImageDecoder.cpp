@@ -1,10 +1,19 @@
 #include "engine/KPImageDecoder.h"
 
+#include "engine/KPJpegCodec.h"
+#include "engine/KPPngOrientation.h"
+#include "engine/KPSecondReader.h"
+#include "engine/formats/KPDecodeHelper.h"
+#include "engine/formats/KPHeifPlugin.h"
+#include "engine/formats/KPRawHandler.h"
+
 #include <QBuffer>
 #include <QColorSpace>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
+#include <QtEndian>
 
 #include <cstring>
 
@@ -19,7 +28,64 @@ QByteArray KPImageDecoder::formatHint(const QString& path)
     return QFileInfo(path).suffix().toLower().toLatin1();
 }
 
+bool KPImageDecoder::isRawType(const QByteArray& formatHint)
+{
+    return KPRawHandler::isRawFormat(formatHint);
+}
+
+bool KPImageDecoder::isHeifType(const QByteArray& formatHint)
+{
+    return KPHeifPlugin::isHeifFormat(formatHint);
+}
+
 namespace {
+// What one reading gives, before it is made ready for its use.
+struct Reading
+{
+    QImage image;
+    QSize size;
+    KPFailure failure = KPFailure::None;
+};
+
+Reading fromReply(const KPDecodeReply& reply)
+{
+    return Reading{reply.picture, reply.size, reply.failure};
+}
+
+// The reader of the first picture of a file Qt reads, chosen by content. An ICNS file
+// shows its largest icon, where Qt's reader would show the first.
+void prepareReader(QImageReader& reader)
+{
+    reader.setAutoTransform(true);
+    if (reader.format() != "icns" || reader.imageCount() < 2)
+        return;
+    int largest = 0;
+    QSize largestSize;
+    for (int i = 0; i < reader.imageCount(); ++i) {
+        if (!reader.jumpToImage(i))
+            break;
+        const QSize size = reader.size();
+        if (size.width() > largestSize.width()) {
+            largest = i;
+            largestSize = size;
+        }
+    }
+    reader.jumpToImage(largest);
+}
+
+QSize uprightSize(const QImageReader& reader, QSize size)
+{
+    if (size.isValid() && (reader.transformation() & QImageIOHandler::TransformationRotate90))
+        size.transpose();
+    return size;
+}
+
+bool tooLargeForQt(QSize size)
+{
+    return size.isValid() &&
+           qint64(size.width()) * size.height() * 4 > qint64(QImageReader::allocationLimit()) << 20;
+}
+
 // A buffer that stops giving bytes once the run is stopped: every reader that streams its
 // file through the device then gives up within one read.
 class CancellableBuffer : public QBuffer
@@ -41,34 +107,102 @@ private:
     const std::function<bool()>& m_cancelled;
 };
 
-// A misnamed file of any other type still opens by its content.
-void chooseHandler(QImageReader& reader, const QByteArray& formatHint)
+// Reads with Qt; `box`, when valid, asks for a picture scaled down to fit it.
+Reading readWithQt(const QByteArray& bytes, bool sizeOnly, QSize box,
+                   const std::function<bool()>& cancelled)
 {
-    if (formatHint == "raw") {
-        reader.setFormat(formatHint);
-        reader.setAutoDetectImageFormat(false);
+    QByteArray copy = bytes; // shares the data; QBuffer needs a non-const array
+    CancellableBuffer buffer(&copy, cancelled);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return Reading{{}, {}, KPFailure::Damaged};
+    QImageReader reader(&buffer);
+    prepareReader(reader);
+    if (!reader.canRead())
+        return Reading{{}, {}, KPFailure::Damaged};
+    const bool png = reader.format() == "png";
+    const int orientation = png ? KPPngOrientation::of(bytes) : 1;
+    QSize size = uprightSize(reader, reader.size());
+    if (size.isValid() && KPPngOrientation::swapsSides(orientation))
+        size.transpose();
+    if (tooLargeForQt(size))
+        return Reading{{}, {}, KPFailure::TooLargeToDecode};
+    const bool sizeKnown = size.isValid() && !size.isEmpty();
+    if (sizeOnly && sizeKnown)
+        return Reading{{}, size, KPFailure::None};
+
+    if (box.isValid() && sizeKnown && orientation == 1) {
+        QSize scaled = size.scaled(box, Qt::KeepAspectRatio);
+        if (scaled.width() < size.width() && scaled.height() < size.height()) {
+            // The reader scales before it turns the picture upright.
+            if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+                scaled.transpose();
+            reader.setScaledSize(scaled.expandedTo(QSize(1, 1)));
+        }
     }
+    QImage image = reader.read();
+    if (cancelled && cancelled())
+        return Reading{{}, {}, KPFailure::Stopped};
+    if (image.isNull())
+        return Reading{{}, {}, KPFailure::Damaged};
+    image = KPPngOrientation::applied(image, orientation);
+    if (!sizeKnown)
+        size = image.size(); // the ICNS reader only knows it once it has decoded
+    return Reading{sizeOnly ? QImage() : image, size, KPFailure::None};
+}
+
+Reading read(const QByteArray& bytes, const QByteArray& formatHint, bool sizeOnly, QSize box,
+             const std::function<bool()>& cancelled = {})
+{
+    using Kind = KPDecodeHelper::Kind;
+    if (KPImageDecoder::isRawType(formatHint) || KPImageDecoder::isHeifType(formatHint)) {
+        const Kind kind = KPImageDecoder::isRawType(formatHint) ? Kind::Raw : Kind::Heif;
+        return fromReply(sizeOnly ? KPDecodeHelper::size(kind, bytes)
+                                  : KPDecodeHelper::decode(kind, bytes, {}, box, cancelled));
+    }
+    const QByteArray coder = KPSecondReader::coderFor(formatHint);
+    auto second = [&] {
+        Reading reading = fromReply(
+            sizeOnly ? KPDecodeHelper::size(Kind::Magick, bytes, coder)
+                     : KPDecodeHelper::decode(Kind::Magick, bytes, coder, box, cancelled));
+        // ImageMagick applies no orientation a PNG states, as Qt's reader does not.
+        const int orientation = coder == "PNG" ? KPPngOrientation::of(bytes) : 1;
+        if (KPPngOrientation::swapsSides(orientation))
+            reading.size.transpose();
+        if (!reading.image.isNull())
+            reading.image = KPPngOrientation::applied(reading.image, orientation);
+        return reading;
+    };
+    if (!coder.isEmpty() && KPSecondReader::qtMisreads(bytes))
+        return second();
+    Reading reading = readWithQt(bytes, sizeOnly, box, cancelled);
+    if (reading.failure == KPFailure::Damaged && !coder.isEmpty())
+        return second();
+    return reading;
+}
+
+QImage inSrgb(QImage image)
+{
+    // Pixels are turned into sRGB here once, so the JPEGs written carry no profile and
+    // still show the source's colours.
+    const QColorSpace space = image.colorSpace();
+    if (space.isValid() && space != QColorSpace(QColorSpace::SRgb))
+        image.convertToColorSpace(QColorSpace(QColorSpace::SRgb));
+    image.setColorSpace(QColorSpace());
+    return image;
 }
 } // namespace
 
-QSize KPImageDecoder::probe(const QByteArray& bytes, const QByteArray& formatHint)
+KPImageDecoder::Probed KPImageDecoder::probeSource(const QByteArray& bytes,
+                                                   const QByteArray& formatHint)
 {
-    QByteArray copy = bytes; // shares the data; QBuffer needs a non-const array
-    QBuffer buffer(&copy);
-    if (!buffer.open(QIODevice::ReadOnly))
-        return {};
-    QImageReader reader(&buffer);
-    chooseHandler(reader, formatHint);
-    reader.setAutoTransform(true);
-    if (!reader.canRead())
-        return {};
-    QSize size = reader.size();
-    if (!size.isValid() && !reader.supportsOption(QImageIOHandler::Size)) {
-        // The ICNS reader only knows the size once it has decoded the picture.
-        applyAllocationLimit();
-        size = reader.read().size();
-    }
-    return size.isValid() && !size.isEmpty() ? size : QSize();
+    if (bytes.isEmpty())
+        return Probed{{}, KPFailure::Damaged};
+    const Reading reading = read(bytes, formatHint, true, {});
+    if (reading.failure != KPFailure::None)
+        return Probed{{}, reading.failure};
+    if (!reading.size.isValid() || reading.size.isEmpty())
+        return Probed{{}, KPFailure::Damaged};
+    return Probed{reading.size, KPFailure::None};
 }
 
 QSize KPImageDecoder::probeFile(const QString& path)
@@ -117,6 +251,8 @@ bool bmpComplete(const QByteArray& bytes)
     const quint32 compression = littleEndian32(bytes, 30);
     if (compression != 0 && compression != 3)
         return true; // run-length coded rows have no fixed size
+    if (headerSize == 64 && compression == 3)
+        return true; // OS/2's Huffman coding, neither
     const qint64 rowBytes = ((qAbs(width) * bitsPerPixel + 31) / 32) * 4;
     return qint64(pixelOffset) + rowBytes * qAbs(height) <= bytes.size();
 }
@@ -133,6 +269,29 @@ bool icoComplete(const QByteArray& bytes)
         if (qint64(littleEndian32(bytes, entry + 12)) + littleEndian32(bytes, entry + 8) >
             bytes.size())
             return false;
+    }
+    return true;
+}
+
+// HEIF and AVIF files are a row of boxes, each with its length; the picture data sits in
+// one of them, usually the last.
+bool boxesComplete(const QByteArray& bytes)
+{
+    qint64 at = 0;
+    while (at < bytes.size()) {
+        if (bytes.size() - at < 8)
+            return false;
+        qint64 length = qFromBigEndian<quint32>(bytes.constData() + at);
+        if (length == 1) {
+            if (bytes.size() - at < 16)
+                return false;
+            length = qint64(qFromBigEndian<quint64>(bytes.constData() + at + 8));
+        } else if (length == 0) {
+            return true; // the box runs to the end of the file
+        }
+        if (length < 8 || length > bytes.size() - at)
+            return false;
+        at += length;
     }
     return true;
 }
@@ -154,49 +313,65 @@ bool KPImageDecoder::looksComplete(const QByteArray& bytes)
         return bmpComplete(bytes);
     if (startsWith(bytes, "\0\0\1\0", 4) || startsWith(bytes, "\0\0\2\0", 4))
         return icoComplete(bytes);
-    if (startsWith(bytes, "icns", 4) && bytes.size() >= 8) {
-        const auto* length = reinterpret_cast<const uchar*>(bytes.constData()) + 4;
-        return (quint32(length[0]) << 24 | quint32(length[1]) << 16 | quint32(length[2]) << 8 |
-                length[3]) <= quint32(bytes.size());
-    }
+    if (startsWith(bytes, "icns", 4) && bytes.size() >= 8)
+        return qFromBigEndian<quint32>(bytes.constData() + 4) <= quint32(bytes.size());
+    if (startsWith(bytes, "RIFF", 4) && bytes.size() >= 12 && bytes.mid(8, 4) == "WEBP")
+        return qint64(littleEndian32(bytes, 4)) + 8 <= bytes.size();
+    if (bytes.size() >= 12 && bytes.mid(4, 4) == "ftyp")
+        return boxesComplete(bytes);
     return true;
 }
 
-QImage KPImageDecoder::decodeForFitting(const QByteArray& bytes, const QByteArray& formatHint,
-                                        const std::function<bool()>& cancelled)
+KPImageDecoder::Decoded KPImageDecoder::decodeSource(const QByteArray& bytes,
+                                                     const QByteArray& formatHint,
+                                                     const std::function<bool()>& cancelled)
 {
     applyAllocationLimit();
-    QByteArray copy = bytes;
-    CancellableBuffer buffer(&copy, cancelled);
-    if (!buffer.open(QIODevice::ReadOnly))
-        return {};
-    QImageReader reader(&buffer);
-    chooseHandler(reader, formatHint);
-    reader.setAutoTransform(true);
-    QImage image = reader.read();
-    if (image.isNull() || (cancelled && cancelled()))
-        return {};
-
+    if (bytes.isEmpty())
+        return Decoded{{}, KPFailure::Damaged, {}};
+    KPCodecTimer timer(KPCodecStats::sourceNs, KPCodecStats::sourceCount);
+    const Reading reading = read(bytes, formatHint, false, {}, cancelled);
+    if (reading.image.isNull())
+        return Decoded{
+            {}, reading.failure == KPFailure::None ? KPFailure::Damaged : reading.failure, {}};
+    QImage image = reading.image;
     const bool transparent = image.hasAlphaChannel();
     image.convertTo(transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-
-    // Pixels are turned into sRGB here once, so the JPEGs written carry no profile and
-    // still show the source's colours.
-    const QColorSpace space = image.colorSpace();
-    if (space.isValid() && space != QColorSpace(QColorSpace::SRgb))
-        image.convertToColorSpace(QColorSpace(QColorSpace::SRgb));
-    image.setColorSpace(QColorSpace());
-
+    image = inSrgb(image);
+    if (image.isNull())
+        return Decoded{{}, KPFailure::TooLargeToDecode, {}};
     if (!transparent)
-        return image;
+        return Decoded{image, KPFailure::None, image.size()};
     QImage opaque(image.size(), QImage::Format_RGB32);
     if (opaque.isNull())
-        return {};
+        return Decoded{{}, KPFailure::TooLargeToDecode, {}};
     opaque.fill(Qt::white);
     QPainter painter(&opaque);
     painter.drawImage(0, 0, image);
     painter.end();
-    return opaque;
+    return Decoded{opaque, KPFailure::None, opaque.size()};
+}
+
+KPImageDecoder::Decoded KPImageDecoder::readFile(const QString& path, QSize box)
+{
+    applyAllocationLimit();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Decoded{{}, KPFailure::SourceUnreadable, {}};
+    if (file.size() > KPDecodeHelper::MaxFileBytes)
+        return Decoded{{}, KPFailure::TooLargeToDecode, {}};
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() != file.size())
+        return Decoded{{}, KPFailure::SourceUnreadable, {}};
+    file.close();
+    const Reading reading = read(bytes, formatHint(path), false, box);
+    if (reading.image.isNull())
+        return Decoded{
+            {}, reading.failure == KPFailure::None ? KPFailure::Damaged : reading.failure, {}};
+    QImage image = reading.image;
+    if (box.isValid() && (image.width() > box.width() || image.height() > box.height()))
+        image = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return Decoded{image, KPFailure::None, reading.size.isValid() ? reading.size : image.size()};
 }
 
 QImage KPImageDecoder::flattenForJpeg(const QImage& image)

@@ -1,6 +1,6 @@
 #include "engine/KPJpegCodec.h"
 
-#include "engine/KPImageDecoder.h"
+#include "engine/KPJpegStream.h"
 
 // After the C headers jpeglib.h needs.
 #include <cstdio>
@@ -38,6 +38,8 @@ void KPCodecStats::addChosen(qint64 estimate, qint64 real)
            !chosenErrorMax.compare_exchange_weak(largest, error, std::memory_order_relaxed)) {
     }
 }
+std::atomic<qint64> KPCodecStats::sourceNs{0};
+std::atomic<qint64> KPCodecStats::sourceCount{0};
 
 namespace {
 qint64 nowNs()
@@ -78,8 +80,6 @@ void onEncodeError(j_common_ptr info)
 {
     std::longjmp(reinterpret_cast<EncodeError*>(info->err)->jump, 1);
 }
-
-void onMessage(j_common_ptr, int) {}
 
 // Format_RGB32 is 0xffRRGGBB in native byte order.
 constexpr J_COLOR_SPACE rgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
@@ -139,7 +139,8 @@ void termDestination(j_compress_ptr info)
 // output buffer is the destination's; the caller frees it.
 bool compressRows(const uchar* bits, qsizetype stride, int width, int height, int quality,
                   bool optimizeCoding, const std::function<bool(int)>* gate,
-                  const std::function<bool()>* cancelled, GrowingDestination* out)
+                  const std::function<bool()>* cancelled, const QByteArray* segments,
+                  GrowingDestination* out)
 {
     jpeg_compress_struct info{};
     EncodeError error{};
@@ -166,6 +167,15 @@ bool compressRows(const uchar* bits, qsizetype stride, int width, int height, in
     info.dct_method = JDCT_ISLOW;
     info.optimize_coding = optimizeCoding ? TRUE : FALSE;
     jpeg_start_compress(&info, TRUE);
+    // After SOI and the JFIF segment. The segments are whole and checked (KPMetadata).
+    for (qsizetype at = 0; segments && at + 4 <= segments->size();) {
+        const auto* segment = reinterpret_cast<const JOCTET*>(segments->constData() + at);
+        const unsigned length = unsigned(segment[2]) << 8 | segment[3];
+        if (length < 2 || at + 2 + qsizetype(length) > segments->size())
+            break;
+        jpeg_write_marker(&info, segment[1], segment + 4, length - 2);
+        at += 2 + qsizetype(length);
+    }
     while (info.next_scanline < info.image_height) {
         JSAMPROW lines[16];
         const int want = int(std::min<JDIMENSION>(16, info.image_height - info.next_scanline));
@@ -184,65 +194,12 @@ bool compressRows(const uchar* bits, qsizetype stride, int width, int height, in
     return true;
 }
 
-// Decodes a colour or grey JPEG into `image`, made here at the size the header gives.
-// Plain C state only between setjmp and longjmp; the picture is made before the jump
-// point's state matters and is dropped by the caller on failure.
-bool decompressRows(const QByteArray& jpeg, QImage& image, const std::function<bool()>* cancelled)
-{
-    jpeg_decompress_struct info{};
-    EncodeError error{};
-    info.err = jpeg_std_error(&error.base);
-    error.base.error_exit = onEncodeError;
-    error.base.emit_message = onMessage;
-    if (setjmp(error.jump)) {
-        jpeg_destroy_decompress(&info);
-        return false;
-    }
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(jpeg.constData()),
-                 static_cast<unsigned long>(jpeg.size()));
-    jpeg_read_header(&info, TRUE);
-    // CMYK and YCCK pictures are left to Qt's reader, which inverts Adobe's CMYK.
-    const bool colour = info.jpeg_color_space == JCS_YCbCr ||
-                        info.jpeg_color_space == JCS_GRAYSCALE || info.jpeg_color_space == JCS_RGB;
-    const qint64 bytes = qint64(info.image_width) * qint64(info.image_height) * 4;
-    if (!colour || info.image_width == 0 || info.image_height == 0 ||
-        bytes > qint64(KPImageDecoder::AllocationLimitMB) * 1024 * 1024) {
-        jpeg_destroy_decompress(&info);
-        return false;
-    }
-    info.out_color_space = rgb32Space;
-    info.dct_method = JDCT_ISLOW;
-    jpeg_start_decompress(&info);
-    image = QImage(int(info.output_width), int(info.output_height), QImage::Format_RGB32);
-    if (image.isNull()) {
-        jpeg_destroy_decompress(&info);
-        return false;
-    }
-    uchar* bits = image.bits();
-    const qsizetype stride = image.bytesPerLine();
-    while (info.output_scanline < info.output_height) {
-        if (cancelled && (*cancelled)()) {
-            jpeg_destroy_decompress(&info);
-            return false;
-        }
-        JSAMPROW lines[16];
-        const int want = int(std::min<JDIMENSION>(16, info.output_height - info.output_scanline));
-        for (int i = 0; i < want; ++i)
-            lines[i] = bits + stride * qsizetype(info.output_scanline + JDIMENSION(i));
-        jpeg_read_scanlines(&info, lines, JDIMENSION(want));
-    }
-    // A file cut short after its last row still gives the whole picture, as before.
-    jpeg_abort_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    return true;
-}
 } // namespace
 
 QByteArray KPJpegCodec::encode(const QImage& image, float factor,
-                               const std::function<bool(int)>& gate)
+                               const std::function<bool(int)>& gate, const QByteArray& segments)
 {
-    return encodeRows(image, qualityFor(factor), false, gate);
+    return encodeRows(image, qualityFor(factor), false, gate, segments);
 }
 
 QByteArray KPJpegCodec::encodeAtQuality(const QImage& image, int quality, bool optimizeCoding)
@@ -251,7 +208,7 @@ QByteArray KPJpegCodec::encodeAtQuality(const QImage& image, int quality, bool o
 }
 
 QByteArray KPJpegCodec::encodeRows(const QImage& image, int quality, bool optimizeCoding,
-                                   const std::function<bool(int)>& gate)
+                                   const std::function<bool(int)>& gate, const QByteArray& segments)
 {
     if (image.isNull() || image.format() != QImage::Format_RGB32)
         return {};
@@ -260,7 +217,7 @@ QByteArray KPJpegCodec::encodeRows(const QImage& image, int quality, bool optimi
     const bool ok =
         compressRows(image.constBits(), image.bytesPerLine(), image.width(), image.height(),
                      std::clamp(quality, 1, 100), optimizeCoding, gate ? &gate : nullptr,
-                     m_cancelled ? &m_cancelled : nullptr, &out);
+                     m_cancelled ? &m_cancelled : nullptr, &segments, &out);
     QByteArray data;
     if (ok && out.buffer && out.used > 0)
         data =
@@ -274,8 +231,9 @@ QImage KPJpegCodec::decode(const QByteArray& jpeg)
     if (jpeg.isEmpty())
         return {};
     KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
-    QImage image;
-    if (!decompressRows(jpeg, image, m_cancelled ? &m_cancelled : nullptr))
+    // The row decoder the fitting streams from, waited for whole.
+    const std::shared_ptr<KPJpegStreamDecode> decode = KPJpegStreamDecode::start(jpeg, m_cancelled);
+    if (!decode || !decode->wait())
         return {};
-    return image;
+    return decode->image();
 }

@@ -26,6 +26,10 @@ struct KPCodecStats
     static std::atomic<qint64> chosenErrorSum;
     static std::atomic<qint64> chosenErrorMax;
     static void addChosen(qint64 estimate, qint64 real);
+    // The sources' own decoding for fitting (any type, by any reader), counted apart from
+    // the JPEG codec's work; its waits are in the decodings above as well.
+    static std::atomic<qint64> sourceNs;
+    static std::atomic<qint64> sourceCount;
 };
 
 // Adds the time from its making to its end to one of the totals above.
@@ -61,8 +65,10 @@ public:
 
     // Encodes an opaque Format_RGB32 picture; empty data on failure. With a gate, rows
     // are read only once the gate lets them (the picture may still be being decoded).
+    // `segments` (whole APPn marker segments, such as the metadata's) follow the header.
     QByteArray encode(const QImage& image, float factor,
-                      const std::function<bool(int rows)>& gate = {});
+                      const std::function<bool(int rows)>& gate = {},
+                      const QByteArray& segments = {});
     // The same at a whole JPEG quality, 1 to 100. Optimized Huffman tables make the file
     // a few percent smaller for the same picture, for about a fifth more time.
     QByteArray encodeAtQuality(const QImage& image, int quality, bool optimizeCoding = false);
@@ -72,7 +78,8 @@ public:
 
 private:
     QByteArray encodeRows(const QImage& image, int quality, bool optimizeCoding,
-                          const std::function<bool(int rows)>& gate);
+                          const std::function<bool(int rows)>& gate,
+                          const QByteArray& segments = {});
 
     std::function<bool()> m_cancelled;
 };

@@ -1,7 +1,7 @@
 // Feeds bytes to the raw reader the way the engine does for a .raw file: a QImageReader
 // on a QBuffer with the format named, asked for the header first, then for the picture
 // (at full size, or at a quarter for the thumbnails' half-size path). LibRaw runs in
-// pictaro-raw, built here with the sanitizers too; whatever happens to that process,
+// pictaro-decode, built here with the sanitizers too; whatever happens to that process,
 // the reader must come back with a picture or a clean failure, in time.
 #include "KPFuzzMarks.h"
 

@@ -38,6 +38,11 @@ int main(int argc, char** argv)
             panasonic.replace(0, 4, QByteArray("IIU\0", 4));
             ok = write(folder.filePath(name + QStringLiteral("-panasonic.raw")), panasonic) && ok;
         }
+        // A file LibRaw cannot develop, shown by its embedded preview when that is large
+        // enough; this one is not, which keeps the seed small.
+        ok = write(folder.filePath(QStringLiteral("preview-%1.dng").arg(orientation)),
+                   KPDngWriter::undevelopable(picture, orientation)) &&
+             ok;
     }
     return ok ? 0 : 1;
 }

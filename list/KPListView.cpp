@@ -42,15 +42,29 @@ KPListPresenter* KPListView::currentPresenter() const
 
 const QStringList& KPListView::imageExtensions()
 {
-    static const QStringList extensions = {
-        QStringLiteral("BMP"),  QStringLiteral("bmp"),  QStringLiteral("ICO"),
-        QStringLiteral("ico"),  QStringLiteral("PSD"),  QStringLiteral("psd"),
-        QStringLiteral("RAW"),  QStringLiteral("raw"),  QStringLiteral("icns"),
-        QStringLiteral("ICNS"), QStringLiteral("TIFF"), QStringLiteral("tiff"),
-        QStringLiteral("GIF"),  QStringLiteral("gif"),  QStringLiteral("JPEG"),
-        QStringLiteral("jpeg"), QStringLiteral("JPG"),  QStringLiteral("jpg"),
-        QStringLiteral("PNG"),  QStringLiteral("png"),
-    };
+    // The twenty of old first, in their order; then the types of today's phones, cameras
+    // and the web, each in lower and upper case.
+    static const QStringList extensions = [] {
+        QStringList list = {
+            QStringLiteral("BMP"),  QStringLiteral("bmp"),  QStringLiteral("ICO"),
+            QStringLiteral("ico"),  QStringLiteral("PSD"),  QStringLiteral("psd"),
+            QStringLiteral("RAW"),  QStringLiteral("raw"),  QStringLiteral("icns"),
+            QStringLiteral("ICNS"), QStringLiteral("TIFF"), QStringLiteral("tiff"),
+            QStringLiteral("GIF"),  QStringLiteral("gif"),  QStringLiteral("JPEG"),
+            QStringLiteral("jpeg"), QStringLiteral("JPG"),  QStringLiteral("jpg"),
+            QStringLiteral("PNG"),  QStringLiteral("png"),
+        };
+        const char* const added[] = {"tif", "webp", "heic", "heif", "avif", "jfif", "jpe",
+                                     // camera raw files
+                                     "dng", "cr2", "cr3", "crw", "nef", "nrw", "arw", "srf", "sr2",
+                                     "raf", "orf", "rw2", "pef", "srw", "x3f", "3fr", "iiq", "erf",
+                                     "kdc", "mrw", "mos", "rwl"};
+        for (const char* extension : added) {
+            const QString lower = QString::fromLatin1(extension);
+            list << lower.toUpper() << lower;
+        }
+        return list;
+    }();
     return extensions;
 }
 

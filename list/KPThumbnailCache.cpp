@@ -1,6 +1,7 @@
 #include "list/KPThumbnailCache.h"
 
-#include <QImageReader>
+#include "engine/KPImageDecoder.h"
+
 #include <QPointer>
 
 #ifdef Q_OS_LINUX
@@ -42,26 +43,10 @@ KPThumbnailCache::~KPThumbnailCache()
 
 QImage KPThumbnailCache::load(const QString& path, QSize box, QSize* fullSize)
 {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    QSize size = reader.size();
-    if (size.isValid() && (reader.transformation() & QImageIOHandler::TransformationRotate90))
-        size.transpose();
+    const KPImageDecoder::Decoded decoded = KPImageDecoder::readFile(path, box);
     if (fullSize)
-        *fullSize = size;
-    if (size.isValid() && !size.isEmpty()) {
-        QSize scaled = size.scaled(box, Qt::KeepAspectRatio);
-        if (scaled.width() < size.width() && scaled.height() < size.height()) {
-            // The reader scales before it turns the picture upright.
-            if (reader.transformation() & QImageIOHandler::TransformationRotate90)
-                scaled.transpose();
-            reader.setScaledSize(scaled.expandedTo(QSize(1, 1)));
-        }
-    }
-    QImage image = reader.read();
-    if (!image.isNull() && (image.width() > box.width() || image.height() > box.height()))
-        image = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return image;
+        *fullSize = decoded.size;
+    return decoded.image;
 }
 
 QImage KPThumbnailCache::thumbnail(const QString& path)

@@ -17,4 +17,26 @@ set(PICTARO_MIME_TYPES
     image/x-psd
     image/x-panasonic-rw
     image/x-panasonic-raw
+    image/webp
+    image/heif
+    image/heic
+    image/avif
+    image/x-dcraw
+    image/x-adobe-dng
+    image/x-canon-cr2
+    image/x-canon-cr3
+    image/x-canon-crw
+    image/x-nikon-nef
+    image/x-nikon-nrw
+    image/x-sony-arw
+    image/x-sony-srf
+    image/x-sony-sr2
+    image/x-fuji-raf
+    image/x-olympus-orf
+    image/x-panasonic-rw2
+    image/x-pentax-pef
+    image/x-samsung-srw
+    image/x-sigma-x3f
+    image/x-kodak-kdc
+    image/x-minolta-mrw
 )

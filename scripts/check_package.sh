@@ -10,7 +10,7 @@
 #   bash completion;
 # - the packaged program, unpacked into a temporary folder away from the build tree,
 #   shrinks a JPEG and a camera raw file with --batch, so it runs from the package's
-#   files alone and finds its raw helper beside itself.
+#   files alone and finds its decoding helper beside itself.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -9,12 +9,16 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev libjpeg62-turbo-dev
     # the window: translations (lrelease), Qt's own translations and SVG pictures
     qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n qt6-svg-dev
-    # picture types beyond Qt's own readers: PSD through ImageMagick, camera raw through LibRaw
-    libmagick++-6.q16-dev libraw-dev
+    # picture types beyond Qt's own readers: PSD and the second reader through ImageMagick,
+    # camera raw through LibRaw, HEIC, HEIF and AVIF through libheif; metadata through exiv2
+    libmagick++-6.q16-dev libraw-dev libheif-dev libexiv2-dev
     # reading pictures (TIFF, WebP and others, through the Qt image plugins)
     qt6-image-formats-plugins
     # tests: a virtual display for the window tests, and tools to find and photograph the window
     xvfb xauth x11-utils libqt6svg6
+    # tests: writers of HEIC pictures (heif-enc) and of ICNS icons with JPEG 2000 (png2icns),
+    # and exiftool, which writes and reads the metadata of test pictures
+    libheif-examples icnsutils libimage-exiftool-perl
     # the Debian package: its dependencies (dpkg-shlibdeps), compressing the manual page,
     # and the checks of the package and its metadata
     dpkg-dev gzip lintian desktop-file-utils appstream

@@ -1,5 +1,6 @@
 #include "settings/KPPreferences.h"
 
+#include "settings/KPMetadataGroup.h"
 #include "settings/KPNumberTextField.h"
 #include "settings/KPSettings.h"
 #include "ui/KPLocalization.h"
@@ -62,7 +63,8 @@ KPPreferences::KPPreferences(QWidget* parent)
       m_widthTF(new KPNumberTextField(this)), m_highTF(new KPNumberTextField(this)),
       m_qualitySlider(new QSlider(Qt::Horizontal, this)), m_scaleCB(new QCheckBox(this)),
       m_bestQualityCB(new QCheckBox(this)), m_parallelJobsSB(new QSpinBox(this)),
-      m_cancelBT(new QPushButton(this)), m_okBT(new QPushButton(this))
+      m_cancelBT(new QPushButton(this)), m_okBT(new QPushButton(this)),
+      m_metadataGroup(new KPMetadataGroup(this))
 {
     setModal(false);
     setMinimumWidth(440);
@@ -130,6 +132,7 @@ KPPreferences::KPPreferences(QWidget* parent)
     layout->addSpacing(12);
     layout->addLayout(parallelJobs);
     layout->addWidget(m_parallelJobsHintLB);
+    layout->addWidget(m_metadataGroup);
     layout->addStretch(1);
     layout->addWidget(buttons);
 
@@ -169,6 +172,7 @@ void KPPreferences::refreshLanguage()
     m_bestQualityHintLB->setText(KPLocalization::text("L_BestQualityHint"));
     m_parallelJobsLB->setText(KPLocalization::text("L_ParallelJobs"));
     m_parallelJobsHintLB->setText(KPLocalization::text("L_ParallelJobsHint"));
+    m_metadataGroup->refreshLanguage();
 }
 
 void KPPreferences::showPanel()
@@ -198,6 +202,7 @@ void KPPreferences::loadPreferences()
     m_bestQualityCB->setChecked(KPSettings::boolForKey(KPSettingsKey::BestQualityFit));
     m_storedParallelJobs = KPSettings::parallelJobs();
     m_parallelJobsSB->setValue(m_storedParallelJobs);
+    m_metadataGroup->load();
     m_highTF->initNumberTextField(m_highTF->text());
     m_widthTF->initNumberTextField(m_widthTF->text());
 }
@@ -225,6 +230,7 @@ void KPPreferences::ok()
     KPSettings::setBool(KPSettingsKey::BestQualityFit, m_bestQualityCB->isChecked());
     if (m_parallelJobsSB->value() != m_storedParallelJobs)
         KPSettings::setInteger(KPSettingsKey::ParallelJobs, m_parallelJobsSB->value());
+    m_metadataGroup->store();
     close();
 }
 

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+class KPMetadataGroup;
 class KPNumberTextField;
 class QCheckBox;
 class QLabel;
@@ -13,9 +14,9 @@ class QSpinBox;
 
 // The preferences panel: the quality floor as a whole percent, whether a picture is
 // fitted at the best quality or step by step, the smallest box a picture may be scaled
-// down to, whether scaling is allowed at all, and how many pictures a run converts at
-// once. Not modal, so it can be changed during
-// a run; each show loads what the store holds, OK writes it.
+// down to, whether scaling is allowed at all, how many pictures a run converts at once and
+// what outputs keep of the metadata. Not modal, so it can be changed during a run; each
+// show loads what the store holds, OK writes it.
 class KPPreferences : public QDialog
 {
     Q_OBJECT
@@ -40,6 +41,7 @@ public:
     QCheckBox* scaleCB() const { return m_scaleCB; }
     QCheckBox* bestQualityCB() const { return m_bestQualityCB; }
     QSpinBox* parallelJobsSB() const { return m_parallelJobsSB; }
+    KPMetadataGroup* metadataGroup() const { return m_metadataGroup; }
 
 Q_SIGNALS:
     void imageQualityChanged(int percent);
@@ -65,6 +67,7 @@ private:
     QSpinBox* m_parallelJobsSB;
     QPushButton* m_cancelBT;
     QPushButton* m_okBT;
+    KPMetadataGroup* m_metadataGroup;
     int m_imageQuality = 1;
     // The percent the stored floor showed as when the panel was loaded; none when the
     // store held no usable floor and a fallback was shown.

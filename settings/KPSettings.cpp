@@ -47,7 +47,8 @@ void write(const QString& key, const QVariant& value)
 
 // Whether a stored value reads as what its key holds; one that does not (text where a
 // number belongs, a number out of its range) counts as missing for the defaults.
-bool readable(const QVariant& value, QMetaType::Type type, float low = -INFINITY, float high = INFINITY)
+bool readable(const QVariant& value, QMetaType::Type type, float low = -INFINITY,
+              float high = INFINITY)
 {
     if (type == QMetaType::Bool) {
         const QString text = value.toString();
@@ -122,6 +123,11 @@ std::optional<QStringList> KPSettings::arrayForKey(const QString& key)
     if (value.canConvert<QStringList>())
         return value.toStringList();
     return std::nullopt;
+}
+
+KPMetadataPolicy KPSettings::metadataPolicy()
+{
+    return KPMetadataPolicies::fromStored(read(KPSettingsKey::MetadataPolicy));
 }
 
 void KPSettings::setBool(const QString& key, bool value)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/KPMetadataPolicy.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -23,6 +25,9 @@ inline const QString BestQualityFit = QStringLiteral("BestQualityFit"); // bool
 // How many pictures a run converts at once, 1 to KPSettings::MaxParallelJobs. Absent (and
 // never written by the defaults) reads as 1: one picture after the other.
 inline const QString ParallelJobs = QStringLiteral("ParallelJobs"); // integer
+// What outputs keep of their sources' metadata: 0 all, 1 all but the location, 2 none
+// (KPMetadataPolicy). Absent or any other value reads 1; the defaults do not write it.
+inline const QString MetadataPolicy = QStringLiteral("MetadataPolicy"); // integer
 } // namespace KPSettingsKey
 
 // The user's preferences store (organisation and application "Pictaro"), with the
@@ -38,11 +43,12 @@ public:
     static bool contains(const QString& key);
     static QVariant objectForKey(const QString& key); // invalid when absent
 
-    static bool boolForKey(const QString& key);   // false when absent
-    static float floatForKey(const QString& key); // 0.0 when absent
+    static bool boolForKey(const QString& key);      // false when absent
+    static float floatForKey(const QString& key);    // 0.0 when absent
     static qint64 integerForKey(const QString& key); // 0 when absent
     static std::optional<QString> stringForKey(const QString& key);
     static std::optional<QStringList> arrayForKey(const QString& key);
+    static KPMetadataPolicy metadataPolicy();
 
     static void setBool(const QString& key, bool value);
     static void setFloat(const QString& key, float value);

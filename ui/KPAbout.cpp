@@ -12,7 +12,7 @@
 
 KPAbout::KPAbout(QWidget* parent)
     : QDialog(parent), m_copyrightTF(new QLabel(this)), m_curVersionTF(new QLabel(this)),
-      m_homepageBT(new QPushButton(this))
+      m_licenceTF(new QLabel(this)), m_homepageBT(new QPushButton(this))
 {
     setModal(false);
     auto* icon = new QLabel(this);
@@ -27,6 +27,7 @@ KPAbout::KPAbout(QWidget* parent)
     m_curVersionTF->setAlignment(Qt::AlignCenter);
     m_copyrightTF->setAlignment(Qt::AlignCenter);
     m_copyrightTF->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_licenceTF->setAlignment(Qt::AlignCenter);
 
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(m_homepageBT, QDialogButtonBox::ActionRole);
@@ -38,6 +39,7 @@ KPAbout::KPAbout(QWidget* parent)
     layout->addWidget(m_curVersionTF);
     layout->addSpacing(8);
     layout->addWidget(m_copyrightTF);
+    layout->addWidget(m_licenceTF);
     layout->addSpacing(8);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -55,6 +57,7 @@ void KPAbout::refreshLang()
 {
     m_homepageBT->setText(KPLocalization::text("L_BTHomePage"));
     setWindowTitle(KPLocalization::text("L_AboutMenu"));
+    m_licenceTF->setText(KPLocalization::text("L_AboutLicence"));
     // The one text made of two: the word for version, a space and the number.
     m_curVersionTF->setText(
         QStringLiteral("%1 %2").arg(KPLocalization::text("L_Version"), KPProductInfo::version()));

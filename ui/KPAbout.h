@@ -8,7 +8,7 @@
 class QLabel;
 class QPushButton;
 
-// The about window: version, copyright and a button to the home page. Made once with
+// The about window: version, copyright, licence and a button to the home page. Made once with
 // the main window; showing it again brings the same window to the front.
 class KPAbout : public QDialog
 {
@@ -23,6 +23,7 @@ public:
 
     QLabel* curVersionTF() const { return m_curVersionTF; }
     QLabel* copyrightTF() const { return m_copyrightTF; }
+    QLabel* licenceTF() const { return m_licenceTF; }
 
     // Replaces opening a web address (tests check what would be opened).
     void setOpener(std::function<void(const QUrl&)> opener) { m_opener = std::move(opener); }
@@ -30,6 +31,7 @@ public:
 private:
     QLabel* m_copyrightTF;
     QLabel* m_curVersionTF;
+    QLabel* m_licenceTF;
     QPushButton* m_homepageBT;
     std::function<void(const QUrl&)> m_opener;
 };

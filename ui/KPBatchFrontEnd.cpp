@@ -77,6 +77,10 @@ QString KPBatchFrontEnd::usage()
         "                        the preferences, stepwise at first)\n"
         "  --jobs N              convert up to N pictures at once, 1 to 16 (default from\n"
         "                        the preferences, 1 at first)\n"
+        "  --metadata WHAT       what each JPEG keeps of its source's metadata (EXIF, XMP,\n"
+        "                        IPTC): keep, no-location (all but the GPS position, maker\n"
+        "                        notes and serial numbers) or strip (default from the\n"
+        "                        preferences, no-location at first)\n"
         "  -h, --help            show this help\n"
         "  -v, --version         show the version\n"
         "\n"
@@ -169,6 +173,12 @@ std::optional<KPBatchFrontEnd::Options> KPBatchFrontEnd::parse(const QStringList
                             .arg(KPSettings::MaxParallelJobs)
                             .arg(value);
             options.fit.parallelJobs = jobs;
+        } else if (isOption(argument, QStringLiteral("--metadata"))) {
+            const QString value = takeValue(arguments, i, QStringLiteral("--metadata"), error);
+            options.fit.metadataPolicy = KPMetadataPolicies::fromName(value);
+            if (error.isEmpty() && !options.fit.metadataPolicy)
+                error = QStringLiteral("--metadata takes keep, no-location or strip, not \"%1\"")
+                            .arg(value);
         } else if (argument == QStringLiteral("--stats")) {
             options.stats = true;
         } else {
@@ -328,6 +338,8 @@ void KPBatchFrontEnd::printJob(const KPImageDataPtr& job)
     QSize pixels = job->exportPixelSize();
     if (const std::optional<float> quality = job->exportQuality())
         detail += QStringLiteral(", quality %1").arg(KPJpegCodec::qualityFor(*quality));
+    else if (job->size() && job->exportSize() != job->size())
+        detail += QStringLiteral(", copied unchanged but for its metadata");
     else
         detail += QStringLiteral(", copied unchanged");
     if (!pixels.isValid())
@@ -366,6 +378,9 @@ void KPBatchFrontEnd::onRunEnded()
                          .arg(double(KPCodecStats::chosenErrorMax.load()) / 1e4, 0, 'f', 3)
                          .arg(chosen);
         }
+        m_err << QStringLiteral("sources: %1 decoded in %2 ms\n")
+                     .arg(KPCodecStats::sourceCount.load())
+                     .arg(double(KPCodecStats::sourceNs.load()) / 1e6, 0, 'f', 1);
         m_err.flush();
     }
     if (notRun > 0)

@@ -1,5 +1,7 @@
 #include "ui/KPImageLogView.h"
 
+#include "engine/KPAtomicFile.h"
+#include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
 #include "list/KPStringTools.h"
 #include "list/KPThumbnailCache.h"
@@ -21,7 +23,8 @@ QString pixelSizeText(QSize size)
     return QStringLiteral("%1 x %2").arg(shown.width()).arg(shown.height());
 }
 
-// The picture's pixel size from its header, upright.
+// The picture's pixel size from its header, upright. A file Qt's readers turn away is
+// asked of the engine's other readers.
 QSize headerSize(const QString& path)
 {
     QImageReader reader(path);
@@ -29,7 +32,11 @@ QSize headerSize(const QString& path)
     QSize size = reader.size();
     if (size.isValid() && (reader.transformation() & QImageIOHandler::TransformationRotate90))
         size.transpose();
-    return size;
+    if (size.isValid())
+        return size;
+    if (const std::optional<QByteArray> bytes = KPAtomicFile::readAll(path))
+        return KPImageDecoder::probeSource(*bytes, KPImageDecoder::formatHint(path)).size;
+    return {};
 }
 
 // Written like the quality floor of the preferences, so the two compare at a glance.

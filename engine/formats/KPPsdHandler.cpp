@@ -1,6 +1,7 @@
 #include "engine/formats/KPPsdHandler.h"
 
 #include "engine/formats/KPDeviceBytes.h"
+#include "engine/formats/KPMagickColour.h"
 #include "engine/formats/KPPsdLayout.h"
 
 #include <Magick++.h>
@@ -55,39 +56,6 @@ void unmatteFromWhite(QImage& picture)
     }
 }
 
-// Brings the decoded picture to RGB: CMYK through its embedded profile into sRGB when
-// it has one, otherwise (CMYK without a profile, Lab) by ImageMagick's formulas.
-// Returns the RGB profile the picture still needs to be read in, if any.
-QColorSpace toRgb(Magick::Image& picture)
-{
-    const Magick::Blob profile = picture.iccColorProfile();
-    switch (picture.colorSpace()) {
-    case Magick::sRGBColorspace:
-    case Magick::RGBColorspace:
-    case Magick::GRAYColorspace: {
-        if (profile.length() == 0)
-            return {};
-        return QColorSpace::fromIccProfile(
-            QByteArray(static_cast<const char*>(profile.data()), qsizetype(profile.length())));
-    }
-    case Magick::CMYKColorspace:
-        if (profile.length() > 0) {
-            const QByteArray srgb = QColorSpace(QColorSpace::SRgb).iccProfile();
-            try {
-                picture.profile("ICC", Magick::Blob(srgb.constData(), size_t(srgb.size())));
-                if (picture.colorSpace() != Magick::CMYKColorspace)
-                    return {};
-            } catch (const Magick::Exception&) {
-                // A profile lcms cannot use: fall back to the plain formulas below.
-            }
-        }
-        picture.colorSpace(Magick::sRGBColorspace);
-        return {};
-    default:
-        picture.colorSpace(Magick::sRGBColorspace);
-        return {};
-    }
-}
 } // namespace
 
 bool KPPsdHandler::canRead(QIODevice* device)
@@ -156,7 +124,7 @@ bool KPPsdHandler::read(QImage* image)
             return false;
         if (indexedAsGrey)
             source.colorspaceType(Magick::sRGBColorspace);
-        colorSpace = toRgb(source);
+        colorSpace = KPMagickColour::toRgb(source);
         transparent = source.matte();
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
         const char* order = "BGRA";

@@ -7,11 +7,11 @@ QImageIOPlugin::Capabilities KPRawPlugin::capabilities(QIODevice* device,
 {
     // Asked by name, the handler takes the bytes as they are: a DNG or a raw file of a
     // TIFF-based kind would otherwise go to the TIFF reader, which shows its preview.
-    if (format == "raw")
+    if (KPRawHandler::isRawFormat(format))
         return CanRead;
     if (!format.isEmpty() || !device || !device->isOpen())
         return {};
-    return device->isReadable() && KPRawHandler::canRead(device) ? CanRead : Capabilities();
+    return device->isReadable() && KPRawHandler::startsLikeRaw(device) ? CanRead : Capabilities();
 }
 
 QImageIOHandler* KPRawPlugin::create(QIODevice* device, const QByteArray& format) const

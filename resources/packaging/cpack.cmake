@@ -32,7 +32,8 @@ quality first and scales a picture down only when it must, never below a
 smallest size, or fits each picture with one encoding at the best quality that
 fits. The originals are left as they are.
 
-It reads JPEG, PNG, GIF, BMP, TIFF, icons, Photoshop documents and camera raw
-files, and has a window as well as a terminal mode (pictaro --batch).]=])
+It reads JPEG, PNG, GIF, BMP, TIFF, WebP, HEIC, HEIF, AVIF, icons, Photoshop
+documents and camera raw files, and has a window as well as a terminal mode
+(pictaro --batch).]=])
 
 include(CPack)

@@ -407,5 +407,29 @@
         <source>More than 1 converts several pictures together on a computer with several cores, each with its full-size picture in memory. The results are the same.</source>
         <translation>Mehr als 1 wandelt auf einem Rechner mit mehreren Kernen mehrere Bilder zugleich um, jedes mit seinem Bild in voller Größe im Speicher. Die Ergebnisse bleiben gleich.</translation>
     </message>
+    <message id="L_MetadataLabel">
+        <source>Metadata (EXIF, XMP, IPTC):</source>
+        <translation>Metadaten (EXIF, XMP, IPTC):</translation>
+    </message>
+    <message id="L_MetadataKeepAll">
+        <source>Keep all metadata</source>
+        <translation>Alle Metadaten behalten</translation>
+    </message>
+    <message id="L_MetadataNoLocation">
+        <source>Keep all but the location</source>
+        <translation>Alle außer dem Aufnahmeort behalten</translation>
+    </message>
+    <message id="L_MetadataRemoveAll">
+        <source>Remove all metadata</source>
+        <translation>Alle Metadaten entfernen</translation>
+    </message>
+    <message id="L_MetadataHint">
+        <source>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the camera maker's notes and the serial numbers are left out.</source>
+        <translation>Aufnahmedatum, Kamera, Belichtung und Urheberrecht gehen mit jedem Bild mit. Ohne den Aufnahmeort entfallen die GPS-Position, die Herstellernotizen der Kamera und die Seriennummern.</translation>
+    </message>
+    <message id="L_AboutLicence">
+        <source>Free software under the GNU General Public License, version 3 or later</source>
+        <translation>Freie Software unter der GNU General Public License, Version 3 oder später</translation>
+    </message>
 </context>
 </TS>

@@ -407,5 +407,29 @@
         <source>More than 1 converts several pictures together on a computer with several cores, each with its full-size picture in memory. The results are the same.</source>
         <translation>More than 1 converts several pictures together on a computer with several cores, each with its full-size picture in memory. The results are the same.</translation>
     </message>
+    <message id="L_MetadataLabel">
+        <source>Metadata (EXIF, XMP, IPTC):</source>
+        <translation>Metadata (EXIF, XMP, IPTC):</translation>
+    </message>
+    <message id="L_MetadataKeepAll">
+        <source>Keep all metadata</source>
+        <translation>Keep all metadata</translation>
+    </message>
+    <message id="L_MetadataNoLocation">
+        <source>Keep all but the location</source>
+        <translation>Keep all but the location</translation>
+    </message>
+    <message id="L_MetadataRemoveAll">
+        <source>Remove all metadata</source>
+        <translation>Remove all metadata</translation>
+    </message>
+    <message id="L_MetadataHint">
+        <source>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the camera maker's notes and the serial numbers are left out.</source>
+        <translation>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the camera maker's notes and the serial numbers are left out.</translation>
+    </message>
+    <message id="L_AboutLicence">
+        <source>Free software under the GNU General Public License, version 3 or later</source>
+        <translation>Free software under the GNU General Public License, version 3 or later</translation>
+    </message>
 </context>
 </TS>

@@ -407,5 +407,29 @@
         <source>More than 1 converts several pictures together on a computer with several cores, each with its full-size picture in memory. The results are the same.</source>
         <translation>Con más de 1 se convierten varias imágenes juntas en un ordenador con varios núcleos, cada una con su imagen a tamaño completo en memoria. Los resultados son los mismos.</translation>
     </message>
+    <message id="L_MetadataLabel">
+        <source>Metadata (EXIF, XMP, IPTC):</source>
+        <translation>Metadatos (EXIF, XMP, IPTC):</translation>
+    </message>
+    <message id="L_MetadataKeepAll">
+        <source>Keep all metadata</source>
+        <translation>Conservar todos los metadatos</translation>
+    </message>
+    <message id="L_MetadataNoLocation">
+        <source>Keep all but the location</source>
+        <translation>Conservar todo salvo la ubicación</translation>
+    </message>
+    <message id="L_MetadataRemoveAll">
+        <source>Remove all metadata</source>
+        <translation>Eliminar todos los metadatos</translation>
+    </message>
+    <message id="L_MetadataHint">
+        <source>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the camera maker's notes and the serial numbers are left out.</source>
+        <translation>La fecha de la toma, la cámara, la exposición y el copyright acompañan a cada imagen. Sin la ubicación, se omiten la posición GPS, las notas del fabricante de la cámara y los números de serie.</translation>
+    </message>
+    <message id="L_AboutLicence">
+        <source>Free software under the GNU General Public License, version 3 or later</source>
+        <translation>Software libre bajo la Licencia Pública General de GNU, versión 3 o posterior</translation>
+    </message>
 </context>
 </TS>

@@ -407,5 +407,29 @@
         <source>More than 1 converts several pictures together on a computer with several cores, each with its full-size picture in memory. The results are the same.</source>
         <translation>Au-delà de 1, plusieurs images sont converties ensemble sur un ordinateur à plusieurs cœurs, chacune avec son image en taille réelle en mémoire. Les résultats sont les mêmes.</translation>
     </message>
+    <message id="L_MetadataLabel">
+        <source>Metadata (EXIF, XMP, IPTC):</source>
+        <translation>Métadonnées (EXIF, XMP, IPTC) :</translation>
+    </message>
+    <message id="L_MetadataKeepAll">
+        <source>Keep all metadata</source>
+        <translation>Conserver toutes les métadonnées</translation>
+    </message>
+    <message id="L_MetadataNoLocation">
+        <source>Keep all but the location</source>
+        <translation>Tout conserver sauf le lieu</translation>
+    </message>
+    <message id="L_MetadataRemoveAll">
+        <source>Remove all metadata</source>
+        <translation>Supprimer toutes les métadonnées</translation>
+    </message>
+    <message id="L_MetadataHint">
+        <source>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the camera maker's notes and the serial numbers are left out.</source>
+        <translation>La date de prise de vue, l’appareil, l’exposition et le copyright accompagnent chaque image. Sans le lieu, la position GPS, les notes du fabricant de l’appareil et les numéros de série sont retirés.</translation>
+    </message>
+    <message id="L_AboutLicence">
+        <source>Free software under the GNU General Public License, version 3 or later</source>
+        <translation>Logiciel libre sous la licence publique générale GNU, version 3 ou ultérieure</translation>
+    </message>
 </context>
 </TS>

@@ -407,5 +407,29 @@
         <source>More than 1 converts several pictures together on a computer with several cores, each with its full-size picture in memory. The results are the same.</source>
         <translation>1 より大きくすると、複数のコアを持つコンピューターで複数の画像を同時に変換します。それぞれ元のサイズの画像をメモリーに保持します。結果は変わりません。</translation>
     </message>
+    <message id="L_MetadataLabel">
+        <source>Metadata (EXIF, XMP, IPTC):</source>
+        <translation>メタデータ（EXIF、XMP、IPTC）：</translation>
+    </message>
+    <message id="L_MetadataKeepAll">
+        <source>Keep all metadata</source>
+        <translation>すべてのメタデータを残す</translation>
+    </message>
+    <message id="L_MetadataNoLocation">
+        <source>Keep all but the location</source>
+        <translation>位置情報以外をすべて残す</translation>
+    </message>
+    <message id="L_MetadataRemoveAll">
+        <source>Remove all metadata</source>
+        <translation>すべてのメタデータを削除する</translation>
+    </message>
+    <message id="L_MetadataHint">
+        <source>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the camera maker's notes and the serial numbers are left out.</source>
+        <translation>撮影日時、カメラ、露出、著作権情報は各画像に残ります。位置情報を除く場合は、GPS 位置、カメラのメーカーノート、シリアル番号が削除されます。</translation>
+    </message>
+    <message id="L_AboutLicence">
+        <source>Free software under the GNU General Public License, version 3 or later</source>
+        <translation>GNU 一般公衆利用許諾書 バージョン 3 以降のもとで提供されるフリーソフトウェア</translation>
+    </message>
 </context>
 </TS>

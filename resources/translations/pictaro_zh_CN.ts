@@ -407,5 +407,29 @@
         <source>More than 1 converts several pictures together on a computer with several cores, each with its full-size picture in memory. The results are the same.</source>
         <translation>大于 1 时，在多核计算机上同时转换多张图片，每张图片都以原始尺寸占用内存。结果不变。</translation>
     </message>
+    <message id="L_MetadataLabel">
+        <source>Metadata (EXIF, XMP, IPTC):</source>
+        <translation>元数据（EXIF、XMP、IPTC）：</translation>
+    </message>
+    <message id="L_MetadataKeepAll">
+        <source>Keep all metadata</source>
+        <translation>保留全部元数据</translation>
+    </message>
+    <message id="L_MetadataNoLocation">
+        <source>Keep all but the location</source>
+        <translation>保留全部，位置信息除外</translation>
+    </message>
+    <message id="L_MetadataRemoveAll">
+        <source>Remove all metadata</source>
+        <translation>删除全部元数据</translation>
+    </message>
+    <message id="L_MetadataHint">
+        <source>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the camera maker's notes and the serial numbers are left out.</source>
+        <translation>拍摄日期、相机、曝光参数和版权信息随每张图片保留。去除位置信息时，将删除 GPS 位置、相机厂商注释和序列号。</translation>
+    </message>
+    <message id="L_AboutLicence">
+        <source>Free software under the GNU General Public License, version 3 or later</source>
+        <translation>自由软件，依据 GNU 通用公共许可证第 3 版或更高版本发布</translation>
+    </message>
 </context>
 </TS>

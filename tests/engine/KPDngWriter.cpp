@@ -1,5 +1,6 @@
 #include "engine/KPDngWriter.h"
 
+#include <QBuffer>
 #include <QtEndian>
 
 #include <cmath>
@@ -77,8 +78,50 @@ quint16 linear16(int srgb)
 }
 } // namespace
 
+namespace {
+QByteArray write(const QImage& source, KPDngWriter::Layout layout, int orientation,
+                 quint16 compression, const QImage& preview);
+} // namespace
+
 QByteArray KPDngWriter::dng(const QImage& source, Layout layout, int orientation)
 {
+    return write(source, layout, orientation, 1, {});
+}
+
+QByteArray KPDngWriter::undevelopable(const QImage& preview, int orientation)
+{
+    return write(preview.scaled(64, 64), Layout::Bayer, orientation, 52546, preview);
+}
+
+namespace {
+// One directory: its entries, then the values too long for them, from `at` on.
+QByteArray directory(const std::map<quint16, Entry>& tags, quint32 at, quint32 next)
+{
+    const quint32 directoryBytes = 2 + quint32(tags.size()) * 12 + 4;
+    QByteArray out;
+    QByteArray extra;
+    put16(out, quint16(tags.size()));
+    for (const auto& [tag, entry] : tags) {
+        put16(out, tag);
+        put16(out, entry.type);
+        put32(out, entry.count);
+        if (entry.value.size() <= 4) {
+            out.append(entry.value.leftJustified(4, '\0'));
+        } else {
+            put32(out, at + directoryBytes + quint32(extra.size()));
+            extra.append(entry.value);
+            if (entry.value.size() & 1)
+                extra.append('\0');
+        }
+    }
+    put32(out, next);
+    return out + extra;
+}
+
+QByteArray write(const QImage& source, KPDngWriter::Layout layout, int orientation,
+                 quint16 compression, const QImage& preview)
+{
+    using Layout = KPDngWriter::Layout;
     const QImage picture = source.convertToFormat(QImage::Format_RGB32);
     const auto width = quint32(picture.width());
     const auto height = quint32(picture.height());
@@ -93,7 +136,7 @@ QByteArray KPDngWriter::dng(const QImage& source, Layout layout, int orientation
         {256, longs({width})},
         {257, longs({height})},
         {258, bayer ? shorts({16}) : shorts({16, 16, 16})},
-        {259, shorts({1})},                              // uncompressed
+        {259, shorts({compression})},                    // 1: uncompressed
         {262, shorts({quint16(bayer ? 32803 : 34892)})}, // colour filter array, or LinearRaw
         {271, text("Pictaro")},
         {272, text("Test DNG")},
@@ -117,38 +160,22 @@ QByteArray KPDngWriter::dng(const QImage& source, Layout layout, int orientation
         tags.emplace(33422, Entry{Byte, 4, QByteArray("\x00\x01\x01\x02", 4)}); // R G / G B
     }
 
-    // Header, the directory, the values too long for their entries, then the pixels.
-    const quint32 directoryBytes = 2 + quint32(tags.size()) * 12 + 4;
-    quint32 extraBytes = 0;
-    for (const auto& [tag, entry] : tags)
-        if (entry.value.size() > 4)
-            extraBytes += quint32(entry.value.size() + (entry.value.size() & 1));
-    const quint32 dataOffset = 8 + directoryBytes + extraBytes;
+    // Header, the directory, the values too long for their entries, then the pixels (and
+    // the preview's directory and JPEG after them).
+    tags[273] = longs({0});
+    const quint32 dataOffset = 8 + quint32(directory(tags, 8, 0).size());
+    tags[273] = longs({dataOffset});
+    QByteArray jpeg;
+    if (!preview.isNull()) {
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        preview.save(&buffer, "JPEG", 90);
+    }
+    const quint32 previewDirectory = jpeg.isEmpty() ? 0 : dataOffset + dataBytes;
 
     QByteArray out("II\x2a\x00", 4);
     put32(out, 8);
-    QByteArray extra;
-    quint32 extraOffset = 8 + directoryBytes;
-    put16(out, quint16(tags.size()));
-    for (const auto& [tag, entry] : tags) {
-        put16(out, tag);
-        put16(out, entry.type);
-        put32(out, entry.count);
-        QByteArray value = tag == 273 ? QByteArray() : entry.value;
-        if (tag == 273)
-            put32(value, dataOffset);
-        if (value.size() <= 4) {
-            out.append(value.leftJustified(4, '\0'));
-        } else {
-            put32(out, extraOffset + quint32(extra.size()));
-            extra.append(value);
-            if (value.size() & 1)
-                extra.append('\0');
-        }
-    }
-    put32(out, 0); // no further directory
-    out.append(extra);
-
+    out.append(directory(tags, 8, previewDirectory));
     out.reserve(out.size() + qsizetype(dataBytes));
     for (int y = 0; y < picture.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
@@ -166,5 +193,26 @@ QByteArray KPDngWriter::dng(const QImage& source, Layout layout, int orientation
             put16(out, linear16(qBlue(line[x])));
         }
     }
+    if (!jpeg.isEmpty()) {
+        std::map<quint16, Entry> previewTags = {
+            {254, longs({1})}, // a reduced picture
+            {256, longs({quint32(preview.width())})},
+            {257, longs({quint32(preview.height())})},
+            {258, shorts({8, 8, 8})},
+            {259, shorts({7})}, // JPEG
+            {262, shorts({6})}, // YCbCr
+            {273, longs({0})},
+            {274, shorts({quint16(orientation)})},
+            {277, shorts({3})},
+            {278, longs({quint32(preview.height())})},
+            {279, longs({quint32(jpeg.size())})},
+        };
+        const quint32 jpegOffset =
+            previewDirectory + quint32(directory(previewTags, previewDirectory, 0).size());
+        previewTags[273] = longs({jpegOffset});
+        out.append(directory(previewTags, previewDirectory, 0));
+        out.append(jpeg);
+    }
     return out;
 }
+} // namespace

@@ -24,4 +24,10 @@ public:
     // to show, 8 counter-clockwise, 3 upside down); the picture given is stored as is.
     static QByteArray dng(const QImage& picture, Layout layout = Layout::Linear,
                           int orientation = 1);
+
+    // A DNG that LibRaw 0.20 cannot develop, as a newer camera's would be: its raw data
+    // is marked as compressed with JPEG XL. It carries `preview`, stored as it is (turned
+    // by `orientation` to show, as the raw data), as a JPEG in a second directory, the
+    // file's last bytes.
+    static QByteArray undevelopable(const QImage& preview, int orientation = 1);
 };

@@ -3,6 +3,7 @@
 #include "settings/KPExportFolder.h"
 #include "settings/KPExportPathView.h"
 #include "settings/KPLimitView.h"
+#include "settings/KPMetadataGroup.h"
 #include "settings/KPNumberTextField.h"
 #include "settings/KPPathComboBox.h"
 #include "settings/KPPreferences.h"
@@ -19,6 +20,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
@@ -391,6 +393,53 @@ private Q_SLOTS:
                      qint64(storedAfter.toInt()));
         panel.showPanel();
         QCOMPARE(panel.parallelJobsSB()->value(), KPSettings::parallelJobs());
+    // An absent or unknown stored choice reads as "keep all but the location", in the
+    // panel as in the engine; OK stores the choice shown, Cancel nothing.
+    void preferencesMetadata_data()
+    {
+        QTest::addColumn<QVariant>("stored"); // invalid: the key is absent
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("chosen"); // -1: nothing chosen
+        QTest::addColumn<bool>("pressOk");
+        QTest::addColumn<QVariant>("storedAfter");
+        const int keep = int(KPMetadataPolicy::KeepAll);
+        const int noLocation = int(KPMetadataPolicy::KeepAllButLocation);
+        const int strip = int(KPMetadataPolicy::RemoveAll);
+        QTest::newRow("absent, OK stores the default")
+            << QVariant() << noLocation << -1 << true << QVariant(noLocation);
+        QTest::newRow("keep all") << QVariant(keep) << keep << -1 << true << QVariant(keep);
+        QTest::newRow("unknown number") << QVariant(7) << noLocation << -1 << false << QVariant(7);
+        QTest::newRow("negative") << QVariant(-1) << noLocation << -1 << false << QVariant(-1);
+        QTest::newRow("text") << QVariant(QStringLiteral("strip")) << noLocation << -1 << false
+                              << QVariant(QStringLiteral("strip"));
+        QTest::newRow("remove all chosen, OK")
+            << QVariant() << noLocation << strip << true << QVariant(strip);
+        QTest::newRow("keep all chosen, Cancel")
+            << QVariant(strip) << strip << keep << false << QVariant(strip);
+    }
+    void preferencesMetadata()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(int, shown);
+        QFETCH(int, chosen);
+        QFETCH(bool, pressOk);
+        QFETCH(QVariant, storedAfter);
+        if (stored.isValid())
+            KPSettings::setObject(KPSettingsKey::MetadataPolicy, stored);
+        QCOMPARE(int(KPSettings::metadataPolicy()), shown);
+        KPPreferences panel;
+        panel.awakeFromNib();
+        QVERIFY(panel.metadataGroup()->button(KPMetadataPolicy(shown))->isChecked());
+        if (chosen >= 0)
+            panel.metadataGroup()->button(KPMetadataPolicy(chosen))->click();
+        if (pressOk)
+            panel.ok();
+        else
+            panel.cancel();
+        QCOMPARE(KPSettings::objectForKey(KPSettingsKey::MetadataPolicy).toString(),
+                 storedAfter.toString());
+        panel.showPanel();
+        QCOMPARE(int(panel.metadataGroup()->policy()), int(KPSettings::metadataPolicy()));
     }
 
     void duplicateNotice()

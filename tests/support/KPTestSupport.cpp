@@ -2,10 +2,12 @@
 
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QProcess>
 #include <QImageWriter>
-#include <QSettings>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QSettings>
 
 KPTestSettings::KPTestSettings()
 {
@@ -47,7 +49,8 @@ QImage flatImage(int width, int height, QColor color)
 bool save(const QImage& image, const QString& path, const char* format, int quality)
 {
     // The writer does not know upper-case suffixes such as ".JPG".
-    const QByteArray type = format ? QByteArray(format) : QFileInfo(path).suffix().toLower().toLatin1();
+    const QByteArray type =
+        format ? QByteArray(format) : QFileInfo(path).suffix().toLower().toLatin1();
     if (QImageWriter::supportedImageFormats().contains(type)) {
         QImageWriter writer(path, type);
         writer.setQuality(quality);
@@ -87,5 +90,38 @@ QColor meanColor(const QImage& source)
         }
     }
     return QColor(int(r / count + 0.5), int(g / count + 0.5), int(b / count + 0.5));
+}
+
+quint32 crc32(const QByteArray& bytes)
+{
+    quint32 crc = 0xffffffffu;
+    for (const char byte : bytes) {
+        crc ^= uchar(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+bool exifWrite(const QString& path, const QStringList& arguments)
+{
+    QProcess exiftool;
+    exiftool.start(QStringLiteral("exiftool"),
+                   QStringList{QStringLiteral("-q"), QStringLiteral("-m"),
+                               QStringLiteral("-overwrite_original")}
+                       << arguments << path);
+    return exiftool.waitForFinished(60000) && exiftool.exitStatus() == QProcess::NormalExit &&
+           exiftool.exitCode() == 0;
+}
+
+QJsonObject exifTags(const QString& path)
+{
+    QProcess exiftool;
+    exiftool.start(QStringLiteral("exiftool"), {QStringLiteral("-j"), QStringLiteral("-G1"),
+                                                QStringLiteral("-n"), QStringLiteral("-a"), path});
+    if (!exiftool.waitForFinished(60000) || exiftool.exitCode() != 0)
+        return {};
+    const QJsonArray files = QJsonDocument::fromJson(exiftool.readAllStandardOutput()).array();
+    return files.isEmpty() ? QJsonObject() : files.first().toObject();
 }
 } // namespace KPTest

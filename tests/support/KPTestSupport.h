@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -35,4 +36,12 @@ bool save(const QImage& image, const QString& path, const char* format = nullptr
 QStringList realPhotos();
 // The mean colour of a picture.
 QColor meanColor(const QImage& image);
+// The CRC-32 that PNG chunks and ZIP files carry.
+quint32 crc32(const QByteArray& bytes);
+// Writes tags into a picture with exiftool (arguments such as "-Make=Canon"), in place;
+// false when exiftool fails.
+bool exifWrite(const QString& path, const QStringList& arguments);
+// Every tag exiftool finds in a picture, by group and name ("IFD0:Make", "GPS:GPSLatitude",
+// "XMP-dc:Creator"), as numbers where they are; empty when exiftool fails.
+QJsonObject exifTags(const QString& path);
 } // namespace KPTest

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -149,6 +150,14 @@ private Q_SLOTS:
                                                             in}
                                              << QStringLiteral("1 to 16");
         }
+        QTest::newRow("bad metadata choice") << QStringList{QStringLiteral("--metadata"),
+                                                            QStringLiteral("none"),
+                                                            QStringLiteral("--limit"),
+                                                            QStringLiteral("1MB"),
+                                                            QStringLiteral("--export"),
+                                                            QStringLiteral("OUT"),
+                                                            in}
+                                             << QStringLiteral("keep, no-location or strip");
         QTest::newRow("unknown option")
             << QStringList{QStringLiteral("--fast"), QStringLiteral("--limit"),
                            QStringLiteral("1MB"),    QStringLiteral("--export"),
@@ -304,6 +313,43 @@ private Q_SLOTS:
         const int quality = match.captured(1).toInt();
         if (option == QStringLiteral("--stepwise"))
             QCOMPARE((100 - quality) % 3, 0);
+    }
+
+    // --metadata chooses for the run whatever the preferences say.
+    void metadataOption_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<bool>("make");
+        QTest::addColumn<bool>("position");
+        QTest::newRow("strip over a stored keep") << 0 << QStringLiteral("strip") << false << false;
+        QTest::newRow("keep over a stored strip") << 2 << QStringLiteral("keep") << true << true;
+        QTest::newRow("no-location over a stored keep")
+            << 0 << QStringLiteral("no-location") << true << false;
+    }
+    void metadataOption()
+    {
+        QFETCH(int, stored);
+        QFETCH(QString, option);
+        QFETCH(bool, make);
+        QFETCH(bool, position);
+        QFile config(path(QStringLiteral("config/Pictaro/Pictaro.conf")));
+        QVERIFY(QDir().mkpath(QFileInfo(config).absolutePath()));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write("[General]\nMetadataPolicy=" + QByteArray::number(stored) + "\n");
+        config.close();
+        const QString source = path(QStringLiteral("in/a.png"));
+        QVERIFY(KPTest::exifWrite(source, {QStringLiteral("-IFD0:Make=PictaroCam"),
+                                           QStringLiteral("-GPS:GPSLatitude=48.8566"),
+                                           QStringLiteral("-GPS:GPSLatitudeRef=N")}));
+        const Result result =
+            pictaro({QStringLiteral("--batch"), QStringLiteral("--metadata"), option,
+                     QStringLiteral("--limit"), QStringLiteral("1MB"), QStringLiteral("--export"),
+                     path(QStringLiteral("out")), source});
+        QCOMPARE(result.exitCode, 0);
+        const QJsonObject tags = KPTest::exifTags(path(QStringLiteral("out/a.jpg")));
+        QCOMPARE(tags.contains(QStringLiteral("IFD0:Make")), make);
+        QCOMPARE(tags.contains(QStringLiteral("GPS:GPSLatitude")), position);
     }
 };
 

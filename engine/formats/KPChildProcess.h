@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+// Runs a program with bytes on its standard input and collects its standard output, for
+// the decoding helper. Started with posix_spawn: the child runs no code of this process
+// before it executes the program (QProcess's child runs Qt's own code in this process's
+// memory until then, which ThreadSanitizer cannot follow). Its standard error goes to
+// /dev/null.
+class KPChildProcess
+{
+public:
+    KPChildProcess() = delete;
+
+    struct Result
+    {
+        bool started = false;  // false: the program could not be started at all
+        bool finished = false; // ran to its end, not killed for time or by `cancelled`
+        bool cancelled = false;
+        int exitCode = -1; // -1 when it ended by a signal
+        QByteArray output;
+    };
+
+    // Waits at most `timeoutMs` (the program is killed after that), asking `cancelled`
+    // every tenth of a second.
+    static Result run(const QString& program, const QStringList& arguments, const QByteArray& input,
+                      qint64 timeoutMs, const std::function<bool()>& cancelled);
+};

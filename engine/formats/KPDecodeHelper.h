@@ -1,0 +1,70 @@
+#pragma once
+
+#include "engine/KPMetadataPolicy.h"
+#include "engine/formats/KPDecodeReply.h"
+#include "engine/formats/KPMetadataReply.h"
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// Runs pictaro-decode, the process the risky decoders live in (see
+// pictaro_decode_main.cpp), on a file's bytes. Whatever happens to the process, the
+// answer is a picture or a failure with its reason: a crash, a hang past the time
+// limit, or a reply that makes no sense fail the file as damaged. Likewise
+// pictaro-metadata, the process the metadata reader lives in.
+class KPDecodeHelper
+{
+public:
+    KPDecodeHelper() = delete;
+
+    enum class Kind
+    {
+        Raw,    // LibRaw
+        Heif,   // libheif: HEIC, HEIF, AVIF
+        Magick, // ImageMagick with the coder given
+    };
+
+    // How long the process may take to read a header, and to decode a picture (a
+    // 100-megapixel raw file takes some tens of seconds on a slow machine).
+    static constexpr int SizeSeconds = 60;
+    static constexpr int DecodeSeconds = 300;
+    // The largest file handed over.
+    static constexpr qint64 MaxFileBytes = qint64(1) << 30;
+
+    // Asked while the process works: when it answers true, the process is ended and the
+    // answer is the failure Stopped.
+    using Cancelled = std::function<bool()>;
+
+    // The picture's upright size.
+    static KPDecodeReply size(Kind kind, const QByteArray& bytes, const QByteArray& coder = {});
+    // The picture, upright and in sRGB, scaled down to fit `box` when it is valid.
+    static KPDecodeReply decode(Kind kind, const QByteArray& bytes, const QByteArray& coder = {},
+                                QSize box = {}, const Cancelled& cancelled = {});
+
+    // The source's metadata as the policy keeps it, read in pictaro-metadata (see
+    // KPMetadataFilter); with `copy`, also how to copy the JPEG without what the policy
+    // removes. Nothing when the process failed, was stopped or answered nonsense.
+    static std::optional<KPMetadataReply> metadata(bool heif, const QByteArray& bytes,
+                                                   KPMetadataPolicy policy, bool copy,
+                                                   const Cancelled& cancelled = {});
+
+    // Where pictaro-decode is: beside the program's folder in libexec/pictaro when
+    // installed, else, for a program of the build tree, where the build put it. Empty when
+    // it is missing.
+    static QString helperPath();
+    // The same for pictaro-metadata.
+    static QString metadataHelperPath();
+
+private:
+    static KPDecodeReply run(Kind kind, bool sizeOnly, const QByteArray& bytes,
+                             const QByteArray& coder, QSize box, const Cancelled& cancelled);
+    // Runs the program on the bytes: its standard output, or the failure.
+    static std::optional<QByteArray> runProcess(const QString& program,
+                                                const QStringList& arguments,
+                                                const QByteArray& bytes, int seconds,
+                                                const Cancelled& cancelled, KPFailure& failure);
+};
