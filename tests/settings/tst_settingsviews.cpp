@@ -393,6 +393,8 @@ private Q_SLOTS:
                      qint64(storedAfter.toInt()));
         panel.showPanel();
         QCOMPARE(panel.parallelJobsSB()->value(), KPSettings::parallelJobs());
+    }
+
     // An absent or unknown stored choice reads as "keep all but the location", in the
     // panel as in the engine; OK stores the choice shown, Cancel nothing.
     void preferencesMetadata_data()
