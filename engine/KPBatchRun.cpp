@@ -1,11 +1,16 @@
 #include "engine/KPBatchRun.h"
 
+#include "engine/KPImageDecoder.h"
 #include "list/KPListView.h"
+#include "settings/KPSettings.h"
 
 #include <QCoreApplication>
 #include <QThread>
 
+#include <algorithm>
 #include <chrono>
+
+#include <unistd.h>
 
 void KPBatchRun::Completion::finish()
 {
@@ -120,6 +125,8 @@ void KPBatchRun::resize()
     setup.options = m_options;
     setup.redrawList = m_list->hasPresenter();
     setup.keepPreviews = m_keepsPreviews;
+    setup.parallelJobs = std::clamp(m_options.parallelJobs.value_or(KPSettings::parallelJobs()), 1,
+                                    KPSettings::MaxParallelJobs);
     startThread([this, setup] { resizeThreadFunc(setup); });
 }
 
@@ -177,8 +184,8 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
         return; // the run stays in its running form until the user stops it
 
     {
-        // Waits for a worker of an earlier, stopped run before its lists are emptied.
-        std::lock_guard jobLock(m_jobMutex);
+        // Waits for the workers of an earlier, stopped run before its lists are emptied.
+        std::unique_lock jobLock(m_jobMutex);
         // A run stopped while it waited here (Resize pressed again and again) must not
         // empty the lists of the run that came before or after it.
         if (!setup.run->flag)
@@ -194,6 +201,9 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
         sources.append(job->path());
     const auto placement = std::make_shared<KPExportPlacement>(sources);
 
+    const auto progress = std::make_shared<Progress>();
+    const int parallel = setup.parallelJobs;
+    const qint64 budget = parallel > 1 ? memoryBudget() : 0;
     for (int index = 0; index < int(setup.jobs.size()); ++index) {
         const KPImageDataPtr& job = setup.jobs.at(index);
         if (!setup.run->flag)
@@ -201,16 +211,28 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
         // Each ended worker keeps its stack mapped until it is joined; joining them as
         // the run goes keeps a long run's memory flat.
         reapFinishedThreads();
-        const std::shared_ptr<Completion> worker =
-            startThread([this, setup, job, index, placement, limit] {
-                resizeOneThread(setup, job, index, placement, limit);
-            });
-        // Wakes as soon as the worker ends; Stop is seen within one poll.
-        while (!worker->waitFor(PollMs)) {
-            if (!setup.run->flag)
-                return; // the worker finishes its job on its own
+        // Room for the job: fewer jobs in progress than the run may have, and together
+        // with theirs its picture within the memory budget (one job may always run).
+        const qint64 memory = parallel > 1 ? memoryFor(job) : 0;
+        if (!waitFor(setup, *progress, [&progress, parallel, budget, memory] {
+                return progress->inFlight == 0 || (progress->inFlight < parallel &&
+                                                   progress->memoryInFlight + memory <= budget);
+            }))
+            return; // the workers finish their jobs on their own
+        {
+            std::lock_guard lock(progress->mutex);
+            ++progress->inFlight;
+            progress->memoryInFlight += memory;
         }
+        startThread([this, setup, job, index, placement, limit, progress, memory] {
+            resizeOneThread(setup, job, index, placement, limit, progress, memory);
+        });
+        // Outputs are named in list order: the next job starts once this one has its name.
+        if (!waitFor(setup, *progress, [&progress, index] { return progress->placed >= index; }))
+            return;
     }
+    if (!waitFor(setup, *progress, [&progress] { return progress->inFlight == 0; }))
+        return;
 
     // Stop pressed while the last job ran leaves the run stopped, not ended: the same
     // flag decides, taken in one step, so only one of the two can win.
@@ -239,21 +261,90 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
     }
 }
 
-void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& job, int index,
-                                 const std::shared_ptr<KPExportPlacement>& placement, quint64 limit)
+bool KPBatchRun::waitFor(const RunSetup& setup, Progress& progress,
+                         const std::function<bool()>& ready)
 {
-    std::lock_guard jobLock(m_jobMutex);
+    std::unique_lock lock(progress.mutex);
+    // Wakes as soon as a worker moves on; Stop is seen within one poll.
+    while (!progress.condition.wait_for(lock, std::chrono::milliseconds(PollMs), ready)) {
+        if (!setup.run->flag)
+            return false;
+    }
+    return bool(setup.run->flag);
+}
+
+qint64 KPBatchRun::memoryFor(const KPImageDataPtr& job)
+{
+    const QSize pixels = KPImageDecoder::probeFile(job->path());
+    return pixels.isValid() ? qint64(pixels.width()) * pixels.height() * BytesPerPixel : 0;
+}
+
+qint64 KPBatchRun::memoryBudget()
+{
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return 0; // unknown: one job at a time
+    return qint64(pages) * pageSize / 4;
+}
+
+void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& job, int index,
+                                 const std::shared_ptr<KPExportPlacement>& placement, quint64 limit,
+                                 const std::shared_ptr<Progress>& progress, qint64 memory)
+{
+    // However the job ends, the jobs after it must not wait for it: it counts as placed,
+    // passes the turn to report once it has had it, and leaves the jobs in progress.
+    const auto markPlaced = [progress, index] {
+        {
+            std::lock_guard lock(progress->mutex);
+            progress->placed = std::max(progress->placed, index);
+        }
+        progress->condition.notify_all();
+    };
+    const auto waitForTurn = [progress, index] {
+        std::unique_lock lock(progress->mutex);
+        progress->condition.wait(lock, [&progress, index] { return progress->reporting >= index; });
+    };
+    const auto passTurn = [progress, index] {
+        {
+            std::lock_guard lock(progress->mutex);
+            progress->reporting = index + 1;
+        }
+        progress->condition.notify_all();
+    };
+    struct Leave
+    {
+        std::function<void()> leave;
+        ~Leave() { leave(); }
+    } leave{[progress, memory, markPlaced] {
+        markPlaced();
+        {
+            std::lock_guard lock(progress->mutex);
+            --progress->inFlight;
+            progress->memoryInFlight -= memory;
+        }
+        progress->condition.notify_all();
+    }};
+
+    std::shared_lock jobLock(m_jobMutex);
     // Stopped while it waited for a worker of another run: the job has not begun, so
     // it does not begin (it would be filed into the next run's lists and run twice).
-    if (!setup.run->flag)
+    if (!setup.run->flag) {
+        markPlaced();
+        waitForTurn();
+        passTurn();
         return;
+    }
     const int count = int(setup.jobs.size());
     if (!m_shuttingDown)
         QMetaObject::invokeMethod(
             this, [this, job, index, count] { Q_EMIT jobStarted(job, index, count); },
             Qt::QueuedConnection);
 
-    auto logHandOff = [this](const KPImageDataPtr& current) {
+    // Of the jobs in progress, only the earliest in list order shows its steps.
+    auto logHandOff = [this, progress, index](const KPImageDataPtr& current) {
+        if (progress->reporting != index)
+            return;
         QVariantMap info;
         info.insert(KPMessage::CurrentImage, QVariant::fromValue(current));
         const KPNotification note{KPMessage::ImageLogRefresh, this, info};
@@ -267,8 +358,12 @@ void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& jo
         fitter.setCancelled(
             [this, run = setup.run] { return !run->flag.load() || m_shuttingDown.load(); });
         fitter.setKeepsPreview(setup.keepPreviews);
+        fitter.setPlaced(markPlaced);
+        fitter.setThreads(std::max(1, QThread::idealThreadCount() / setup.parallelJobs));
         fitter.fitJob(job);
     }
+    markPlaced();
+    waitForTurn();
 
     QVariantMap report;
     {
@@ -286,6 +381,7 @@ void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& jo
         Q_EMIT jobFinished(job, index, count);
     });
     logHandOff(job);
+    passTurn();
 
     // The pause lets the table catch up with the redraw; without a table there is
     // nothing to redraw and no reason to wait.

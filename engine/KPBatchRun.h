@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <thread>
 #include <vector>
 
@@ -19,8 +20,14 @@ class KPListView;
 // A run over the image list: one batch thread walks the jobs in list order and, for
 // each, starts one worker thread that fits the job, files it into a result list and
 // hands the report and log messages to the GUI thread, waiting until each has been
-// handled. Stop ends the run at once: the job in progress is cut short and ends failed
+// handled. Stop ends the run at once: every job in progress is cut short and ends failed
 // (stopped), filed and reported like any other, and no further job starts.
+//
+// One job at a time unless the run is asked for more ("Pictures at once"): then up to
+// that many convert together, as long as their pictures fit in a memory budget. Each
+// job still places its output before the next starts, and files and reports after the
+// job before it, so names, result lists and messages come in list order whatever the
+// number; only the earliest job in progress shows its steps in the log view.
 //
 // The object lives on the GUI thread. Its signals are always emitted there: the run's
 // threads hand each emission over and wait until every connected slot has returned,
@@ -64,6 +71,10 @@ public:
 
     static constexpr int PollMs = 500;
     static constexpr int RedrawPauseMs = 50;
+    // What a job converting a picture of one pixel is reckoned to hold at once (the
+    // decoded picture, its flattened or scaled copies, its DCT and the encodings), for the
+    // memory budget of jobs that convert together: a quarter of the physical memory.
+    static constexpr qint64 BytesPerPixel = 16;
 
 Q_SIGNALS:
     // The toolbar form: running or idle.
@@ -101,6 +112,16 @@ private:
         std::thread thread;
         std::shared_ptr<Completion> completion;
     };
+    // The jobs of one run that are in progress, and whose turn it is.
+    struct Progress
+    {
+        std::mutex mutex;
+        std::condition_variable condition;
+        int placed = -1;               // the last job, in list order, that has placed its output
+        std::atomic<int> reporting{0}; // the job whose turn it is to file and report
+        int inFlight = 0;
+        qint64 memoryInFlight = 0;
+    };
     // What a run's threads need, copied when the run starts.
     struct RunSetup
     {
@@ -111,11 +132,19 @@ private:
         KPFitOptions options;
         bool redrawList = false;
         bool keepPreviews = true; // somebody shows the jobs' pictures
+        int parallelJobs = 1;
     };
 
     void resizeThreadFunc(const RunSetup& setup);
     void resizeOneThread(const RunSetup& setup, const KPImageDataPtr& job, int index,
-                         const std::shared_ptr<KPExportPlacement>& placement, quint64 limit);
+                         const std::shared_ptr<KPExportPlacement>& placement, quint64 limit,
+                         const std::shared_ptr<Progress>& progress, qint64 memory);
+    // Waits until `ready` holds, seeing Stop within a poll; false when the run stopped.
+    static bool waitFor(const RunSetup& setup, Progress& progress,
+                        const std::function<bool()>& ready);
+    // What a job's picture is reckoned to need in memory, from its header.
+    static qint64 memoryFor(const KPImageDataPtr& job);
+    static qint64 memoryBudget();
     std::shared_ptr<Completion> startThread(std::function<void()> body);
     void reapFinishedThreads();
     // Runs `call` on the GUI thread and returns once it has run.
@@ -135,9 +164,9 @@ private:
     std::condition_variable m_alertCondition;
     bool m_alertOpen = false;
 
-    // Held by a worker for its whole job, so no job of a new run starts, and no result
-    // list is emptied, while a worker of a stopped run is still busy.
-    std::mutex m_jobMutex;
+    // Held (shared) by each worker for its whole job, so no job of a new run starts, and
+    // no result list is emptied, while a worker of a stopped run is still busy.
+    std::shared_mutex m_jobMutex;
     mutable std::mutex m_resultMutex;
     KPImageDataList m_okImgMAr;
     KPImageDataList m_errorImgMAr;

@@ -10,18 +10,39 @@ namespace {
 // The scaling aims a little under the limit, so that the quality searched at the size
 // found has room above the floor and the file still fills most of what is allowed.
 constexpr double ScaleAim = 0.97;
-// A scaled encoding at the floor this close under the limit is close enough.
+// A scale whose estimate at the floor comes this close under the limit is close enough.
 constexpr double ScaleCloseEnough = 0.95;
 constexpr int MaxScaleTrials = 8;
+// Real encodings that find the floor over the limit at the scale the estimates chose
+// (their error at its largest) make the scale a little smaller, this many times at most.
+constexpr int MaxScaleRetries = 3;
+// After this many rounds of encodings guided by the estimates, a size curve that keeps
+// surprising them is searched by halving instead.
+constexpr int GuidedRounds = 3;
+// Whole estimates around the quality the rough ones found, this many at most.
+constexpr int MaxSettleSteps = 4;
+// Pictures of this many pixels or more are first estimated on one band of rows in
+// SampleStep; a floor estimated at SampleClearlyOver times the limit or more is taken as
+// not fitting at full size. (On the benchmark's photos a sample's estimate is within
+// about 10 % of the whole picture's.)
+constexpr qint64 SampleFromPixels = 4'000'000;
+constexpr int SampleStep = 8;
+constexpr double SampleClearlyOver = 1.5;
 } // namespace
 
-KPBestFit::KPBestFit(qint64 limit, float qualityFloor, Trial trial, std::function<bool()> cancelled)
+KPBestFit::KPBestFit(qint64 limit, float qualityFloor, Trial trial, std::function<bool()> cancelled,
+                     qint64 metadataBytes)
     : m_limit(limit), m_lowest(lowestQuality(qualityFloor)), m_trial(std::move(trial)),
-      m_cancelled(std::move(cancelled))
+      m_cancelled(std::move(cancelled)), m_metadataBytes(std::max<qint64>(0, metadataBytes))
 {
     // A trial of a large picture takes a while: Stop breaks it off between bands of rows.
     for (KPJpegCodec& codec : m_codecs)
         codec.setCancelled(m_cancelled);
+}
+
+void KPBestFit::setThreads(int threads)
+{
+    m_threads = std::max(1, threads);
 }
 
 int KPBestFit::lowestQuality(float floor)
@@ -59,106 +80,343 @@ std::optional<qint64> KPBestFit::encodeTrial(KPJpegCodec& codec, const QImage& p
     return data.size();
 }
 
-bool KPBestFit::searchQuality(const QImage& picture,
-                              std::optional<std::pair<int, qint64>> knownUnder)
+void KPBestFit::keep(const QImage& picture, int quality, const QByteArray& data, qint64 estimate)
 {
-    m_lowestSize.reset();
-    auto measure = [this, &picture](const QList<int>& qualities) {
-        QList<std::optional<qint64>> sizes(qualities.size());
-        QList<QByteArray> encoded(qualities.size());
-        if (cancelled())
-            return QList<std::optional<qint64>>(qualities.size());
-        // The first trial of the round goes to a second thread, the rest stay here.
-        std::thread helper;
-        if (qualities.size() > 1) {
-            const QImage shared = picture;
-            const int quality = qualities.first();
-            KPJpegCodec* codec = &m_codecs[1];
-            std::optional<qint64>* size = &sizes[0];
-            QByteArray* data = &encoded[0];
-            helper = std::thread([this, codec, shared, quality, size, data] {
-                *size = encodeTrial(*codec, shared, quality, *data);
-            });
-        }
-        for (qsizetype i = qualities.size() > 1 ? 1 : 0; i < qualities.size(); ++i)
-            sizes[i] = encodeTrial(m_codecs[0], picture, qualities[i], encoded[i]);
-        if (helper.joinable())
-            helper.join();
-        for (qsizetype i = 0; i < qualities.size(); ++i) {
-            if (!sizes[i])
-                continue;
-            if (m_trial)
-                m_trial(qualities[i], picture.size(), *sizes[i]);
-            if (qualities[i] == m_lowest)
-                m_lowestSize = sizes[i];
-            // The search only ever moves up to a higher quality under the limit.
-            if (*sizes[i] < m_limit &&
-                (!m_best || m_best->pixels != picture.size() || qualities[i] > m_best->quality))
-                m_best = Choice{encoded[i], qualities[i], picture.size()};
-        }
-        return sizes;
-    };
-    const KPQualitySearch::Result result =
-        KPQualitySearch::highestUnder(m_lowest, 100, m_limit, 2, measure, knownUnder);
-    if (result.failed) {
+    // The search only ever moves up to a higher quality under the limit.
+    if (!m_best || m_best->pixels != picture.size() || quality > m_best->quality)
+        m_best = Choice{data, quality, picture.size(), estimate};
+}
+
+qint64 KPBestFit::estimated(Sizes& sizes, int quality)
+{
+    const auto known = sizes.estimated.find(quality);
+    if (known != sizes.estimated.end())
+        return known->second;
+    const qint64 size = sizes.estimate->size(quality, m_threads);
+    sizes.estimated.emplace(quality, size);
+    return size;
+}
+
+qint64 KPBestFit::roughlyEstimated(Sizes& sizes, int quality)
+{
+    if (sizes.estimate->roughIsWhole())
+        return estimated(sizes, quality);
+    const auto known = sizes.rough.find(quality);
+    if (known != sizes.rough.end())
+        return known->second;
+    const qint64 size = sizes.estimate->roughSize(quality, m_threads);
+    sizes.rough.emplace(quality, size);
+    return size;
+}
+
+bool KPBestFit::encode(Sizes& sizes, const QList<int>& qualities)
+{
+    if (cancelled()) {
         m_failed = true;
         return false;
     }
+    QList<std::optional<qint64>> results(qualities.size());
+    QList<QByteArray> encoded(qualities.size());
+    const QImage& picture = *sizes.picture;
+    // With a second thread, the first encoding goes to it and the rest stay here.
+    std::thread helper;
+    const bool shared = qualities.size() > 1 && m_threads > 1;
+    if (shared) {
+        const QImage copy = picture;
+        const int quality = qualities.first();
+        KPJpegCodec* codec = &m_codecs[1];
+        std::optional<qint64>* size = &results[0];
+        QByteArray* data = &encoded[0];
+        helper = std::thread([this, codec, copy, quality, size, data] {
+            *size = encodeTrial(*codec, copy, quality, *data);
+        });
+    }
+    for (qsizetype i = shared ? 1 : 0; i < qualities.size(); ++i)
+        results[i] = encodeTrial(m_codecs[0], picture, qualities[i], encoded[i]);
+    if (helper.joinable())
+        helper.join();
+    for (qsizetype i = 0; i < qualities.size(); ++i) {
+        if (!results[i]) {
+            m_failed = true;
+            return false;
+        }
+        ++m_encodings;
+        const int quality = qualities[i];
+        sizes.real[quality] = *results[i];
+        if (m_trial)
+            m_trial(quality, picture.size(), *results[i], false);
+        if (under(double(*results[i]))) {
+            const auto estimate = sizes.estimated.find(quality);
+            keep(picture, quality, encoded[i],
+                 estimate == sizes.estimated.end() ? 0 : estimate->second);
+        }
+    }
+    return true;
+}
+
+KPBestFit::Outcome KPBestFit::searchQuality(Sizes& sizes)
+{
+    if (m_metadataBytes >= m_limit)
+        return Outcome::DoesNotFit;
+    const qint64 available = m_limit - m_metadataBytes;
+    // The real sizes seen so far against the estimates: the estimate's error is mostly
+    // the same share at neighbouring qualities, so it corrects the next guess.
+    double ratio = 1.0;
+    const auto expected = [this, &sizes, &ratio](int quality) {
+        return double(estimated(sizes, quality)) * ratio;
+    };
+    const auto close = [this, &expected](int quality) {
+        return expected(quality) + double(m_metadataBytes) < double(m_limit) * (1.0 + Tolerance);
+    };
+    // The highest quality inside [first, last] whose size, as `size` gives it, is under
+    // the limit: a search between the two ends, interpolating from its first round.
+    const auto searchWithin =
+        [this, available](int first, int last,
+                          const std::function<double(int)>& size) -> std::optional<int> {
+        if (first > last)
+            return std::nullopt;
+        const auto atFirst = qint64(std::ceil(size(first)));
+        if (atFirst >= available)
+            return std::nullopt;
+        if (first == last)
+            return first;
+        const auto atLast = qint64(std::ceil(size(last)));
+        if (atLast < available)
+            return last;
+        const auto measure = [this, &size](const QList<int>& qualities) {
+            QList<std::optional<qint64>> found;
+            for (const int quality : qualities) {
+                if (cancelled())
+                    found.append(std::nullopt);
+                else
+                    found.append(qint64(std::ceil(size(quality))));
+            }
+            return found;
+        };
+        return KPQualitySearch::highestUnder(first, last, available, 1, measure,
+                                             std::make_pair(first, atFirst),
+                                             std::make_pair(last, atLast))
+            .quality;
+    };
+    // The same on the estimates as corrected: rough sizes find the neighbourhood, whole
+    // ones settle it with a step or two.
+    const auto guessWithin = [this, &sizes, &ratio, &expected, &searchWithin,
+                              available](int first, int last) -> std::optional<int> {
+        if (first > last)
+            return std::nullopt;
+        const auto fits = [&expected, available](int quality) {
+            return expected(quality) < double(available);
+        };
+        const std::optional<int> near = searchWithin(first, last, [this, &sizes, &ratio](int q) {
+            return double(roughlyEstimated(sizes, q)) * ratio;
+        });
+        int quality = near.value_or(first);
+        for (int steps = 0; steps < MaxSettleSteps; ++steps) {
+            if (fits(quality)) {
+                if (quality == last || !fits(quality + 1))
+                    return quality;
+                ++quality;
+            } else {
+                if (quality == first)
+                    return std::nullopt;
+                --quality;
+            }
+        }
+        // The rough sizes were far off: the whole estimates alone decide.
+        return searchWithin(first, last, expected);
+    };
+
+    int low = m_lowest - 1; // the highest quality encoded under the limit, when at least the floor
+    int high = 101;         // the lowest quality encoded over it above `low`
+    for (int round = 0; high - low > 1; ++round) {
+        if (cancelled()) {
+            m_failed = true;
+            return Outcome::Failed;
+        }
+        const int first = std::max(low + 1, m_lowest);
+        std::optional<int> guess;
+        if (round < GuidedRounds)
+            guess = guessWithin(first, high - 1);
+        else
+            guess = std::max(first, (low + high) / 2);
+        if (!guess) {
+            if (low >= m_lowest)
+                break; // nothing above the quality found is expected to fit
+            // Not even the floor is expected to fit: only an estimate too close to the
+            // limit to tell is worth an encoding.
+            if (!close(m_lowest))
+                return Outcome::DoesNotFit;
+            guess = m_lowest;
+        }
+        QList<int> qualities{*guess};
+        if (*guess + 1 < high && close(*guess + 1))
+            qualities.append(*guess + 1); // may fit as well: the other core tells at once
+        else if (*guess - 1 > low && *guess - 1 >= m_lowest &&
+                 !(expected(*guess) + double(m_metadataBytes) <
+                   double(m_limit) * (1.0 - Tolerance)))
+            qualities.append(*guess - 1); // the guess itself may not fit
+        if (!encode(sizes, qualities))
+            return Outcome::Failed;
+        for (const int quality : qualities) {
+            if (under(double(sizes.real[quality])) && quality > low)
+                low = quality;
+        }
+        for (const int quality : qualities) {
+            if (!under(double(sizes.real[quality])) && quality > low && quality < high)
+                high = quality;
+        }
+        const qint64 guessEstimate = estimated(sizes, *guess);
+        if (guessEstimate > 0)
+            ratio = double(sizes.real[*guess]) / double(guessEstimate);
+        // Done when the next quality up is known, or expected, to be over the limit.
+        if (low >= m_lowest && (high == low + 1 || !close(low + 1)))
+            break;
+    }
+    if (low < m_lowest)
+        return Outcome::DoesNotFit;
+    return m_best && m_best->pixels == sizes.picture->size() && m_best->quality == low
+               ? Outcome::Fits
+               : Outcome::DoesNotFit;
+}
+
+KPBestFit::Outcome KPBestFit::searchByEncoding(Sizes& sizes)
+{
+    if (m_metadataBytes >= m_limit)
+        return Outcome::DoesNotFit;
+    const QImage& picture = *sizes.picture;
+    const auto measure = [this, &sizes](const QList<int>& qualities) {
+        QList<std::optional<qint64>> found(qualities.size());
+        if (!encode(sizes, qualities))
+            return found;
+        for (qsizetype i = 0; i < qualities.size(); ++i)
+            found[i] = sizes.real[qualities[i]];
+        return found;
+    };
+    const KPQualitySearch::Result result = KPQualitySearch::highestUnder(
+        m_lowest, 100, m_limit - m_metadataBytes, std::min(m_threads, 2), measure);
+    if (result.failed) {
+        m_failed = true;
+        return Outcome::Failed;
+    }
     if (!result.quality)
-        return false;
-    // The search answers the highest quality it measured under the limit: the one kept.
-    return m_best && m_best->pixels == picture.size() && m_best->quality == *result.quality;
+        return Outcome::DoesNotFit;
+    return m_best && m_best->pixels == picture.size() && m_best->quality == *result.quality
+               ? Outcome::Fits
+               : Outcome::DoesNotFit;
+}
+
+KPBestFit::Outcome KPBestFit::search(Sizes& sizes)
+{
+    if (sizes.estimate && sizes.estimate->isValid())
+        return searchQuality(sizes);
+    return searchByEncoding(sizes);
+}
+
+bool KPBestFit::analyse(KPJpegEstimate& estimate, const QImage& picture)
+{
+    if (estimate.analyse(picture, m_threads, m_cancelled))
+        return true;
+    // Without memory for its DCT a picture is still searched, by encodings alone.
+    if (cancelled())
+        m_failed = true;
+    return !m_failed;
+}
+
+qint64 KPBestFit::fullSizeFloor(const QImage& pristine, bool scaling)
+{
+    if (m_metadataBytes >= m_limit)
+        return 0;
+    // A large picture is first looked at in a sample of its rows: when even that puts the
+    // floor far over the limit, the scaling starts without the DCT of every row.
+    if (scaling && qint64(pristine.width()) * pristine.height() >= SampleFromPixels) {
+        KPJpegEstimate sample;
+        if (!sample.analyseSample(pristine, SampleStep, m_threads, m_cancelled) && cancelled()) {
+            m_failed = true;
+            return 0;
+        }
+        if (sample.isValid()) {
+            const qint64 bytes = sample.size(m_lowest, m_threads);
+            if (double(bytes + m_metadataBytes) >= double(m_limit) * SampleClearlyOver)
+                return bytes;
+        }
+    }
+    KPJpegEstimate estimate;
+    Sizes full;
+    full.picture = &pristine;
+    full.estimate = &estimate;
+    if (!analyse(estimate, pristine))
+        return 0;
+    const Outcome outcome = search(full);
+    if (outcome != Outcome::DoesNotFit)
+        return 0;
+    // The floor's size at full size, encoded or estimated.
+    const auto floorReal = full.real.find(m_lowest);
+    if (floorReal != full.real.end())
+        return floorReal->second;
+    return estimate.isValid() ? estimated(full, m_lowest) : 0;
 }
 
 std::optional<KPBestFit::Choice> KPBestFit::fit(const QImage& pristine, std::optional<Box> scaling)
 {
     m_best.reset();
     m_failed = false;
+    m_encodings = 0;
     if (pristine.isNull() || pristine.format() != QImage::Format_RGB32) {
         m_failed = true;
         return std::nullopt;
     }
-    if (searchQuality(pristine, std::nullopt))
-        return m_best;
-    if (m_failed || !scaling || !m_lowestSize)
+    const qint64 floorBytes = fullSizeFloor(pristine, scaling.has_value());
+    if (m_failed)
         return std::nullopt;
-
+    if (m_best || floorBytes <= 0 || !scaling)
+        return m_best;
     const double smallest = minimumScale(pristine.size(), *scaling);
     if (smallest >= 1.0)
         return std::nullopt; // never enlarged
+    const auto available = double(m_limit - m_metadataBytes);
+
     // The file's size follows the pixel count roughly, so the first scale comes from the
-    // square root of the size ratio; each trial at the floor then refines it.
-    double scale =
-        std::clamp(std::sqrt(ScaleAim * double(m_limit) / double(*m_lowestSize)), smallest, 1.0);
-    double fits = 0.0;   // the largest scale found to fit at the floor
-    double tooBig = 1.0; // the smallest scale found not to
-    std::optional<std::pair<int, qint64>> atFits;
+    // square root of the size ratio; each estimate at the floor then refines it.
+    double scale = std::clamp(std::sqrt(ScaleAim * available / double(floorBytes)), smallest, 1.0);
+    double fits = 0.0;   // the largest scale estimated to fit at the floor
+    double tooBig = 1.0; // the smallest scale estimated not to
     QImage fitted;
+    KPJpegEstimate fittedEstimate;
+    KPJpegEstimate trialEstimate;
     for (int trial = 0; trial < MaxScaleTrials; ++trial) {
         if (cancelled()) {
             m_failed = true;
             return std::nullopt;
         }
         const QSize size = scaledSize(pristine.size(), scale);
-        const QImage scaled =
-            pristine.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        QByteArray data;
-        const std::optional<qint64> bytes = encodeTrial(m_codecs[0], scaled, m_lowest, data);
-        if (!bytes) {
+        QImage scaled = pristine.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (scaled.isNull() || !analyse(trialEstimate, scaled)) {
             m_failed = true;
             return std::nullopt;
         }
+        qint64 bytes = 0;
+        if (trialEstimate.isValid()) {
+            bytes = trialEstimate.size(m_lowest, m_threads);
+        } else {
+            QByteArray data;
+            const std::optional<qint64> encoded = encodeTrial(m_codecs[0], scaled, m_lowest, data);
+            if (!encoded) {
+                m_failed = true;
+                return std::nullopt;
+            }
+            ++m_encodings;
+            bytes = *encoded;
+        }
         if (m_trial)
-            m_trial(m_lowest, size, *bytes);
+            m_trial(m_lowest, size, bytes, trialEstimate.isValid());
         // The next scale follows the size ratio, kept inside what is known: above the
         // largest scale that fits, below the smallest that does not.
-        double next = scale * std::sqrt(ScaleAim * double(m_limit) / double(*bytes));
-        if (*bytes < m_limit) {
+        double next = scale * std::sqrt(ScaleAim * available / double(bytes));
+        if (under(double(bytes))) {
             fits = scale;
-            fitted = scaled;
-            atFits = std::make_pair(m_lowest, *bytes);
-            m_best = Choice{data, m_lowest, size};
-            if (*bytes >= ScaleCloseEnough * double(m_limit))
+            fitted = std::move(scaled);
+            std::swap(fittedEstimate, trialEstimate);
+            if (double(bytes) >= ScaleCloseEnough * available)
                 break;
         } else {
             tooBig = scale;
@@ -167,19 +425,37 @@ std::optional<KPBestFit::Choice> KPBestFit::fit(const QImage& pristine, std::opt
         }
         if (next <= fits || next >= tooBig)
             next = fits > 0.0 ? (fits + tooBig) / 2.0 : (smallest + tooBig) / 2.0;
-        scale = next;
-        scale = std::clamp(scale, smallest, 1.0);
+        scale = std::clamp(next, smallest, 1.0);
         if (scaledSize(pristine.size(), scale) == size ||
             (fits > 0.0 && scaledSize(pristine.size(), scale) == scaledSize(pristine.size(), fits)))
             break; // no other pixel size left to try
     }
-    if (!atFits)
-        return std::nullopt;
-    const Choice atFloor = *m_best;
-    if (!searchQuality(fitted, atFits)) {
-        if (m_failed)
+
+    // The quality at the scale found, confirmed by encodings as at full size. When those
+    // find even the floor over the limit after all, the scale shrinks by what they show.
+    for (int retry = 0; fits > 0.0 && retry <= MaxScaleRetries; ++retry) {
+        Sizes scaledSizes;
+        scaledSizes.picture = &fitted;
+        scaledSizes.estimate = &fittedEstimate;
+        const Outcome outcome = search(scaledSizes);
+        if (outcome == Outcome::Fits)
+            return m_best;
+        if (outcome == Outcome::Failed)
             return std::nullopt;
-        m_best = atFloor;
+        const auto floorAtScale = scaledSizes.real.find(m_lowest);
+        if (floorAtScale == scaledSizes.real.end() || fits <= smallest)
+            return std::nullopt;
+        const QSize before = fitted.size();
+        double smaller = fits * std::sqrt(ScaleAim * available / double(floorAtScale->second));
+        if (scaledSize(pristine.size(), smaller) == before)
+            smaller = fits * 0.99;
+        fits = std::max(smaller, smallest);
+        fitted = pristine.scaled(scaledSize(pristine.size(), fits), Qt::IgnoreAspectRatio,
+                                 Qt::SmoothTransformation);
+        if (fitted.isNull() || !analyse(fittedEstimate, fitted)) {
+            m_failed = true;
+            return std::nullopt;
+        }
     }
-    return m_best;
+    return std::nullopt;
 }

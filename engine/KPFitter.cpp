@@ -126,6 +126,8 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
     const QString source = job->path();
     const std::optional<KPExportPlacement::Placement> placement =
         m_placement.place(*folder, source);
+    if (m_placed)
+        m_placed();
     if (!placement) {
         fail(job, KPFailure::Unsupported); // a file name without an extension
         return false;
@@ -407,12 +409,11 @@ void KPFitter::fitBestQuality(const KPImageDataPtr& job, bool scaling)
         readSmallestBox();
         box = KPBestFit::Box{m_curLimitWidth, m_curLimitHeight};
     }
-    // The metadata goes into the chosen encoding alone; every trial counts its bytes by
-    // searching under a limit that much lower.
+    // The metadata goes into the chosen encoding alone; every trial counts its bytes.
     const KPMetadata& carried = metadata();
     const qint64 metadataBytes = carried.bytes();
     // The log view follows each trial as it follows each step of a descent.
-    auto trial = [this, job, metadataBytes](int quality, QSize pixels, qint64 size) {
+    auto trial = [this, job, metadataBytes](int quality, QSize pixels, qint64 size, bool) {
         job->setExportQuality(float(quality) / 100.0f);
         job->setExportPixelSize(pixels);
         job->setExportSize(quint64(size + metadataBytes));
@@ -420,7 +421,8 @@ void KPFitter::fitBestQuality(const KPImageDataPtr& job, bool scaling)
     };
     const auto limit =
         qint64(std::min<quint64>(m_curLimitSize, quint64(std::numeric_limits<qint64>::max())));
-    KPBestFit search(limit - metadataBytes, qualityFloor(), trial, m_cancelled);
+    KPBestFit search(limit, qualityFloor(), trial, m_cancelled, metadataBytes);
+    search.setThreads(m_threads);
     const std::optional<KPBestFit::Choice> choice = search.fit(pristine, box);
     pristine = QImage();
     if (!choice) {
@@ -432,6 +434,8 @@ void KPFitter::fitBestQuality(const KPImageDataPtr& job, bool scaling)
     if (!replaceWorkingFile(
             job, KPMetadata::withSegments(choice->data, carried.segmentsFor(choice->pixels))))
         return;
+    if (choice->estimate > 0)
+        KPCodecStats::addChosen(choice->estimate, choice->data.size());
     job->setExportQuality(float(choice->quality) / 100.0f);
     job->setExportPixelSize(choice->pixels);
     job->setExportImage(m_keepsPreview ? previewOf(choice->data, choice->pixels) : QImage());

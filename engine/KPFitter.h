@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
 #include <functional>
 #include <future>
 #include <optional>
@@ -23,6 +24,7 @@ struct KPFitOptions
     std::optional<float> limitWidth;
     std::optional<float> limitHeight;
     std::optional<bool> bestQuality; // the best-quality fitting instead of the stepwise one
+    std::optional<int> parallelJobs; // pictures converted at once by a run
     std::optional<KPMetadataPolicy> metadataPolicy;
 };
 
@@ -58,6 +60,11 @@ public:
     // Whether the job keeps a preview of its result for the views once it has ended (on by
     // default); a run that nobody watches needs none.
     void setKeepsPreview(bool keep) { m_keepsPreview = keep; }
+    // Told once the job's output has its name, so that a run converting several pictures
+    // at once can let the next job claim the next name.
+    void setPlaced(std::function<void()> placed) { m_placed = std::move(placed); }
+    // How many threads the best-quality fitting of the job may keep busy (two by default).
+    void setThreads(int threads) { m_threads = std::max(1, threads); }
 
     // The whole job: reads the scaling switch, places the output, fits it, and settles
     // it converted (output in place) or failed (nothing left at the output path).
@@ -122,6 +129,8 @@ private:
     KPJpegCodec m_codec;
     std::function<bool()> m_cancelled;
     bool m_keepsPreview = true;
+    std::function<void()> m_placed;
+    int m_threads = 2;
 
     float m_curCompressionFactor = StartQuality;
     float m_curLimitWidth = 0.0f;

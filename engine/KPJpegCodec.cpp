@@ -18,6 +18,26 @@ std::atomic<qint64> KPCodecStats::encodeNs{0};
 std::atomic<qint64> KPCodecStats::decodeNs{0};
 std::atomic<qint64> KPCodecStats::encodeCount{0};
 std::atomic<qint64> KPCodecStats::decodeCount{0};
+std::atomic<qint64> KPCodecStats::analyseNs{0};
+std::atomic<qint64> KPCodecStats::analyseCount{0};
+std::atomic<qint64> KPCodecStats::estimateNs{0};
+std::atomic<qint64> KPCodecStats::estimateCount{0};
+std::atomic<qint64> KPCodecStats::chosenCount{0};
+std::atomic<qint64> KPCodecStats::chosenErrorSum{0};
+std::atomic<qint64> KPCodecStats::chosenErrorMax{0};
+
+void KPCodecStats::addChosen(qint64 estimate, qint64 real)
+{
+    if (real <= 0)
+        return;
+    const auto error = qint64(std::llround(std::abs(double(estimate - real)) * 1e6 / double(real)));
+    chosenCount.fetch_add(1, std::memory_order_relaxed);
+    chosenErrorSum.fetch_add(error, std::memory_order_relaxed);
+    qint64 largest = chosenErrorMax.load(std::memory_order_relaxed);
+    while (error > largest &&
+           !chosenErrorMax.compare_exchange_weak(largest, error, std::memory_order_relaxed)) {
+    }
+}
 std::atomic<qint64> KPCodecStats::sourceNs{0};
 std::atomic<qint64> KPCodecStats::sourceCount{0};
 

@@ -14,6 +14,18 @@ struct KPCodecStats
     static std::atomic<qint64> decodeNs;
     static std::atomic<qint64> encodeCount;
     static std::atomic<qint64> decodeCount;
+    // The size estimates of the best-quality fitting: analyses of a picture's DCT, and
+    // sizes worked out from them.
+    static std::atomic<qint64> analyseNs;
+    static std::atomic<qint64> analyseCount;
+    static std::atomic<qint64> estimateNs;
+    static std::atomic<qint64> estimateCount;
+    // How far the estimate of each encoding written was from its real size, in millionths
+    // of the real size: the sum (to take the mean) and the largest, without sign.
+    static std::atomic<qint64> chosenCount;
+    static std::atomic<qint64> chosenErrorSum;
+    static std::atomic<qint64> chosenErrorMax;
+    static void addChosen(qint64 estimate, qint64 real);
     // The sources' own decoding for fitting (any type, by any reader), counted apart from
     // the JPEG codec's work; its waits are in the decodings above as well.
     static std::atomic<qint64> sourceNs;

@@ -41,7 +41,8 @@ QList<int> KPQualitySearch::roundQualities(int low, std::optional<qint64> lowSiz
 KPQualitySearch::Result
 KPQualitySearch::highestUnder(int lowest, int highest, qint64 limit, int perRound,
                               const Measure& measure,
-                              std::optional<std::pair<int, qint64>> knownUnder)
+                              std::optional<std::pair<int, qint64>> knownUnder,
+                              std::optional<std::pair<int, qint64>> knownOver)
 {
     Result result;
     perRound = std::max(1, perRound);
@@ -52,6 +53,10 @@ KPQualitySearch::highestUnder(int lowest, int highest, qint64 limit, int perRoun
     if (knownUnder && knownUnder->first >= lowest && knownUnder->first <= highest) {
         low = knownUnder->first;
         lowSize = knownUnder->second;
+    }
+    if (knownOver && knownOver->first > low && knownOver->first <= highest) {
+        high = knownOver->first;
+        highSize = knownOver->second;
     }
     bool guided = true;
     while (high - low > 1) {

@@ -28,12 +28,14 @@ public:
     };
 
     // Searches [lowest, highest] (whole qualities, 1 to 100). `knownUnder` is a quality
-    // already measured under the limit with its size, so the search starts above it.
+    // already measured under the limit with its size, so the search starts above it;
+    // `knownOver` one measured over it, so the search stays below it.
     // The first round always measures `lowest` (unless known), since below it there is
     // nothing to find. `perRound` encodings are measured together in each round.
     static Result highestUnder(int lowest, int highest, qint64 limit, int perRound,
                                const Measure& measure,
-                               std::optional<std::pair<int, qint64>> knownUnder = std::nullopt);
+                               std::optional<std::pair<int, qint64>> knownUnder = std::nullopt,
+                               std::optional<std::pair<int, qint64>> knownOver = std::nullopt);
 
     // The qualities a round measures inside the open bracket (low, high), given the sizes
     // at its ends when known. Exposed for tests.

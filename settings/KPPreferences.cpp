@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -58,10 +59,12 @@ KPPreferences::KPPreferences(QWidget* parent)
       m_widthLB(new QLabel(this)), m_highLB(new QLabel(this)), m_poorLB(new QLabel(this)),
       m_goodLB(new QLabel(this)), m_widthUnitLB(new QLabel(this)), m_highUnitLB(new QLabel(this)),
       m_qualityPercentLB(new QLabel(this)), m_bestQualityHintLB(hintLabel(this)),
+      m_parallelJobsLB(new QLabel(this)), m_parallelJobsHintLB(hintLabel(this)),
       m_widthTF(new KPNumberTextField(this)), m_highTF(new KPNumberTextField(this)),
       m_qualitySlider(new QSlider(Qt::Horizontal, this)), m_scaleCB(new QCheckBox(this)),
-      m_bestQualityCB(new QCheckBox(this)), m_cancelBT(new QPushButton(this)),
-      m_okBT(new QPushButton(this)), m_metadataGroup(new KPMetadataGroup(this))
+      m_bestQualityCB(new QCheckBox(this)), m_parallelJobsSB(new QSpinBox(this)),
+      m_cancelBT(new QPushButton(this)), m_okBT(new QPushButton(this)),
+      m_metadataGroup(new KPMetadataGroup(this))
 {
     setModal(false);
     setMinimumWidth(440);
@@ -76,6 +79,8 @@ KPPreferences::KPPreferences(QWidget* parent)
     m_highTF->setMaximumWidth(90);
     m_widthLB->setBuddy(m_widthTF);
     m_highLB->setBuddy(m_highTF);
+    m_parallelJobsSB->setRange(1, KPSettings::MaxParallelJobs);
+    m_parallelJobsLB->setBuddy(m_parallelJobsSB);
 
     auto* quality = new QGridLayout;
     quality->addWidget(m_qualitySlider, 0, 0, 1, 2);
@@ -104,6 +109,11 @@ KPPreferences::KPPreferences(QWidget* parent)
     box->addWidget(m_highUnitLB, 0, 6);
     box->setColumnStretch(7, 1);
 
+    auto* parallelJobs = new QHBoxLayout;
+    parallelJobs->addWidget(m_parallelJobsLB);
+    parallelJobs->addWidget(m_parallelJobsSB);
+    parallelJobs->addStretch(1);
+
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(m_okBT, QDialogButtonBox::AcceptRole);
     buttons->addButton(m_cancelBT, QDialogButtonBox::RejectRole);
@@ -120,6 +130,8 @@ KPPreferences::KPPreferences(QWidget* parent)
     layout->addWidget(m_imageScaleLB);
     layout->addLayout(box);
     layout->addSpacing(12);
+    layout->addLayout(parallelJobs);
+    layout->addWidget(m_parallelJobsHintLB);
     layout->addWidget(m_metadataGroup);
     layout->addStretch(1);
     layout->addWidget(buttons);
@@ -158,6 +170,8 @@ void KPPreferences::refreshLanguage()
     m_scaleCB->setText(KPLocalization::text("L_EnableScale"));
     m_bestQualityCB->setText(KPLocalization::text("L_BestQuality"));
     m_bestQualityHintLB->setText(KPLocalization::text("L_BestQualityHint"));
+    m_parallelJobsLB->setText(KPLocalization::text("L_ParallelJobs"));
+    m_parallelJobsHintLB->setText(KPLocalization::text("L_ParallelJobsHint"));
     m_metadataGroup->refreshLanguage();
 }
 
@@ -186,6 +200,8 @@ void KPPreferences::loadPreferences()
     m_qualityPercentLB->setText(QString::number(m_imageQuality));
     m_scaleCB->setChecked(KPSettings::boolForKey(KPSettingsKey::EnableConvertScale));
     m_bestQualityCB->setChecked(KPSettings::boolForKey(KPSettingsKey::BestQualityFit));
+    m_storedParallelJobs = KPSettings::parallelJobs();
+    m_parallelJobsSB->setValue(m_storedParallelJobs);
     m_metadataGroup->load();
     m_highTF->initNumberTextField(m_highTF->text());
     m_widthTF->initNumberTextField(m_widthTF->text());
@@ -212,6 +228,8 @@ void KPPreferences::ok()
         KPSettings::setFloat(KPSettingsKey::CompressionFactor, float(percent) / 100.0f);
     KPSettings::setBool(KPSettingsKey::EnableConvertScale, m_scaleCB->isChecked());
     KPSettings::setBool(KPSettingsKey::BestQualityFit, m_bestQualityCB->isChecked());
+    if (m_parallelJobsSB->value() != m_storedParallelJobs)
+        KPSettings::setInteger(KPSettingsKey::ParallelJobs, m_parallelJobsSB->value());
     m_metadataGroup->store();
     close();
 }

@@ -10,11 +10,13 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 class QSlider;
+class QSpinBox;
 
 // The preferences panel: the quality floor as a whole percent, whether a picture is
 // fitted at the best quality or step by step, the smallest box a picture may be scaled
-// down to, whether scaling is allowed at all, and what outputs keep of the metadata. Not modal, so
-// it can be changed during a run; each show loads what the store holds, OK writes it.
+// down to, whether scaling is allowed at all, how many pictures a run converts at once and
+// what outputs keep of the metadata. Not modal, so it can be changed during a run; each
+// show loads what the store holds, OK writes it.
 class KPPreferences : public QDialog
 {
     Q_OBJECT
@@ -38,6 +40,7 @@ public:
     QLabel* qualityPercentLB() const { return m_qualityPercentLB; }
     QCheckBox* scaleCB() const { return m_scaleCB; }
     QCheckBox* bestQualityCB() const { return m_bestQualityCB; }
+    QSpinBox* parallelJobsSB() const { return m_parallelJobsSB; }
     KPMetadataGroup* metadataGroup() const { return m_metadataGroup; }
 
 Q_SIGNALS:
@@ -54,11 +57,14 @@ private:
     QLabel* m_highUnitLB;
     QLabel* m_qualityPercentLB;
     QLabel* m_bestQualityHintLB;
+    QLabel* m_parallelJobsLB;
+    QLabel* m_parallelJobsHintLB;
     KPNumberTextField* m_widthTF;
     KPNumberTextField* m_highTF;
     QSlider* m_qualitySlider;
     QCheckBox* m_scaleCB;
     QCheckBox* m_bestQualityCB;
+    QSpinBox* m_parallelJobsSB;
     QPushButton* m_cancelBT;
     QPushButton* m_okBT;
     KPMetadataGroup* m_metadataGroup;
@@ -66,4 +72,7 @@ private:
     // The percent the stored floor showed as when the panel was loaded; none when the
     // store held no usable floor and a fallback was shown.
     std::optional<int> m_storedPercent;
+    // The number of pictures at once the panel was loaded with: OK writes it only when
+    // it was changed, so a store without it stays without it.
+    int m_storedParallelJobs = 1;
 };

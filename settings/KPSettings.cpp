@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSettings>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -85,14 +86,24 @@ float KPSettings::floatForKey(const QString& key)
 
 qint64 KPSettings::integerForKey(const QString& key)
 {
-    // A stored float reads as its integer part, truncated toward zero.
+    // A stored float reads as its integer part, truncated toward zero, whether it comes
+    // from the file (as text) or was set in this process (Qt's own conversion of a
+    // floating-point value rounds); one beyond 64 bits reads as 0.
+    const auto truncated = [](double number) {
+        return std::isfinite(number) && std::abs(number) < 9.2e18 ? static_cast<qint64>(number)
+                                                                  : qint64(0);
+    };
     const QVariant value = read(key);
     bool ok = false;
+    if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float) {
+        const double asDouble = value.toDouble(&ok);
+        return ok ? truncated(asDouble) : 0;
+    }
     const qint64 asInteger = value.toLongLong(&ok);
     if (ok)
         return asInteger;
     const double asDouble = value.toDouble(&ok);
-    return ok ? static_cast<qint64>(asDouble) : 0;
+    return ok ? truncated(asDouble) : 0;
 }
 
 std::optional<QString> KPSettings::stringForKey(const QString& key)
@@ -157,4 +168,9 @@ void KPSettings::checkDefaultSetting()
     fill(KPSettingsKey::LimitHeight, DefaultLimitHeight, QMetaType::Float, 0.0f);
     fill(KPSettingsKey::CompressionFactor, DefaultCompressionFactor, QMetaType::Float, 0.0f, 1.0f);
     fill(KPSettingsKey::ExportPath, defaultExportPath(), QMetaType::QString);
+}
+
+int KPSettings::parallelJobs()
+{
+    return int(std::clamp<qint64>(integerForKey(KPSettingsKey::ParallelJobs), 1, MaxParallelJobs));
 }

@@ -22,6 +22,9 @@ inline const QString LimitSizeUnit = QStringLiteral("LimitSizeUnit");           
 // Fit each picture by one encoding at the best quality that fits, instead of the
 // stepwise descent. Absent (as in every store written before it existed) reads false.
 inline const QString BestQualityFit = QStringLiteral("BestQualityFit"); // bool
+// How many pictures a run converts at once, 1 to KPSettings::MaxParallelJobs. Absent (and
+// never written by the defaults) reads as 1: one picture after the other.
+inline const QString ParallelJobs = QStringLiteral("ParallelJobs"); // integer
 // What outputs keep of their sources' metadata: 0 all, 1 all but the location, 2 none
 // (KPMetadataPolicy). Absent or any other value reads 1; the defaults do not write it.
 inline const QString MetadataPolicy = QStringLiteral("MetadataPolicy"); // integer
@@ -63,4 +66,8 @@ public:
     static constexpr float DefaultLimitHeight = 240.0f;
     static constexpr float DefaultCompressionFactor = 0.6f;
     static QString defaultExportPath() { return QStringLiteral("~/Pictures"); }
+
+    static constexpr int MaxParallelJobs = 16;
+    // The stored number of pictures converted at once, kept within 1 to MaxParallelJobs.
+    static int parallelJobs();
 };

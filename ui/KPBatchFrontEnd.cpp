@@ -75,6 +75,8 @@ QString KPBatchFrontEnd::usage()
         "                        that fits, scaled from the original when needed\n"
         "  --stepwise            fit by lowering the quality step by step (default from\n"
         "                        the preferences, stepwise at first)\n"
+        "  --jobs N              convert up to N pictures at once, 1 to 16 (default from\n"
+        "                        the preferences, 1 at first)\n"
         "  --metadata WHAT       what each JPEG keeps of its source's metadata (EXIF, XMP,\n"
         "                        IPTC): keep, no-location (all but the GPS position, maker\n"
         "                        notes and serial numbers) or strip (default from the\n"
@@ -162,6 +164,15 @@ std::optional<KPBatchFrontEnd::Options> KPBatchFrontEnd::parse(const QStringList
             options.fit.bestQuality = true;
         } else if (argument == QStringLiteral("--stepwise")) {
             options.fit.bestQuality = false;
+        } else if (isOption(argument, QStringLiteral("--jobs"))) {
+            const QString value = takeValue(arguments, i, QStringLiteral("--jobs"), error);
+            bool ok = false;
+            const int jobs = value.toInt(&ok);
+            if (error.isEmpty() && (!ok || jobs < 1 || jobs > KPSettings::MaxParallelJobs))
+                error = QStringLiteral("--jobs takes a whole number from 1 to %1, not \"%2\"")
+                            .arg(KPSettings::MaxParallelJobs)
+                            .arg(value);
+            options.fit.parallelJobs = jobs;
         } else if (isOption(argument, QStringLiteral("--metadata"))) {
             const QString value = takeValue(arguments, i, QStringLiteral("--metadata"), error);
             options.fit.metadataPolicy = KPMetadataPolicies::fromName(value);
@@ -355,6 +366,18 @@ void KPBatchFrontEnd::onRunEnded()
                      .arg(double(KPCodecStats::encodeNs.load()) / 1e6, 0, 'f', 1)
                      .arg(KPCodecStats::decodeCount.load())
                      .arg(double(KPCodecStats::decodeNs.load()) / 1e6, 0, 'f', 1);
+        if (const qint64 chosen = KPCodecStats::chosenCount.load(); chosen > 0) {
+            m_err << QStringLiteral("estimates: %1 analyses %2 ms, %3 sizes %4 ms; error at the "
+                                    "quality written: mean %5 %, largest %6 % (%7 pictures)\n")
+                         .arg(KPCodecStats::analyseCount.load())
+                         .arg(double(KPCodecStats::analyseNs.load()) / 1e6, 0, 'f', 1)
+                         .arg(KPCodecStats::estimateCount.load())
+                         .arg(double(KPCodecStats::estimateNs.load()) / 1e6, 0, 'f', 1)
+                         .arg(double(KPCodecStats::chosenErrorSum.load()) / double(chosen) / 1e4, 0,
+                              'f', 3)
+                         .arg(double(KPCodecStats::chosenErrorMax.load()) / 1e4, 0, 'f', 3)
+                         .arg(chosen);
+        }
         m_err << QStringLiteral("sources: %1 decoded in %2 ms\n")
                      .arg(KPCodecStats::sourceCount.load())
                      .arg(double(KPCodecStats::sourceNs.load()) / 1e6, 0, 'f', 1);

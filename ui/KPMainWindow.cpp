@@ -35,6 +35,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 QIcon picture(const char* name)
 {
@@ -308,6 +310,8 @@ bool KPMainWindow::readyToRun()
 
 void KPMainWindow::runStateChanged(bool running)
 {
+    m_runStarted = 0;
+    m_runFinished = 0;
     if (running) {
         m_reportV->showRunProgress(0, 0, int(m_picLV->memberMAr().size()));
         return;
@@ -321,6 +325,9 @@ void KPMainWindow::jobStarted(int index, int count)
     // Queued from the run: a job of a run already stopped no longer counts.
     if (!m_run->resizeFlag())
         return;
+    m_runStarted = std::max(m_runStarted, index + 1);
+    if (index != m_runFinished)
+        return; // an earlier job is still in progress and stays marked
     m_reportV->showRunProgress(index, index + 1, count);
     m_picTableView->markCurrentRow(index);
 }
@@ -329,6 +336,13 @@ void KPMainWindow::jobFinished(int index, int count)
 {
     if (!m_run->resizeFlag())
         return;
+    m_runFinished = index + 1;
+    if (m_runStarted > index + 1) {
+        // The next job began while this one was in progress.
+        m_reportV->showRunProgress(index + 1, index + 2, count);
+        m_picTableView->markCurrentRow(index + 1);
+        return;
+    }
     m_reportV->showRunProgress(index + 1, index + 1, count);
 }
 

@@ -151,6 +151,10 @@ private:
     QPointer<KPEndAlert> m_endAlert;
     // The newest converted and failed jobs, whose previews the log view may still show.
     KPImageDataList m_keptPreviews;
+    // Jobs of the current run started and finished: with several pictures at once, the
+    // progress and the marked row follow the earliest job still in progress.
+    int m_runStarted = 0;
+    int m_runFinished = 0;
     Chooser m_chooser;
     KPSizeLimit m_sizeLimit;
     KPExportFolder m_exportFolder;

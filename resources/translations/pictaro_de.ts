@@ -399,6 +399,14 @@
         <source>px</source>
         <translation>px</translation>
     </message>
+    <message id="L_ParallelJobs">
+        <source>Pictures at once:</source>
+        <translation>Bilder gleichzeitig:</translation>
+    </message>
+    <message id="L_ParallelJobsHint">
+        <source>More than 1 converts several pictures together on a computer with several cores, each with its full-size picture in memory. The results are the same.</source>
+        <translation>Mehr als 1 wandelt auf einem Rechner mit mehreren Kernen mehrere Bilder zugleich um, jedes mit seinem Bild in voller Größe im Speicher. Die Ergebnisse bleiben gleich.</translation>
+    </message>
     <message id="L_MetadataLabel">
         <source>Metadata (EXIF, XMP, IPTC):</source>
         <translation>Metadaten (EXIF, XMP, IPTC):</translation>

@@ -399,6 +399,14 @@
         <source>px</source>
         <translation>px</translation>
     </message>
+    <message id="L_ParallelJobs">
+        <source>Pictures at once:</source>
+        <translation>Pictures at once:</translation>
+    </message>
+    <message id="L_ParallelJobsHint">
+        <source>More than 1 converts several pictures together on a computer with several cores, each with its full-size picture in memory. The results are the same.</source>
+        <translation>More than 1 converts several pictures together on a computer with several cores, each with its full-size picture in memory. The results are the same.</translation>
+    </message>
     <message id="L_MetadataLabel">
         <source>Metadata (EXIF, XMP, IPTC):</source>
         <translation>Metadata (EXIF, XMP, IPTC):</translation>

@@ -399,6 +399,14 @@
         <source>px</source>
         <translation>px</translation>
     </message>
+    <message id="L_ParallelJobs">
+        <source>Pictures at once:</source>
+        <translation>Imágenes a la vez:</translation>
+    </message>
+    <message id="L_ParallelJobsHint">
+        <source>More than 1 converts several pictures together on a computer with several cores, each with its full-size picture in memory. The results are the same.</source>
+        <translation>Con más de 1 se convierten varias imágenes juntas en un ordenador con varios núcleos, cada una con su imagen a tamaño completo en memoria. Los resultados son los mismos.</translation>
+    </message>
     <message id="L_MetadataLabel">
         <source>Metadata (EXIF, XMP, IPTC):</source>
         <translation>Metadatos (EXIF, XMP, IPTC):</translation>

@@ -399,6 +399,14 @@
         <source>px</source>
         <translation>px</translation>
     </message>
+    <message id="L_ParallelJobs">
+        <source>Pictures at once:</source>
+        <translation>Images à la fois :</translation>
+    </message>
+    <message id="L_ParallelJobsHint">
+        <source>More than 1 converts several pictures together on a computer with several cores, each with its full-size picture in memory. The results are the same.</source>
+        <translation>Au-delà de 1, plusieurs images sont converties ensemble sur un ordinateur à plusieurs cœurs, chacune avec son image en taille réelle en mémoire. Les résultats sont les mêmes.</translation>
+    </message>
     <message id="L_MetadataLabel">
         <source>Metadata (EXIF, XMP, IPTC):</source>
         <translation>Métadonnées (EXIF, XMP, IPTC) :</translation>

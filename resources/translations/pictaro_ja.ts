@@ -399,6 +399,14 @@
         <source>px</source>
         <translation>px</translation>
     </message>
+    <message id="L_ParallelJobs">
+        <source>Pictures at once:</source>
+        <translation>同時に変換する画像の数：</translation>
+    </message>
+    <message id="L_ParallelJobsHint">
+        <source>More than 1 converts several pictures together on a computer with several cores, each with its full-size picture in memory. The results are the same.</source>
+        <translation>1 より大きくすると、複数のコアを持つコンピューターで複数の画像を同時に変換します。それぞれ元のサイズの画像をメモリーに保持します。結果は変わりません。</translation>
+    </message>
     <message id="L_MetadataLabel">
         <source>Metadata (EXIF, XMP, IPTC):</source>
         <translation>メタデータ（EXIF、XMP、IPTC）：</translation>

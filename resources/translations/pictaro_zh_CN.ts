@@ -399,6 +399,14 @@
         <source>px</source>
         <translation>像素</translation>
     </message>
+    <message id="L_ParallelJobs">
+        <source>Pictures at once:</source>
+        <translation>同时处理的图片数：</translation>
+    </message>
+    <message id="L_ParallelJobsHint">
+        <source>More than 1 converts several pictures together on a computer with several cores, each with its full-size picture in memory. The results are the same.</source>
+        <translation>大于 1 时，在多核计算机上同时转换多张图片，每张图片都以原始尺寸占用内存。结果不变。</translation>
+    </message>
     <message id="L_MetadataLabel">
         <source>Metadata (EXIF, XMP, IPTC):</source>
         <translation>元数据（EXIF、XMP、IPTC）：</translation>

@@ -1,3 +1,4 @@
+#include "engine/KPAtomicFile.h"
 #include "engine/KPBatchRun.h"
 #include "list/KPListView.h"
 #include "settings/KPSettings.h"
@@ -6,6 +7,9 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <algorithm>
+#include <map>
 
 // A run over the list: its order, its messages, Stop, and its lifetime.
 class TestBatchRun : public QObject
@@ -19,12 +23,56 @@ private:
     std::unique_ptr<KPListView> m_list;
     std::unique_ptr<KPBatchRun> m_run;
 
-    void makeRun(quint64 limit)
+    void makeRun(quint64 limit, int parallelJobs = 1)
     {
         m_run = std::make_unique<KPBatchRun>(m_list.get());
         m_run->setLimitSizeSource([limit] { return limit; });
         const QString folder = m_out->path();
         m_run->setExportPathSource([folder] { return std::optional<QString>(folder); });
+        KPFitOptions options;
+        options.parallelJobs = parallelJobs;
+        m_run->setFitOptions(options);
+    }
+
+    // What a run leaves: the outputs by name, and the jobs filed and reported, in order.
+    struct Outcome
+    {
+        std::map<QString, QByteArray> outputs;
+        QStringList converted;
+        QStringList failed;
+        QList<int> finished;
+        QList<qsizetype> reported; // converted and failed, at each report
+    };
+    Outcome runInto(const QString& folder, int parallelJobs, bool best, quint64 limit)
+    {
+        KPBatchRun run(m_list.get());
+        run.setLimitSizeSource([limit] { return limit; });
+        run.setExportPathSource([folder] { return std::optional<QString>(folder); });
+        KPFitOptions options;
+        options.parallelJobs = parallelJobs;
+        options.bestQuality = best;
+        run.setFitOptions(options);
+        Outcome outcome;
+        connect(
+            &run, &KPBatchRun::jobFinished, this,
+            [&outcome](const KPImageDataPtr&, int index, int) { outcome.finished.append(index); });
+        connect(&run, &KPBatchRun::imageReportRefresh, this,
+                [&outcome](const KPNotification& note) {
+                    outcome.reported.append(count(note, KPMessage::ReportOK) +
+                                            count(note, KPMessage::ReportError));
+                });
+        QSignalSpy ended(&run, &KPBatchRun::runEnded);
+        run.resize();
+        if (!ended.wait(120000) || !QTest::qWaitFor([&run] { return run.isIdle(); }, 60000))
+            qFatal("the run did not end");
+        for (const KPImageDataPtr& job : run.okImgMAr())
+            outcome.converted.append(job->path());
+        for (const KPImageDataPtr& job : run.errorImgMAr())
+            outcome.failed.append(job->path());
+        const QDir dir(folder);
+        for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
+            outcome.outputs[name] = *KPAtomicFile::readAll(dir.filePath(name));
+        return outcome;
     }
 
     void addPictures(int count, int width = 200)
@@ -63,10 +111,18 @@ private Q_SLOTS:
         m_list.reset();
     }
 
+    void runConvertsEveryPictureInOrder_data()
+    {
+        QTest::addColumn<int>("parallelJobs");
+        QTest::newRow("one at a time") << 1;
+        QTest::newRow("two at once") << 2;
+        QTest::newRow("more at once than pictures") << 4;
+    }
     void runConvertsEveryPictureInOrder()
     {
+        QFETCH(int, parallelJobs);
         addPictures(3);
-        makeRun(1000000);
+        makeRun(1000000, parallelJobs);
         QList<QPair<qsizetype, qsizetype>> reports;
         QList<QString> logged;
         QStringList order;
@@ -126,6 +182,107 @@ private Q_SLOTS:
         for (qsizetype i = 2; i < jobs.size(); ++i)
             QCOMPARE(jobs[i]->progress(), qint32(KPProgress::Waiting));
         QCOMPARE(m_run->okImgMAr().size(), 2);
+    }
+
+    // Several pictures at once name, write and report exactly what one at a time does:
+    // the same bytes under the same names (also for sources sharing a base name), the
+    // result lists and the reports in list order.
+    void parallelRunWritesWhatOneAtATimeWrites_data()
+    {
+        QTest::addColumn<int>("parallelJobs");
+        QTest::addColumn<bool>("best");
+        QTest::newRow("stepwise, two at once") << 2 << false;
+        QTest::newRow("best quality, two at once") << 2 << true;
+        QTest::newRow("best quality, three at once") << 3 << true;
+    }
+    void parallelRunWritesWhatOneAtATimeWrites()
+    {
+        QFETCH(int, parallelJobs);
+        QFETCH(bool, best);
+        QStringList paths;
+        const auto add = [this, &paths](const QString& name, const QImage& picture) {
+            const QString path = m_in->filePath(name);
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QVERIFY(KPTest::save(picture, path));
+            paths.append(path);
+        };
+        add(QStringLiteral("a/p.png"), KPTest::noisyImage(320, 240, 31));
+        add(QStringLiteral("b/p.png"), KPTest::noisyImage(240, 320, 32));
+        add(QStringLiteral("small.jpg"), KPTest::flatImage(64, 48, Qt::darkCyan));
+        add(QStringLiteral("large.png"), KPTest::noisyImage(900, 600, 33));
+        paths.append(m_in->filePath(QStringLiteral("damaged.png")));
+        QFile damaged(paths.last());
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("\x89PNG\r\n\x1a\n not a picture");
+        damaged.close();
+        add(QStringLiteral("c/p.png"), KPTest::noisyImage(300, 300, 34));
+        m_list->addMember(paths);
+
+        QTemporaryDir one;
+        QTemporaryDir several;
+        const quint64 limit = 40000;
+        const Outcome expected = runInto(one.path(), 1, best, limit);
+        const Outcome outcome = runInto(several.path(), parallelJobs, best, limit);
+        QVERIFY(expected.failed.contains(paths.at(4))); // the damaged one
+        QVERIFY(expected.outputs.count(QStringLiteral("p-2.jpg")));
+        QVERIFY(outcome.outputs == expected.outputs);
+        QCOMPARE(outcome.converted, expected.converted);
+        QCOMPARE(outcome.failed, expected.failed);
+        QCOMPARE(outcome.finished, (QList<int>{0, 1, 2, 3, 4, 5}));
+        QCOMPARE(outcome.reported, (QList<qsizetype>{1, 2, 3, 4, 5, 6}));
+        QStringList listed;
+        for (const KPImageDataPtr& job : m_list->memberMAr())
+            listed.append(job->path());
+        QVERIFY(std::is_sorted(outcome.converted.begin(), outcome.converted.end(),
+                               [&listed](const QString& a, const QString& b) {
+                                   return listed.indexOf(a) < listed.indexOf(b);
+                               }));
+    }
+
+    // Stop with several pictures in progress cuts each of them short: they end failed
+    // (stopped), are filed and reported in list order, leave nothing behind, and no
+    // further picture starts.
+    void stopCutsEveryJobInProgressShort()
+    {
+        addPictures(6, 1200);
+        makeRun(30000, 3);
+        QSignalSpy ended(m_run.get(), &KPBatchRun::runEnded);
+        QList<int> started;
+        QList<int> finished;
+        connect(m_run.get(), &KPBatchRun::jobStarted, this,
+                [&](const KPImageDataPtr&, int index, int) {
+                    started.append(index);
+                    if (index == 2)
+                        m_run->resize(); // Stop, with three pictures in progress
+                });
+        connect(m_run.get(), &KPBatchRun::jobFinished, this,
+                [&](const KPImageDataPtr&, int index, int) { finished.append(index); });
+        m_run->resize();
+        QVERIFY(QTest::qWaitFor([&] { return started.contains(2); }, 60000));
+        QVERIFY(waitIdle());
+        QTest::qWait(2 * KPBatchRun::PollMs);
+        QCOMPARE(ended.count(), 0);
+        QCOMPARE(finished, started);
+        QVERIFY(std::is_sorted(finished.begin(), finished.end()));
+        const KPImageDataList& jobs = m_list->memberMAr();
+        int stopped = 0;
+        for (int i = 0; i < int(jobs.size()); ++i) {
+            if (!started.contains(i)) {
+                QCOMPARE(jobs[i]->progress(), qint32(KPProgress::Waiting));
+                continue;
+            }
+            if (jobs[i]->is(KPProgress::Failed)) {
+                QCOMPARE(jobs[i]->failure(), KPFailure::Stopped);
+                QVERIFY(!QFileInfo::exists(jobs[i]->exportPath()));
+                ++stopped;
+            } else {
+                QCOMPARE(jobs[i]->progress(), qint32(KPProgress::Converted));
+            }
+        }
+        QVERIFY(stopped >= 1);
+        QVERIFY(QDir(m_out->path())
+                    .entryList({QStringLiteral(".pictaro-*")}, QDir::Hidden | QDir::Files)
+                    .isEmpty());
     }
 
     void zeroLimitStartsNothing()

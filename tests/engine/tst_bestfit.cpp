@@ -3,6 +3,7 @@
 #include "engine/KPBestFit.h"
 #include "engine/KPFitter.h"
 #include "engine/KPJpegCodec.h"
+#include "engine/KPJpegEstimate.h"
 #include "engine/KPQualitySearch.h"
 #include "list/KPListView.h"
 #include "settings/KPSettings.h"
@@ -16,6 +17,8 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
+#include <tuple>
 
 // The best-quality fitting: the quality search on size curves known in advance, the
 // search and scaling on real encodings, and the mode inside a job and a run.
@@ -203,42 +206,113 @@ private Q_SLOTS:
     }
 
     // On real encodings of a picture, the quality chosen is the highest whose trial
-    // encoding is under the limit, and the data chosen is that encoding.
+    // encoding is under the limit, and the data chosen is that encoding: one the search
+    // encoded, never one it only estimated. Metadata bytes count against the limit.
     void fitChoosesTheHighestQualityOfTheTrialCurve_data()
     {
         QTest::addColumn<QSize>("size");
         QTest::addColumn<double>("share"); // the limit between the floor's size and the top's
-        QTest::newRow("low") << QSize(320, 240) << 0.1;
-        QTest::newRow("middle") << QSize(320, 240) << 0.5;
-        QTest::newRow("high") << QSize(400, 300) << 0.9;
-        QTest::newRow("above the top") << QSize(200, 150) << 1.5;
+        QTest::addColumn<qint64>("metadata");
+        QTest::newRow("low") << QSize(320, 240) << 0.1 << qint64(0);
+        QTest::newRow("middle") << QSize(320, 240) << 0.5 << qint64(0);
+        QTest::newRow("high") << QSize(400, 300) << 0.9 << qint64(0);
+        QTest::newRow("above the top") << QSize(200, 150) << 1.5 << qint64(0);
+        QTest::newRow("odd size") << QSize(333, 127) << 0.6 << qint64(0);
+        QTest::newRow("with metadata") << QSize(320, 240) << 0.5 << qint64(20000);
+        QTest::newRow("metadata above the top") << QSize(200, 150) << 1.5 << qint64(60000);
     }
     void fitChoosesTheHighestQualityOfTheTrialCurve()
     {
         QFETCH(QSize, size);
         QFETCH(double, share);
+        QFETCH(qint64, metadata);
         const QImage picture = KPTest::noisyImage(size.width(), size.height(), 3)
                                    .convertToFormat(QImage::Format_RGB32);
         const Curve curve = trialCurve(picture, 60);
         const auto limit =
-            qint64(double(curve.at(60)) + share * double(curve.at(100) - curve.at(60)));
-        QList<qint64> trials;
-        KPBestFit fit(limit, 0.6f, [&](int, QSize pixels, qint64 bytes) {
-            QCOMPARE(pixels, size);
-            trials.append(bytes);
-        });
+            qint64(double(curve.at(60)) + share * double(curve.at(100) - curve.at(60))) + metadata;
+        std::map<int, qint64> encoded;
+        KPBestFit fit(
+            limit, 0.6f,
+            [&](int quality, QSize pixels, qint64 bytes, bool estimated) {
+                QCOMPARE(pixels, size);
+                QVERIFY(!estimated);
+                encoded[quality] = bytes;
+            },
+            {}, metadata);
         const std::optional<KPBestFit::Choice> choice = fit.fit(picture, std::nullopt);
         QVERIFY(choice);
-        const std::optional<int> expected = bruteForce(curve, 60, limit);
+        const std::optional<int> expected = bruteForce(curve, 60, limit - metadata);
         const bool monotonic =
             std::is_sorted(curve.begin(), curve.end(),
                            [](const auto& a, const auto& b) { return a.second < b.second; });
         if (monotonic)
             QCOMPARE(choice->quality, *expected);
-        QVERIFY(curve.at(choice->quality) < limit);
+        QVERIFY(curve.at(choice->quality) + metadata < limit);
         QCOMPARE(qint64(choice->data.size()), curve.at(choice->quality));
+        QCOMPARE(encoded.count(choice->quality), size_t(1));
+        QCOMPARE(encoded.at(choice->quality), curve.at(choice->quality));
         QCOMPARE(choice->pixels, size);
-        QVERIFY(trials.size() < 41);
+        // The estimates place the search: the encodings only confirm it.
+        QCOMPARE(fit.encodings(), int(encoded.size()));
+        QVERIFY2(fit.encodings() <= 3, qPrintable(QString::number(fit.encodings())));
+    }
+
+    // The estimate is the encoder's size but for the zero bytes stuffed after each 0xFF
+    // of the coded data, which it takes at their average share: with those taken out
+    // of the real size, it is off by no more than that share of the coded bytes, at any
+    // quality, for any picture size (whole MCUs or padded ones) and content.
+    void estimateIsTheEncodersSize_data()
+    {
+        QTest::addColumn<QImage>("picture");
+        QTest::newRow("noise") << KPTest::noisyImage(640, 480, 21);
+        QTest::newRow("padded right and below") << KPTest::noisyImage(203, 115, 22);
+        QTest::newRow("one block") << KPTest::noisyImage(8, 8, 23);
+        QTest::newRow("one pixel") << KPTest::noisyImage(1, 1, 24);
+        QTest::newRow("one column") << KPTest::noisyImage(1, 300, 25);
+        QTest::newRow("flat") << KPTest::flatImage(320, 200, QColor(30, 120, 200));
+        QImage extremes(96, 64, QImage::Format_RGB32);
+        for (int y = 0; y < extremes.height(); ++y) {
+            for (int x = 0; x < extremes.width(); ++x)
+                extremes.setPixel(x, y, ((x ^ y) & 1) ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        }
+        QTest::newRow("black and white checks") << extremes;
+        const QStringList photos = KPTest::realPhotos();
+        if (!photos.isEmpty()) {
+            QTest::newRow("photo") << QImage(photos.first())
+                                          .scaledToWidth(900, Qt::SmoothTransformation)
+                                          .convertToFormat(QImage::Format_RGB32);
+        }
+    }
+    void estimateIsTheEncodersSize()
+    {
+        QFETCH(QImage, picture);
+        QCOMPARE(picture.format(), QImage::Format_RGB32);
+        KPJpegEstimate estimate;
+        QVERIFY(estimate.analyse(picture, 2));
+        QCOMPARE(estimate.pixels(), picture.size());
+        KPJpegCodec codec;
+        for (const int quality : {1, 30, 60, 75, 90, 100}) {
+            const QByteArray real = codec.encodeAtQuality(picture, quality, true);
+            const qint64 stuffed = real.count(QByteArray("\xff\x00", 2));
+            const qint64 unstuffed = real.size() - stuffed;
+            // The headers around the coded data take 277 to 625 bytes.
+            const double share = KPJpegEstimate::StuffedShare;
+            const auto least =
+                qint64(std::floor(double(std::max<qint64>(0, unstuffed - 625)) * share));
+            const auto most =
+                qint64(std::ceil(double(std::max<qint64>(0, unstuffed - 277)) * share));
+            const qint64 size = estimate.size(quality, 2);
+            QVERIFY2(
+                size - unstuffed >= least && size - unstuffed <= most,
+                qPrintable(QStringLiteral("quality %1: estimate %2, encoded %3 with %4 stuffed")
+                               .arg(quality)
+                               .arg(size)
+                               .arg(real.size())
+                               .arg(stuffed)));
+            // And so within a fraction of a percent of what is written.
+            QVERIFY(std::abs(double(size - real.size())) <= 0.008 * double(real.size()) + 2.0);
+        }
     }
 
     // When not even the floor fits, the picture is scaled from the original: the
@@ -271,7 +345,12 @@ private Q_SLOTS:
         const int across = landscape ? box.width() : box.height();
         const int down = landscape ? box.height() : box.width();
         QList<QSize> sizes;
-        KPBestFit fit(limit, 0.6f, [&](int, QSize pixels, qint64) { sizes.append(pixels); });
+        std::set<std::tuple<int, int, int>> encoded; // width, height and quality
+        KPBestFit fit(limit, 0.6f, [&](int quality, QSize pixels, qint64, bool estimated) {
+            sizes.append(pixels);
+            if (!estimated)
+                encoded.insert({pixels.width(), pixels.height(), quality});
+        });
         const std::optional<KPBestFit::Choice> choice =
             fit.fit(pristine, KPBestFit::Box{float(box.width()), float(box.height())});
         QVERIFY(!fit.failed());
@@ -289,6 +368,9 @@ private Q_SLOTS:
         if (choice) {
             QVERIFY(qint64(choice->data.size()) < limit);
             QVERIFY(choice->quality >= 60);
+            // Scales are tried on estimates; the one chosen was encoded.
+            QVERIFY(
+                encoded.count({choice->pixels.width(), choice->pixels.height(), choice->quality}));
             QVERIFY(choice->pixels.width() < picture.width());
             // The scale is refined until the file fills most of what the limit allows.
             QVERIFY2(double(choice->data.size()) > 0.8 * double(limit),

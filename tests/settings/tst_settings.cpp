@@ -57,6 +57,8 @@ private Q_SLOTS:
     void defaultsKeepStoredValues_data();
     void defaultsKeepStoredValues();
     void fallbacks();
+    void parallelJobsInRange_data();
+    void parallelJobsInRange();
     void visibleAcrossThreads();
     void limitSize_data();
     void limitSize();
@@ -119,6 +121,32 @@ void TestSettings::fallbacks()
     QVERIFY(!KPSettings::stringForKey(KPSettingsKey::ExportPath));
     // Reading a fallback stores nothing.
     QVERIFY(storedKeys().isEmpty());
+}
+
+// However the number of pictures at once was stored, a run gets 1 to the most allowed.
+void TestSettings::parallelJobsInRange_data()
+{
+    QTest::addColumn<QVariant>("stored"); // invalid: the key is absent
+    QTest::addColumn<int>("jobs");
+    QTest::newRow("absent") << QVariant() << 1;
+    QTest::newRow("two") << QVariant(2) << 2;
+    QTest::newRow("the most") << QVariant(KPSettings::MaxParallelJobs)
+                              << KPSettings::MaxParallelJobs;
+    QTest::newRow("too many") << QVariant(1000) << KPSettings::MaxParallelJobs;
+    QTest::newRow("zero") << QVariant(0) << 1;
+    QTest::newRow("negative") << QVariant(-3) << 1;
+    QTest::newRow("text") << QVariant(QStringLiteral("many")) << 1;
+    QTest::newRow("float") << QVariant(2.7) << 2;
+    QTest::newRow("float beyond 64 bits") << QVariant(1e300) << 1;
+}
+
+void TestSettings::parallelJobsInRange()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(int, jobs);
+    if (stored.isValid())
+        KPSettings::setObject(KPSettingsKey::ParallelJobs, stored);
+    QCOMPARE(KPSettings::parallelJobs(), jobs);
 }
 
 void TestSettings::visibleAcrossThreads()

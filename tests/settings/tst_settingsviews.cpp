@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 
 // The settings controls of the window: what they accept, what they store and load.
@@ -346,6 +347,52 @@ private Q_SLOTS:
         // Shown again, the panel has dropped a cancelled edit.
         panel.showPanel();
         QCOMPARE(panel.bestQualityCB()->isChecked(), storedAfter.toBool());
+    }
+
+    // Absent, the number of pictures at once is 1, and OK leaves it absent unless it was
+    // changed; a stored number out of range shows as the nearest one allowed.
+    void preferencesParallelJobs_data()
+    {
+        QTest::addColumn<QVariant>("stored"); // invalid: the key is absent
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("set"); // 0: left as shown
+        QTest::addColumn<bool>("pressOk");
+        QTest::addColumn<QVariant>("storedAfter");
+        QTest::newRow("absent shows 1, OK stores nothing")
+            << QVariant() << 1 << 0 << true << QVariant();
+        QTest::newRow("stored 4 shows 4") << QVariant(4) << 4 << 0 << true << QVariant(4);
+        QTest::newRow("set to 2, OK stores 2") << QVariant() << 1 << 2 << true << QVariant(2);
+        QTest::newRow("set to 3, Cancel stores nothing")
+            << QVariant() << 1 << 3 << false << QVariant();
+        QTest::newRow("set back to 1, OK stores 1") << QVariant(4) << 4 << 1 << true << QVariant(1);
+        QTest::newRow("too many shows the most")
+            << QVariant(99) << KPSettings::MaxParallelJobs << 0 << true << QVariant(99);
+        QTest::newRow("zero shows 1") << QVariant(0) << 1 << 0 << true << QVariant(0);
+    }
+    void preferencesParallelJobs()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(int, shown);
+        QFETCH(int, set);
+        QFETCH(bool, pressOk);
+        QFETCH(QVariant, storedAfter);
+        if (stored.isValid())
+            KPSettings::setInteger(KPSettingsKey::ParallelJobs, stored.toInt());
+        KPPreferences panel;
+        panel.awakeFromNib();
+        QCOMPARE(panel.parallelJobsSB()->value(), shown);
+        if (set > 0)
+            panel.parallelJobsSB()->setValue(set);
+        if (pressOk)
+            panel.ok();
+        else
+            panel.cancel();
+        QCOMPARE(KPSettings::contains(KPSettingsKey::ParallelJobs), storedAfter.isValid());
+        if (storedAfter.isValid())
+            QCOMPARE(KPSettings::integerForKey(KPSettingsKey::ParallelJobs),
+                     qint64(storedAfter.toInt()));
+        panel.showPanel();
+        QCOMPARE(panel.parallelJobsSB()->value(), KPSettings::parallelJobs());
     }
 
     // An absent or unknown stored choice reads as "keep all but the location", in the

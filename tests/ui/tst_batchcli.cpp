@@ -140,6 +140,16 @@ private Q_SLOTS:
                                                 QStringLiteral("OUT"),
                                                 in}
                                  << QStringLiteral("WIDTHxHEIGHT");
+        for (const char* jobs : {"0", "17", "two"}) {
+            QTest::addRow("--jobs %s", jobs) << QStringList{QStringLiteral("--jobs"),
+                                                            QString::fromLatin1(jobs),
+                                                            QStringLiteral("--limit"),
+                                                            QStringLiteral("1MB"),
+                                                            QStringLiteral("--export"),
+                                                            QStringLiteral("OUT"),
+                                                            in}
+                                             << QStringLiteral("1 to 16");
+        }
         QTest::newRow("bad metadata choice") << QStringList{QStringLiteral("--metadata"),
                                                             QStringLiteral("none"),
                                                             QStringLiteral("--limit"),
@@ -277,6 +287,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("storedBest");
         QTest::newRow("--best") << QStringLiteral("--best") << false;
         QTest::newRow("--stepwise over a stored best") << QStringLiteral("--stepwise") << true;
+        QTest::newRow("--jobs=2 with a stored best") << QStringLiteral("--jobs=2") << true;
     }
     void fittingModeOptions()
     {
