@@ -1,5 +1,6 @@
 #include "engine/KPBestFit.h"
 
+#include "engine/KPQuality.h"
 #include "engine/KPQualitySearch.h"
 
 #include <algorithm>
@@ -47,12 +48,7 @@ void KPBestFit::setThreads(int threads)
 
 int KPBestFit::lowestQuality(float floor)
 {
-    if (!(floor > 0.0f))
-        return 1;
-    // The floor's own float value lies a hair above or below its percent (0.6f is
-    // 0.6000000238): the lowest whole quality not below it, ignoring that hair.
-    const double percent = std::ceil(double(floor) * 100.0 - 1e-3);
-    return int(std::clamp(percent, 1.0, 100.0));
+    return KPQuality::atLeast(floor).jpegQuality();
 }
 
 double KPBestFit::minimumScale(QSize picture, Box box)

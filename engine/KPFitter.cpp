@@ -3,6 +3,7 @@
 #include "engine/KPAtomicFile.h"
 #include "engine/KPBestFit.h"
 #include "engine/KPImageDecoder.h"
+#include "engine/KPQuality.h"
 #include "settings/KPSettings.h"
 
 #include <QBuffer>
@@ -414,7 +415,7 @@ void KPFitter::fitBestQuality(const KPImageDataPtr& job, bool scaling)
     const qint64 metadataBytes = carried.bytes();
     // The log view follows each trial as it follows each step of a descent.
     auto trial = [this, job, metadataBytes](int quality, QSize pixels, qint64 size, bool) {
-        job->setExportQuality(float(quality) / 100.0f);
+        job->setExportQuality(KPQuality::fromPercent(quality).factor());
         job->setExportPixelSize(pixels);
         job->setExportSize(quint64(size + metadataBytes));
         logHandOff(job);
@@ -436,7 +437,7 @@ void KPFitter::fitBestQuality(const KPImageDataPtr& job, bool scaling)
         return;
     if (choice->estimate > 0)
         KPCodecStats::addChosen(choice->estimate, choice->data.size());
-    job->setExportQuality(float(choice->quality) / 100.0f);
+    job->setExportQuality(KPQuality::fromPercent(choice->quality).factor());
     job->setExportPixelSize(choice->pixels);
     job->setExportImage(m_keepsPreview ? previewOf(choice->data, choice->pixels) : QImage());
     imageSizeCheck(job);

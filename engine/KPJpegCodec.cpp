@@ -1,6 +1,7 @@
 #include "engine/KPJpegCodec.h"
 
 #include "engine/KPJpegStream.h"
+#include "engine/KPQuality.h"
 
 // After the C headers jpeglib.h needs.
 #include <cstdio>
@@ -59,14 +60,6 @@ KPCodecTimer::KPCodecTimer(std::atomic<qint64>& total, std::atomic<qint64>& coun
 KPCodecTimer::~KPCodecTimer()
 {
     m_total.fetch_add(nowNs() - m_start, std::memory_order_relaxed);
-}
-
-int KPJpegCodec::qualityFor(float factor)
-{
-    if (!(factor > 0.0f))
-        return 1;
-    const long quality = std::lround(double(factor) * 100.0);
-    return static_cast<int>(std::clamp(quality, 1L, 100L));
 }
 
 namespace {
@@ -199,7 +192,7 @@ bool compressRows(const uchar* bits, qsizetype stride, int width, int height, in
 QByteArray KPJpegCodec::encode(const QImage& image, float factor,
                                const std::function<bool(int)>& gate, const QByteArray& segments)
 {
-    return encodeRows(image, qualityFor(factor), false, gate, segments);
+    return encodeRows(image, KPQuality::nearest(factor).jpegQuality(), false, gate, segments);
 }
 
 QByteArray KPJpegCodec::encodeAtQuality(const QImage& image, int quality, bool optimizeCoding)
@@ -216,8 +209,8 @@ QByteArray KPJpegCodec::encodeRows(const QImage& image, int quality, bool optimi
     GrowingDestination out;
     const bool ok =
         compressRows(image.constBits(), image.bytesPerLine(), image.width(), image.height(),
-                     std::clamp(quality, 1, 100), optimizeCoding, gate ? &gate : nullptr,
-                     m_cancelled ? &m_cancelled : nullptr, &segments, &out);
+                     KPQuality::fromPercent(quality).jpegQuality(), optimizeCoding,
+                     gate ? &gate : nullptr, m_cancelled ? &m_cancelled : nullptr, &segments, &out);
     QByteArray data;
     if (ok && out.buffer && out.used > 0)
         data =

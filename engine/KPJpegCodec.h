@@ -56,9 +56,6 @@ public:
     KPJpegCodec(const KPJpegCodec&) = delete;
     KPJpegCodec& operator=(const KPJpegCodec&) = delete;
 
-    // The JPEG quality (1 to 100) for a compression factor (1.0 best, smaller harder).
-    static int qualityFor(float factor);
-
     // Asked between bands of rows while encoding or decoding: answering true abandons the
     // picture (the call fails), so Stop does not wait for a large picture to finish.
     void setCancelled(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }

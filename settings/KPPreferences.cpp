@@ -1,5 +1,6 @@
 #include "settings/KPPreferences.h"
 
+#include "engine/KPQuality.h"
 #include "settings/KPMetadataGroup.h"
 #include "settings/KPNumberTextField.h"
 #include "settings/KPSettings.h"
@@ -18,16 +19,23 @@
 #include <cmath>
 
 namespace {
-// A stored box side as the field shows it: whole, or the fallback when absent or negative.
-QString boxSide(const QString& key, const char* fallback)
+// A box side as the field shows it: 320, not 320.0.
+QString sideText(float value)
 {
+    return QString::number(double(value), 'g', 10);
+}
+
+// A stored box side as the field shows it, or its default when absent or negative.
+QString boxSide(const QString& key)
+{
+    const QString fallback = sideText(KPSettings::defaultValue(key).toFloat());
     if (!KPSettings::contains(key))
-        return QString::fromLatin1(fallback);
+        return fallback;
     const float value = KPSettings::floatForKey(key);
     const auto whole = static_cast<qint64>(value); // truncated toward zero
     if (whole < 0 || std::isnan(value))
-        return QString::fromLatin1(fallback);
-    return QString::number(double(value), 'g', 10);
+        return fallback;
+    return sideText(value);
 }
 
 QLabel* boldLabel(QWidget* parent)
@@ -68,7 +76,7 @@ KPPreferences::KPPreferences(QWidget* parent)
 {
     setModal(false);
     setMinimumWidth(440);
-    m_qualitySlider->setRange(0, 100);
+    m_qualitySlider->setRange(KPQuality::MinPercent, KPQuality::MaxPercent);
     m_qualitySlider->setPageStep(5);
     m_qualitySlider->setTickPosition(QSlider::TicksBelow);
     m_qualitySlider->setTickInterval(10);
@@ -186,16 +194,15 @@ void KPPreferences::showPanel()
 void KPPreferences::loadPreferences()
 {
     refreshLanguage();
-    m_widthTF->setText(boxSide(KPSettingsKey::LimitWidth, "320"));
-    m_highTF->setText(boxSide(KPSettingsKey::LimitHeight, "240"));
+    m_widthTF->setText(boxSide(KPSettingsKey::LimitWidth));
+    m_highTF->setText(boxSide(KPSettingsKey::LimitHeight));
     const float floor = KPSettings::floatForKey(KPSettingsKey::CompressionFactor);
     m_storedPercent.reset();
     if (KPSettings::contains(KPSettingsKey::CompressionFactor) && floor >= 0.0f) {
-        // Rounded, not truncated: 0.53 is 52.99998 in a float and must show 53.
-        setImageQuality(int(std::lround(double(floor) * 100.0)));
+        setImageQuality(KPQuality::nearest(floor).percent());
         m_storedPercent = m_imageQuality;
     } else {
-        setImageQuality(1);
+        setImageQuality(FallbackPercent);
     }
     m_qualityPercentLB->setText(QString::number(m_imageQuality));
     m_scaleCB->setChecked(KPSettings::boolForKey(KPSettingsKey::EnableConvertScale));
@@ -225,7 +232,8 @@ void KPPreferences::ok()
     // percent shown would change a stored 0.555 to 0.56 on every OK.
     const int percent = m_qualityPercentLB->text().toInt();
     if (m_storedPercent != percent)
-        KPSettings::setFloat(KPSettingsKey::CompressionFactor, float(percent) / 100.0f);
+        KPSettings::setFloat(KPSettingsKey::CompressionFactor,
+                             KPQuality::fromPercent(percent).factor());
     KPSettings::setBool(KPSettingsKey::EnableConvertScale, m_scaleCB->isChecked());
     KPSettings::setBool(KPSettingsKey::BestQualityFit, m_bestQualityCB->isChecked());
     if (m_parallelJobsSB->value() != m_storedParallelJobs)

@@ -68,7 +68,9 @@ private:
     QPushButton* m_cancelBT;
     QPushButton* m_okBT;
     KPMetadataGroup* m_metadataGroup;
-    int m_imageQuality = 1;
+    // What the slider shows when the store holds no usable floor.
+    static constexpr int FallbackPercent = 1;
+    int m_imageQuality = FallbackPercent;
     // The percent the stored floor showed as when the panel was loaded; none when the
     // store held no usable floor and a fallback was shown.
     std::optional<int> m_storedPercent;

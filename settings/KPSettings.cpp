@@ -47,8 +47,7 @@ void write(const QString& key, const QVariant& value)
 
 // Whether a stored value reads as what its key holds; one that does not (text where a
 // number belongs, a number out of its range) counts as missing for the defaults.
-bool readable(const QVariant& value, QMetaType::Type type, float low = -INFINITY,
-              float high = INFINITY)
+bool readable(const QVariant& value, QMetaType::Type type, float low, float high)
 {
     if (type == QMetaType::Bool) {
         const QString text = value.toString();
@@ -155,19 +154,36 @@ void KPSettings::synchronize()
     store().sync();
 }
 
+const QList<KPSettingDefault>& KPSettings::defaults()
+{
+    // Each value keeps the C++ type its key has always been written with (a float, not a
+    // double, for the numbers), so that the stores written so far read as they did.
+    static const QList<KPSettingDefault> table = {
+        {KPSettingsKey::EnableConvertScale, QMetaType::Bool, true},
+        {KPSettingsKey::LimitWidth, QMetaType::Float, 320.0f, 0.0f},
+        {KPSettingsKey::LimitHeight, QMetaType::Float, 240.0f, 0.0f},
+        {KPSettingsKey::CompressionFactor, QMetaType::Float, 0.6f, 0.0f, 1.0f},
+        {KPSettingsKey::ExportPath, QMetaType::QString, QStringLiteral("~/Pictures")},
+    };
+    return table;
+}
+
+QVariant KPSettings::defaultValue(const QString& key)
+{
+    for (const KPSettingDefault& entry : defaults()) {
+        if (entry.key == key)
+            return entry.value;
+    }
+    return {};
+}
+
 void KPSettings::checkDefaultSetting()
 {
-    auto fill = [](const QString& key, const QVariant& fallback, QMetaType::Type type,
-                   float low = -INFINITY, float high = INFINITY) {
-        const QVariant value = read(key);
-        if (!value.isValid() || !readable(value, type, low, high))
-            write(key, fallback);
-    };
-    fill(KPSettingsKey::EnableConvertScale, true, QMetaType::Bool);
-    fill(KPSettingsKey::LimitWidth, DefaultLimitWidth, QMetaType::Float, 0.0f);
-    fill(KPSettingsKey::LimitHeight, DefaultLimitHeight, QMetaType::Float, 0.0f);
-    fill(KPSettingsKey::CompressionFactor, DefaultCompressionFactor, QMetaType::Float, 0.0f, 1.0f);
-    fill(KPSettingsKey::ExportPath, defaultExportPath(), QMetaType::QString);
+    for (const KPSettingDefault& entry : defaults()) {
+        const QVariant value = read(entry.key);
+        if (!value.isValid() || !readable(value, entry.type, entry.low, entry.high))
+            write(entry.key, entry.value);
+    }
 }
 
 int KPSettings::parallelJobs()

@@ -2,10 +2,12 @@
 
 #include "engine/KPMetadataPolicy.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
+#include <limits>
 #include <optional>
 
 // Keys of the preferences store.
@@ -29,6 +31,18 @@ inline const QString ParallelJobs = QStringLiteral("ParallelJobs"); // integer
 // (KPMetadataPolicy). Absent or any other value reads 1; the defaults do not write it.
 inline const QString MetadataPolicy = QStringLiteral("MetadataPolicy"); // integer
 } // namespace KPSettingsKey
+
+// A value the start-up writes when its key is absent or holds what does not read as its
+// type, and that readers fall back to where they show a setting the store lacks.
+struct KPSettingDefault
+{
+    QString key;
+    QMetaType::Type type; // what the value is stored as: Bool, Float or QString
+    QVariant value;
+    // The range a stored number must lie in to be kept.
+    float low = -std::numeric_limits<float>::infinity();
+    float high = std::numeric_limits<float>::infinity();
+};
 
 // The user's preferences store (organisation and application "Pictaro"), with the
 // typed reads and fallbacks its readers rely on. Every call opens its own QSettings,
@@ -62,10 +76,16 @@ public:
     // its kind (text for a number, a quality floor outside 0 to 1); flushes.
     static void checkDefaultSetting();
 
-    static constexpr float DefaultLimitWidth = 320.0f;
-    static constexpr float DefaultLimitHeight = 240.0f;
-    static constexpr float DefaultCompressionFactor = 0.6f;
-    static QString defaultExportPath() { return QStringLiteral("~/Pictures"); }
+    // The defaults, in the order the start-up writes them. The number of pictures at once
+    // and the metadata choice are not among them: a store without them reads their
+    // fallbacks (parallelJobs(), metadataPolicy()) and stays without them.
+    static const QList<KPSettingDefault>& defaults();
+    // The default of a key; invalid when it has none.
+    static QVariant defaultValue(const QString& key);
+    static QString defaultExportPath()
+    {
+        return defaultValue(KPSettingsKey::ExportPath).toString();
+    }
 
     static constexpr int MaxParallelJobs = 16;
     // The stored number of pictures converted at once, kept within 1 to MaxParallelJobs.

@@ -3,6 +3,7 @@
 #include "engine/KPBatchRun.h"
 #include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
+#include "engine/KPQuality.h"
 #include "list/KPListView.h"
 #include "list/KPStringTools.h"
 #include "settings/KPExportFolder.h"
@@ -143,11 +144,12 @@ std::optional<KPBatchFrontEnd::Options> KPBatchFrontEnd::parse(const QStringList
             const QString value = takeValue(arguments, i, QStringLiteral("--quality-floor"), error);
             bool ok = false;
             const int percent = value.toInt(&ok);
-            if (error.isEmpty() && (!ok || percent < 0 || percent > 100))
+            if (error.isEmpty() &&
+                (!ok || percent < KPQuality::MinPercent || percent > KPQuality::MaxPercent))
                 error =
                     QStringLiteral("--quality-floor takes a whole number from 0 to 100, not \"%1\"")
                         .arg(value);
-            options.fit.compressionFactor = float(percent) / 100.0f;
+            options.fit.compressionFactor = KPQuality::fromPercent(percent).factor();
         } else if (isOption(argument, QStringLiteral("--min-box"))) {
             const QString value = takeValue(arguments, i, QStringLiteral("--min-box"), error);
             static const QRegularExpression box(QStringLiteral("^([0-9]+)[xX]([0-9]+)$"));
@@ -300,7 +302,7 @@ void KPBatchFrontEnd::onLog(const KPNotification& notification)
     QString line =
         QStringLiteral("[%1/%2] %3").arg(m_done + 1).arg(m_list->memberMAr().size()).arg(name);
     if (const std::optional<float> quality = job->exportQuality())
-        line += QStringLiteral("  quality %1").arg(KPJpegCodec::qualityFor(*quality));
+        line += QStringLiteral("  quality %1").arg(KPQuality::nearest(*quality).jpegQuality());
     if (const std::optional<quint64> size = job->exportSize())
         line += QStringLiteral("  %1").arg(KPStringTools::sizeSwitch(float(*size)));
     m_out << "\r\033[K" << line;
@@ -337,7 +339,7 @@ void KPBatchFrontEnd::printJob(const KPImageDataPtr& job)
     QString detail = KPStringTools::sizeSwitch(float(job->exportSize().value_or(0)));
     QSize pixels = job->exportPixelSize();
     if (const std::optional<float> quality = job->exportQuality())
-        detail += QStringLiteral(", quality %1").arg(KPJpegCodec::qualityFor(*quality));
+        detail += QStringLiteral(", quality %1").arg(KPQuality::nearest(*quality).jpegQuality());
     else if (job->size() && job->exportSize() != job->size())
         detail += QStringLiteral(", copied unchanged but for its metadata");
     else

@@ -2,7 +2,7 @@
 
 #include "engine/KPAtomicFile.h"
 #include "engine/KPImageDecoder.h"
-#include "engine/KPJpegCodec.h"
+#include "engine/KPQuality.h"
 #include "list/KPStringTools.h"
 #include "list/KPThumbnailCache.h"
 #include "ui/KPImageView.h"
@@ -42,7 +42,7 @@ QSize headerSize(const QString& path)
 // Written like the quality floor of the preferences, so the two compare at a glance.
 QString qualityText(float factor)
 {
-    return QStringLiteral("%1 %").arg(KPJpegCodec::qualityFor(factor));
+    return QStringLiteral("%1 %").arg(KPQuality::nearest(factor).jpegQuality());
 }
 
 QLabel* valueLabel(QWidget* parent)

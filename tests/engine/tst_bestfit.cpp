@@ -4,6 +4,7 @@
 #include "engine/KPFitter.h"
 #include "engine/KPJpegCodec.h"
 #include "engine/KPJpegEstimate.h"
+#include "engine/KPQuality.h"
 #include "engine/KPQualitySearch.h"
 #include "list/KPListView.h"
 #include "settings/KPSettings.h"
@@ -395,6 +396,18 @@ private Q_SLOTS:
         QFETCH(float, floor);
         QFETCH(int, quality);
         QCOMPARE(KPBestFit::lowestQuality(floor), quality);
+    }
+
+    // A floor set as a percent in the preferences or the terminal is stored as a float
+    // factor; read back, it must give that percent again, to show and to fit from.
+    void everyPercentReadsBackFromItsFactor()
+    {
+        for (int percent = KPQuality::MinPercent; percent <= KPQuality::MaxPercent; ++percent) {
+            const float factor = KPQuality::fromPercent(percent).factor();
+            QCOMPARE(KPQuality::nearest(factor).percent(), percent);
+            QCOMPARE(KPQuality::atLeast(factor).percent(), percent);
+            QCOMPARE(KPBestFit::lowestQuality(factor), std::max(percent, 1));
+        }
     }
 
     // In a job: a source already under the limit is the unchanged copy; one over it is

@@ -237,6 +237,8 @@ private Q_SLOTS:
         QTest::newRow("0.59 shows 59") << 0.59f << 59 << -1 << 0.59f;
         QTest::newRow("0.555 shows 56, kept") << 0.555f << 56 << -1 << 0.555f;
         QTest::newRow("1.0") << 1.0f << 100 << -1 << 1.0f;
+        // Shown a second time, with the slider already at its end, it must not show 150.
+        QTest::newRow("above 1.0 shows 100, kept") << 1.5f << 100 << -1 << 1.5f;
         QTest::newRow("negative shows 1") << -0.5f << 1 << -1 << 0.01f;
         QTest::newRow("moved to 53") << 0.6f << 60 << 53 << 0.53f;
         QTest::newRow("moved off 0.555 and back") << 0.555f << 56 << 56 << 0.555f;
