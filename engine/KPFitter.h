@@ -80,11 +80,6 @@ public:
     // the output path or removed.
     void finishJob(const KPImageDataPtr& job);
 
-    float curCompressionFactor() const { return m_curCompressionFactor; }
-    void setCurCompressionFactor(float factor) { m_curCompressionFactor = factor; }
-    float curLimitWidth() const { return m_curLimitWidth; }
-    float curLimitHeight() const { return m_curLimitHeight; }
-
     // The scale factor of a pass, from the limit and the size of the file at its start.
     static float scaleFactor(quint64 limitSize, quint64 fileSize);
     // The size a pass draws: the picture's size times the factor, kept at or above the

@@ -150,11 +150,6 @@ void KPSettings::setObject(const QString& key, const QVariant& value)
     write(key, value);
 }
 
-void KPSettings::synchronize()
-{
-    store().sync();
-}
-
 void KPSettings::checkDefaultSetting()
 {
     auto fill = [](const QString& key, const QVariant& fallback, QMetaType::Type type,
