@@ -442,7 +442,7 @@ private Q_SLOTS:
         const QString source =
             writeSource(KPTest::noisyImage(400, 300, 11), QStringLiteral("r.png"));
         list.addMember({source});
-        KPBatchRun run(&list);
+        KPBatchRun run;
         const quint64 limit = *KPAtomicFile::fileSize(source) / 4;
         run.setLimitSizeSource([limit] { return limit; });
         const QString folder = m_out->path();
@@ -452,7 +452,7 @@ private Q_SLOTS:
         for (const bool best : {false, true, false}) {
             KPSettings::setBool(KPSettingsKey::BestQualityFit, best);
             const qint64 before = KPCodecStats::decodeCount.load();
-            run.resize();
+            run.resize(list.memberMAr());
             QVERIFY(QTest::qWaitFor([&] { return ended.count() == decodes.size() + 1; }, 60000));
             QVERIFY(QTest::qWaitFor([&] { return run.isIdle(); }, 60000));
             QCOMPARE(list.memberMAr().first()->progress(), qint32(KPProgress::Converted));
