@@ -74,6 +74,11 @@ void KPBatchRun::setFitOptions(const KPFitOptions& options)
     m_options = options;
 }
 
+void KPBatchRun::setFitPreferences(KPFitPreferences preferences)
+{
+    m_preferences = std::move(preferences);
+}
+
 bool KPBatchRun::resizeFlag() const
 {
     return m_run && m_run->flag.load();
@@ -121,10 +126,11 @@ void KPBatchRun::resize(const KPImageDataList& jobs)
     setup.limitSource = m_limitSource;
     setup.exportSource = m_exportSource;
     setup.options = m_options;
+    setup.preferences = m_preferences;
     setup.redrawList = m_redrawsList;
     setup.keepPreviews = m_keepsPreviews;
-    setup.parallelJobs = std::clamp(m_options.parallelJobs.value_or(KPSettings::parallelJobs()), 1,
-                                    KPSettings::MaxParallelJobs);
+    setup.parallelJobs = std::clamp(m_options.parallelJobs.value_or(m_preferences.parallelJobs()),
+                                    1, KPSettings::MaxParallelJobs);
     startThread([this, setup] { resizeThreadFunc(setup); });
 }
 
@@ -363,6 +369,7 @@ void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& jo
         // band of rows of the codec, and its working file is removed.
         fitter.setCancelled(
             [this, run = setup.run] { return !run->flag.load() || m_shuttingDown.load(); });
+        fitter.setPreferences(setup.preferences);
         fitter.setKeepsPreview(setup.keepPreviews);
         fitter.setPlaced(markPlaced);
         fitter.setThreads(std::max(1, QThread::idealThreadCount() / setup.parallelJobs));

@@ -45,6 +45,8 @@ public:
     // Asked once per job, on the worker thread: the checked export folder, or nothing.
     void setExportPathSource(ExportPathSource source);
     void setFitOptions(const KPFitOptions& options);
+    // Replaces the preferences store as the source of what the options leave open.
+    void setFitPreferences(KPFitPreferences preferences);
     // Whether ended jobs keep a preview of their result for the views (the default); the
     // terminal shows none. Applies from the next run.
     void setKeepsPreviews(bool keep) { m_keepsPreviews = keep; }
@@ -138,6 +140,7 @@ private:
         LimitSizeSource limitSource;
         ExportPathSource exportSource;
         KPFitOptions options;
+        KPFitPreferences preferences;
         bool redrawList = false;
         bool keepPreviews = true; // somebody shows the jobs' pictures
         int parallelJobs = 1;
@@ -161,6 +164,7 @@ private:
     LimitSizeSource m_limitSource;
     ExportPathSource m_exportSource;
     KPFitOptions m_options;
+    KPFitPreferences m_preferences = KPFitPreferences::stored();
     bool m_keepsPreviews = true;
     bool m_redrawsList = false;
 
