@@ -1,7 +1,6 @@
 #include "engine/KPBatchRun.h"
 
 #include "engine/KPImageDecoder.h"
-#include "list/KPListView.h"
 #include "settings/KPSettings.h"
 
 #include <QCoreApplication>
@@ -28,7 +27,7 @@ bool KPBatchRun::Completion::waitFor(int milliseconds)
                               [this] { return done; });
 }
 
-KPBatchRun::KPBatchRun(KPListView* list, QObject* parent) : QObject(parent), m_list(list) {}
+KPBatchRun::KPBatchRun(QObject* parent) : QObject(parent) {}
 
 KPBatchRun::~KPBatchRun()
 {
@@ -75,6 +74,11 @@ void KPBatchRun::setFitOptions(const KPFitOptions& options)
     m_options = options;
 }
 
+void KPBatchRun::setFitPreferences(KPFitPreferences preferences)
+{
+    m_preferences = std::move(preferences);
+}
+
 bool KPBatchRun::resizeFlag() const
 {
     return m_run && m_run->flag.load();
@@ -103,13 +107,12 @@ bool KPBatchRun::isIdle() const
     return true;
 }
 
-void KPBatchRun::resize()
+void KPBatchRun::resize(const KPImageDataList& jobs)
 {
-    if (!m_list || m_list->memberMAr().isEmpty())
+    if (jobs.isEmpty())
         return;
     if (resizeFlag()) {
-        m_run->flag = false;
-        Q_EMIT controllerState(false);
+        stop();
         return;
     }
     m_run = std::make_shared<Run>();
@@ -119,15 +122,24 @@ void KPBatchRun::resize()
 
     RunSetup setup;
     setup.run = m_run;
-    setup.jobs = m_list->memberMAr();
+    setup.jobs = jobs;
     setup.limitSource = m_limitSource;
     setup.exportSource = m_exportSource;
     setup.options = m_options;
-    setup.redrawList = m_list->hasPresenter();
+    setup.preferences = m_preferences;
+    setup.redrawList = m_redrawsList;
     setup.keepPreviews = m_keepsPreviews;
-    setup.parallelJobs = std::clamp(m_options.parallelJobs.value_or(KPSettings::parallelJobs()), 1,
-                                    KPSettings::MaxParallelJobs);
+    setup.parallelJobs = std::clamp(m_options.parallelJobs.value_or(m_preferences.parallelJobs()),
+                                    1, KPSettings::MaxParallelJobs);
     startThread([this, setup] { resizeThreadFunc(setup); });
+}
+
+void KPBatchRun::stop()
+{
+    if (!resizeFlag())
+        return;
+    m_run->flag = false;
+    Q_EMIT controllerState(false);
 }
 
 std::shared_ptr<KPBatchRun::Completion> KPBatchRun::startThread(std::function<void()> body)
@@ -357,6 +369,7 @@ void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& jo
         // band of rows of the codec, and its working file is removed.
         fitter.setCancelled(
             [this, run = setup.run] { return !run->flag.load() || m_shuttingDown.load(); });
+        fitter.setPreferences(setup.preferences);
         fitter.setKeepsPreview(setup.keepPreviews);
         fitter.setPlaced(markPlaced);
         fitter.setThreads(std::max(1, QThread::idealThreadCount() / setup.parallelJobs));
@@ -385,8 +398,9 @@ void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& jo
 
     // The pause lets the table catch up with the redraw; without a table there is
     // nothing to redraw and no reason to wait.
-    if (setup.redrawList && m_list) {
+    if (setup.redrawList)
         std::this_thread::sleep_for(std::chrono::milliseconds(RedrawPauseMs));
-        m_list->refreshListView();
-    }
+    if (!m_shuttingDown)
+        QMetaObject::invokeMethod(
+            this, [this] { Q_EMIT listRefresh(); }, Qt::QueuedConnection);
 }

@@ -15,9 +15,7 @@
 #include <thread>
 #include <vector>
 
-class KPListView;
-
-// A run over the image list: one batch thread walks the jobs in list order and, for
+// A run over a list of jobs: one batch thread walks the jobs in list order and, for
 // each, starts one worker thread that fits the job, files it into a result list and
 // hands the report and log messages to the GUI thread, waiting until each has been
 // handled. Stop ends the run at once: every job in progress is cut short and ends failed
@@ -39,7 +37,7 @@ public:
     using LimitSizeSource = std::function<quint64()>;
     using ExportPathSource = KPFitter::ExportPathSource;
 
-    explicit KPBatchRun(KPListView* list, QObject* parent = nullptr);
+    explicit KPBatchRun(QObject* parent = nullptr);
     ~KPBatchRun() override;
 
     // Asked once per run, on the batch thread: the limit in bytes (0 starts nothing).
@@ -47,13 +45,22 @@ public:
     // Asked once per job, on the worker thread: the checked export folder, or nothing.
     void setExportPathSource(ExportPathSource source);
     void setFitOptions(const KPFitOptions& options);
+    // Replaces the preferences store as the source of what the options leave open.
+    void setFitPreferences(KPFitPreferences preferences);
     // Whether ended jobs keep a preview of their result for the views (the default); the
     // terminal shows none. Applies from the next run.
     void setKeepsPreviews(bool keep) { m_keepsPreviews = keep; }
+    // Whether a table shows the jobs (off by default; the terminal shows none): after each
+    // job the run then pauses a moment, so the table catches up with `listRefresh`.
+    // Applies from the next run.
+    void setRedrawsList(bool redraws) { m_redrawsList = redraws; }
 
-    // Resize/Stop: starts a run over the list or stops the one going on. Does nothing
-    // while the list is empty.
-    void resize();
+    // Resize/Stop: starts a run over `jobs`, in their order, or stops the one going on.
+    // Does nothing without jobs. The run keeps its own copy of the list, so the caller may
+    // change its list once the run has ended.
+    void resize(const KPImageDataList& jobs);
+    // Stop alone: ends the run going on, if there is one.
+    void stop();
 
     // Set while a run goes on (until Stop or the end of the list).
     bool resizeFlag() const;
@@ -90,6 +97,9 @@ Q_SIGNALS:
     // A job has ended, converted or failed (with its reason), and has been filed. Emitted in
     // the report hand-off, right after `imageReportRefresh`.
     void jobFinished(const KPImageDataPtr& job, int index, int count);
+    // A job's row has changed for good: the table redraws. Queued to the GUI thread after
+    // the job's report; the worker does not wait for it.
+    void listRefresh();
     // The list ran to its end; the batch thread ends once every slot has returned (the
     // window's end-of-run alert).
     void runEnded();
@@ -130,6 +140,7 @@ private:
         LimitSizeSource limitSource;
         ExportPathSource exportSource;
         KPFitOptions options;
+        KPFitPreferences preferences;
         bool redrawList = false;
         bool keepPreviews = true; // somebody shows the jobs' pictures
         int parallelJobs = 1;
@@ -150,11 +161,12 @@ private:
     // Runs `call` on the GUI thread and returns once it has run.
     void handOff(const std::function<void()>& call);
 
-    KPListView* m_list;
     LimitSizeSource m_limitSource;
     ExportPathSource m_exportSource;
     KPFitOptions m_options;
+    KPFitPreferences m_preferences = KPFitPreferences::stored();
     bool m_keepsPreviews = true;
+    bool m_redrawsList = false;
 
     std::shared_ptr<Run> m_run;
     std::atomic<quint64> m_curLimitSize{0};

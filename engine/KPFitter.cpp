@@ -15,6 +15,19 @@
 #include <array>
 #include <limits>
 
+KPFitPreferences KPFitPreferences::stored()
+{
+    return {
+        [] { return KPSettings::boolForKey(KPSettingsKey::EnableConvertScale); },
+        [] { return KPSettings::floatForKey(KPSettingsKey::CompressionFactor); },
+        [] { return KPSettings::floatForKey(KPSettingsKey::LimitWidth); },
+        [] { return KPSettings::floatForKey(KPSettingsKey::LimitHeight); },
+        [] { return KPSettings::boolForKey(KPSettingsKey::BestQualityFit); },
+        [] { return KPSettings::parallelJobs(); },
+        [] { return KPSettings::metadataPolicy(); },
+    };
+}
+
 KPFitter::KPFitter(quint64 limitSize, KPFitOptions options, ExportPathSource exportPath,
                    LogHandOff logHandOff, KPExportPlacement& placement)
     : m_curLimitSize(limitSize), m_options(options), m_exportPath(std::move(exportPath)),
@@ -30,24 +43,22 @@ KPFitter::~KPFitter()
 
 bool KPFitter::scalingAllowed()
 {
-    return m_options.enableConvertScale.value_or(
-        KPSettings::boolForKey(KPSettingsKey::EnableConvertScale));
+    return m_options.enableConvertScale.value_or(m_preferences.enableConvertScale());
 }
 
 float KPFitter::qualityFloor()
 {
-    return m_options.compressionFactor.value_or(
-        KPSettings::floatForKey(KPSettingsKey::CompressionFactor));
+    return m_options.compressionFactor.value_or(m_preferences.compressionFactor());
 }
 
 bool KPFitter::bestQualityChosen()
 {
-    return m_options.bestQuality.value_or(KPSettings::boolForKey(KPSettingsKey::BestQualityFit));
+    return m_options.bestQuality.value_or(m_preferences.bestQuality());
 }
 
 KPMetadataPolicy KPFitter::metadataPolicy()
 {
-    return m_options.metadataPolicy.value_or(KPSettings::metadataPolicy());
+    return m_options.metadataPolicy.value_or(m_preferences.metadataPolicy());
 }
 
 const KPMetadata& KPFitter::metadata()
@@ -61,10 +72,8 @@ const KPMetadata& KPFitter::metadata()
 
 void KPFitter::readSmallestBox()
 {
-    m_curLimitHeight =
-        m_options.limitHeight.value_or(KPSettings::floatForKey(KPSettingsKey::LimitHeight));
-    m_curLimitWidth =
-        m_options.limitWidth.value_or(KPSettings::floatForKey(KPSettingsKey::LimitWidth));
+    m_curLimitHeight = m_options.limitHeight.value_or(m_preferences.limitHeight());
+    m_curLimitWidth = m_options.limitWidth.value_or(m_preferences.limitWidth());
 }
 
 void KPFitter::setCancelled(std::function<bool()> cancelled)

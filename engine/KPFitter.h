@@ -28,6 +28,22 @@ struct KPFitOptions
     std::optional<KPMetadataPolicy> metadataPolicy;
 };
 
+// Where the engine reads what a run's options leave open. Each is asked at the moment of
+// use, as the preferences may change while a run goes on; `stored()` asks the preferences
+// store.
+struct KPFitPreferences
+{
+    std::function<bool()> enableConvertScale;
+    std::function<float()> compressionFactor;
+    std::function<float()> limitWidth;
+    std::function<float()> limitHeight;
+    std::function<bool()> bestQuality;
+    std::function<int()> parallelJobs;
+    std::function<KPMetadataPolicy()> metadataPolicy;
+
+    static KPFitPreferences stored();
+};
+
 // Fits one job's output under the size limit: places a working copy of the source in
 // the export folder, measures it, re-encodes it as JPEG at falling quality, scales it
 // down towards the smallest box, and descends once more. Every encoding is written
@@ -63,6 +79,8 @@ public:
     // Told once the job's output has its name, so that a run converting several pictures
     // at once can let the next job claim the next name.
     void setPlaced(std::function<void()> placed) { m_placed = std::move(placed); }
+    // Replaces the preferences store as the source of what the options leave open.
+    void setPreferences(KPFitPreferences preferences) { m_preferences = std::move(preferences); }
     // How many threads the best-quality fitting of the job may keep busy (two by default).
     void setThreads(int threads) { m_threads = std::max(1, threads); }
 
@@ -79,11 +97,6 @@ public:
     // Ends the job: a job not converted becomes failed; the working file is moved onto
     // the output path or removed.
     void finishJob(const KPImageDataPtr& job);
-
-    float curCompressionFactor() const { return m_curCompressionFactor; }
-    void setCurCompressionFactor(float factor) { m_curCompressionFactor = factor; }
-    float curLimitWidth() const { return m_curLimitWidth; }
-    float curLimitHeight() const { return m_curLimitHeight; }
 
     // The scale factor of a pass, from the limit and the size of the file at its start.
     static float scaleFactor(quint64 limitSize, quint64 fileSize);
@@ -123,6 +136,7 @@ private:
 
     quint64 m_curLimitSize;
     KPFitOptions m_options;
+    KPFitPreferences m_preferences = KPFitPreferences::stored();
     ExportPathSource m_exportPath;
     LogHandOff m_logHandOff;
     KPExportPlacement& m_placement;

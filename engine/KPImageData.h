@@ -64,9 +64,6 @@ public:
     QString path() const { return m_path.get(); }
     void setPath(QString path) { m_path.set(std::move(path)); }
 
-    QString name() const { return m_name.get(); }
-    void setName(QString name) { m_name.set(std::move(name)); }
-
     // Empty when the file's attributes could not be read when it was listed.
     std::optional<quint64> size() const { return m_size.get(); }
     void setSize(std::optional<quint64> size) { m_size.set(size); }
@@ -111,7 +108,6 @@ public:
 private:
     KPLockedField<QImage> m_image;
     KPLockedField<QString> m_path;
-    KPLockedField<QString> m_name;
     KPLockedField<std::optional<quint64>> m_size;
     KPLockedField<QImage> m_exportImage;
     KPLockedField<QString> m_exportPath;

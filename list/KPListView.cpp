@@ -30,11 +30,6 @@ void KPListView::setListViewType(int type)
     m_curListType = type;
 }
 
-bool KPListView::hasPresenter() const
-{
-    return currentPresenter() != nullptr;
-}
-
 KPListPresenter* KPListView::currentPresenter() const
 {
     return m_curListType == PictureList ? m_picTVObj : nullptr;

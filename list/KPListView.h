@@ -10,8 +10,8 @@ class KPListPresenter;
 
 // The list of picture jobs: turns files and scanned folders into jobs in the state
 // waiting, skips hidden files, refuses paths already listed, removes the selected
-// jobs and announces the total. Lives on the GUI thread; a run reads `memberMAr` from
-// its own threads while the list is kept unchanged.
+// jobs and announces the total. Lives on the GUI thread; a run is handed a copy of
+// `memberMAr`, so the list is not read from the run's threads.
 class KPListView : public QObject
 {
     Q_OBJECT
@@ -33,7 +33,6 @@ public:
 
     const KPImageDataList& memberMAr() const { return m_memberMAr; }
     const QStringList& dupPathArray() const { return m_dupPathArray; }
-    bool hasPresenter() const;
 
     // What one addition of paths did: the paths it named that are no picture type Pictaro
     // reads (files given directly), in the order given. Refused duplicates are in

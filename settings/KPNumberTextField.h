@@ -19,7 +19,6 @@ public:
     bool initNumberTextField(const QString& text);
     // The text read as a 32-bit float, or nothing when the field is empty.
     std::optional<float> number() const;
-    QString oldNum() const { return m_oldNum; }
 
     // Every UTF-16 unit is one of the digits 0 to 9 (full-width digits are not).
     static bool isDigits(const QString& text);

@@ -149,11 +149,6 @@ void KPSettings::setObject(const QString& key, const QVariant& value)
     write(key, value);
 }
 
-void KPSettings::synchronize()
-{
-    store().sync();
-}
-
 const QList<KPSettingDefault>& KPSettings::defaults()
 {
     // Each value keeps the C++ type its key has always been written with (a float, not a

@@ -69,9 +69,6 @@ public:
     static void setInteger(const QString& key, qint64 value);
     static void setObject(const QString& key, const QVariant& value);
 
-    // Writes pending changes to disk.
-    static void synchronize();
-
     // Fills in every missing default, and replaces a stored value that does not read as
     // its kind (text for a number, a quality floor outside 0 to 1); flushes.
     static void checkDefaultSetting();

@@ -88,12 +88,3 @@ void KPSizeLimit::saveLimitSize() const
     KPSettings::setObject(KPSettingsKey::LimitSize, m_number);
     KPSettings::setInteger(KPSettingsKey::LimitSizeUnit, m_segment);
 }
-
-void KPSizeLimit::restore()
-{
-    const int unit = storedUnit();
-    const QString number = storedNumber();
-    QMutexLocker locker(&m_mutex);
-    m_segment = unit;
-    m_number = number;
-}

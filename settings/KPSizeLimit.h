@@ -41,8 +41,6 @@ public:
 
     // Stores the current text under `LimitSize` and the segment under `LimitSizeUnit`.
     void saveLimitSize() const;
-    // Loads the stored (or first-launch) text and unit.
-    void restore();
 
 private:
     mutable QMutex m_mutex;

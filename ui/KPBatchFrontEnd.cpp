@@ -223,7 +223,7 @@ std::optional<KPBatchFrontEnd::Options> KPBatchFrontEnd::parse(const QStringList
 KPBatchFrontEnd::KPBatchFrontEnd(Options options, QTextStream& out, QTextStream& err,
                                  QObject* parent)
     : QObject(parent), m_options(std::move(options)), m_out(out), m_err(err),
-      m_list(std::make_unique<KPListView>()), m_run(std::make_unique<KPBatchRun>(m_list.get())),
+      m_list(std::make_unique<KPListView>()), m_run(std::make_unique<KPBatchRun>()),
       m_tty(::isatty(STDOUT_FILENO) == 1)
 {
     const quint64 limit = m_options.limitBytes;
@@ -259,7 +259,7 @@ void KPBatchFrontEnd::start()
         QTimer::singleShot(0, this, [this] { Q_EMIT finished(AllConverted); });
         return;
     }
-    m_run->resize();
+    m_run->resize(m_list->memberMAr());
 }
 
 void KPBatchFrontEnd::stop()
@@ -267,8 +267,7 @@ void KPBatchFrontEnd::stop()
     if (m_stopped || m_ended)
         return;
     m_stopped = true;
-    if (m_run->resizeFlag())
-        m_run->resize();
+    m_run->stop();
     clearProgressLine();
     m_err << QStringLiteral("pictaro: stopping; the picture in progress is abandoned\n");
     m_err.flush();

@@ -51,7 +51,7 @@ QSettings windowStore()
 
 KPMainWindow::KPMainWindow(QWidget* parent)
     : QMainWindow(parent), m_picLV(std::make_unique<KPListView>()),
-      m_run(std::make_unique<KPBatchRun>(m_picLV.get()))
+      m_run(std::make_unique<KPBatchRun>())
 {
     setAcceptDrops(true);
     buildActions();
@@ -73,9 +73,11 @@ KPMainWindow::KPMainWindow(QWidget* parent)
 
     // The run reads the limit and the folder on its own threads, from the thread-safe
     // copies the two views keep up to date.
-    m_run->setLimitSizeSource([this] { return m_limitV->limitSize(); });
-    m_run->setExportPathSource([this] { return m_exportPathV->exportPath(); });
+    m_run->setLimitSizeSource([this] { return m_sizeLimit.limitSize(); });
+    m_run->setExportPathSource([this] { return m_exportFolder.exportPath(); });
     m_run->setWaitsForEndAlert(true);
+    m_run->setRedrawsList(true);
+    connect(m_run.get(), &KPBatchRun::listRefresh, m_picLV.get(), &KPListView::refreshListView);
     connect(m_run.get(), &KPBatchRun::controllerState, this, &KPMainWindow::controllerState);
     connect(m_run.get(), &KPBatchRun::controllerState, this, &KPMainWindow::runStateChanged);
     connect(m_run.get(), &KPBatchRun::jobStarted, this,
@@ -283,7 +285,7 @@ void KPMainWindow::resize()
 {
     if (!m_run->resizeFlag() && !readyToRun())
         return;
-    m_run->resize();
+    m_run->resize(m_picLV->memberMAr());
 }
 
 bool KPMainWindow::readyToRun()
@@ -301,7 +303,7 @@ bool KPMainWindow::readyToRun()
     if (!listed || !limited || !folder)
         return false;
     // The run works to the limit that was checked, whatever is typed while it starts.
-    const quint64 limit = m_limitV->limitSize();
+    const quint64 limit = m_sizeLimit.limitSize();
     m_run->setLimitSizeSource([limit] { return limit; });
     m_picTableView->model()->setFailureLimit(limit);
     m_imgMsgV->setFailureLimit(limit);
@@ -489,8 +491,7 @@ void KPMainWindow::closeEvent(QCloseEvent* event)
 {
     // Stopping cuts the job in progress short and removes its working file; no later job
     // starts while the window goes.
-    if (m_run->resizeFlag())
-        m_run->resize();
+    m_run->stop();
     saveWindowState();
     event->accept();
 }

@@ -25,7 +25,7 @@ private:
 
     void makeRun(quint64 limit, int parallelJobs = 1)
     {
-        m_run = std::make_unique<KPBatchRun>(m_list.get());
+        m_run = std::make_unique<KPBatchRun>();
         m_run->setLimitSizeSource([limit] { return limit; });
         const QString folder = m_out->path();
         m_run->setExportPathSource([folder] { return std::optional<QString>(folder); });
@@ -45,7 +45,7 @@ private:
     };
     Outcome runInto(const QString& folder, int parallelJobs, bool best, quint64 limit)
     {
-        KPBatchRun run(m_list.get());
+        KPBatchRun run;
         run.setLimitSizeSource([limit] { return limit; });
         run.setExportPathSource([folder] { return std::optional<QString>(folder); });
         KPFitOptions options;
@@ -62,7 +62,7 @@ private:
                                             count(note, KPMessage::ReportError));
                 });
         QSignalSpy ended(&run, &KPBatchRun::runEnded);
-        run.resize();
+        run.resize(m_list->memberMAr());
         if (!ended.wait(120000) || !QTest::qWaitFor([&run] { return run.isIdle(); }, 60000))
             qFatal("the run did not end");
         for (const KPImageDataPtr& job : run.okImgMAr())
@@ -137,11 +137,18 @@ private Q_SLOTS:
             if (job->is(KPProgress::Converted) && !order.contains(job->path()))
                 order.append(job->path());
         });
+        // The table redraws once per job, each time after the job's report.
+        int refreshes = 0;
+        bool refreshedAfterReports = true;
+        connect(m_run.get(), &KPBatchRun::listRefresh, this, [&] {
+            ++refreshes;
+            refreshedAfterReports = refreshedAfterReports && reports.size() >= refreshes;
+        });
         QSignalSpy states(m_run.get(), &KPBatchRun::controllerState);
         QSignalSpy saves(m_run.get(), &KPBatchRun::saveConfig);
         QSignalSpy ended(m_run.get(), &KPBatchRun::runEnded);
 
-        m_run->resize();
+        m_run->resize(m_list->memberMAr());
         QVERIFY(m_run->resizeFlag());
         QVERIFY(ended.wait(60000));
         QCOMPARE(ended.count(), 1);
@@ -157,6 +164,8 @@ private Q_SLOTS:
             expected.append(job->path());
         QCOMPARE(order, expected);
         QVERIFY(waitIdle());
+        QVERIFY(QTest::qWaitFor([&] { return refreshes == 3; }, 60000));
+        QVERIFY(refreshedAfterReports);
     }
 
     void stopTakesEffectBetweenJobs()
@@ -167,9 +176,10 @@ private Q_SLOTS:
         int reportsSeen = 0;
         connect(m_run.get(), &KPBatchRun::imageReportRefresh, this, [&](const KPNotification&) {
             if (++reportsSeen == 2)
-                m_run->resize(); // Stop, while the second job's worker waits here
+                // Stop, while the second job's worker waits here
+                m_run->resize(m_list->memberMAr());
         });
-        m_run->resize();
+        m_run->resize(m_list->memberMAr());
         QVERIFY(QTest::qWaitFor([&] { return reportsSeen >= 2; }, 60000));
         QVERIFY(!m_run->resizeFlag());
         QVERIFY(waitIdle());
@@ -253,11 +263,11 @@ private Q_SLOTS:
                 [&](const KPImageDataPtr&, int index, int) {
                     started.append(index);
                     if (index == 2)
-                        m_run->resize(); // Stop, with three pictures in progress
+                        m_run->resize(m_list->memberMAr()); // Stop, with three pictures in progress
                 });
         connect(m_run.get(), &KPBatchRun::jobFinished, this,
                 [&](const KPImageDataPtr&, int index, int) { finished.append(index); });
-        m_run->resize();
+        m_run->resize(m_list->memberMAr());
         QVERIFY(QTest::qWaitFor([&] { return started.contains(2); }, 60000));
         QVERIFY(waitIdle());
         QTest::qWait(2 * KPBatchRun::PollMs);
@@ -291,12 +301,12 @@ private Q_SLOTS:
         makeRun(0);
         QSignalSpy ended(m_run.get(), &KPBatchRun::runEnded);
         QSignalSpy states(m_run.get(), &KPBatchRun::controllerState);
-        m_run->resize();
+        m_run->resize(m_list->memberMAr());
         QVERIFY(waitIdle());
         QVERIFY(m_run->resizeFlag()); // running form until the user stops
         for (const KPImageDataPtr& job : m_list->memberMAr())
             QCOMPARE(job->progress(), qint32(KPProgress::Waiting));
-        m_run->resize();
+        m_run->resize(m_list->memberMAr());
         QVERIFY(!m_run->resizeFlag());
         QCOMPARE(states.count(), 2);
         QCOMPARE(ended.count(), 0);
@@ -307,7 +317,7 @@ private Q_SLOTS:
         makeRun(1000000);
         QSignalSpy states(m_run.get(), &KPBatchRun::controllerState);
         QSignalSpy saves(m_run.get(), &KPBatchRun::saveConfig);
-        m_run->resize();
+        m_run->resize(m_list->memberMAr());
         QVERIFY(!m_run->resizeFlag());
         QCOMPARE(states.count(), 0);
         QCOMPARE(saves.count(), 0);
@@ -321,10 +331,10 @@ private Q_SLOTS:
         QList<qsizetype> converted;
         connect(m_run.get(), &KPBatchRun::imageReportRefresh, this,
                 [&](const KPNotification& note) { converted.append(count(note, KPMessage::ReportOK)); });
-        m_run->resize();
+        m_run->resize(m_list->memberMAr());
         QVERIFY(ended.wait(60000));
         m_list->memberMAr().first()->setProgress(KPProgress::Failed);
-        m_run->resize();
+        m_run->resize(m_list->memberMAr());
         QVERIFY(QTest::qWaitFor([&] { return ended.count() == 2; }, 60000));
         QCOMPARE(converted, (QList<qsizetype>{1, 2, 1, 2}));
         QCOMPARE(m_list->memberMAr().first()->progress(), qint32(KPProgress::Converted));
@@ -343,11 +353,11 @@ private Q_SLOTS:
             totals.append(count(note, KPMessage::ReportOK) + count(note, KPMessage::ReportError));
             if (!restarted) {
                 restarted = true;
-                m_run->resize(); // Stop
-                m_run->resize(); // and Resize again at once
+                m_run->resize(m_list->memberMAr()); // Stop
+                m_run->resize(m_list->memberMAr()); // and Resize again at once
             }
         });
-        m_run->resize();
+        m_run->resize(m_list->memberMAr());
         QVERIFY(ended.wait(60000));
         QVERIFY(waitIdle());
         QCOMPARE(totals, (QList<qsizetype>{1, 1, 2, 3}));
@@ -361,7 +371,7 @@ private Q_SLOTS:
     {
         addPictures(3, 400);
         makeRun(1000);
-        m_run->resize();
+        m_run->resize(m_list->memberMAr());
         QTest::qWait(50);
         m_run.reset();
         QVERIFY(QDir(m_out->path()).entryList({QStringLiteral(".pictaro-*")}, QDir::Hidden | QDir::Files).isEmpty());

@@ -448,24 +448,42 @@ private Q_SLOTS:
         QCOMPARE(*KPAtomicFile::readAll(source), bytes);
     }
 
-    // The preferences decide at the start of each run (each picture, indeed).
+    // The preferences decide at the start of each run (each picture, indeed), whether they
+    // come from the store or from a source handed to the run.
+    void settingSwitchesTheFittingBetweenRuns_data()
+    {
+        QTest::addColumn<bool>("handed");
+        QTest::newRow("stored preferences") << false;
+        QTest::newRow("preferences handed to the run") << true;
+    }
     void settingSwitchesTheFittingBetweenRuns()
     {
+        QFETCH(bool, handed);
         KPListView list;
         const QString source =
             writeSource(KPTest::noisyImage(400, 300, 11), QStringLiteral("r.png"));
         list.addMember({source});
-        KPBatchRun run(&list);
+        KPBatchRun run;
         const quint64 limit = *KPAtomicFile::fileSize(source) / 4;
         run.setLimitSizeSource([limit] { return limit; });
         const QString folder = m_out->path();
         run.setExportPathSource([folder] { return std::optional<QString>(folder); });
+        // A handed source is the only one asked: the store keeps saying stepwise.
+        auto chosen = std::make_shared<std::atomic<bool>>(false);
+        if (handed) {
+            KPFitPreferences preferences = KPFitPreferences::stored();
+            preferences.bestQuality = [chosen] { return chosen->load(); };
+            run.setFitPreferences(preferences);
+        }
         QSignalSpy ended(&run, &KPBatchRun::runEnded);
         QList<int> decodes;
         for (const bool best : {false, true, false}) {
-            KPSettings::setBool(KPSettingsKey::BestQualityFit, best);
+            if (handed)
+                *chosen = best;
+            else
+                KPSettings::setBool(KPSettingsKey::BestQualityFit, best);
             const qint64 before = KPCodecStats::decodeCount.load();
-            run.resize();
+            run.resize(list.memberMAr());
             QVERIFY(QTest::qWaitFor([&] { return ended.count() == decodes.size() + 1; }, 60000));
             QVERIFY(QTest::qWaitFor([&] { return run.isIdle(); }, 60000));
             QCOMPARE(list.memberMAr().first()->progress(), qint32(KPProgress::Converted));

@@ -78,7 +78,7 @@ private:
     // One run over the list into the folder `m_export` names, as the window runs it.
     bool runOnce(KPListView& list, quint64 limit, const Hooks& hooks = {})
     {
-        KPBatchRun run(&list);
+        KPBatchRun run;
         run.setLimitSizeSource([limit] { return limit; });
         run.setExportPathSource([this] { return m_export.exportPath(); });
         connect(&run, &KPBatchRun::imageReportRefresh, this, [&](const KPNotification& note) {
@@ -98,7 +98,7 @@ private:
             }
         });
         QSignalSpy ended(&run, &KPBatchRun::runEnded);
-        run.resize();
+        run.resize(list.memberMAr());
         return QTest::qWaitFor([&] { return ended.count() == 1 && run.isIdle(); }, 120000);
     }
 
@@ -585,7 +585,7 @@ private Q_SLOTS:
     {
         KPListView list;
         list.addMember(pictures(2));
-        KPBatchRun run(&list);
+        KPBatchRun run;
         run.setLimitSizeSource([] { return quint64(1000000); });
         run.setExportPathSource([this] { return m_export.exportPath(); });
         QSignalSpy states(&run, &KPBatchRun::controllerState);
@@ -595,11 +595,11 @@ private Q_SLOTS:
             reported.append(
                 int(note.userInfo.value(KPMessage::ReportOK).value<KPImageDataList>().size()));
             if (reported.size() == 2) {
-                run.resize(); // Stop
-                run.resize(); // Resize
+                run.resize(list.memberMAr()); // Stop
+                run.resize(list.memberMAr()); // Resize
             }
         });
-        run.resize();
+        run.resize(list.memberMAr());
         QVERIFY(QTest::qWaitFor([&] { return ended.count() >= 1 && run.isIdle(); }, 60000));
         QTest::qWait(2 * KPBatchRun::PollMs);
         QCOMPARE(ended.count(), 1);
@@ -625,7 +625,7 @@ private Q_SLOTS:
         QFETCH(int, presses);
         KPListView list;
         list.addMember(pictures(4));
-        KPBatchRun run(&list);
+        KPBatchRun run;
         run.setLimitSizeSource([] { return quint64(30000); });
         run.setExportPathSource([this] { return m_export.exportPath(); });
         QSignalSpy ended(&run, &KPBatchRun::runEnded);
@@ -635,10 +635,10 @@ private Q_SLOTS:
             reported.append(int(ok.size()));
             if (reported.size() == 2) {
                 for (int i = 0; i < presses; ++i)
-                    run.resize();
+                    run.resize(list.memberMAr());
             }
         });
-        run.resize();
+        run.resize(list.memberMAr());
         QVERIFY(QTest::qWaitFor([&] { return !run.resizeFlag() && run.isIdle(); }, 60000));
         QTest::qWait(2 * KPBatchRun::PollMs);
         const bool stopped = presses % 2 == 1;

@@ -229,13 +229,14 @@ void TestSettings::storedLimit()
         KPSettings::setObject(KPSettingsKey::LimitSize, number);
     if (unit.isValid())
         KPSettings::setObject(KPSettingsKey::LimitSizeUnit, unit);
-    KPSettings::synchronize();
     QCOMPARE(KPSizeLimit::storedNumber(), expectedNumber);
     QCOMPARE(KPSizeLimit::storedUnit(), expectedUnit);
 
-    // Restoring and saving again stores the text and the segment as shown.
+    // Taking them as the limit field does and saving again stores the text and the
+    // segment as shown.
     KPSizeLimit limit;
-    limit.restore();
+    limit.setNumber(KPSizeLimit::storedNumber());
+    limit.setSegment(KPSizeLimit::storedUnit());
     QCOMPARE(limit.number(), expectedNumber);
     QCOMPARE(limit.segment(), expectedUnit);
     QSettings(QStringLiteral("Pictaro"), QStringLiteral("Pictaro")).clear();

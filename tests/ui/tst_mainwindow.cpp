@@ -158,11 +158,20 @@ private Q_SLOTS:
                         m_window->picTableView()->model()->currentRow() == index &&
                         m_window->picTableView()->selectedRow() == 0;
                 });
+        // The table redraws every row as the jobs end.
+        QSignalSpy redraws(m_window->picTableView()->model(), &QAbstractItemModel::dataChanged);
+        const auto wholeTableRedraws = [&redraws] {
+            return std::count_if(redraws.cbegin(), redraws.cend(), [](const QList<QVariant>& args) {
+                return args.at(0).toModelIndex().row() == 0 &&
+                       args.at(1).toModelIndex().row() == 2;
+            });
+        };
         m_window->resizeAction()->trigger();
         // Open Export Folder shows where the pictures went and ends the run.
         QVERIFY(answerEndAlert(&KPEndAlert::openFolderButton));
         QCOMPARE(openedFolders, QStringList{QFileInfo(m_out->path()).absoluteFilePath()});
         QCOMPARE(checkedRunningForm, 3);
+        QVERIFY(QTest::qWaitFor([&] { return wholeTableRedraws() >= 3; }, 60000));
         QVERIFY(m_window->reportV()->runPI()->isHidden());
         QCOMPARE(m_window->picTableView()->model()->currentRow(), -1);
         QVERIFY(m_window->addAction()->isEnabled());
