@@ -19,9 +19,9 @@
 // The engine's tasks wait on one another: the encodings of a round are joined, an encoder
 // waits for the rows a decode gives it, and several pictures at once each have such tasks.
 // Waiting for a task that sits in the queue behind others that wait in turn could last for
-// ever on a pool of one thread per core. So a task no pool thread has taken yet when
-// someone waits for it is run by the waiting thread itself: a wait never needs a free
-// thread, and the pool's size only decides how much runs side by side.
+// ever on a pool of one thread per core. So a task goes to a free thread at once, or else
+// waits in the queue only until someone waits for it, who then runs it: a wait never
+// needs a free thread, and the pool's size only decides how much runs side by side.
 //
 // Results that go back to an object's thread (a view's preview) come as a QFuture, to be
 // continued there with QFuture::then(context, ...).
@@ -51,30 +51,42 @@ public:
     Task& operator=(const Task&) = delete;
     ~Task() { drop(); }
 
-    // Queues `work` on the pool.
+    // Starts `work` on a free thread of the pool, or queues it there when none is free.
     template <typename Work> static Task start(Work work)
     {
         Task task(std::move(work));
-        pool().start([state = task.m_state] {
+        const std::function<void()> body = [state = task.m_state] {
             if (state->claim())
                 state->run();
-        });
+        };
+        // A task on a thread of its own is waited for; taking it over would only give
+        // up running side by side while the thread is still waking.
+        if (!pool().tryStart(body)) {
+            task.m_state->queued = true;
+            pool().start(body);
+        }
         return task;
     }
     // `work` runs only when the task is waited for, on the waiting thread.
-    template <typename Work> static Task deferred(Work work) { return Task(std::move(work)); }
+    template <typename Work> static Task deferred(Work work)
+    {
+        Task task(std::move(work));
+        task.m_state->queued = true;
+        return task;
+    }
 
     bool isValid() const { return bool(m_state); }
 
-    // Runs the task here when no thread has taken it yet; true when it did.
+    // Runs the task here when it waits in the queue (or was deferred) and no thread has
+    // taken it yet; true when it did.
     bool runIfQueued()
     {
-        if (!m_state || !m_state->claim())
+        if (!m_state || !m_state->queued || !m_state->claim())
             return false;
         m_state->run();
         return true;
     }
-    // Returns once the task has run, here if no pool thread had taken it.
+    // Returns once the task has run, here if it waited in the queue.
     void wait()
     {
         if (!m_state || runIfQueued())
@@ -120,6 +132,7 @@ private:
         std::mutex mutex;
         std::condition_variable finished;
         Stage stage = Stage::Queued;
+        bool queued = false; // not given a thread when it started: a waiter may run it
         std::function<Result()> work;
         std::optional<std::conditional_t<std::is_void_v<Result>, std::monostate, Result>> result;
         std::exception_ptr error;
@@ -166,8 +179,8 @@ private:
 };
 
 // Runs part(0) to part(count - 1) at once: part 0 on this thread, the others on the pool,
-// and returns once every one has run. Parts no pool thread has taken by the time this
-// thread is done with its own run here.
+// and returns once every one has run. Parts that found no free thread, and that no thread
+// has taken by the time this one is done with its own, run here.
 void parallel(int count, const std::function<void(int part)>& part);
 
 // Queues `work` on the pool, for a result that goes back to an object's thread through
