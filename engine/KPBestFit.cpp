@@ -1,11 +1,11 @@
 #include "engine/KPBestFit.h"
 
+#include "engine/KPAsync.h"
 #include "engine/KPQuality.h"
 #include "engine/KPQualitySearch.h"
 
 #include <algorithm>
 #include <cmath>
-#include <thread>
 
 namespace {
 // The scaling aims a little under the limit, so that the quality searched at the size
@@ -115,7 +115,7 @@ bool KPBestFit::encode(Sizes& sizes, const QList<int>& qualities)
     QList<QByteArray> encoded(qualities.size());
     const QImage& picture = *sizes.picture;
     // With a second thread, the first encoding goes to it and the rest stay here.
-    std::thread helper;
+    KPAsync::Task<void> helper;
     const bool shared = qualities.size() > 1 && m_threads > 1;
     if (shared) {
         const QImage copy = picture;
@@ -123,14 +123,13 @@ bool KPBestFit::encode(Sizes& sizes, const QList<int>& qualities)
         KPJpegCodec* codec = &m_codecs[1];
         std::optional<qint64>* size = &results[0];
         QByteArray* data = &encoded[0];
-        helper = std::thread([this, codec, copy, quality, size, data] {
+        helper = KPAsync::Task<void>::start([this, codec, copy, quality, size, data] {
             *size = encodeTrial(*codec, copy, quality, *data);
         });
     }
     for (qsizetype i = shared ? 1 : 0; i < qualities.size(); ++i)
         results[i] = encodeTrial(m_codecs[0], picture, qualities[i], encoded[i]);
-    if (helper.joinable())
-        helper.join();
+    helper.wait(); // encoded here when no thread was free for it
     for (qsizetype i = 0; i < qualities.size(); ++i) {
         if (!results[i]) {
             m_failed = true;

@@ -63,8 +63,8 @@ KPMetadataPolicy KPFitter::metadataPolicy()
 
 const KPMetadata& KPFitter::metadata()
 {
-    if (m_metadataRead.valid()) {
-        m_metadata = m_metadataRead.get();
+    if (m_metadataRead.isValid()) {
+        m_metadata = m_metadataRead.take();
         m_metadata.fitInto(m_curLimitSize);
     }
     return m_metadata;
@@ -187,19 +187,20 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
     if (copyChanges)
         m_copySource = *bytes;
     if (copyChanges || encodingsCarry)
-        m_metadataRead = std::async(
-            std::launch::async, [data = *bytes, hint, kept, copyChanges, cancelled = m_cancelled] {
+        m_metadataRead = KPAsync::Task<KPMetadata>::start(
+            [data = *bytes, hint, kept, copyChanges, cancelled = m_cancelled] {
                 return KPMetadata::read(data, hint, kept, copyChanges, cancelled);
             });
     // A copy that will be encoded whatever else happens (as large as the limit, or not a
     // JPEG) starts its decode now, on another core, while the copy is written. A smaller
     // JPEG is decoded only if it comes to that.
-    const auto policy = quint64(bytes->size()) >= m_curLimitSize || !m_sourceIsJpeg
-                            ? std::launch::async
-                            : std::launch::deferred;
-    m_sourceDecode = std::async(policy, [data = *bytes, hint, cancelled = m_cancelled] {
+    auto decode = [data = *bytes, hint, cancelled = m_cancelled] {
         return KPImageDecoder::decodeSource(data, hint, cancelled);
-    });
+    };
+    using Decode = KPAsync::Task<KPImageDecoder::Decoded>;
+    m_sourceDecode = quint64(bytes->size()) >= m_curLimitSize || !m_sourceIsJpeg
+                         ? Decode::start(std::move(decode))
+                         : Decode::deferred(std::move(decode));
     // The fitting works on a copy beside the output; the output itself is only
     // replaced once the job has converted.
     int error = 0;
@@ -279,11 +280,11 @@ QImage KPFitter::workingImage(const KPImageDataPtr& job)
 {
     settle(job);
     QImage image = job->exportImage();
-    if (image.isNull() && m_sourceDecode.valid()) {
+    if (image.isNull() && m_sourceDecode.isValid()) {
         KPImageDecoder::Decoded decoded;
         {
             KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
-            decoded = m_sourceDecode.get();
+            decoded = m_sourceDecode.take();
         }
         if (decoded.image.isNull())
             fail(job, decoded.failure);
@@ -622,10 +623,7 @@ QImage KPFitter::drawPass(const QImage& picture, QSize target)
 
 void KPFitter::finishJob(const KPImageDataPtr& job)
 {
-    if (m_pendingDecode) {
-        m_pendingDecode->wait();
-        m_pendingDecode.reset();
-    }
+    m_pendingDecode.reset(); // waits for a decode running, drops one not begun
     m_logOwed = false;
     int error = 0;
     if (job->is(KPProgress::Converted)) {
@@ -645,7 +643,7 @@ void KPFitter::finishJob(const KPImageDataPtr& job)
             KPAtomicFile::remove(m_workPath);
     }
     m_workPath.clear();
-    // Waits for a decode still running; one never started is dropped.
+    // Waits for a decode or read still running; one not begun is dropped.
     m_sourceDecode = {};
     m_metadataRead = {};
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/KPAsync.h"
 #include "engine/KPExportPlacement.h"
 #include "engine/KPImageData.h"
 #include "engine/KPImageDecoder.h"
@@ -12,7 +13,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <future>
 #include <optional>
 
 // Values that replace the stored preferences for one run (the terminal's options).
@@ -150,13 +150,13 @@ private:
     float m_curLimitWidth = 0.0f;
     float m_curLimitHeight = 0.0f;
 
-    QString m_workPath;                                  // the working file the encodings go to
-    bool m_inPlace = false;                              // the output path is the job's own source
-    bool m_copyKept = false;                             // converted by the unchanged copy
-    bool m_sourceIsJpeg = false;                         // only a JPEG may be kept unchanged
-    bool m_scaling = false;                              // scaling was allowed for this job
-    std::future<KPImageDecoder::Decoded> m_sourceDecode; // the source's picture, when first needed
-    std::future<KPMetadata> m_metadataRead;              // the source's metadata, being read
+    QString m_workPath;          // the working file the encodings go to
+    bool m_inPlace = false;      // the output path is the job's own source
+    bool m_copyKept = false;     // converted by the unchanged copy
+    bool m_sourceIsJpeg = false; // only a JPEG may be kept unchanged
+    bool m_scaling = false;      // scaling was allowed for this job
+    KPAsync::Task<KPImageDecoder::Decoded> m_sourceDecode; // the source's picture
+    KPAsync::Task<KPMetadata> m_metadataRead;              // the source's metadata, being read
     KPMetadata m_metadata;
     QByteArray m_copySource; // a JPEG under the limit whose copy loses some metadata
     std::shared_ptr<KPJpegStreamDecode> m_pendingDecode; // the last file written, being decoded

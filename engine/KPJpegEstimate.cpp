@@ -1,5 +1,6 @@
 #include "engine/KPJpegEstimate.h"
 
+#include "engine/KPAsync.h"
 #include "engine/KPJpegCodec.h"
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 #include <utility>
 
 #include <sys/mman.h>
@@ -618,12 +618,7 @@ bool KPJpegEstimate::analyse(const QImage& picture, int threads,
             captureRows(picture.constScanLine(firstRow), picture.bytesPerLine(), width, rows, out,
                         end, cancelled ? &cancelled : nullptr, &geometries[size_t(part)]);
     };
-    std::vector<std::thread> helpers;
-    for (int part = 1; part < parts; ++part)
-        helpers.emplace_back(run, part);
-    run(0);
-    for (std::thread& helper : helpers)
-        helper.join();
+    KPAsync::parallel(parts, run);
     const Geometry& geometry = geometries.front();
     const bool whole = std::all_of(done.begin(), done.end(), [](char ok) { return ok != 0; }) &&
                        geometry.blocksPerMcu == BlocksPerMcu && geometry.mcusPerRow == mcusPerRow;
@@ -883,12 +878,7 @@ qint64 KPJpegEstimate::count(int quality, int threads, int rowStep) const
             countRange(divisors, rows[i] * rowBlocks, rows[i] * rowBlocks + rowBlocks,
                        counts[size_t(part)]);
     };
-    std::vector<std::thread> helpers;
-    for (int part = 1; part < parts; ++part)
-        helpers.emplace_back(run, part);
-    run(0);
-    for (std::thread& helper : helpers)
-        helper.join();
+    KPAsync::parallel(parts, run);
     Counts& total = counts.front();
     for (size_t part = 1; part < counts.size(); ++part) {
         for (size_t t = 0; t < 2; ++t) {

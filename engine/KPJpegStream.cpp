@@ -112,14 +112,14 @@ std::shared_ptr<KPJpegStreamDecode> KPJpegStreamDecode::start(const QByteArray& 
     // Taken here, before any copy of the picture exists, so the buffer the decoder
     // fills is the one every reader sees.
     decode->m_bits = decode->m_image.bits();
-    decode->m_thread = std::thread([raw = decode.get()] { raw->run(); });
+    // The task ends, or is abandoned, before the object it decodes into goes.
+    decode->m_decode = KPAsync::Task<void>::start([raw = decode.get()] { raw->run(); });
     return decode;
 }
 
 KPJpegStreamDecode::~KPJpegStreamDecode()
 {
-    if (m_thread.joinable())
-        m_thread.join();
+    m_decode.drop();
 }
 
 void KPJpegStreamDecode::run()
@@ -140,6 +140,7 @@ bool KPJpegStreamDecode::waitRows(int rows)
 {
     if (m_rows.load(std::memory_order_acquire) >= rows)
         return true;
+    m_decode.runIfQueued();
     std::unique_lock lock(m_mutex);
     m_progress.wait(
         lock, [this, rows] { return m_done || m_rows.load(std::memory_order_acquire) >= rows; });
@@ -148,6 +149,7 @@ bool KPJpegStreamDecode::waitRows(int rows)
 
 bool KPJpegStreamDecode::wait()
 {
+    m_decode.runIfQueued();
     std::unique_lock lock(m_mutex);
     m_progress.wait(lock, [this] { return m_done; });
     return !m_failed;

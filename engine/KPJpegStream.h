@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/KPAsync.h"
+
 #include <QByteArray>
 #include <QImage>
 
@@ -8,13 +10,12 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 
-// Decodes JPEG data on a thread of its own into a Format_RGB32 picture whose rows can be
-// read as soon as they are decoded. The fitting uses it to encode the next quality step
-// while the previous step's file is still being decoded: the two run side by side on
-// two cores, and the picture that comes out is the same as from a decode before the
-// encode.
+// Decodes JPEG data on another thread into a Format_RGB32 picture whose rows can be read
+// as soon as they are decoded. The fitting uses it to encode the next quality step while
+// the previous step's file is still being decoded: the two run side by side on two
+// cores, and the picture that comes out is the same as from a decode before the encode.
+// When no thread is free to decode, the first wait decodes the whole picture itself.
 class KPJpegStreamDecode
 {
 public:
@@ -48,7 +49,7 @@ private:
     std::condition_variable m_progress;
     bool m_failed = false;
     bool m_done = false;
-    std::thread m_thread;
+    KPAsync::Task<void> m_decode; // last: it ends before what it decodes goes
 };
 
 // Asked by a streaming encoder before it reads rows [0, rows): true once they may be

@@ -1,5 +1,6 @@
 #include "ui/KPImageLogView.h"
 
+#include "engine/KPAsync.h"
 #include "engine/KPAtomicFile.h"
 #include "engine/KPImageDecoder.h"
 #include "engine/KPQuality.h"
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 QString pixelSizeText(QSize size)
@@ -90,14 +90,11 @@ KPImageLogView::KPImageLogView(QWidget* parent)
                 if (note.name == KPMessage::ImageLogRefresh)
                     refreshImageLog(note);
             });
-    connect(&m_loader, &QFutureWatcher<QImage>::finished, this, [this] {
-        if (m_loader.property("generation").toULongLong() == m_loadGeneration)
-            showPicture(m_loader.result());
-    });
 }
 
 KPImageLogView::~KPImageLogView()
 {
+    dropLoad();
     m_loader.waitForFinished();
 }
 
@@ -125,7 +122,7 @@ void KPImageLogView::refreshLanguage()
 
 bool KPImageLogView::isLoadingPicture() const
 {
-    return m_loader.isRunning();
+    return !m_loaderShown.isFinished();
 }
 
 void KPImageLogView::showPicture(const QImage& image)
@@ -133,22 +130,28 @@ void KPImageLogView::showPicture(const QImage& image)
     m_imageIV->setImage(image);
 }
 
+void KPImageLogView::dropLoad()
+{
+    // A cancelled load is not shown: its continuation, which runs on this thread, finds
+    // it cancelled. One not begun is not loaded at all.
+    m_loader.cancel();
+}
+
 void KPImageLogView::loadPicture(const QString& path)
 {
-    const quint64 generation = ++m_loadGeneration;
+    dropLoad();
     m_imageIV->setImage({});
-    m_loader.setProperty("generation", QVariant::fromValue(generation));
     // As many pixels as the screen shows in the box, so that a 2x screen is not drawn at
     // half the size.
     const QSize box = (QSizeF(PreviewBox) * devicePixelRatioF()).toSize();
-    m_loader.setFuture(
-        QtConcurrent::run([path, box] { return KPThumbnailCache::load(path, box); }));
+    m_loader = KPAsync::run([path, box] { return KPThumbnailCache::load(path, box); });
+    m_loaderShown = m_loader.then(this, [this](const QImage& image) { showPicture(image); });
 }
 
 void KPImageLogView::refreshImageLog(const KPNotification& notification)
 {
     if (notification.userInfo.isEmpty()) {
-        ++m_loadGeneration;
+        dropLoad();
         m_imageIV->setImage(m_defaultImage, false);
         m_logNameTF->clear();
         m_logScaleTF->clear();
@@ -169,7 +172,7 @@ void KPImageLogView::refreshImageLog(const KPNotification& notification)
     if (showOutput) {
         const QString exportPath = job->exportPath();
         if (!output.isNull()) {
-            ++m_loadGeneration;
+            dropLoad();
             showPicture(output);
         } else {
             loadPicture(exportPath); // kept unchanged: nothing was decoded

@@ -3,7 +3,7 @@
 #include "engine/KPImageData.h"
 #include "engine/KPNotification.h"
 
-#include <QFutureWatcher>
+#include <QFuture>
 #include <QGroupBox>
 #include <QImage>
 
@@ -45,6 +45,8 @@ public:
 private:
     void showPicture(const QImage& image);
     void loadPicture(const QString& path);
+    // Drops the picture still being loaded: it would show a job no longer shown.
+    void dropLoad();
 
     KPImageView* m_imageIV;
     QLabel* m_logNameLB;
@@ -59,7 +61,7 @@ private:
     QLabel* m_logProgressTF;
     QProgressBar* m_logProgressPI;
     QImage m_defaultImage;
-    QFutureWatcher<QImage> m_loader;
-    quint64 m_loadGeneration = 0;
+    QFuture<QImage> m_loader;
+    QFuture<void> m_loaderShown; // the loaded picture shown, or dropped
     quint64 m_failureLimit = 0;
 };

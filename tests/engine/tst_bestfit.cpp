@@ -214,22 +214,29 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<double>("share"); // the limit between the floor's size and the top's
         QTest::addColumn<qint64>("metadata");
-        QTest::newRow("low") << QSize(320, 240) << 0.1 << qint64(0);
-        QTest::newRow("middle") << QSize(320, 240) << 0.5 << qint64(0);
-        QTest::newRow("high") << QSize(400, 300) << 0.9 << qint64(0);
-        QTest::newRow("above the top") << QSize(200, 150) << 1.5 << qint64(0);
-        QTest::newRow("odd size") << QSize(333, 127) << 0.6 << qint64(0);
-        QTest::newRow("with metadata") << QSize(320, 240) << 0.5 << qint64(20000);
-        QTest::newRow("metadata above the top") << QSize(200, 150) << 1.5 << qint64(60000);
+        QTest::addColumn<bool>("busyPool"); // no thread free for the search's helpers
+        QTest::newRow("low") << QSize(320, 240) << 0.1 << qint64(0) << false;
+        QTest::newRow("middle") << QSize(320, 240) << 0.5 << qint64(0) << false;
+        QTest::newRow("high") << QSize(400, 300) << 0.9 << qint64(0) << false;
+        QTest::newRow("above the top") << QSize(200, 150) << 1.5 << qint64(0) << false;
+        QTest::newRow("odd size") << QSize(333, 127) << 0.6 << qint64(0) << false;
+        QTest::newRow("with metadata") << QSize(320, 240) << 0.5 << qint64(20000) << false;
+        QTest::newRow("metadata above the top") << QSize(200, 150) << 1.5 << qint64(60000) << false;
+        // Large enough for the DCT and the counts to be shared out as well.
+        QTest::newRow("no thread free") << QSize(640, 480) << 0.5 << qint64(0) << true;
     }
     void fitChoosesTheHighestQualityOfTheTrialCurve()
     {
         QFETCH(QSize, size);
         QFETCH(double, share);
         QFETCH(qint64, metadata);
+        QFETCH(bool, busyPool);
         const QImage picture = KPTest::noisyImage(size.width(), size.height(), 3)
                                    .convertToFormat(QImage::Format_RGB32);
         const Curve curve = trialCurve(picture, 60);
+        std::optional<KPBusyPool> busy;
+        if (busyPool)
+            busy.emplace();
         const auto limit =
             qint64(double(curve.at(60)) + share * double(curve.at(100) - curve.at(60))) + metadata;
         std::map<int, qint64> encoded;

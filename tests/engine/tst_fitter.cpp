@@ -127,20 +127,28 @@ private Q_SLOTS:
         QTest::addColumn<float>("floor");
         QTest::addColumn<int>("encodings");
         QTest::addColumn<float>("lowest");
-        QTest::newRow("default floor 0.6") << 0.6f << 14 << 0.61f;
-        QTest::newRow("floor 1.0") << 1.0f << 1 << 1.0f;
-        QTest::newRow("floor 0") << 0.0f << 34 << 0.01f;
+        // The source's decode and each step's decode of the file before wait in the queue.
+        QTest::addColumn<bool>("busyPool");
+        QTest::newRow("default floor 0.6") << 0.6f << 14 << 0.61f << false;
+        QTest::newRow("floor 1.0") << 1.0f << 1 << 1.0f << false;
+        QTest::newRow("floor 0") << 0.0f << 34 << 0.01f << false;
+        QTest::newRow("no thread free for the decodes") << 0.6f << 14 << 0.61f << true;
     }
     void descentStepsDownToTheFloor()
     {
         QFETCH(float, floor);
         QFETCH(int, encodings);
         QFETCH(float, lowest);
+        QFETCH(bool, busyPool);
         const QString source = writeSource(KPTest::noisyImage(160, 120), QStringLiteral("d.png"));
         KPFitOptions options;
         options.compressionFactor = floor;
         options.enableConvertScale = false;
+        std::optional<KPBusyPool> busy;
+        if (busyPool)
+            busy.emplace();
         const Outcome outcome = fit(source, 10, options);
+        busy.reset();
 
         // Two descents (scaling is off), each logged after every encoding and once more.
         QCOMPARE(outcome.encodings, qint64(2 * encodings));

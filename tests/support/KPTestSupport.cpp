@@ -1,5 +1,7 @@
 #include "support/KPTestSupport.h"
 
+#include "engine/KPAsync.h"
+
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -19,6 +21,32 @@ KPTestSettings::KPTestSettings()
 KPTestSettings::~KPTestSettings()
 {
     QSettings(QStringLiteral("Pictaro"), QStringLiteral("Pictaro")).clear();
+}
+
+KPBusyPool::KPBusyPool()
+{
+    QThreadPool& pool = KPAsync::pool();
+    const int count = pool.maxThreadCount();
+    for (int i = 0; i < count; ++i) {
+        pool.start([threads = m_threads] {
+            std::unique_lock lock(threads->mutex);
+            ++threads->busy;
+            threads->changed.notify_all();
+            threads->changed.wait(lock, [&threads] { return threads->released; });
+            --threads->busy;
+            threads->changed.notify_all();
+        });
+    }
+    std::unique_lock lock(m_threads->mutex);
+    m_threads->changed.wait(lock, [this, count] { return m_threads->busy == count; });
+}
+
+KPBusyPool::~KPBusyPool()
+{
+    std::unique_lock lock(m_threads->mutex);
+    m_threads->released = true;
+    m_threads->changed.notify_all();
+    m_threads->changed.wait(lock, [this] { return m_threads->busy == 0; });
 }
 
 namespace KPTest {

@@ -6,7 +6,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 // Points the preferences store at a fresh temporary folder for as long as it lives, so
 // tests never read or write the user's settings.
@@ -22,6 +24,27 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// Keeps every thread of the engine's pool busy for as long as it lives, so that whatever
+// is queued there meanwhile can only be run by whoever waits for it.
+class KPBusyPool
+{
+public:
+    KPBusyPool();
+    ~KPBusyPool();
+    KPBusyPool(const KPBusyPool&) = delete;
+    KPBusyPool& operator=(const KPBusyPool&) = delete;
+
+private:
+    struct Threads
+    {
+        std::mutex mutex;
+        std::condition_variable changed;
+        int busy = 0;
+        bool released = false;
+    };
+    std::shared_ptr<Threads> m_threads = std::make_shared<Threads>();
 };
 
 namespace KPTest {

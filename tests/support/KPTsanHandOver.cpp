@@ -2,12 +2,12 @@
 //
 // Debian's Qt is not built with ThreadSanitizer, so the locks with which Qt hands work
 // from one thread to another are invisible to it: a call queued to the GUI thread (the
-// run's hand-off, the thumbnail loader's answer) and a task started on a thread pool
-// (the thumbnail loader) read what the handing thread wrote just before, and that shows
-// up as a race. No suppression can name these, as the stacks hold Pictaro's frames and
-// hardly a Qt one. The two Qt functions that hand work over are stood in for here: each
-// tells ThreadSanitizer about the order Qt guarantees and calls Qt's own function, which
-// still does all the work.
+// run's hand-off, the thumbnail loader's answer, the log view's preview) and a task
+// started on a thread pool (the thumbnail loader, the engine's tasks) read what the
+// handing thread wrote just before, and that shows up as a race. No suppression can name
+// these, as the stacks hold Pictaro's frames and hardly a Qt one. The Qt functions that
+// hand work over are stood in for here: each tells ThreadSanitizer about the order
+// Qt guarantees and calls Qt's own function, which still does all the work.
 
 #include <QMetaObject>
 #include <QThreadPool>
@@ -89,4 +89,17 @@ void QThreadPool::start(std::function<void()> functionToRun, int priority)
     // Everything the task holds is written by now.
     __tsan_release(&poolHandOver);
     qtStart(this, std::move(task), priority);
+}
+
+bool QThreadPool::tryStart(std::function<void()> functionToRun)
+{
+    using TryStart = bool (*)(QThreadPool*, std::function<void()>);
+    static const auto qtTryStart =
+        qtFunction<TryStart>("_ZN11QThreadPool8tryStartESt8functionIFvvEE");
+    std::function<void()> task = [function = std::move(functionToRun)] {
+        __tsan_acquire(&poolHandOver);
+        function();
+    };
+    __tsan_release(&poolHandOver);
+    return qtTryStart(this, std::move(task));
 }

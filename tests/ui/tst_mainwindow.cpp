@@ -1,3 +1,4 @@
+#include "engine/KPAsync.h"
 #include "engine/KPBatchRun.h"
 #include "list/KPListView.h"
 #include "list/KPPicTableModel.h"
@@ -485,6 +486,63 @@ private Q_SLOTS:
 
         view.refreshImageLog({KPMessage::ImageLogRefresh, nullptr, {}});
         QVERIFY(view.logQualityTF()->text().isEmpty());
+    }
+
+    // A picture still being read when the view moves on to another job is never shown:
+    // the view ends with the latest job's picture, whichever read ends last.
+    void logViewShowsOnlyTheLatestPicture_data()
+    {
+        QTest::addColumn<QString>("next"); // what the view is shown after a waiting job
+        QTest::addColumn<QSize>("shown");
+        QTest::newRow("another waiting job") << "waiting" << QSize(90, 60);
+        QTest::newRow("a converted job's picture") << "converted" << QSize(200, 100);
+        QTest::newRow("the empty list")
+            << "empty" << QImage(QStringLiteral(":/pictures/DefaultImage.png")).size();
+    }
+    void logViewShowsOnlyTheLatestPicture()
+    {
+        QFETCH(QString, next);
+        QFETCH(QSize, shown);
+        QVERIFY(shown.isValid());
+        const auto waitingJob = [this](const QString& name, QSize size) {
+            const QString source = m_in->filePath(name);
+            if (!KPTest::save(KPTest::noisyImage(size.width(), size.height()), source))
+                qFatal("cannot write %s", qPrintable(source));
+            auto job = std::make_shared<KPImageData>();
+            job->setPath(source);
+            job->setProgress(KPProgress::Waiting);
+            return job;
+        };
+        const auto show = [](KPImageLogView& view, const KPImageDataPtr& job) {
+            QVariantMap info;
+            if (job)
+                info.insert(KPMessage::CurrentImage, QVariant::fromValue(job));
+            view.refreshImageLog({KPMessage::ImageLogRefresh, nullptr, info});
+        };
+
+        KPImageLogView view;
+        view.awakeFromNib();
+        {
+            // Both reads wait until the two jobs have been shown.
+            KPBusyPool busy;
+            show(view, waitingJob(QStringLiteral("first.png"), QSize(160, 120)));
+            if (next == QLatin1String("waiting")) {
+                show(view, waitingJob(QStringLiteral("second.png"), QSize(90, 60)));
+            } else if (next == QLatin1String("converted")) {
+                const auto job = std::make_shared<KPImageData>();
+                job->setPath(m_in->filePath(QStringLiteral("second.png")));
+                job->setExportPath(m_out->filePath(QStringLiteral("second.jpg")));
+                job->setExportImage(KPTest::noisyImage(200, 100));
+                job->setProgress(KPProgress::Converted);
+                show(view, job);
+            } else {
+                show(view, nullptr);
+            }
+        }
+        KPAsync::pool().waitForDone();
+        QVERIFY(QTest::qWaitFor([&view] { return !view.isLoadingPicture(); }, 10000));
+        QCoreApplication::processEvents();
+        QCOMPARE(view.imageIV()->image().size(), shown);
     }
 
     void stopDuringTheSecondOfFive()
