@@ -1,7 +1,8 @@
 #include "engine/KPDngWriter.h"
 
+#include "support/KPLittleEndian.h"
+
 #include <QBuffer>
-#include <QtEndian>
 
 #include <cmath>
 #include <map>
@@ -24,19 +25,8 @@ struct Entry
     QByteArray value; // little-endian, as stored
 };
 
-void put16(QByteArray& out, quint16 value)
-{
-    char bytes[2];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 2);
-}
-
-void put32(QByteArray& out, quint32 value)
-{
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 4);
-}
+using KPTest::put16;
+using KPTest::put32;
 
 Entry shorts(std::initializer_list<quint16> values)
 {

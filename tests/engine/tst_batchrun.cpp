@@ -17,9 +17,7 @@ class TestBatchRun : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<KPTestSettings> m_settings;
-    std::unique_ptr<QTemporaryDir> m_in;
-    std::unique_ptr<QTemporaryDir> m_out;
+    std::unique_ptr<KPTestFolders> m_folders;
     std::unique_ptr<KPListView> m_list;
     std::unique_ptr<KPBatchRun> m_run;
 
@@ -27,7 +25,7 @@ private:
     {
         m_run = std::make_unique<KPBatchRun>();
         m_run->setLimitSizeSource([limit] { return limit; });
-        const QString folder = m_out->path();
+        const QString folder = m_folders->out.path();
         m_run->setExportPathSource([folder] { return std::optional<QString>(folder); });
         KPFitOptions options;
         options.parallelJobs = parallelJobs;
@@ -77,13 +75,7 @@ private:
 
     void addPictures(int count, int width = 200)
     {
-        QStringList paths;
-        for (int i = 0; i < count; ++i) {
-            const QString path = m_in->filePath(QStringLiteral("p%1.png").arg(i));
-            KPTest::save(KPTest::noisyImage(width, width * 3 / 4, quint32(i + 1)), path);
-            paths.append(path);
-        }
-        m_list->addMember(paths);
+        m_list->addMember(KPTest::writePictures(m_folders->in.path(), count, width));
     }
 
     static qsizetype count(const KPNotification& note, const QString& key)
@@ -99,10 +91,7 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_settings = std::make_unique<KPTestSettings>();
-        KPSettings::checkDefaultSetting();
-        m_in = std::make_unique<QTemporaryDir>();
-        m_out = std::make_unique<QTemporaryDir>();
+        m_folders = std::make_unique<KPTestFolders>();
         m_list = std::make_unique<KPListView>();
     }
     void cleanup()
@@ -211,7 +200,7 @@ private Q_SLOTS:
         QFETCH(bool, best);
         QStringList paths;
         const auto add = [this, &paths](const QString& name, const QImage& picture) {
-            const QString path = m_in->filePath(name);
+            const QString path = m_folders->in.filePath(name);
             QDir().mkpath(QFileInfo(path).absolutePath());
             QVERIFY(KPTest::save(picture, path));
             paths.append(path);
@@ -220,7 +209,7 @@ private Q_SLOTS:
         add(QStringLiteral("b/p.png"), KPTest::noisyImage(240, 320, 32));
         add(QStringLiteral("small.jpg"), KPTest::flatImage(64, 48, Qt::darkCyan));
         add(QStringLiteral("large.png"), KPTest::noisyImage(900, 600, 33));
-        paths.append(m_in->filePath(QStringLiteral("damaged.png")));
+        paths.append(m_folders->in.filePath(QStringLiteral("damaged.png")));
         QFile damaged(paths.last());
         QVERIFY(damaged.open(QIODevice::WriteOnly));
         damaged.write("\x89PNG\r\n\x1a\n not a picture");
@@ -290,7 +279,7 @@ private Q_SLOTS:
             }
         }
         QVERIFY(stopped >= 1);
-        QVERIFY(QDir(m_out->path())
+        QVERIFY(QDir(m_folders->out.path())
                     .entryList({QStringLiteral(".pictaro-*")}, QDir::Hidden | QDir::Files)
                     .isEmpty());
     }
@@ -362,7 +351,7 @@ private Q_SLOTS:
         QVERIFY(waitIdle());
         QCOMPARE(totals, (QList<qsizetype>{1, 1, 2, 3}));
         QCOMPARE(m_run->okImgMAr().size(), 3);
-        QVERIFY(QDir(m_out->path()).entryList({QStringLiteral(".pictaro-*")}, QDir::Hidden | QDir::Files).isEmpty());
+        QVERIFY(QDir(m_folders->out.path()).entryList({QStringLiteral(".pictaro-*")}, QDir::Hidden | QDir::Files).isEmpty());
     }
 
     // Destroying the run while its worker waits for a hand-off that will never be
@@ -374,7 +363,7 @@ private Q_SLOTS:
         m_run->resize(m_list->memberMAr());
         QTest::qWait(50);
         m_run.reset();
-        QVERIFY(QDir(m_out->path()).entryList({QStringLiteral(".pictaro-*")}, QDir::Hidden | QDir::Files).isEmpty());
+        QVERIFY(QDir(m_folders->out.path()).entryList({QStringLiteral(".pictaro-*")}, QDir::Hidden | QDir::Files).isEmpty());
     }
 };
 

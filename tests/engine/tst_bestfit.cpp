@@ -8,6 +8,7 @@
 #include "engine/KPQualitySearch.h"
 #include "list/KPListView.h"
 #include "settings/KPSettings.h"
+#include "support/KPFitSupport.h"
 #include "support/KPTestSupport.h"
 
 #include <QDir>
@@ -63,14 +64,9 @@ private:
     KPImageDataPtr fitJob(const QString& source, quint64 limit, KPFitOptions options,
                           int* decodes = nullptr)
     {
-        auto job = std::make_shared<KPImageData>();
-        job->setPath(source);
-        KPExportPlacement placement({source});
-        const QString folder = m_out->path();
+        const KPImageDataPtr job = KPTest::job(source, KPProgress::New);
         const qint64 before = KPCodecStats::decodeCount.load();
-        KPFitter fitter(
-            limit, options, [folder] { return std::optional<QString>(folder); }, {}, placement);
-        fitter.fitJob(job);
+        KPTest::fitJobs({job}, limit, options, m_folders->out.path());
         if (decodes)
             *decodes = int(KPCodecStats::decodeCount.load() - before);
         return job;
@@ -78,24 +74,13 @@ private:
 
     QString writeSource(const QImage& image, const QString& name)
     {
-        const QString path = m_in->filePath(name);
-        if (!KPTest::save(image, path))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return KPTest::writePicture(image, m_folders->in.filePath(name));
     }
 
-    std::unique_ptr<KPTestSettings> m_settings;
-    std::unique_ptr<QTemporaryDir> m_in;
-    std::unique_ptr<QTemporaryDir> m_out;
+    std::unique_ptr<KPTestFolders> m_folders;
 
 private Q_SLOTS:
-    void init()
-    {
-        m_settings = std::make_unique<KPTestSettings>();
-        KPSettings::checkDefaultSetting();
-        m_in = std::make_unique<QTemporaryDir>();
-        m_out = std::make_unique<QTemporaryDir>();
-    }
+    void init() { m_folders = std::make_unique<KPTestFolders>(); }
 
     void searchFindsTheHighestQualityUnder_data()
     {
@@ -439,7 +424,7 @@ private Q_SLOTS:
         int decodes = 0;
         const KPImageDataPtr job = fitJob(source, limit, options, &decodes);
         QCOMPARE(job->progress(), qint32(KPProgress::Converted));
-        QCOMPARE(QDir(m_out->path()).entryList(QDir::Files | QDir::Hidden),
+        QCOMPARE(QDir(m_folders->out.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("s.jpg")});
         const QByteArray output = *KPAtomicFile::readAll(job->exportPath());
         QCOMPARE(*job->exportSize(), quint64(output.size()));
@@ -473,7 +458,7 @@ private Q_SLOTS:
         KPBatchRun run;
         const quint64 limit = *KPAtomicFile::fileSize(source) / 4;
         run.setLimitSizeSource([limit] { return limit; });
-        const QString folder = m_out->path();
+        const QString folder = m_folders->out.path();
         run.setExportPathSource([folder] { return std::optional<QString>(folder); });
         // A handed source is the only one asked: the store keeps saying stepwise.
         auto chosen = std::make_shared<std::atomic<bool>>(false);

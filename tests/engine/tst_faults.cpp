@@ -34,11 +34,8 @@ private:
 
     QString picture(const QString& relative, int width = 200, quint32 seed = 1, int quality = 95)
     {
-        const QString full = path(relative);
-        QDir().mkpath(QFileInfo(full).absolutePath());
-        if (!KPTest::save(KPTest::noisyImage(width, width * 3 / 4, seed), full, nullptr, quality))
-            qFatal("cannot write %s", qPrintable(full));
-        return full;
+        return KPTest::writePicture(KPTest::noisyImage(width, width * 3 / 4, seed), path(relative),
+                                    quality);
     }
 
     // Runs `pictaro --batch` over the paths into the folder `m_export` names, in this
@@ -63,10 +60,7 @@ private:
 
     QStringList pictures(int count, int width = 200)
     {
-        QStringList paths;
-        for (int i = 0; i < count; ++i)
-            paths.append(picture(QStringLiteral("in/p%1.png").arg(i), width, quint32(i + 1)));
-        return paths;
+        return KPTest::writePictures(path(QStringLiteral("in")), count, width);
     }
 
     struct Hooks

@@ -3,6 +3,7 @@
 #include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
 #include "settings/KPSettings.h"
+#include "support/KPFitSupport.h"
 #include "support/KPTestSupport.h"
 
 #include <QBuffer>
@@ -34,47 +35,30 @@ private:
     Outcome fit(const QString& source, quint64 limit, KPFitOptions options)
     {
         Outcome outcome;
-        outcome.job = std::make_shared<KPImageData>();
-        outcome.job->setPath(source);
-        outcome.job->setProgress(KPProgress::Waiting);
-        KPExportPlacement placement({source});
-        const QString folder = m_out->path();
+        outcome.job = KPTest::job(source);
         auto log = [&outcome](const KPImageDataPtr& job) {
             outcome.loggedQualities.append(job->exportQuality().value_or(-1.0f));
         };
         const qint64 before = KPCodecStats::encodeCount.load();
-        KPFitter fitter(
-            limit, options, [folder] { return std::optional<QString>(folder); }, log, placement);
-        fitter.fitJob(outcome.job);
+        KPTest::fitJobs({outcome.job}, limit, options, m_folders->out.path(), log);
         outcome.encodings = KPCodecStats::encodeCount.load() - before;
         return outcome;
     }
 
     QStringList exportFiles() const
     {
-        return QDir(m_out->path()).entryList(QDir::Files | QDir::Hidden);
+        return QDir(m_folders->out.path()).entryList(QDir::Files | QDir::Hidden);
     }
 
     QString writeSource(const QImage& image, const QString& name, int quality = 95)
     {
-        const QString path = m_in->filePath(name);
-        if (!KPTest::save(image, path, nullptr, quality))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return KPTest::writePicture(image, m_folders->in.filePath(name), quality);
     }
 
-    std::unique_ptr<KPTestSettings> m_settings;
-    std::unique_ptr<QTemporaryDir> m_in;
-    std::unique_ptr<QTemporaryDir> m_out;
+    std::unique_ptr<KPTestFolders> m_folders;
 
 private Q_SLOTS:
-    void init()
-    {
-        m_settings = std::make_unique<KPTestSettings>();
-        KPSettings::checkDefaultSetting();
-        m_in = std::make_unique<QTemporaryDir>();
-        m_out = std::make_unique<QTemporaryDir>();
-    }
+    void init() { m_folders = std::make_unique<KPTestFolders>(); }
 
     // Only a JPEG under the limit is kept byte for byte: any other type under the limit
     // is still encoded, since the output is named .jpg and must hold a JPEG.
@@ -96,7 +80,7 @@ private Q_SLOTS:
         const QByteArray bytes = *KPAtomicFile::readAll(source);
         const Outcome outcome = fit(source, quint64(bytes.size()) + 1, {});
         QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
-        QCOMPARE(outcome.job->exportPath(), m_out->filePath(QStringLiteral("small.jpg")));
+        QCOMPARE(outcome.job->exportPath(), m_folders->out.filePath(QStringLiteral("small.jpg")));
         QCOMPARE(exportFiles(), QStringList{QStringLiteral("small.jpg")});
         const QByteArray output = *KPAtomicFile::readAll(outcome.job->exportPath());
         QCOMPARE(outcome.job->exportSize(), quint64(output.size()));
@@ -336,10 +320,10 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         QFETCH(QColor, expected);
-        const QString source = m_in->filePath(name);
+        const QString source = m_folders->in.filePath(name);
         QImage picture = KPTest::flatImage(400, 300, QColor(200, 120, 40));
         if (name.startsWith(QStringLiteral("cmyk"))) {
-            const QString rgb = m_in->filePath(QStringLiteral("rgb.png"));
+            const QString rgb = m_folders->in.filePath(QStringLiteral("rgb.png"));
             QVERIFY(picture.save(rgb));
             QCOMPARE(
                 QProcess::execute(QStringLiteral("convert"), {rgb, QStringLiteral("-colorspace"),
@@ -429,7 +413,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
-        const QString source = m_in->filePath(name);
+        const QString source = m_folders->in.filePath(name);
         QFile file(source);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes);

@@ -41,9 +41,7 @@ class TestFormats : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<KPTestSettings> m_settings;
-    std::unique_ptr<QTemporaryDir> m_in;
-    std::unique_ptr<QTemporaryDir> m_out;
+    std::unique_ptr<KPTestFolders> m_folders;
 
     // A photo-like picture whose four quarters have their own colours, so a turned,
     // mirrored or channel-swapped result shows in the quarters' means. A white frame
@@ -86,6 +84,18 @@ private:
         return picture;
     }
 
+    // A file of tests/engine/formats. Found from the source folder CMake names rather than
+    // from the compiler's file name, which a compiler cache may make relative.
+    static QByteArray testData(const char* name)
+    {
+        const QString path =
+            QStringLiteral(PICTARO_SOURCE_DIR "/tests/engine/formats/") + QLatin1String(name);
+        const std::optional<QByteArray> bytes = KPAtomicFile::readAll(path);
+        if (!bytes)
+            qFatal("cannot read %s", qPrintable(path));
+        return *bytes;
+    }
+
     static QList<QColor> quarterMeans(const QImage& picture)
     {
         const int w = picture.width() / 2;
@@ -116,7 +126,7 @@ private:
     // camera raw kinds (Bayer under an upper-case name, linear under a lower-case one).
     QString writeSource(const QImage& picture, const QString& name, int orientation = 1)
     {
-        const QString path = m_in->filePath(name);
+        const QString path = m_folders->in.filePath(name);
         const QString suffix = QFileInfo(name).suffix();
         const QByteArray type = suffix.toLower().toLatin1();
         if (KPImageDecoder::isRawType(type)) {
@@ -153,7 +163,7 @@ private:
     QString writeVariant(QImage& picture, const QString& extension, const QString& variant)
     {
         const QString name = QStringLiteral("variant.") + extension;
-        const QString path = m_in->filePath(name);
+        const QString path = m_folders->in.filePath(name);
         // Stored turned a quarter counter-clockwise: orientation 6 shows it upright.
         const QImage turned = picture.transformed(QTransform().rotate(-90));
         const std::map<QString, KPBmpWriter::Variant> bmps = {
@@ -178,8 +188,8 @@ private:
         } else if (variant == QLatin1String("jpeg 2000 icons")) {
             // png2icns stores 256-pixel icons as JPEG 2000, smaller ones as Apple's packed
             // pixels, which come first in the file.
-            const QString large = m_in->filePath(QStringLiteral("icon256.png"));
-            const QString small = m_in->filePath(QStringLiteral("icon32.png"));
+            const QString large = m_folders->in.filePath(QStringLiteral("icon256.png"));
+            const QString small = m_folders->in.filePath(QStringLiteral("icon32.png"));
             if (!picture.save(large) ||
                 !picture.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                      .save(small) ||
@@ -242,8 +252,8 @@ private:
 
     QString convert(const QImage& picture, const QString& name, const QStringList& options)
     {
-        const QString png = m_in->filePath(QStringLiteral("convert-input.png"));
-        const QString path = m_in->filePath(name);
+        const QString png = m_folders->in.filePath(QStringLiteral("convert-input.png"));
+        const QString path = m_folders->in.filePath(name);
         if (!picture.save(png) ||
             QProcess::execute(QStringLiteral("convert"), QStringList{png} << options << path) != 0)
             qFatal("convert cannot write %s", qPrintable(path));
@@ -263,7 +273,7 @@ private:
         outcome.job->setPath(source);
         outcome.job->setProgress(KPProgress::Waiting);
         KPExportPlacement placement({source});
-        const QString folder = m_out->path();
+        const QString folder = m_folders->out.path();
         const qint64 before = KPCodecStats::encodeCount.load();
         KPFitter fitter(
             limit, options, [folder] { return std::optional<QString>(folder); }, {}, placement);
@@ -356,13 +366,7 @@ private:
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_settings = std::make_unique<KPTestSettings>();
-        KPSettings::checkDefaultSetting();
-        m_in = std::make_unique<QTemporaryDir>();
-        m_out = std::make_unique<QTemporaryDir>();
-    }
+    void init() { m_folders = std::make_unique<KPTestFolders>(); }
 
     // Runs first, so the threads also race to set ImageMagick up. The engine and the
     // thumbnails decode on several threads at once.
@@ -518,15 +522,15 @@ private Q_SLOTS:
             colour = KPTest::meanColor(picture.convertedToColorSpace(QColorSpace::SRgb));
         }
         if (name == QLatin1String("p3-nclx.heic")) {
-            source = m_in->filePath(name);
+            source = m_folders->in.filePath(name);
             writeBytes(source, KPHeifWriter::heic(picture, 1, 95, 12)); // SMPTE EG 432-1
         } else if (name.endsWith(QLatin1String(".heic"))) {
             // The profile travels from the PNG heif-enc reads.
-            source = m_in->filePath(name);
+            source = m_folders->in.filePath(name);
             heifEnc(picture, source, convertOptions,
                     alpha < 255 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
         } else if (name.endsWith(QLatin1String(".png"))) {
-            source = m_in->filePath(name);
+            source = m_folders->in.filePath(name);
             QVERIFY(picture.convertToFormat(QImage::Format_RGBX64).save(source));
             QCOMPARE(QImageReader(source).imageFormat(), QImage::Format_RGBX64);
         } else {
@@ -571,7 +575,7 @@ private Q_SLOTS:
                             36);
             exif[29] = char(orientation);
             jpeg.insert(2, exif);
-            source = m_in->filePath(name);
+            source = m_folders->in.filePath(name);
             writeBytes(source, jpeg);
         } else {
             source = writeSource(stored, name, orientation);
@@ -669,17 +673,14 @@ private Q_SLOTS:
             << QStringLiteral("none.heic") << heic << damaged << true;
         // Files that crash LibRaw 0.20 while it reads their header, found by fuzzing.
         for (const char* crash : {"libraw-crash-tiff-ifd.raw", "libraw-crash-hasselblad.raw"}) {
-            const QString path = QFINDTESTDATA(QStringLiteral("formats/") + QLatin1String(crash));
-            QTest::newRow(crash) << QStringLiteral("crash.raw") << *KPAtomicFile::readAll(path)
-                                 << damaged << true;
+            QTest::newRow(crash) << QStringLiteral("crash.raw") << testData(crash) << damaged
+                                 << true;
         }
         // A file that makes libheif 1.15 fail an assertion and abort while decoding, found
         // by fuzzing; its header reads well.
         QTest::newRow("libheif-assert-imginfo.heic")
-            << QStringLiteral("assert.heic")
-            << *KPAtomicFile::readAll(
-                   QFINDTESTDATA(QStringLiteral("formats/libheif-assert-imginfo.heic")))
-            << damaged << false;
+            << QStringLiteral("assert.heic") << testData("libheif-assert-imginfo.heic") << damaged
+            << false;
         // A raw file's name does not make a TIFF picture a raw one.
         QTest::newRow("raw, plain tiff")
             << QStringLiteral("tiff.raw") << written(QStringLiteral("tiff")) << damaged << true;
@@ -709,7 +710,7 @@ private Q_SLOTS:
         KPImageDecoder::looksComplete(bytes);
         KPSecondReader::qtMisreads(bytes);
         KPPngOrientation::of(bytes);
-        const QString source = m_in->filePath(name);
+        const QString source = m_folders->in.filePath(name);
         writeBytes(source, bytes);
         // A limit far above the file's size, so a damaged file cannot pass as an
         // unchanged copy, and one far below it, so it has to be decoded.
@@ -719,7 +720,7 @@ private Q_SLOTS:
             const Outcome outcome = fit(source, limit);
             QCOMPARE(outcome.job->progress(), qint32(KPProgress::Failed));
             QCOMPARE(int(outcome.job->failure()), reason);
-            QVERIFY(QDir(m_out->path()).isEmpty());
+            QVERIFY(QDir(m_folders->out.path()).isEmpty());
         }
     }
 
@@ -736,7 +737,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         const QImage picture = quarters(64, 48);
-        QString path = m_in->filePath(name);
+        QString path = m_folders->in.filePath(name);
         if (name.endsWith(QLatin1String(".bmp")))
             writeBytes(path, KPBmpWriter::bmp(picture, KPBmpWriter::Variant::V3Header));
         else
@@ -774,7 +775,7 @@ private Q_SLOTS:
         const QImage picture = quarters(320, 200);
         const QList<QColor> expected = quarterMeans(picture);
         const bool qtReads = !name.startsWith(QLatin1String("v3header"));
-        QString path = m_in->filePath(name);
+        QString path = m_folders->in.filePath(name);
         if (qtReads)
             path = writeSource(picture, name);
         else
@@ -875,7 +876,7 @@ private Q_SLOTS:
         const QImage stored = turned ? upright.transformed(QTransform().rotate(-90)) : upright;
         QString source;
         if (name.endsWith(QLatin1String(".heic"))) {
-            source = m_in->filePath(name);
+            source = m_folders->in.filePath(name);
             writeBytes(source, KPHeifWriter::heic(stored, turned ? 6 : 1, 95));
         } else {
             source = writeSource(stored, name, turned ? 6 : 1);
@@ -884,7 +885,7 @@ private Q_SLOTS:
         if (turned)
             tags.append(QStringLiteral("-IFD0:Orientation#=6"));
         if (name.endsWith(QLatin1String(".jpg"))) {
-            const QString thumbnail = m_in->filePath(QStringLiteral("thumbnail.jpg"));
+            const QString thumbnail = m_folders->in.filePath(QStringLiteral("thumbnail.jpg"));
             QVERIFY(KPTest::save(stored.scaled(120, 160), thumbnail));
             tags << QStringLiteral("-ThumbnailImage<=") + thumbnail
                  << QStringLiteral("-IPTC:By-line=Ann Example");
@@ -1018,7 +1019,7 @@ private Q_SLOTS:
     void largeMetadataStaysUnderTheLimit()
     {
         QFETCH(bool, best);
-        const QString source = m_in->filePath(QStringLiteral("large-xmp.png"));
+        const QString source = m_folders->in.filePath(QStringLiteral("large-xmp.png"));
         QVERIFY(KPTest::noisyImage(1200, 900).save(source));
         const QString description(60000, QLatin1Char('x'));
         QVERIFY(KPTest::exifWrite(source, {QStringLiteral("-IFD0:Make=PictaroCam"),
@@ -1085,12 +1086,12 @@ private Q_SLOTS:
         QProcess process;
         process.start(QString::fromLocal8Bit(qgetenv("PICTARO_BINARY")),
                       {QStringLiteral("--batch"), QStringLiteral("--limit"), QStringLiteral("60KB"),
-                       QStringLiteral("--export"), m_out->path(), m_in->path()});
+                       QStringLiteral("--export"), m_folders->out.path(), m_folders->in.path()});
         QVERIFY(process.waitForFinished(300000));
         const QString out = QString::fromUtf8(process.readAllStandardOutput());
         QVERIFY2(process.exitCode() == 0 && out.contains(QLatin1String("3 converted, 0 failed")),
                  qPrintable(out));
-        QCOMPARE(QDir(m_out->path()).entryList(QDir::Files),
+        QCOMPARE(QDir(m_folders->out.path()).entryList(QDir::Files),
                  (QStringList{QStringLiteral("camera.jpg"), QStringLiteral("document.jpg"),
                               QStringLiteral("phone.jpg")}));
     }

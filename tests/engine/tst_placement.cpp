@@ -2,6 +2,7 @@
 #include "engine/KPExportPlacement.h"
 #include "engine/KPFitter.h"
 #include "settings/KPSettings.h"
+#include "support/KPFitSupport.h"
 #include "support/KPTestSupport.h"
 
 #include <QDir>
@@ -23,34 +24,16 @@ private:
 
     QString picture(const QString& relative, const QImage& image, int quality = 95)
     {
-        const QString full = path(relative);
-        QDir().mkpath(QFileInfo(full).absolutePath());
-        if (!KPTest::save(image, full, nullptr, quality))
-            qFatal("cannot write %s", qPrintable(full));
-        return full;
+        return KPTest::writePicture(image, path(relative), quality);
     }
 
     // Fits the jobs one after the other, as a run does, into `folder`.
-    void runJobs(const QList<KPImageDataPtr>& jobs, const QString& folder, quint64 limit)
+    static void runJobs(const QList<KPImageDataPtr>& jobs, const QString& folder, quint64 limit)
     {
-        QStringList sources;
-        for (const KPImageDataPtr& job : jobs)
-            sources.append(job->path());
-        KPExportPlacement placement(sources);
-        for (const KPImageDataPtr& job : jobs) {
-            KPFitter fitter(
-                limit, {}, [folder] { return std::optional<QString>(folder); }, {}, placement);
-            fitter.fitJob(job);
-        }
+        KPTest::fitJobs(jobs, limit, {}, folder);
     }
 
-    static KPImageDataPtr job(const QString& source)
-    {
-        auto record = std::make_shared<KPImageData>();
-        record->setPath(source);
-        record->setProgress(KPProgress::Waiting);
-        return record;
-    }
+    static KPImageDataPtr job(const QString& source) { return KPTest::job(source); }
 
     static QStringList hiddenLeftovers(const QString& folder)
     {

@@ -1,22 +1,12 @@
 #include "support/KPBmpWriter.h"
 
+#include "support/KPLittleEndian.h"
+
 #include <QHash>
-#include <QtEndian>
 
 namespace {
-void put16(QByteArray& out, quint16 value)
-{
-    char bytes[2];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 2);
-}
-
-void put32(QByteArray& out, quint32 value)
-{
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 4);
-}
+using KPTest::put16;
+using KPTest::put32;
 
 // The 40 bytes every header from Windows 3 on starts with.
 QByteArray infoHeader(quint32 size, int width, int height, int bits, quint32 compression,

@@ -1,7 +1,9 @@
 #include "support/KPTestSupport.h"
 
 #include "engine/KPAsync.h"
+#include "settings/KPSettings.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -11,16 +13,34 @@
 #include <QRandomGenerator>
 #include <QSettings>
 
+namespace {
+// The folder the store is in now: a test that makes its next KPTestSettings before the
+// last one is gone must not have the last one clear the new store on its way out.
+QString currentFolder;
+} // namespace
+
 KPTestSettings::KPTestSettings()
 {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+    useFolder(m_dir.path());
     QSettings(QStringLiteral("Pictaro"), QStringLiteral("Pictaro")).clear();
 }
 
 KPTestSettings::~KPTestSettings()
 {
-    QSettings(QStringLiteral("Pictaro"), QStringLiteral("Pictaro")).clear();
+    if (currentFolder == m_dir.path())
+        QSettings(QStringLiteral("Pictaro"), QStringLiteral("Pictaro")).clear();
+}
+
+void KPTestSettings::useFolder(const QString& folder)
+{
+    currentFolder = folder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+}
+
+KPTestFolders::KPTestFolders()
+{
+    KPSettings::checkDefaultSetting();
 }
 
 KPBusyPool::KPBusyPool()
@@ -93,6 +113,24 @@ bool save(const QImage& image, const QString& path, const char* format, int qual
                              {png, QString::fromLatin1(type) + QLatin1Char(':') + path}) == 0;
 }
 
+QString writePicture(const QImage& image, const QString& path, int quality)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!save(image, path, nullptr, quality))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QStringList writePictures(const QString& folder, int count, int width, const QString& suffix)
+{
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        const QString path = QDir(folder).filePath(QStringLiteral("p%1.%2").arg(i).arg(suffix));
+        paths.append(writePicture(noisyImage(width, width * 3 / 4, quint32(i + 1)), path));
+    }
+    return paths;
+}
+
 QStringList realPhotos()
 {
     QStringList photos;
@@ -151,5 +189,29 @@ QJsonObject exifTags(const QString& path)
         return {};
     const QJsonArray files = QJsonDocument::fromJson(exiftool.readAllStandardOutput()).array();
     return files.isEmpty() ? QJsonObject() : files.first().toObject();
+}
+
+void startPictaro(QProcess& process, const QStringList& arguments, const QString& config,
+                  const QString& workingFolder)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
+    process.setProcessEnvironment(environment);
+    if (!workingFolder.isEmpty())
+        process.setWorkingDirectory(workingFolder);
+    process.start(QString::fromLocal8Bit(qgetenv("PICTARO_BINARY")), arguments);
+}
+
+PictaroResult runPictaro(const QStringList& arguments, const QString& config,
+                         const QString& workingFolder)
+{
+    QProcess process;
+    startPictaro(process, arguments, config, workingFolder);
+    if (!process.waitForFinished(300000))
+        qFatal("pictaro did not finish");
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 } // namespace KPTest

@@ -10,6 +10,8 @@
 #include <memory>
 #include <mutex>
 
+class QProcess;
+
 // Points the preferences store at a fresh temporary folder for as long as it lives, so
 // tests never read or write the user's settings.
 class KPTestSettings
@@ -21,6 +23,8 @@ public:
     KPTestSettings& operator=(const KPTestSettings&) = delete;
 
     QString folder() const { return m_dir.path(); }
+    // Points the preferences store at `folder` from now on, without clearing it.
+    static void useFolder(const QString& folder);
 
 private:
     QTemporaryDir m_dir;
@@ -47,6 +51,18 @@ private:
     std::shared_ptr<Threads> m_threads = std::make_shared<Threads>();
 };
 
+// What a test of the engine works in, made afresh for each test function: preferences of
+// its own with their defaults, a folder for its sources and an export folder.
+class KPTestFolders
+{
+public:
+    KPTestFolders();
+
+    KPTestSettings settings;
+    QTemporaryDir in;
+    QTemporaryDir out;
+};
+
 namespace KPTest {
 // A picture with detail that JPEG cannot squeeze much (smooth gradients under
 // deterministic noise), so its encodings are large, like a photo's.
@@ -55,6 +71,13 @@ QImage noisyImage(int width, int height, quint32 seed = 1);
 QImage flatImage(int width, int height, QColor color);
 // Writes a picture; the format comes from the suffix unless given. JPEG quality 95.
 bool save(const QImage& image, const QString& path, const char* format = nullptr, int quality = 95);
+// Writes a source picture as `save` does, making its folder first; ends the test program
+// when it cannot, since every check after it would be about a missing file.
+QString writePicture(const QImage& image, const QString& path, int quality = 95);
+// Writes `count` photo-like pictures (`width` by three quarters of it, each its own) into
+// the folder as p0.suffix, p1.suffix...; their paths in that order.
+QStringList writePictures(const QString& folder, int count, int width,
+                          const QString& suffix = QStringLiteral("png"));
 // The real photos of Debian's mate-backgrounds package, or an empty list.
 QStringList realPhotos();
 // The mean colour of a picture.
@@ -67,4 +90,19 @@ bool exifWrite(const QString& path, const QStringList& arguments);
 // Every tag exiftool finds in a picture, by group and name ("IFD0:Make", "GPS:GPSLatitude",
 // "XMP-dc:Creator"), as numbers where they are; empty when exiftool fails.
 QJsonObject exifTags(const QString& path);
+
+// `pictaro` as a user starts it: the program PICTARO_BINARY names, in English, with its
+// preferences in `config` and, when given, `workingFolder` as its current folder.
+void startPictaro(QProcess& process, const QStringList& arguments, const QString& config,
+                  const QString& workingFolder = QString());
+struct PictaroResult
+{
+    int exitCode = -1; // -1 when it crashed
+    QString out;
+    QString err;
+};
+// Starts `pictaro` as startPictaro does and waits for its end; ends the test program when
+// it does not end.
+PictaroResult runPictaro(const QStringList& arguments, const QString& config,
+                         const QString& workingFolder = QString());
 } // namespace KPTest

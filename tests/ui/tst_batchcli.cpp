@@ -16,27 +16,11 @@ class TestBatchCli : public QObject
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
 
-    struct Result
-    {
-        int exitCode = -1;
-        QString out;
-        QString err;
-    };
+    using Result = KPTest::PictaroResult;
 
     Result pictaro(const QStringList& arguments)
     {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
-                           m_dir->filePath(QStringLiteral("config")));
-        environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
-        process.setProcessEnvironment(environment);
-        process.start(QString::fromLocal8Bit(qgetenv("PICTARO_BINARY")), arguments);
-        if (!process.waitForFinished(300000))
-            qFatal("pictaro did not finish");
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return KPTest::runPictaro(arguments, m_dir->filePath(QStringLiteral("config")));
     }
 
     QString path(const QString& relative) const { return m_dir->filePath(relative); }
@@ -52,13 +36,7 @@ private:
             bigEndian(png, quint32(data.size()));
             const QByteArray body = type + data;
             png.append(body);
-            quint32 crc = 0xffffffffu;
-            for (const char byte : body) {
-                crc ^= quint8(byte);
-                for (int bit = 0; bit < 8; ++bit)
-                    crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-            }
-            bigEndian(png, crc ^ 0xffffffffu);
+            bigEndian(png, KPTest::crc32(body));
         };
         QByteArray header;
         bigEndian(header, width);

@@ -21,35 +21,25 @@ private:
 
     QString path(const QString& relative) const { return m_dir->filePath(relative); }
 
+    // Started in the folder of the sources.
     void start(QProcess& process, const QStringList& arguments, const QString& config)
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
-        environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(path(QStringLiteral("in")));
-        process.start(QString::fromLocal8Bit(qgetenv("PICTARO_BINARY")), arguments);
+        KPTest::startPictaro(process, arguments, config, path(QStringLiteral("in")));
     }
 
     // Runs to the end; the exit code and standard output.
     QPair<int, QString> pictaro(const QStringList& arguments, const QString& config = QString())
     {
-        QProcess process;
-        start(process, arguments, config.isEmpty() ? path(QStringLiteral("config")) : config);
-        if (!process.waitForFinished(300000))
-            qFatal("pictaro did not finish");
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput())};
+        const KPTest::PictaroResult result = KPTest::runPictaro(
+            arguments, config.isEmpty() ? path(QStringLiteral("config")) : config,
+            path(QStringLiteral("in")));
+        return {result.exitCode, result.out};
     }
 
     QStringList pictures(int count, int width)
     {
-        QStringList paths;
-        for (int i = 0; i < count; ++i) {
-            paths.append(path(QStringLiteral("in/p%1.jpg").arg(i)));
-            KPTest::save(KPTest::noisyImage(width, width * 3 / 4, quint32(i + 1)), paths.last());
-        }
-        return paths;
+        return KPTest::writePictures(path(QStringLiteral("in")), count, width,
+                                     QStringLiteral("jpg"));
     }
 
 private Q_SLOTS:

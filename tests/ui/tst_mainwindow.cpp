@@ -52,13 +52,7 @@ private:
 
     QStringList pictures(int count, int width = 160)
     {
-        QStringList paths;
-        for (int i = 0; i < count; ++i) {
-            const QString path = m_in->filePath(QStringLiteral("p%1.png").arg(i));
-            KPTest::save(KPTest::noisyImage(width, width * 3 / 4, quint32(i + 1)), path);
-            paths.append(path);
-        }
-        return paths;
+        return KPTest::writePictures(m_in->path(), count, width);
     }
 
     QTableView* table() const { return m_window->picTableView()->picTV(); }

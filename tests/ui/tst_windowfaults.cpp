@@ -31,23 +31,9 @@ private:
 
     QString path(const QString& relative) const { return m_dir->filePath(relative); }
 
-    // The store lives in `folder` from now on, as KPTestSettings does it.
-    static void useStore(const QString& folder)
-    {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
-    }
-
     QStringList pictures(int count, int width = 800)
     {
-        QStringList paths;
-        for (int i = 0; i < count; ++i) {
-            const QString picture = path(QStringLiteral("in/p%1.png").arg(i));
-            QDir().mkpath(path(QStringLiteral("in")));
-            KPTest::save(KPTest::noisyImage(width, width * 3 / 4, quint32(i + 1)), picture);
-            paths.append(picture);
-        }
-        return paths;
+        return KPTest::writePictures(path(QStringLiteral("in")), count, width);
     }
 
     // A window as at start-up, exporting into "out" under a limit that needs scaling
@@ -82,7 +68,7 @@ private Q_SLOTS:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        useStore(path(QStringLiteral("config")));
+        KPTestSettings::useFolder(path(QStringLiteral("config")));
     }
     void cleanup()
     {

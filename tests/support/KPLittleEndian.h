@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtEndian>
+
+// Numbers appended as the little-endian files the tests write (BMP, DNG) store them.
+namespace KPTest {
+inline void put16(QByteArray& out, quint16 value)
+{
+    char bytes[2];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, 2);
+}
+
+inline void put32(QByteArray& out, quint32 value)
+{
+    char bytes[4];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, 4);
+}
+} // namespace KPTest
