@@ -417,9 +417,10 @@ verdict()
 {
     if (($1)); then echo "met"; else echo "MISSED"; fi
 }
-time_ratio=$(awk -v b="${wall[best]}" -v m="${wall[magick]}" 'BEGIN { printf "%.2f", b / m }')
+# Judged on the exact ratio, not on the rounded one printed.
+time_ratio=$(awk -v b="${wall[best]}" -v m="${wall[magick]}" 'BEGIN { printf "%.3f", b / m }')
 share=$(awk -v b="${bytes[best]}" -v l="$limit_bytes" 'BEGIN { printf "%.1f", b * 100 / l }')
-met_time=$(awk -v r="$time_ratio" 'BEGIN { print (r <= 0.25) }')
+met_time=$(awk -v b="${wall[best]}" -v m="${wall[magick]}" 'BEGIN { print (b <= 0.25 * m) }')
 met_under=$(("${under[best]}" == ${#files[@]}))
 met_ssim=$(awk -v b="${ssim_mean[best]}" -v m="${ssim_mean[magick]}" -v before="$ssim_before" \
     'BEGIN { print (b != "-" && m != "-" && b + 0 >= m + 0 && b + 0 >= before - 0.002) }')
