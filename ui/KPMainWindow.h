@@ -36,7 +36,11 @@ class KPMainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    enum class Choose { Files, Folders };
+    enum class Choose
+    {
+        Files,
+        Folders
+    };
     // Shows a chooser and calls back with the chosen paths (empty when the chooser
     // ended with OK but gave nothing); not called at all when it was cancelled.
     using Chooser = std::function<void(Choose, std::function<void(const QStringList&)>)>;

@@ -115,10 +115,12 @@ private Q_SLOTS:
         QList<QPair<qsizetype, qsizetype>> reports;
         QList<QString> logged;
         QStringList order;
-        connect(m_run.get(), &KPBatchRun::imageReportRefresh, this, [&](const KPNotification& note) {
-            QCOMPARE(note.name, KPMessage::ImageReportRefresh);
-            reports.append({count(note, KPMessage::ReportOK), count(note, KPMessage::ReportError)});
-        });
+        connect(m_run.get(), &KPBatchRun::imageReportRefresh, this,
+                [&](const KPNotification& note) {
+                    QCOMPARE(note.name, KPMessage::ImageReportRefresh);
+                    reports.append(
+                        {count(note, KPMessage::ReportOK), count(note, KPMessage::ReportError)});
+                });
         connect(m_run.get(), &KPBatchRun::imageLogRefresh, this, [&](const KPNotification& note) {
             const auto job = note.userInfo.value(KPMessage::CurrentImage).value<KPImageDataPtr>();
             QVERIFY(job);
@@ -319,7 +321,9 @@ private Q_SLOTS:
         QSignalSpy ended(m_run.get(), &KPBatchRun::runEnded);
         QList<qsizetype> converted;
         connect(m_run.get(), &KPBatchRun::imageReportRefresh, this,
-                [&](const KPNotification& note) { converted.append(count(note, KPMessage::ReportOK)); });
+                [&](const KPNotification& note) {
+                    converted.append(count(note, KPMessage::ReportOK));
+                });
         m_run->resize(m_list->memberMAr());
         QVERIFY(ended.wait(60000));
         m_list->memberMAr().first()->setProgress(KPProgress::Failed);
@@ -338,20 +342,24 @@ private Q_SLOTS:
         QSignalSpy ended(m_run.get(), &KPBatchRun::runEnded);
         QList<qsizetype> totals;
         bool restarted = false;
-        connect(m_run.get(), &KPBatchRun::imageReportRefresh, this, [&](const KPNotification& note) {
-            totals.append(count(note, KPMessage::ReportOK) + count(note, KPMessage::ReportError));
-            if (!restarted) {
-                restarted = true;
-                m_run->resize(m_list->memberMAr()); // Stop
-                m_run->resize(m_list->memberMAr()); // and Resize again at once
-            }
-        });
+        connect(m_run.get(), &KPBatchRun::imageReportRefresh, this,
+                [&](const KPNotification& note) {
+                    totals.append(count(note, KPMessage::ReportOK) +
+                                  count(note, KPMessage::ReportError));
+                    if (!restarted) {
+                        restarted = true;
+                        m_run->resize(m_list->memberMAr()); // Stop
+                        m_run->resize(m_list->memberMAr()); // and Resize again at once
+                    }
+                });
         m_run->resize(m_list->memberMAr());
         QVERIFY(ended.wait(60000));
         QVERIFY(waitIdle());
         QCOMPARE(totals, (QList<qsizetype>{1, 1, 2, 3}));
         QCOMPARE(m_run->okImgMAr().size(), 3);
-        QVERIFY(QDir(m_folders->out.path()).entryList({QStringLiteral(".pictaro-*")}, QDir::Hidden | QDir::Files).isEmpty());
+        QVERIFY(QDir(m_folders->out.path())
+                    .entryList({QStringLiteral(".pictaro-*")}, QDir::Hidden | QDir::Files)
+                    .isEmpty());
     }
 
     // Destroying the run while its worker waits for a hand-off that will never be
@@ -363,7 +371,9 @@ private Q_SLOTS:
         m_run->resize(m_list->memberMAr());
         QTest::qWait(50);
         m_run.reset();
-        QVERIFY(QDir(m_folders->out.path()).entryList({QStringLiteral(".pictaro-*")}, QDir::Hidden | QDir::Files).isEmpty());
+        QVERIFY(QDir(m_folders->out.path())
+                    .entryList({QStringLiteral(".pictaro-*")}, QDir::Hidden | QDir::Files)
+                    .isEmpty());
     }
 };
 

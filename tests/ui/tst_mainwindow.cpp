@@ -157,8 +157,7 @@ private Q_SLOTS:
         QSignalSpy redraws(m_window->picTableView()->model(), &QAbstractItemModel::dataChanged);
         const auto wholeTableRedraws = [&redraws] {
             return std::count_if(redraws.cbegin(), redraws.cend(), [](const QList<QVariant>& args) {
-                return args.at(0).toModelIndex().row() == 0 &&
-                       args.at(1).toModelIndex().row() == 2;
+                return args.at(0).toModelIndex().row() == 0 && args.at(1).toModelIndex().row() == 2;
             });
         };
         m_window->resizeAction()->trigger();
