@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -12,14 +13,17 @@
 #include <map>
 #include <mutex>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 const char* const KPAtomicFile::TempPrefix = ".pictaro-";
 const char* const KPAtomicFile::TempSuffix = ".tmp";
+const char* const KPAtomicFile::OutputMark = "user.pictaro.output";
 
 namespace {
 std::mutex injectorMutex;
 KPAtomicFile::WriteFault writeFault;
+std::atomic<bool> marksUnsupported{false};
 
 // Asks the test hook, if any; false (errno ENOSPC) when it refuses the change.
 bool faultAllows(const QByteArray& path, qint64 bytes)
@@ -204,11 +208,30 @@ int KPAtomicFile::removeStaleTemporaries(const QString& folder)
     return removed;
 }
 
-bool KPAtomicFile::replace(const QString& from, const QString& to, int* error)
+bool KPAtomicFile::placeOutput(const QString& from, const QString& to, bool replaceAny, int* error)
 {
     const QByteArray local = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
-    if (!faultAllows(target, -1) || ::rename(local.constData(), target.constData()) != 0) {
+    // Where the mark cannot be stored the output goes unmarked: a later run then takes it
+    // for the user's file and writes beside it, which loses nothing.
+    markAsOutput(from);
+    bool moved = faultAllows(target, -1);
+    if (moved) {
+        // The name was chosen when the job began; a file put there since is left alone.
+        moved = ::renameat2(AT_FDCWD, local.constData(), AT_FDCWD, target.constData(),
+                            RENAME_NOREPLACE) == 0;
+        if (!moved && (errno == EEXIST || errno == EINVAL || errno == ENOSYS)) {
+            struct stat info
+            {
+            };
+            const bool free = ::lstat(target.constData(), &info) != 0 && errno == ENOENT;
+            if (free || replaceAny || isMarkedOutput(to))
+                moved = ::rename(local.constData(), target.constData()) == 0;
+            else
+                errno = EEXIST;
+        }
+    }
+    if (!moved) {
         if (error)
             *error = errno;
         return false;
@@ -216,6 +239,40 @@ bool KPAtomicFile::replace(const QString& from, const QString& to, int* error)
     if (const int dir = untrack(local); dir >= 0)
         ::close(dir);
     return true;
+}
+
+bool KPAtomicFile::markAsOutput(const QString& path)
+{
+    if (marksUnsupported) {
+        errno = ENOTSUP;
+        return false;
+    }
+    static const char value[] = "1";
+    return ::setxattr(QFile::encodeName(path).constData(), OutputMark, value, sizeof value - 1,
+                      0) == 0;
+}
+
+bool KPAtomicFile::isMarkedOutput(const QString& path)
+{
+    if (marksUnsupported)
+        return false;
+    const QByteArray local = QFile::encodeName(path);
+    struct stat info
+    {
+    };
+    if (::lstat(local.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    return ::lgetxattr(local.constData(), OutputMark, nullptr, 0) >= 0;
+}
+
+bool KPAtomicFile::removeOutput(const QString& path)
+{
+    return isMarkedOutput(path) && ::unlink(QFile::encodeName(path).constData()) == 0;
+}
+
+void KPAtomicFile::setMarksUnsupported(bool unsupported)
+{
+    marksUnsupported = unsupported;
 }
 
 bool KPAtomicFile::remove(const QString& path)
@@ -233,8 +290,11 @@ std::optional<quint64> KPAtomicFile::fileSize(const QString& path)
     return static_cast<quint64>(info.st_size);
 }
 
-std::optional<QByteArray> KPAtomicFile::readAll(const QString& path)
+std::optional<QByteArray> KPAtomicFile::readAll(const QString& path, qint64 maxBytes,
+                                                bool* tooLarge)
 {
+    if (tooLarge)
+        *tooLarge = false;
     // Opened without waiting and only read when it is a plain file: a named pipe under a
     // picture's name would otherwise hold the job, Stop and closing the window for as
     // long as nothing writes into it.
@@ -244,14 +304,36 @@ std::optional<QByteArray> KPAtomicFile::readAll(const QString& path)
     struct stat info
     {
     };
-    QFile file;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return std::nullopt;
     }
-    QByteArray data = file.readAll();
+    if (qint64(info.st_size) > maxBytes) {
+        ::close(fd);
+        if (tooLarge)
+            *tooLarge = true;
+        return std::nullopt;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QByteArray data = file.read(qint64(info.st_size));
+    // A file that grows while it is read is read on, but never past the limit.
+    while (file.error() == QFile::NoError && data.size() <= maxBytes) {
+        const QByteArray more =
+            file.read(std::min<qint64>(qint64(1) << 20, maxBytes + 1 - data.size()));
+        if (more.isEmpty())
+            break;
+        data += more;
+    }
     if (file.error() != QFile::NoError)
         return std::nullopt;
+    if (data.size() > maxBytes) {
+        if (tooLarge)
+            *tooLarge = true;
+        return std::nullopt;
+    }
     return data;
 }

@@ -205,13 +205,21 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
         std::lock_guard lock(m_resultMutex);
         m_okImgMAr.clear();
         m_errorImgMAr.clear();
+        // Every row starts the run waiting: a job the run does not reach (Stop) must not
+        // show an earlier run's result beside counts of this one.
+        for (const KPImageDataPtr& job : setup.jobs)
+            job->clearResult();
     }
+    if (!m_shuttingDown)
+        QMetaObject::invokeMethod(
+            this, [this] { Q_EMIT listRefresh(); }, Qt::QueuedConnection);
 
     QStringList sources;
     sources.reserve(setup.jobs.size());
     for (const KPImageDataPtr& job : setup.jobs)
         sources.append(job->path());
-    const auto placement = std::make_shared<KPExportPlacement>(sources);
+    const auto placement =
+        std::make_shared<KPExportPlacement>(sources, setup.options.replaceOriginals);
 
     const auto progress = std::make_shared<Progress>();
     const int parallel = setup.parallelJobs;
@@ -287,6 +295,7 @@ bool KPBatchRun::waitFor(const RunSetup& setup, Progress& progress,
 
 qint64 KPBatchRun::memoryFor(const KPImageDataPtr& job)
 {
+    // A file too large for any reader fails at once; it needs no room.
     const QSize pixels = KPImageDecoder::probeFile(job->path());
     return pixels.isValid() ? qint64(pixels.width()) * pixels.height() * BytesPerPixel : 0;
 }

@@ -97,8 +97,8 @@ Q_SIGNALS:
     // A job has ended, converted or failed (with its reason), and has been filed. Emitted in
     // the report hand-off, right after `imageReportRefresh`.
     void jobFinished(const KPImageDataPtr& job, int index, int count);
-    // A job's row has changed for good: the table redraws. Queued to the GUI thread after
-    // the job's report; the worker does not wait for it.
+    // Rows have changed for good: the table redraws. Queued to the GUI thread once the run
+    // has set every job waiting, and after each job's report; the run does not wait for it.
     void listRefresh();
     // The list ran to its end; the batch thread ends once every slot has returned (the
     // window's end-of-run alert).

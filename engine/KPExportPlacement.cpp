@@ -22,7 +22,8 @@ QString fitted(QString base, const QString& tail)
 }
 } // namespace
 
-KPExportPlacement::KPExportPlacement(const QStringList& listedSources)
+KPExportPlacement::KPExportPlacement(const QStringList& listedSources, bool replaceOriginals)
+    : m_replaceOriginals(replaceOriginals)
 {
     m_sources.reserve(listedSources.size());
     for (const QString& source : listedSources) {
@@ -60,6 +61,24 @@ bool KPExportPlacement::isOtherSource(const QString& candidate, const QString& s
     return m_sourceIds.contains(*id);
 }
 
+KPExportPlacement::Occupant KPExportPlacement::occupant(const QString& candidate,
+                                                        const QString& sourcePath,
+                                                        const std::optional<FileId>& sourceId)
+{
+    if (candidate == sourcePath)
+        return Occupant::OwnSource;
+    struct stat info
+    {
+    };
+    // A name that cannot even be looked at (the folder went away, no permission) is
+    // taken: writing there fails with its own reason, where trying names would not end.
+    if (::lstat(QFile::encodeName(candidate).constData(), &info) != 0)
+        return Occupant::Nothing;
+    if (sourceId && FileId{quint64(info.st_dev), quint64(info.st_ino)} == *sourceId)
+        return Occupant::OwnSource;
+    return KPAtomicFile::isMarkedOutput(candidate) ? Occupant::PictaroOutput : Occupant::Other;
+}
+
 std::optional<KPExportPlacement::Placement> KPExportPlacement::place(const QString& folder,
                                                                      const QString& sourcePath)
 {
@@ -67,7 +86,7 @@ std::optional<KPExportPlacement::Placement> KPExportPlacement::place(const QStri
     if (!base)
         return std::nullopt;
     // The first job of a run in a folder clears what a killed run left there.
-    if (!m_cleanedFolders.contains(folder)) {
+    if (m_cleansFolders && !m_cleanedFolders.contains(folder)) {
         m_cleanedFolders.insert(folder);
         KPAtomicFile::removeStaleTemporaries(folder);
     }
@@ -80,12 +99,23 @@ std::optional<KPExportPlacement::Placement> KPExportPlacement::place(const QStri
         const QString claim = QDir::cleanPath(candidate);
         if (m_claimed.contains(claim) || isOtherSource(candidate, sourcePath, sourceId))
             continue;
+        const Occupant there = occupant(candidate, sourcePath, sourceId);
+        const bool inPlace = there == Occupant::OwnSource;
+        if (there == Occupant::Other || (inPlace && !m_replaceOriginals))
+            continue;
         m_claimed.insert(claim);
-        bool inPlace = candidate == sourcePath;
-        if (!inPlace && sourceId) {
-            const std::optional<FileId> candidateId = fileId(candidate);
-            inPlace = candidateId && *candidateId == *sourceId;
-        }
         return Placement{candidate, inPlace};
     }
+}
+
+int KPExportPlacement::originalsInTheWay(const QStringList& listedSources, const QString& folder)
+{
+    KPExportPlacement dryRun(listedSources, true);
+    dryRun.m_cleansFolders = false;
+    int count = 0;
+    for (const QString& source : listedSources) {
+        const std::optional<Placement> placed = dryRun.place(folder, source);
+        count += placed && placed->inPlace ? 1 : 0;
+    }
+    return count;
 }

@@ -144,16 +144,15 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
     }
     job->setExportPath(placement->outputPath);
     m_inPlace = placement->inPlace;
-    if (!m_inPlace) {
-        // An earlier output of the same name (never a listed source: the placement avoids
-        // those; never a folder) gives way to this one at once, so that a job failing from
-        // here on leaves nothing under its name.
-        KPAtomicFile::remove(placement->outputPath);
-    }
+    m_outputNamed = true;
 
-    std::optional<QByteArray> bytes = KPAtomicFile::readAll(source);
+    // The size is looked at before a byte is read: a file larger than any reader takes
+    // fails here instead of taking the memory of the whole run.
+    bool tooLarge = false;
+    std::optional<QByteArray> bytes =
+        KPAtomicFile::readAll(source, KPAtomicFile::MaxReadBytes, &tooLarge);
     if (!bytes) {
-        fail(job, KPFailure::SourceUnreadable);
+        fail(job, tooLarge ? KPFailure::TooLargeToDecode : KPFailure::SourceUnreadable);
         return false;
     }
     const QByteArray hint = KPImageDecoder::formatHint(source);
@@ -630,7 +629,7 @@ void KPFitter::finishJob(const KPImageDataPtr& job)
         const bool sourceIsResult = m_inPlace && m_copyKept;
         if (sourceIsResult) {
             KPAtomicFile::remove(m_workPath);
-        } else if (!KPAtomicFile::replace(m_workPath, job->exportPath(), &error)) {
+        } else if (!KPAtomicFile::placeOutput(m_workPath, job->exportPath(), m_inPlace, &error)) {
             // Not through fail(): the picture was whole, only putting it in place failed.
             job->fail(KPFailureText::forWriteError(error));
             KPAtomicFile::remove(m_workPath);
@@ -641,6 +640,11 @@ void KPFitter::finishJob(const KPImageDataPtr& job)
             fail(job, m_scaling ? KPFailure::NoFitScaled : KPFailure::NoFit);
         if (!m_workPath.isEmpty())
             KPAtomicFile::remove(m_workPath);
+        // A failed job leaves nothing under its name: an earlier run's output there goes,
+        // but never a file Pictaro did not write, nor the job's own source. A job cut short
+        // by Stop leaves the name as it found it.
+        if (m_outputNamed && !m_inPlace && job->failure() != KPFailure::Stopped)
+            KPAtomicFile::removeOutput(job->exportPath());
     }
     m_workPath.clear();
     // Waits for a decode or read still running; one not begun is dropped.

@@ -26,6 +26,10 @@ struct KPFitOptions
     std::optional<bool> bestQuality; // the best-quality fitting instead of the stepwise one
     std::optional<int> parallelJobs; // pictures converted at once by a run
     std::optional<KPMetadataPolicy> metadataPolicy;
+    // A job whose output's name is its own source (the export folder holds the sources)
+    // replaces it; without it the output goes beside the source. Only ever set because
+    // the user asked for it in so many words.
+    bool replaceOriginals = false;
 };
 
 // Where the engine reads what a run's options leave open. Each is asked at the moment of
@@ -85,7 +89,8 @@ public:
     void setThreads(int threads) { m_threads = std::max(1, threads); }
 
     // The whole job: reads the scaling switch, places the output, fits it, and settles
-    // it converted (output in place) or failed (nothing left at the output path).
+    // it converted (output in place) or failed (nothing of Pictaro's left at the output
+    // path, or, when Stop cut it short, what was there before).
     void fitJob(const KPImageDataPtr& job);
 
     // The steps, each doing nothing for a failed job.
@@ -95,7 +100,7 @@ public:
     void compressImage(const KPImageDataPtr& job);
     bool convertScale(const KPImageDataPtr& job);
     // Ends the job: a job not converted becomes failed; the working file is moved onto
-    // the output path or removed.
+    // the output path, marked as Pictaro's, or removed.
     void finishJob(const KPImageDataPtr& job);
 
     // The scale factor of a pass, from the limit and the size of the file at its start.
@@ -152,6 +157,7 @@ private:
 
     QString m_workPath;          // the working file the encodings go to
     bool m_inPlace = false;      // the output path is the job's own source
+    bool m_outputNamed = false;  // this job has chosen its output path
     bool m_copyKept = false;     // converted by the unchanged copy
     bool m_sourceIsJpeg = false; // only a JPEG may be kept unchanged
     bool m_scaling = false;      // scaling was allowed for this job

@@ -105,6 +105,19 @@ public:
         setProgress(KPProgress::Failed);
     }
 
+    // Back to `waiting`, with nothing left of an earlier run's result: its reason, output
+    // and what the views show of it. Each field is cleared on its own.
+    void clearResult()
+    {
+        setProgress(KPProgress::Waiting);
+        setFailure(KPFailure::None);
+        setExportPath(QString());
+        setExportImage(QImage());
+        setExportSize(std::nullopt);
+        setExportQuality(std::nullopt);
+        setExportPixelSize(QSize());
+    }
+
 private:
     KPLockedField<QImage> m_image;
     KPLockedField<QString> m_path;

@@ -1,5 +1,6 @@
 #include "engine/KPImageDecoder.h"
 
+#include "engine/KPAtomicFile.h"
 #include "engine/KPJpegCodec.h"
 #include "engine/KPPngOrientation.h"
 #include "engine/KPSecondReader.h"
@@ -207,6 +208,11 @@ KPImageDecoder::Probed KPImageDecoder::probeSource(const QByteArray& bytes,
 
 QSize KPImageDecoder::probeFile(const QString& path)
 {
+    // Some readers look through a whole file for what they need; none gets a file larger
+    // than any of them takes.
+    const std::optional<quint64> bytes = KPAtomicFile::fileSize(path);
+    if (!bytes || *bytes > quint64(KPDecodeHelper::MaxFileBytes))
+        return {};
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     if (!reader.canRead())

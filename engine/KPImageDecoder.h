@@ -55,6 +55,8 @@ public:
     {
         return probeSource(bytes, formatHint).size;
     }
+    // The pixel size from the header of a file; invalid for a file larger than any
+    // reader takes, which is not opened.
     static QSize probeFile(const QString& path);
 
     // Whether the file's structure is whole: a JPEG whose last scan is followed by its

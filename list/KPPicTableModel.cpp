@@ -10,10 +10,12 @@
 
 KPPicTableModel::KPPicTableModel(KPThumbnailCache* thumbnails, QObject* parent)
     : QAbstractTableModel(parent), m_thumbnails(thumbnails),
-      m_ok(QStringLiteral(":/pictures/OK.svg")), m_failure(QStringLiteral(":/pictures/Failure.svg")),
+      m_ok(QStringLiteral(":/pictures/OK.svg")),
+      m_failure(QStringLiteral(":/pictures/Failure.svg")),
       m_waiting(QStringLiteral(":/pictures/Waiting.svg"))
 {
-    connect(m_thumbnails, &KPThumbnailCache::thumbnailReady, this, &KPPicTableModel::thumbnailReady);
+    connect(m_thumbnails, &KPThumbnailCache::thumbnailReady, this,
+            &KPPicTableModel::thumbnailReady);
 }
 
 void KPPicTableModel::setPicData(const KPImageDataList* jobs)
@@ -107,12 +109,16 @@ QVariant KPPicTableModel::resultData(const KPImageData& job, int role) const
         const std::optional<quint64> output = job.exportSize();
         if (!output)
             return {};
-        // No quality: the source's own bytes were kept.
-        if (!job.exportQuality())
-            return KPStringTools::keptText(*output);
         const std::optional<quint64> source = job.size();
-        return source ? KPStringTools::savingText(*source, *output)
-                      : KPStringTools::shortSize(*output);
+        // No quality: the source's own bytes were kept.
+        const QString text = !job.exportQuality() ? KPStringTools::keptText(*output)
+                             : source             ? KPStringTools::savingText(*source, *output)
+                                                  : KPStringTools::shortSize(*output);
+        // The name may not be the one expected (photo-2.jpg beside a file of the user's).
+        if (role == Qt::ToolTipRole)
+            return text + QLatin1Char('\n') +
+                   KPLocalization::text("L_ResultWrittenTo").arg(job.exportPath());
+        return text;
     }
     case KPProgress::Failed:
         if (role == Qt::ForegroundRole)
@@ -140,7 +146,9 @@ QVariant KPPicTableModel::data(const QModelIndex& index, int role) const
     case StateIcon:
         if (role == Qt::DecorationRole) {
             const QString name = stateIconName(record->progress());
-            return name == QLatin1String("OK") ? m_ok : name == QLatin1String("Failure") ? m_failure : m_waiting;
+            return name == QLatin1String("OK")        ? m_ok
+                   : name == QLatin1String("Failure") ? m_failure
+                                                      : m_waiting;
         }
         if (role == Qt::ToolTipRole || role == Qt::AccessibleTextRole) {
             switch (static_cast<KPProgress>(record->progress())) {

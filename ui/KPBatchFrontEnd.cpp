@@ -1,6 +1,7 @@
 #include "ui/KPBatchFrontEnd.h"
 
 #include "engine/KPBatchRun.h"
+#include "engine/KPExportPlacement.h"
 #include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
 #include "engine/KPQuality.h"
@@ -82,6 +83,9 @@ QString KPBatchFrontEnd::usage()
         "                        IPTC): keep, no-location (all but the GPS position, maker\n"
         "                        notes and serial numbers) or strip (default from the\n"
         "                        preferences, no-location at first)\n"
+        "  --replace-originals   when FOLDER holds the pictures themselves, write each\n"
+        "                        JPEG over its original of the same name; without it the\n"
+        "                        JPEG gets a new name (photo-2.jpg) and the original stays\n"
         "  -h, --help            show this help\n"
         "  -v, --version         show the version\n"
         "\n"
@@ -181,6 +185,8 @@ std::optional<KPBatchFrontEnd::Options> KPBatchFrontEnd::parse(const QStringList
             if (error.isEmpty() && !options.fit.metadataPolicy)
                 error = QStringLiteral("--metadata takes keep, no-location or strip, not \"%1\"")
                             .arg(value);
+        } else if (argument == QStringLiteral("--replace-originals")) {
+            options.fit.replaceOriginals = true;
         } else if (argument == QStringLiteral("--stats")) {
             options.stats = true;
         } else {
@@ -259,7 +265,27 @@ void KPBatchFrontEnd::start()
         QTimer::singleShot(0, this, [this] { Q_EMIT finished(AllConverted); });
         return;
     }
+    if (!m_options.fit.replaceOriginals)
+        tellOriginalsKept();
     m_run->resize(m_list->memberMAr());
+}
+
+void KPBatchFrontEnd::tellOriginalsKept()
+{
+    QStringList sources;
+    for (const KPImageDataPtr& job : m_list->memberMAr())
+        sources.append(job->path());
+    const int kept = KPExportPlacement::originalsInTheWay(sources, m_options.exportFolder);
+    if (kept == 1)
+        m_err << QStringLiteral("pictaro: 1 picture is in the export folder under its JPEG's "
+                                "name: keeping the original and writing the JPEG beside it "
+                                "(--replace-originals replaces it)\n");
+    else if (kept > 1)
+        m_err << QStringLiteral("pictaro: %1 pictures are in the export folder under their "
+                                "JPEGs' names: keeping the originals and writing the JPEGs "
+                                "beside them (--replace-originals replaces them)\n")
+                     .arg(kept);
+    m_err.flush();
 }
 
 void KPBatchFrontEnd::stop()

@@ -60,6 +60,9 @@ private:
     void onJobFinished(const KPImageDataPtr& job);
     void onRunEnded();
     void printJob(const KPImageDataPtr& job);
+    // Says, on a line of its own, how many originals lie under their outputs' names and
+    // are kept, their outputs written beside them.
+    void tellOriginalsKept();
     void clearProgressLine();
 
     Options m_options;

@@ -27,6 +27,10 @@ QString pixelSizeText(QSize size)
 // asked of the engine's other readers.
 QSize headerSize(const QString& path)
 {
+    // A file larger than any reader takes is not opened at all.
+    const std::optional<quint64> bytes = KPAtomicFile::fileSize(path);
+    if (!bytes || *bytes > quint64(KPAtomicFile::MaxReadBytes))
+        return {};
     QImageReader reader(path);
     reader.setAutoTransform(true);
     QSize size = reader.size();
@@ -34,8 +38,8 @@ QSize headerSize(const QString& path)
         size.transpose();
     if (size.isValid())
         return size;
-    if (const std::optional<QByteArray> bytes = KPAtomicFile::readAll(path))
-        return KPImageDecoder::probeSource(*bytes, KPImageDecoder::formatHint(path)).size;
+    if (const std::optional<QByteArray> whole = KPAtomicFile::readAll(path))
+        return KPImageDecoder::probeSource(*whole, KPImageDecoder::formatHint(path)).size;
     return {};
 }
 

@@ -1,6 +1,7 @@
 #include "ui/KPMainWindow.h"
 
 #include "engine/KPBatchRun.h"
+#include "engine/KPExportPlacement.h"
 #include "list/KPDupPathPanel.h"
 #include "list/KPListView.h"
 #include "list/KPPicTableModel.h"
@@ -283,8 +284,36 @@ void KPMainWindow::saveConfig()
 
 void KPMainWindow::resize()
 {
-    if (!m_run->resizeFlag() && !readyToRun())
+    if (m_run->resizeFlag()) {
+        m_run->resize(m_picLV->memberMAr()); // Stop
         return;
+    }
+    if (!readyToRun())
+        return;
+    QStringList sources;
+    for (const KPImageDataPtr& job : m_picLV->memberMAr())
+        sources.append(job->path());
+    const std::optional<QString> folder = m_exportFolder.exportPath();
+    const int originals = folder ? KPExportPlacement::originalsInTheWay(sources, *folder) : 0;
+    if (originals == 0) {
+        startRun(false);
+        return;
+    }
+    // Nothing is replaced unless the user says so, before the run starts.
+    auto* alert = new KPOriginalsAlert(originals, this);
+    alert->setWindowTitle(windowTitle());
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setWindowModality(Qt::WindowModal);
+    connect(alert, &KPOriginalsAlert::runChosen, this, &KPMainWindow::startRun);
+    m_originalsAlert = alert;
+    alert->open();
+}
+
+void KPMainWindow::startRun(bool replaceOriginals)
+{
+    KPFitOptions options;
+    options.replaceOriginals = replaceOriginals;
+    m_run->setFitOptions(options);
     m_run->resize(m_picLV->memberMAr());
 }
 

@@ -5,6 +5,7 @@
 #include "settings/KPExportFolder.h"
 #include "settings/KPSizeLimit.h"
 #include "ui/KPEndAlert.h"
+#include "ui/KPOriginalsAlert.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -96,6 +97,9 @@ public:
     QAction* deleteAction() const { return m_delTBI; }
     QAction* resizeAction() const { return m_resizeTBI; }
     KPEndAlert* endAlert() const { return m_endAlert; }
+    // Open while the user is asked whether a run replaces the originals in its export
+    // folder.
+    KPOriginalsAlert* originalsAlert() const { return m_originalsAlert; }
 
     // The window title: the application's name, or "Pictaro" when it has none.
     static QString windowTitleFor(const QString& applicationName);
@@ -113,6 +117,9 @@ private:
     // Whether a run can start: pictures listed, a limit, a usable export folder. Each
     // missing one is said beside its control.
     bool readyToRun();
+    // Starts the run over the list, its outputs replacing their own sources in the export
+    // folder or written beside them.
+    void startRun(bool replaceOriginals);
     void jobStarted(int index, int count);
     void jobFinished(int index, int count);
     void runStateChanged(bool running);
@@ -153,6 +160,7 @@ private:
     QToolBar* m_toolBar = nullptr;
 
     QPointer<KPEndAlert> m_endAlert;
+    QPointer<KPOriginalsAlert> m_originalsAlert;
     // The newest converted and failed jobs, whose previews the log view may still show.
     KPImageDataList m_keptPreviews;
     // Jobs of the current run started and finished: with several pictures at once, the

@@ -431,5 +431,25 @@
         <source>Free software under the GNU General Public License, version 3 or later</source>
         <translation>Freie Software unter der GNU General Public License, Version 3 oder später</translation>
     </message>
+    <message id="L_OriginalsInTheWay">
+        <source>Some pictures are in the export folder under the names their JPEGs would get.</source>
+        <translation>Einige Bilder liegen im Exportordner unter den Namen, die ihre JPEGs bekämen.</translation>
+    </message>
+    <message id="L_OriginalsInTheWayCount">
+        <source>Originals the run would replace: %1. Replace them with the JPEGs, or keep them and write each JPEG beside its original under a new name, such as photo-2.jpg?</source>
+        <translation>Originale, die der Lauf ersetzen würde: %1. Sollen sie durch die JPEGs ersetzt werden, oder bleiben sie erhalten und jedes JPEG wird unter einem neuen Namen wie photo-2.jpg daneben gespeichert?</translation>
+    </message>
+    <message id="L_ReplaceOriginalsBT">
+        <source>&amp;Replace Originals</source>
+        <translation>&amp;Originale ersetzen</translation>
+    </message>
+    <message id="L_WriteBesideBT">
+        <source>&amp;Write Beside Them</source>
+        <translation>&amp;Daneben speichern</translation>
+    </message>
+    <message id="L_ResultWrittenTo">
+        <source>Written to %1</source>
+        <translation>Gespeichert als %1</translation>
+    </message>
 </context>
 </TS>

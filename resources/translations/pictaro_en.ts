@@ -431,5 +431,25 @@
         <source>Free software under the GNU General Public License, version 3 or later</source>
         <translation>Free software under the GNU General Public License, version 3 or later</translation>
     </message>
+    <message id="L_OriginalsInTheWay">
+        <source>Some pictures are in the export folder under the names their JPEGs would get.</source>
+        <translation>Some pictures are in the export folder under the names their JPEGs would get.</translation>
+    </message>
+    <message id="L_OriginalsInTheWayCount">
+        <source>Originals the run would replace: %1. Replace them with the JPEGs, or keep them and write each JPEG beside its original under a new name, such as photo-2.jpg?</source>
+        <translation>Originals the run would replace: %1. Replace them with the JPEGs, or keep them and write each JPEG beside its original under a new name, such as photo-2.jpg?</translation>
+    </message>
+    <message id="L_ReplaceOriginalsBT">
+        <source>&amp;Replace Originals</source>
+        <translation>&amp;Replace Originals</translation>
+    </message>
+    <message id="L_WriteBesideBT">
+        <source>&amp;Write Beside Them</source>
+        <translation>&amp;Write Beside Them</translation>
+    </message>
+    <message id="L_ResultWrittenTo">
+        <source>Written to %1</source>
+        <translation>Written to %1</translation>
+    </message>
 </context>
 </TS>

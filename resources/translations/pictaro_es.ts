@@ -431,5 +431,25 @@
         <source>Free software under the GNU General Public License, version 3 or later</source>
         <translation>Software libre bajo la Licencia Pública General de GNU, versión 3 o posterior</translation>
     </message>
+    <message id="L_OriginalsInTheWay">
+        <source>Some pictures are in the export folder under the names their JPEGs would get.</source>
+        <translation>Algunas imágenes están en la carpeta de exportación con los nombres que tomarían sus JPEG.</translation>
+    </message>
+    <message id="L_OriginalsInTheWayCount">
+        <source>Originals the run would replace: %1. Replace them with the JPEGs, or keep them and write each JPEG beside its original under a new name, such as photo-2.jpg?</source>
+        <translation>Originales que la conversión reemplazaría: %1. ¿Reemplazarlos por los JPEG, o conservarlos y escribir cada JPEG junto a su original con un nombre nuevo, como photo-2.jpg?</translation>
+    </message>
+    <message id="L_ReplaceOriginalsBT">
+        <source>&amp;Replace Originals</source>
+        <translation>&amp;Reemplazar originales</translation>
+    </message>
+    <message id="L_WriteBesideBT">
+        <source>&amp;Write Beside Them</source>
+        <translation>&amp;Escribir al lado</translation>
+    </message>
+    <message id="L_ResultWrittenTo">
+        <source>Written to %1</source>
+        <translation>Guardado como %1</translation>
+    </message>
 </context>
 </TS>

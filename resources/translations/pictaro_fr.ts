@@ -431,5 +431,25 @@
         <source>Free software under the GNU General Public License, version 3 or later</source>
         <translation>Logiciel libre sous la licence publique générale GNU, version 3 ou ultérieure</translation>
     </message>
+    <message id="L_OriginalsInTheWay">
+        <source>Some pictures are in the export folder under the names their JPEGs would get.</source>
+        <translation>Des images se trouvent dans le dossier d’exportation sous les noms que prendraient leurs JPEG.</translation>
+    </message>
+    <message id="L_OriginalsInTheWayCount">
+        <source>Originals the run would replace: %1. Replace them with the JPEGs, or keep them and write each JPEG beside its original under a new name, such as photo-2.jpg?</source>
+        <translation>Originaux que le traitement remplacerait : %1. Les remplacer par les JPEG, ou les garder et écrire chaque JPEG à côté de son original sous un nouveau nom, comme photo-2.jpg ?</translation>
+    </message>
+    <message id="L_ReplaceOriginalsBT">
+        <source>&amp;Replace Originals</source>
+        <translation>&amp;Remplacer les originaux</translation>
+    </message>
+    <message id="L_WriteBesideBT">
+        <source>&amp;Write Beside Them</source>
+        <translation>É&amp;crire à côté</translation>
+    </message>
+    <message id="L_ResultWrittenTo">
+        <source>Written to %1</source>
+        <translation>Enregistré sous %1</translation>
+    </message>
 </context>
 </TS>

@@ -431,5 +431,25 @@
         <source>Free software under the GNU General Public License, version 3 or later</source>
         <translation>GNU 一般公衆利用許諾書 バージョン 3 以降のもとで提供されるフリーソフトウェア</translation>
     </message>
+    <message id="L_OriginalsInTheWay">
+        <source>Some pictures are in the export folder under the names their JPEGs would get.</source>
+        <translation>書き出し先フォルダーに、JPEG が使う名前と同じ名前の画像があります。</translation>
+    </message>
+    <message id="L_OriginalsInTheWayCount">
+        <source>Originals the run would replace: %1. Replace them with the JPEGs, or keep them and write each JPEG beside its original under a new name, such as photo-2.jpg?</source>
+        <translation>置き換えられる元の画像：%1。JPEG で置き換えますか？それとも元の画像を残し、各 JPEG を photo-2.jpg のような新しい名前で隣に書き出しますか？</translation>
+    </message>
+    <message id="L_ReplaceOriginalsBT">
+        <source>&amp;Replace Originals</source>
+        <translation>元の画像を置き換える(&amp;R)</translation>
+    </message>
+    <message id="L_WriteBesideBT">
+        <source>&amp;Write Beside Them</source>
+        <translation>隣に書き出す(&amp;W)</translation>
+    </message>
+    <message id="L_ResultWrittenTo">
+        <source>Written to %1</source>
+        <translation>%1 に書き出しました</translation>
+    </message>
 </context>
 </TS>

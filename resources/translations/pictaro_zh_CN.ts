@@ -431,5 +431,25 @@
         <source>Free software under the GNU General Public License, version 3 or later</source>
         <translation>自由软件，依据 GNU 通用公共许可证第 3 版或更高版本发布</translation>
     </message>
+    <message id="L_OriginalsInTheWay">
+        <source>Some pictures are in the export folder under the names their JPEGs would get.</source>
+        <translation>导出文件夹中有图片使用了其 JPEG 将要使用的名称。</translation>
+    </message>
+    <message id="L_OriginalsInTheWayCount">
+        <source>Originals the run would replace: %1. Replace them with the JPEGs, or keep them and write each JPEG beside its original under a new name, such as photo-2.jpg?</source>
+        <translation>此次运行将替换的原图：%1。用 JPEG 替换它们，还是保留原图并以新名称（如 photo-2.jpg）将每个 JPEG 写在原图旁边？</translation>
+    </message>
+    <message id="L_ReplaceOriginalsBT">
+        <source>&amp;Replace Originals</source>
+        <translation>替换原图(&amp;R)</translation>
+    </message>
+    <message id="L_WriteBesideBT">
+        <source>&amp;Write Beside Them</source>
+        <translation>写在旁边(&amp;W)</translation>
+    </message>
+    <message id="L_ResultWrittenTo">
+        <source>Written to %1</source>
+        <translation>已写入 %1</translation>
+    </message>
 </context>
 </TS>
