@@ -212,7 +212,7 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
     }
     if (!m_shuttingDown)
         QMetaObject::invokeMethod(
-            this, [this] { Q_EMIT listRefresh(); }, Qt::QueuedConnection);
+            this, [this] { Q_EMIT jobsReset(); }, Qt::QueuedConnection);
 
     QStringList sources;
     sources.reserve(setup.jobs.size());

@@ -97,9 +97,12 @@ Q_SIGNALS:
     // A job has ended, converted or failed (with its reason), and has been filed. Emitted in
     // the report hand-off, right after `imageReportRefresh`.
     void jobFinished(const KPImageDataPtr& job, int index, int count);
-    // Rows have changed for good: the table redraws. Queued to the GUI thread once the run
-    // has set every job waiting, and after each job's report; the run does not wait for it.
+    // A job's row has changed for good: the table redraws. Queued to the GUI thread after
+    // the job's report; the worker does not wait for it.
     void listRefresh();
+    // The run has set every job waiting, clearing what an earlier run left: the table
+    // redraws. Queued to the GUI thread before the first job starts.
+    void jobsReset();
     // The list ran to its end; the batch thread ends once every slot has returned (the
     // window's end-of-run alert).
     void runEnded();

@@ -79,6 +79,7 @@ KPMainWindow::KPMainWindow(QWidget* parent)
     m_run->setWaitsForEndAlert(true);
     m_run->setRedrawsList(true);
     connect(m_run.get(), &KPBatchRun::listRefresh, m_picLV.get(), &KPListView::refreshListView);
+    connect(m_run.get(), &KPBatchRun::jobsReset, m_picLV.get(), &KPListView::refreshListView);
     connect(m_run.get(), &KPBatchRun::controllerState, this, &KPMainWindow::controllerState);
     connect(m_run.get(), &KPBatchRun::controllerState, this, &KPMainWindow::runStateChanged);
     connect(m_run.get(), &KPBatchRun::jobStarted, this,

@@ -70,9 +70,13 @@ private:
     };
 
     // One run over the list into the folder `m_export` names, as the window runs it.
-    bool runOnce(KPListView& list, quint64 limit, const Hooks& hooks = {})
+    bool runOnce(KPListView& list, quint64 limit, const Hooks& hooks = {},
+                 bool replaceOriginals = false)
     {
         KPBatchRun run;
+        KPFitOptions options;
+        options.replaceOriginals = replaceOriginals;
+        run.setFitOptions(options);
         run.setLimitSizeSource([limit] { return limit; });
         run.setExportPathSource([this] { return m_export.exportPath(); });
         connect(&run, &KPBatchRun::imageReportRefresh, this, [&](const KPNotification& note) {
@@ -369,6 +373,8 @@ private Q_SLOTS:
         QTest::newRow("replaced by a link to unreadable memory")
             << QStringLiteral("memory") << false << KPFailure::SourceUnreadable;
         QTest::newRow("replaced by text") << QStringLiteral("text") << false << KPFailure::Damaged;
+        QTest::newRow("replaced by a sparse file of 100 GB")
+            << QStringLiteral("huge") << false << KPFailure::TooLargeToDecode;
         QTest::newRow("replaced by another picture")
             << QStringLiteral("picture") << true << KPFailure::None;
     }
@@ -403,15 +409,17 @@ private Q_SLOTS:
             else if (change == QStringLiteral("text")) {
                 QFile text(changed);
                 QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
+            } else if (change == QStringLiteral("huge")) {
+                QFile huge(changed);
+                QVERIFY(huge.open(QIODevice::WriteOnly) && huge.write("\xff\xd8\xff\xe0", 4) == 4);
+                QVERIFY(huge.resize(qint64(100) << 30)); // sparse: takes no room on the disk
             } else if (change == QStringLiteral("picture"))
                 QVERIFY(KPTest::save(KPTest::noisyImage(300, 100, 99), changed));
             afterChange = KPFault::snapshot(path(QStringLiteral("in")));
         };
         // An output of an earlier run under the changed picture's name: a job that fails
         // leaves nothing under its name, not this.
-        QFile stale(path(QStringLiteral("out/p1.jpg")));
-        QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write("an earlier output") > 0);
-        stale.close();
+        KPTest::writeEarlierFile(path(QStringLiteral("out/p1.jpg")), "an earlier output", true);
         QVERIFY(runOnce(list, limit, hooks));
 
         const KPImageDataList& jobs = list.memberMAr();
@@ -435,12 +443,17 @@ private Q_SLOTS:
     void exportFolderIsTheSourceFolder_data()
     {
         QTest::addColumn<quint64>("limit");
-        QTest::newRow("jobs convert") << quint64(30000);
-        QTest::newRow("jobs fail") << quint64(300);
+        QTest::addColumn<bool>("replaceOriginals");
+        for (const bool replace : {true, false}) {
+            const char* how = replace ? "replacing originals" : "beside the originals";
+            QTest::addRow("jobs convert, %s", how) << quint64(30000) << replace;
+            QTest::addRow("jobs fail, %s", how) << quint64(300) << replace;
+        }
     }
     void exportFolderIsTheSourceFolder()
     {
         QFETCH(quint64, limit);
+        QFETCH(bool, replaceOriginals);
         const QString folder = path(QStringLiteral("out"));
         for (const char* name : {"a.png", "a.jpg", "a.bmp", "IMG_1.JPG", "IMG_1.jpg", "b.jpeg"})
             picture(QStringLiteral("out/") + QLatin1String(name), 200,
@@ -452,7 +465,7 @@ private Q_SLOTS:
             const auto before = KPFault::snapshot(folder);
             KPListView list;
             list.addMemberByFolder({folder});
-            QVERIFY(runOnce(list, limit));
+            QVERIFY(runOnce(list, limit, {}, replaceOriginals));
             const auto after = KPFault::snapshot(folder);
             QSet<QString> outputs;
             for (const KPImageDataPtr& job : list.memberMAr()) {
@@ -463,6 +476,7 @@ private Q_SLOTS:
                     QVERIFY(!outputs.contains(job->exportPath()));
                     outputs.insert(job->exportPath());
                 }
+                QVERIFY(replaceOriginals || job->exportPath() != source);
                 if (job->is(KPProgress::Converted) && job->exportPath() == source)
                     QVERIFY(after[source] == before[source] || KPFault::isJpegUnder(source, limit));
                 else

@@ -2,6 +2,7 @@
 #include "engine/KPExportPlacement.h"
 #include "engine/KPFitter.h"
 #include "settings/KPSettings.h"
+#include "support/KPFaultSupport.h"
 #include "support/KPFitSupport.h"
 #include "support/KPTestSupport.h"
 
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QTest>
 
+#include <sys/xattr.h>
 #include <unistd.h>
 
 // Where outputs go, and that no listed source is ever overwritten or removed.
@@ -28,9 +30,18 @@ private:
     }
 
     // Fits the jobs one after the other, as a run does, into `folder`.
-    static void runJobs(const QList<KPImageDataPtr>& jobs, const QString& folder, quint64 limit)
+    static void runJobs(const QList<KPImageDataPtr>& jobs, const QString& folder, quint64 limit,
+                        bool replaceOriginals = false)
     {
-        KPTest::fitJobs(jobs, limit, {}, folder);
+        KPFitOptions options;
+        options.replaceOriginals = replaceOriginals;
+        KPTest::fitJobs(jobs, limit, options, folder);
+    }
+
+    static bool carriesMark(const QString& file)
+    {
+        return ::getxattr(QFile::encodeName(file).constData(), "user.pictaro.output", nullptr, 0) >=
+               0;
     }
 
     static KPImageDataPtr job(const QString& source) { return KPTest::job(source); }
@@ -47,6 +58,7 @@ private Q_SLOTS:
         KPSettings::checkDefaultSetting();
         m_dir = std::make_unique<QTemporaryDir>();
     }
+    void cleanup() { KPAtomicFile::setMarksUnsupported(false); }
 
     void baseName_data()
     {
@@ -70,39 +82,59 @@ private Q_SLOTS:
 
     // Each row lists sources (relative to the test folder) and the output name each gets
     // in the folder "out", in list order.
+    // Sources under their own outputs' names are replaced only when the run was asked to
+    // replace originals; otherwise their outputs go beside them.
     void distinctOutputs_data()
     {
         QTest::addColumn<QStringList>("sources");
+        QTest::addColumn<bool>("replaceOriginals");
         QTest::addColumn<QStringList>("outputs");
+        QTest::addColumn<int>("inTheWay"); // originals a run that replaces them writes over
         QTest::newRow("same base, different types")
-            << QStringList{QStringLiteral("in/a.png"), QStringLiteral("in/a.gif")}
-            << QStringList{QStringLiteral("a.jpg"), QStringLiteral("a-2.jpg")};
+            << QStringList{QStringLiteral("in/a.png"), QStringLiteral("in/a.gif")} << false
+            << QStringList{QStringLiteral("a.jpg"), QStringLiteral("a-2.jpg")} << 0;
         QTest::newRow("same name, different folders")
             << QStringList{QStringLiteral("in/a.jpg"), QStringLiteral("in/b/a.jpg"),
                            QStringLiteral("in/c/a.jpg")}
+            << false
             << QStringList{QStringLiteral("a.jpg"), QStringLiteral("a-2.jpg"),
-                           QStringLiteral("a-3.jpg")};
-        QTest::newRow("output name is another listed source")
-            << QStringList{QStringLiteral("out/a.png"), QStringLiteral("out/a.jpg")}
-            << QStringList{QStringLiteral("a-2.jpg"), QStringLiteral("a.jpg")};
-        QTest::newRow("letter-case variants")
-            << QStringList{QStringLiteral("out/IMG_1.JPG"), QStringLiteral("out/IMG_1.jpg")}
-            << QStringList{QStringLiteral("IMG_1-2.jpg"), QStringLiteral("IMG_1.jpg")};
-        QTest::newRow("suffix taken by a listed source")
-            << QStringList{QStringLiteral("in/a.png"), QStringLiteral("in/a.gif"),
-                           QStringLiteral("out/a-2.jpg")}
-            << QStringList{QStringLiteral("a.jpg"), QStringLiteral("a-3.jpg"),
-                           QStringLiteral("a-2.jpg")};
+                           QStringLiteral("a-3.jpg")}
+            << 0;
+        for (const bool replace : {true, false}) {
+            const char* how = replace ? "replacing originals" : "beside the originals";
+            QTest::addRow("output name is another listed source, %s", how)
+                << QStringList{QStringLiteral("out/a.png"), QStringLiteral("out/a.jpg")} << replace
+                << QStringList{QStringLiteral("a-2.jpg"),
+                               replace ? QStringLiteral("a.jpg") : QStringLiteral("a-3.jpg")}
+                << 1;
+            QTest::addRow("letter-case variants, %s", how)
+                << QStringList{QStringLiteral("out/IMG_1.JPG"), QStringLiteral("out/IMG_1.jpg")}
+                << replace
+                << QStringList{QStringLiteral("IMG_1-2.jpg"), replace
+                                                                  ? QStringLiteral("IMG_1.jpg")
+                                                                  : QStringLiteral("IMG_1-3.jpg")}
+                << 1;
+            QTest::addRow("suffix taken by a listed source, %s", how)
+                << QStringList{QStringLiteral("in/a.png"), QStringLiteral("in/a.gif"),
+                               QStringLiteral("out/a-2.jpg")}
+                << replace
+                << QStringList{QStringLiteral("a.jpg"), QStringLiteral("a-3.jpg"),
+                               replace ? QStringLiteral("a-2.jpg") : QStringLiteral("a-2-2.jpg")}
+                << 1;
+        }
     }
     void distinctOutputs()
     {
         QFETCH(QStringList, sources);
+        QFETCH(bool, replaceOriginals);
         QFETCH(QStringList, outputs);
+        QFETCH(int, inTheWay);
         QStringList full;
         for (const QString& source : sources)
             full.append(picture(source, KPTest::noisyImage(32, 24)));
         QDir().mkpath(path(QStringLiteral("out")));
-        KPExportPlacement placement(full);
+        QCOMPARE(KPExportPlacement::originalsInTheWay(full, path(QStringLiteral("out"))), inTheWay);
+        KPExportPlacement placement(full, replaceOriginals);
         for (qsizetype i = 0; i < full.size(); ++i) {
             const auto placed = placement.place(path(QStringLiteral("out")), full[i]);
             QVERIFY(placed);
@@ -115,26 +147,44 @@ private Q_SLOTS:
     {
         const QString source = picture(QStringLiteral("out/p.jpg"), KPTest::noisyImage(32, 24));
         const QString other = path(QStringLiteral("out//p.jpg"));
-        KPExportPlacement placement({other});
+        QCOMPARE(KPExportPlacement::originalsInTheWay({other}, path(QStringLiteral("out"))), 1);
+        KPExportPlacement placement({other}, true);
         const auto placed = placement.place(path(QStringLiteral("out")), other);
         QVERIFY(placed);
         QVERIFY(placed->inPlace);
         QCOMPARE(placed->outputPath, source);
+        // A hard link elsewhere is the same original: a run that was not asked to replace
+        // originals writes beside it.
+        const QString linked = path(QStringLiteral("in/p.jpg"));
+        QVERIFY(QDir().mkpath(path(QStringLiteral("in"))));
+        QCOMPARE(
+            ::link(QFile::encodeName(source).constData(), QFile::encodeName(linked).constData()),
+            0);
+        QCOMPARE(KPExportPlacement::originalsInTheWay({linked}, path(QStringLiteral("out"))), 1);
+        KPExportPlacement beside({linked});
+        const auto besidePlaced = beside.place(path(QStringLiteral("out")), linked);
+        QVERIFY(besidePlaced && !besidePlaced->inPlace);
+        QCOMPARE(besidePlaced->outputPath, path(QStringLiteral("out/p-2.jpg")));
     }
 
     // Every source still exists afterwards: untouched, or replaced by its own converted
-    // output when it was in place.
+    // output when it was in place, which only a run asked to replace originals does.
     void sourcesInTheExportFolderSurvive_data()
     {
         QTest::addColumn<quint64>("limit");
         QTest::addColumn<bool>("converts");
-        QTest::newRow("converted") << quint64(60000) << true;
-        QTest::newRow("failed") << quint64(50) << false;
+        QTest::addColumn<bool>("replaceOriginals");
+        for (const bool replace : {true, false}) {
+            const char* how = replace ? "replacing originals" : "beside the originals";
+            QTest::addRow("converted, %s", how) << quint64(60000) << true << replace;
+            QTest::addRow("failed, %s", how) << quint64(50) << false << replace;
+        }
     }
     void sourcesInTheExportFolderSurvive()
     {
         QFETCH(quint64, limit);
         QFETCH(bool, converts);
+        QFETCH(bool, replaceOriginals);
         const QString out = path(QStringLiteral("out"));
         const QImage image = KPTest::noisyImage(400, 300);
         const QStringList sources = {
@@ -149,11 +199,12 @@ private Q_SLOTS:
             before.append(*KPAtomicFile::readAll(source));
             jobs.append(job(source));
         }
-        runJobs(jobs, out, limit);
+        runJobs(jobs, out, limit, replaceOriginals);
 
         for (qsizetype i = 0; i < sources.size(); ++i) {
             QVERIFY2(QFileInfo::exists(sources[i]), qPrintable(sources[i]));
             const bool inPlace = jobs[i]->exportPath() == sources[i];
+            QVERIFY(!inPlace || replaceOriginals);
             const QByteArray after = *KPAtomicFile::readAll(sources[i]);
             if (inPlace && converts)
                 QVERIFY(after != before[i] && after.size() < qsizetype(limit));
@@ -162,29 +213,102 @@ private Q_SLOTS:
             QCOMPARE(jobs[i]->is(KPProgress::Converted), converts);
         }
         QVERIFY(hiddenLeftovers(out).isEmpty());
-        const QStringList expected =
-            converts ? QStringList{QStringLiteral("IMG_1-2.jpg"), QStringLiteral("IMG_1.JPG"),
-                                   QStringLiteral("IMG_1.jpg"),   QStringLiteral("a-2.jpg"),
-                                   QStringLiteral("a.jpg"),       QStringLiteral("a.png")}
-                     : QStringList{QStringLiteral("IMG_1.JPG"), QStringLiteral("IMG_1.jpg"),
-                                   QStringLiteral("a.jpg"), QStringLiteral("a.png")};
+        QStringList expected = {QStringLiteral("IMG_1.JPG"), QStringLiteral("IMG_1.jpg"),
+                                QStringLiteral("a.jpg"), QStringLiteral("a.png")};
+        if (converts)
+            expected +=
+                replaceOriginals
+                    ? QStringList{QStringLiteral("IMG_1-2.jpg"), QStringLiteral("a-2.jpg")}
+                    : QStringList{QStringLiteral("IMG_1-2.jpg"), QStringLiteral("IMG_1-3.jpg"),
+                                  QStringLiteral("a-2.jpg"), QStringLiteral("a-3.jpg")};
+        expected.sort();
         QCOMPARE(QDir(out).entryList(QDir::Files, QDir::Name), expected);
     }
 
-    void earlierOutputIsReplaced()
+    // What lies under the output's name: only Pictaro's own earlier output (a plain file
+    // with the mark) is replaced by a converted job and removed by a failed one. Anything
+    // else stays as it was, and a converted job writes beside it. Where the mark cannot be
+    // read, a file is never taken for Pictaro's.
+    void whatIsInTheWay_data()
     {
+        QTest::addColumn<QString>("occupant");
+        QTest::addColumn<bool>("converts");
+        QTest::addColumn<QString>("output"); // the name a converted job writes
+        const struct
+        {
+            const char* occupant;
+            const char* output;
+        } cases[] = {
+            {"earlier output", "photo.jpg"},
+            {"file of the user's", "photo-2.jpg"},
+            {"earlier output, marks not readable", "photo-2.jpg"},
+            {"earlier output on a ramfs", "photo-2.jpg"},
+            {"folder", "photo-2.jpg"},
+            {"link to an earlier output", "photo-2.jpg"},
+        };
+        for (const auto& entry : cases) {
+            for (const bool converts : {true, false})
+                QTest::addRow("%s, %s", entry.occupant, converts ? "converted" : "failed")
+                    << QString::fromLatin1(entry.occupant) << converts
+                    << QString::fromLatin1(entry.output);
+        }
+    }
+    void whatIsInTheWay()
+    {
+        QFETCH(QString, occupant);
+        QFETCH(bool, converts);
+        QFETCH(QString, output);
         const QString out = path(QStringLiteral("out"));
         QDir().mkpath(out);
-        QFile stale(path(QStringLiteral("out/photo.jpg")));
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.write("an output of an earlier run");
-        stale.close();
+        std::unique_ptr<KPFault::Tmpfs> ramfs;
+        if (occupant.endsWith(QStringLiteral("ramfs"))) {
+            ramfs = std::make_unique<KPFault::Tmpfs>(out, "4m", "ramfs");
+            if (!ramfs->mounted())
+                QSKIP("cannot mount a ramfs here (not root); the unreadable-marks rows cover it");
+            QVERIFY(!KPAtomicFile::markAsOutput(out)); // it keeps no extended attributes
+        }
+        const bool unreadable = occupant.endsWith(QStringLiteral("not readable"));
+        KPAtomicFile::setMarksUnsupported(unreadable);
+        const QString there = path(QStringLiteral("out/photo.jpg"));
+        const QByteArray earlier("an earlier picture");
+        if (occupant == QStringLiteral("folder")) {
+            QVERIFY(QDir().mkpath(there));
+        } else if (occupant.startsWith(QStringLiteral("link"))) {
+            KPTest::writeEarlierFile(path(QStringLiteral("elsewhere/photo.jpg")), earlier, true);
+            QVERIFY(QFile::link(path(QStringLiteral("elsewhere/photo.jpg")), there));
+        } else {
+            // On the ramfs the mark cannot be set: the file is as a user would leave it.
+            KPTest::writeEarlierFile(there, earlier,
+                                     occupant != QStringLiteral("file of the user's") && !ramfs);
+        }
         const KPImageDataPtr record =
-            job(picture(QStringLiteral("in/photo.jpeg"), KPTest::noisyImage(64, 48)));
-        runJobs({record}, out, 1000000);
-        QCOMPARE(record->exportPath(), path(QStringLiteral("out/photo.jpg")));
-        QCOMPARE(*KPAtomicFile::readAll(record->exportPath()),
-                 *KPAtomicFile::readAll(record->path()));
+            job(picture(QStringLiteral("in/photo.png"), KPTest::noisyImage(64, 48)));
+        runJobs({record}, out, converts ? 1000000 : 50);
+
+        QCOMPARE(record->is(KPProgress::Converted), converts);
+        QCOMPARE(record->exportPath(), path(QStringLiteral("out/") + output));
+        const bool replaceable = output == QStringLiteral("photo.jpg");
+        if (converts) {
+            QVERIFY(QImage(record->exportPath()).size() == QSize(64, 48));
+            QCOMPARE(carriesMark(record->exportPath()), !unreadable && !ramfs);
+        }
+        if (replaceable) {
+            QCOMPARE(QFileInfo::exists(there), converts); // removed by the failed job
+        } else if (occupant == QStringLiteral("folder")) {
+            QVERIFY(QFileInfo(there).isDir());
+        } else {
+            QCOMPARE(*KPAtomicFile::readAll(there), earlier);
+            QCOMPARE(QFileInfo(there).isSymLink(), occupant.startsWith(QStringLiteral("link")));
+        }
+        QStringList expected = {QStringLiteral("photo.jpg")};
+        if (converts && !replaceable)
+            expected.append(output);
+        if (replaceable && !converts)
+            expected.clear();
+        expected.sort();
+        QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                     QDir::NoDotAndDotDot),
+                 expected);
     }
 
     void unreadableSourceFailsAndLeavesNothing()

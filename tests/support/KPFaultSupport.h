@@ -22,17 +22,17 @@
 
 namespace KPFault {
 
-// A tmpfs mounted at `path` for as long as this lives. Only root may mount; elsewhere
-// (or in a container that forbids it) `mounted()` is false and the caller falls back
-// to the write-fault hook or skips.
+// A tmpfs mounted at `path` for as long as this lives, or a ramfs, which keeps no
+// extended attributes. Only root may mount; elsewhere (or in a container that forbids it)
+// `mounted()` is false and the caller falls back to the write-fault hook or skips.
 class Tmpfs
 {
 public:
-    Tmpfs(const QString& path, const QByteArray& size)
+    Tmpfs(const QString& path, const QByteArray& size, const char* type = "tmpfs")
         : m_path(QFile::encodeName(path)), m_options("size=" + size)
     {
         m_mounted = ::geteuid() == 0 &&
-                    ::mount("tmpfs", m_path.constData(), "tmpfs", 0, m_options.constData()) == 0;
+                    ::mount(type, m_path.constData(), type, 0, m_options.constData()) == 0;
     }
     ~Tmpfs()
     {

@@ -17,7 +17,7 @@ void fitJobs(const QList<KPImageDataPtr>& jobs, quint64 limit, const KPFitOption
     QStringList sources;
     for (const KPImageDataPtr& job : jobs)
         sources.append(job->path());
-    KPExportPlacement placement(sources);
+    KPExportPlacement placement(sources, options.replaceOriginals);
     for (const KPImageDataPtr& job : jobs) {
         KPFitter fitter(
             limit, options, [folder] { return std::optional<QString>(folder); }, log, placement);

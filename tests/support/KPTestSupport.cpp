@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QJsonArray>
@@ -12,6 +13,10 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSettings>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/xattr.h>
 
 namespace {
 // The folder the store is in now: a test that makes its next KPTestSettings before the
@@ -70,6 +75,19 @@ KPBusyPool::~KPBusyPool()
 }
 
 namespace KPTest {
+void writeEarlierFile(const QString& path, const QByteArray& bytes, bool marked)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    file.close();
+    // Set here by its name, not through the engine, so a change of the engine's mark shows.
+    if (marked &&
+        ::setxattr(QFile::encodeName(path).constData(), "user.pictaro.output", "1", 1, 0) != 0)
+        qFatal("cannot mark %s: %s", qPrintable(path), strerror(errno));
+}
+
 QImage noisyImage(int width, int height, quint32 seed)
 {
     QImage image(width, height, QImage::Format_RGB32);

@@ -91,6 +91,11 @@ bool exifWrite(const QString& path, const QStringList& arguments);
 // "XMP-dc:Creator"), as numbers where they are; empty when exiftool fails.
 QJsonObject exifTags(const QString& path);
 
+// Writes `bytes` as a file an earlier run left at `path`: marked as Pictaro's output with
+// the extended attribute "user.pictaro.output" when `marked`, else a file of the user's.
+// Ends the test program when the file cannot be written or marked.
+void writeEarlierFile(const QString& path, const QByteArray& bytes, bool marked);
+
 // `pictaro` as a user starts it: the program PICTARO_BINARY names, in English, with its
 // preferences in `config` and, when given, `workingFolder` as its current folder.
 void startPictaro(QProcess& process, const QStringList& arguments, const QString& config,

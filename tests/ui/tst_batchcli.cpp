@@ -1,3 +1,4 @@
+#include "engine/KPAtomicFile.h"
 #include "support/KPTestSupport.h"
 
 #include <QDir>
@@ -24,6 +25,11 @@ private:
     }
 
     QString path(const QString& relative) const { return m_dir->filePath(relative); }
+
+    static QByteArray bytesOf(const QString& file)
+    {
+        return KPAtomicFile::readAll(file).value_or(QByteArray());
+    }
 
     // A PNG whose header claims a picture of the given size, with no pixels.
     static QByteArray pngClaiming(quint32 width, quint32 height)
@@ -194,23 +200,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("options");
+        QTest::addColumn<qint64>("length"); // the file's size, `bytes` followed by a hole
         QTest::addColumn<QString>("failing");
         QTest::addColumn<QString>("reason");
         const QStringList oneMB = {QStringLiteral("--limit"), QStringLiteral("1MB")};
         const QStringList oneKB = {QStringLiteral("--limit"), QStringLiteral("1KB")};
         QTest::newRow("damaged") << QStringLiteral("broken.jpg") << QByteArray("not a picture")
-                                 << oneMB << QStringLiteral("broken.jpg")
+                                 << oneMB << qint64(0) << QStringLiteral("broken.jpg")
                                  << QStringLiteral(
                                         "the file is damaged or is not a picture of its type");
         QTest::newRow("too large to decode")
-            << QStringLiteral("huge.png") << pngClaiming(60000, 60000) << oneMB
+            << QStringLiteral("huge.png") << pngClaiming(60000, 60000) << oneMB << qint64(0)
             << QStringLiteral("huge.png") << QStringLiteral("the picture is too large to decode");
+        // Never read: not for the copy, nor for the memory two pictures at once may take.
+        QTest::newRow("a sparse file of 100 GB")
+            << QStringLiteral("sparse.jpg") << QByteArray("\xff\xd8\xff\xe0", 4)
+            << (oneMB + QStringList{QStringLiteral("--jobs"), QStringLiteral("2")})
+            << (qint64(100) << 30) << QStringLiteral("sparse.jpg")
+            << QStringLiteral("the picture is too large to decode");
         QTest::newRow("no fit without scaling")
             << QString() << QByteArray() << (oneKB + QStringList{QStringLiteral("--no-scale")})
-            << QStringLiteral("a.png")
+            << qint64(0) << QStringLiteral("a.png")
             << QStringLiteral("does not fit under 1 KB even at the lowest quality");
         QTest::newRow("no fit at the smallest size")
-            << QString() << QByteArray() << oneKB << QStringLiteral("a.png")
+            << QString() << QByteArray() << oneKB << qint64(0) << QStringLiteral("a.png")
             << QStringLiteral("does not fit under 1 KB even at the lowest quality and the "
                               "smallest size");
     }
@@ -219,11 +232,13 @@ private Q_SLOTS:
         QFETCH(QString, file);
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, options);
+        QFETCH(qint64, length);
         QFETCH(QString, failing);
         QFETCH(QString, reason);
         if (!file.isEmpty()) {
             QFile broken(path(QStringLiteral("in/") + file));
             QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write(bytes) == bytes.size());
+            QVERIFY(length == 0 || broken.resize(length));
         }
         const QString out = path(QStringLiteral("out"));
         const Result result =
@@ -238,6 +253,49 @@ private Q_SLOTS:
                                               : QStringLiteral("0 converted, 1 failed")));
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden),
                  aConverts ? QStringList{QStringLiteral("a.jpg")} : QStringList());
+    }
+
+    // The export folder holds the pictures: without --replace-originals a JPEG under its
+    // output's name is kept and its output written beside it, which a line of its own says;
+    // with it the JPEG is replaced.
+    void originalsInTheExportFolder_data()
+    {
+        QTest::addColumn<bool>("replaceOriginals");
+        QTest::newRow("beside the originals") << false;
+        QTest::newRow("--replace-originals") << true;
+    }
+    void originalsInTheExportFolder()
+    {
+        QFETCH(bool, replaceOriginals);
+        const QString in = path(QStringLiteral("in"));
+        QVERIFY(KPTest::save(KPTest::noisyImage(640, 480, 2), path(QStringLiteral("in/b.jpg"))));
+        const QByteArray original = bytesOf(path(QStringLiteral("in/b.jpg")));
+        QStringList arguments = {QStringLiteral("--batch"),
+                                 QStringLiteral("--limit"),
+                                 QStringLiteral("%1KB").arg(original.size() / 2000),
+                                 QStringLiteral("--export"),
+                                 in,
+                                 in};
+        if (replaceOriginals)
+            arguments.append(QStringLiteral("--replace-originals"));
+        const Result result = pictaro(arguments);
+        QVERIFY2(result.exitCode == 0, qPrintable(result.out + result.err));
+        const QString told = QStringLiteral(
+            "pictaro: 1 picture is in the export folder under its JPEG's name: keeping the "
+            "original and writing the JPEG beside it (--replace-originals replaces it)\n");
+        QCOMPARE(result.err.contains(told), !replaceOriginals);
+        const QString written =
+            path(replaceOriginals ? QStringLiteral("in/b.jpg") : QStringLiteral("in/b-2.jpg"));
+        QVERIFY2(result.out.contains(QStringLiteral(" -> %1 (").arg(written)),
+                 qPrintable(result.out));
+        QCOMPARE(bytesOf(path(QStringLiteral("in/b.jpg"))) == original, !replaceOriginals);
+        QVERIFY(QFileInfo(written).size() < original.size() / 2);
+        QStringList expected = {QStringLiteral("a.jpg"), QStringLiteral("a.png"),
+                                QStringLiteral("b.jpg")};
+        if (!replaceOriginals)
+            expected.append(QStringLiteral("b-2.jpg"));
+        expected.sort();
+        QCOMPARE(QDir(in).entryList(QDir::Files | QDir::Hidden), expected);
     }
 
     void optionsOverrideThePreferences()

@@ -68,12 +68,14 @@ private Q_SLOTS:
         const QStringList sources = pictures(4, 1600);
         const auto before = KPFault::snapshot(path(QStringLiteral("in")));
         const QString out = path(inPlace ? QStringLiteral("in") : QStringLiteral("out"));
-        const QStringList arguments = {QStringLiteral("--batch"),
-                                       QStringLiteral("--limit"),
-                                       QStringLiteral("100KB"),
-                                       QStringLiteral("--export"),
-                                       out,
-                                       path(QStringLiteral("in"))};
+        QStringList arguments = {QStringLiteral("--batch"),
+                                 QStringLiteral("--limit"),
+                                 QStringLiteral("100KB"),
+                                 QStringLiteral("--export"),
+                                 out,
+                                 path(QStringLiteral("in"))};
+        if (inPlace)
+            arguments.append(QStringLiteral("--replace-originals"));
         QProcess killed;
         start(killed, arguments, path(QStringLiteral("config")));
         QVERIFY(killed.waitForStarted());
@@ -108,18 +110,27 @@ private Q_SLOTS:
     }
 
     // Ctrl+C or SIGTERM in the middle of a long job: the job is cut short (no waiting for
-    // its remaining encodings), fails as stopped, and leaves nothing behind.
+    // its remaining encodings), fails as stopped, and leaves nothing behind; an earlier
+    // run's output of its name stays as it was.
     void stoppedInTheMiddleOfAJob_data()
     {
         QTest::addColumn<int>("signal");
-        QTest::newRow("Ctrl+C") << int(SIGINT);
-        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::addColumn<bool>("earlierOutput");
+        QTest::newRow("Ctrl+C") << int(SIGINT) << false;
+        QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+        QTest::newRow("Ctrl+C, an earlier output there") << int(SIGINT) << true;
+        QTest::newRow("SIGTERM, an earlier output there") << int(SIGTERM) << true;
     }
     void stoppedInTheMiddleOfAJob()
     {
         QFETCH(int, signal);
+        QFETCH(bool, earlierOutput);
         const QStringList sources = pictures(2, 4000);
         const QString out = path(QStringLiteral("out"));
+        const QString earlier = path(QStringLiteral("out/p0.jpg"));
+        const QByteArray earlierBytes("the output of an earlier run");
+        if (earlierOutput)
+            KPTest::writeEarlierFile(earlier, earlierBytes, true);
         QProcess process;
         start(process,
               {QStringLiteral("--batch"), QStringLiteral("--stepwise"), QStringLiteral("--limit"),
@@ -141,7 +152,10 @@ private Q_SLOTS:
             qPrintable(printed));
         QVERIFY2(printed.contains(QStringLiteral("0 converted, 1 failed, 1 not converted")),
                  qPrintable(printed));
-        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden),
+                 earlierOutput ? QStringList{QStringLiteral("p0.jpg")} : QStringList());
+        if (earlierOutput)
+            QCOMPARE(KPAtomicFile::readAll(earlier).value_or(QByteArray()), earlierBytes);
     }
 
     // The terminal applies the defaults (scaling on) whatever state the store is in.

@@ -1,4 +1,5 @@
 #include "engine/KPAsync.h"
+#include "engine/KPAtomicFile.h"
 #include "engine/KPBatchRun.h"
 #include "list/KPListView.h"
 #include "list/KPPicTableModel.h"
@@ -17,6 +18,7 @@
 #include "ui/KPInlineMessage.h"
 #include "ui/KPLocalization.h"
 #include "ui/KPMainWindow.h"
+#include "ui/KPOriginalsAlert.h"
 #include "ui/KPReportView.h"
 
 #include <QAbstractItemModelTester>
@@ -373,14 +375,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("brokenAt"); // where an unreadable file goes in the list, or -1
-        QTest::newRow("four converted") << 4 << -1;
-        QTest::newRow("a failure in the middle") << 4 << 2;
-        QTest::newRow("a failure last") << 3 << 3;
+        QTest::addColumn<qint64>("brokenSize");
+        QTest::newRow("four converted") << 4 << -1 << qint64(0);
+        QTest::newRow("a failure in the middle") << 4 << 2 << qint64(4000);
+        QTest::newRow("a failure last") << 3 << 3 << qint64(4000);
+        // A sparse file of 100 GB: its thumbnail, the run and the log view read none of it.
+        QTest::newRow("a file of 100 GB in the middle") << 3 << 1 << (qint64(100) << 30);
     }
     void previewsAfterARun()
     {
         QFETCH(int, count);
         QFETCH(int, brokenAt);
+        QFETCH(qint64, brokenSize);
         // Over the limit, so that each is re-encoded and its job gets a preview.
         QStringList paths = pictures(count, 320);
         m_window->sizeLimit().setNumber(QStringLiteral("50"));
@@ -390,6 +396,7 @@ private Q_SLOTS:
             QFile file(broken);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(QByteArray(4000, 'x'));
+            QVERIFY(file.resize(brokenSize));
             file.close();
             paths.insert(brokenAt, broken);
         }
@@ -400,6 +407,13 @@ private Q_SLOTS:
         const KPImageDataList failed = m_window->run()->errorImgMAr();
         QCOMPARE(int(ok.size()), count);
         QCOMPARE(int(failed.size()), brokenAt >= 0 ? 1 : 0);
+        if (brokenAt >= 0) {
+            QCOMPARE(failed.last()->failure(), brokenSize > KPAtomicFile::MaxReadBytes
+                                                   ? KPFailure::TooLargeToDecode
+                                                   : KPFailure::Damaged);
+            m_window->picTableView()->selectRow(brokenAt); // its source in the log view
+            QCOMPARE(m_window->imgMsgV()->logScaleTF()->text(), QStringLiteral("0 x 0"));
+        }
         QVERIFY(ok.last()->exportQuality().has_value());
         for (const KPImageDataPtr& job : m_window->picLV()->memberMAr()) {
             if (job != ok.last() && (failed.isEmpty() || job != failed.last()))
@@ -538,9 +552,22 @@ private Q_SLOTS:
         QCOMPARE(view.imageIV()->image().size(), shown);
     }
 
+    // Stopped during the second of five pictures, the rows after it are waiting, also
+    // when an earlier run had converted them, beside a summary of this run alone.
+    void stopDuringTheSecondOfFive_data()
+    {
+        QTest::addColumn<bool>("convertedBefore");
+        QTest::newRow("first run") << false;
+        QTest::newRow("after a converted run") << true;
+    }
     void stopDuringTheSecondOfFive()
     {
+        QFETCH(bool, convertedBefore);
         m_window->addPaths(pictures(5));
+        if (convertedBefore) {
+            m_window->resizeAction()->trigger();
+            QVERIFY(answerEndAlert());
+        }
         int reports = 0;
         connect(m_window->run(), &KPBatchRun::imageReportRefresh, this, [&] {
             if (++reports == 1)
@@ -553,8 +580,79 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([this] { return m_window->run()->isIdle(); }, 60000));
         QVERIFY(!m_window->endAlert());
         const KPImageDataList& jobs = m_window->picLV()->memberMAr();
-        for (qsizetype i = 1; i < jobs.size(); ++i)
+        const KPPicTableModel* model = m_window->picTableView()->model();
+        for (qsizetype i = 1; i < jobs.size(); ++i) {
             QCOMPARE(jobs[i]->progress(), qint32(KPProgress::Waiting));
+            QCOMPARE(resultText(int(i)), QString());
+            QCOMPARE(model->index(int(i), KPPicTableModel::StateIcon).data(Qt::ToolTipRole),
+                     QVariant(KPLocalization::text("L_LogConvertWait")));
+        }
+        QCOMPARE(m_window->reportV()->okTF()->text(), QStringLiteral("1"));
+        QCOMPARE(m_window->reportV()->failTF()->text(), QStringLiteral("0"));
+        // A waiting row selected shows its source, not an earlier run's output.
+        m_window->picTableView()->selectRow(2);
+        QCOMPARE(m_window->imgMsgV()->logNameTF()->text(), QStringLiteral("p2.png"));
+        QCOMPARE(m_window->imgMsgV()->logProgressTF()->text(),
+                 KPLocalization::text("L_LogConvertWait"));
+    }
+
+    // Pictures listed from the export folder under their outputs' names: before the run
+    // starts the window asks, naming how many originals it would replace, and does what
+    // the answer says. Writing beside them is the default and Escape cancels.
+    void originalsInTheExportFolder_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("Replace Originals") << QStringLiteral("replace");
+        QTest::newRow("Write Beside Them, the default") << QStringLiteral("beside");
+        QTest::newRow("Cancel, by Escape") << QStringLiteral("cancel");
+    }
+    void originalsInTheExportFolder()
+    {
+        QFETCH(QString, answer);
+        const QStringList listed =
+            KPTest::writePictures(m_in->path(), 2, 640, QStringLiteral("jpg")) + pictures(1);
+        QHash<QString, QByteArray> before;
+        for (const QString& source : listed)
+            before.insert(source, *KPAtomicFile::readAll(source));
+        m_window->exportFolder().setText(m_in->path());
+        // Under the JPEGs' size, so that a replaced original changes.
+        m_window->sizeLimit().setNumber(QString::number(before[listed[0]].size() / 2000));
+        m_window->sizeLimit().setSegment(KPSizeLimit::KB);
+        m_window->addPaths(listed);
+        QSignalSpy states(m_window->run(), &KPBatchRun::controllerState);
+        m_window->resizeAction()->trigger();
+        KPOriginalsAlert* alert = m_window->originalsAlert();
+        QVERIFY(alert && alert->isVisible());
+        QVERIFY(states.isEmpty()); // nothing starts before the answer
+        QCOMPARE(alert->informativeText(), KPLocalization::text("L_OriginalsInTheWayCount").arg(2));
+        if (answer == QStringLiteral("replace"))
+            alert->replaceButton()->click();
+        else
+            QTest::keyClick(alert,
+                            answer == QStringLiteral("cancel") ? Qt::Key_Escape : Qt::Key_Return);
+        if (answer == QStringLiteral("cancel")) {
+            QVERIFY(QTest::qWaitFor([this] { return !m_window->originalsAlert(); }, 10000));
+            QVERIFY(states.isEmpty() && !m_window->run()->resizeFlag());
+            QCOMPARE(QDir(m_in->path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+            return;
+        }
+        QVERIFY(answerEndAlert());
+        const bool replace = answer == QStringLiteral("replace");
+        const KPImageDataList& jobs = m_window->picLV()->memberMAr();
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(jobs[i]->is(KPProgress::Converted));
+            QCOMPARE(jobs[i]->exportPath() == listed[i], replace);
+            QCOMPARE(*KPAtomicFile::readAll(listed[i]) == before[listed[i]], !replace);
+            // The row tells where the picture went.
+            QVERIFY(m_window->picTableView()
+                        ->model()
+                        ->index(i, KPPicTableModel::Result)
+                        .data(Qt::ToolTipRole)
+                        .toString()
+                        .endsWith(jobs[i]->exportPath()));
+        }
+        QCOMPARE(*KPAtomicFile::readAll(listed[2]), before[listed[2]]);
+        QCOMPARE(QDir(m_in->path()).entryList(QDir::Files | QDir::Hidden).size(), replace ? 4 : 6);
     }
 
     void removeSelectsTheNextRow_data()
