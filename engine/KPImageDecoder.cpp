@@ -206,6 +206,9 @@ KPImageDecoder::Probed KPImageDecoder::probeSource(const QByteArray& bytes,
     return Probed{reading.size, KPFailure::None};
 }
 
+// A file the run refuses to read whole is also one no helper is handed.
+static_assert(KPAtomicFile::MaxReadBytes == KPDecodeHelper::MaxFileBytes);
+
 QSize KPImageDecoder::probeFile(const QString& path)
 {
     // Some readers look through a whole file for what they need; none gets a file larger
