@@ -1,13 +1,14 @@
 #include "engine/KPAtomicFile.h"
 
-#include <QDir>
+#include "engine/KPPath.h"
+
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <map>
 #include <mutex>
@@ -25,7 +26,7 @@ KPAtomicFile::WriteFault writeFault;
 bool faultAllows(const QByteArray& path, qint64 bytes)
 {
     std::lock_guard lock(injectorMutex);
-    if (writeFault && !writeFault(QFile::decodeName(path), bytes)) {
+    if (writeFault && !writeFault(KPPath::fromNative(path), bytes)) {
         errno = ENOSPC;
         return false;
     }
@@ -78,7 +79,7 @@ std::map<QByteArray, int> liveFolders;
 
 void track(const QByteArray& path, const QString& folder)
 {
-    const int dir = ::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(KPPath::toNative(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0)
         return;
     std::lock_guard lock(liveMutex);
@@ -114,7 +115,7 @@ int openTemporary(const QString& folder, QByteArray& path)
 {
     // The owner's process id is part of the name, so a later run can tell the leftovers
     // of a process that was killed from the files of one that is still working.
-    path = QFile::encodeName(folder) + '/' + KPAtomicFile::TempPrefix +
+    path = KPPath::toNative(folder) + '/' + KPAtomicFile::TempPrefix +
            QByteArray::number(qint64(::getpid())) + "-XXXXXX" + KPAtomicFile::TempSuffix;
     const int fd = ::mkstemps(path.data(), static_cast<int>(qstrlen(KPAtomicFile::TempSuffix)));
     // mkstemps makes the file private; outputs get the modes of any new file.
@@ -133,7 +134,7 @@ std::optional<QString> KPAtomicFile::createTemporary(const QString& folder)
     if (fd < 0)
         return std::nullopt;
     ::close(fd);
-    return QFile::decodeName(path);
+    return KPPath::fromNative(path);
 }
 
 std::optional<QString> KPAtomicFile::writeTemporary(const QString& folder, const QByteArray& data,
@@ -170,7 +171,7 @@ std::optional<QString> KPAtomicFile::writeTemporary(const QString& folder, const
             *error = why;
         return std::nullopt;
     }
-    return QFile::decodeName(path);
+    return KPPath::fromNative(path);
 }
 
 void KPAtomicFile::setWriteFault(WriteFault fault)
@@ -183,14 +184,18 @@ int KPAtomicFile::removeStaleTemporaries(const QString& folder)
 {
     const QByteArray prefix(TempPrefix);
     const QByteArray suffix(TempSuffix);
+    const QByteArray native = KPPath::toNative(folder);
+    DIR* dir = ::opendir(native.constData());
+    if (!dir)
+        return 0;
     int removed = 0;
-    const QStringList names = QDir(folder).entryList(
-        {QString::fromLatin1(prefix) + QLatin1Char('*') + QString::fromLatin1(suffix)},
-        QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names) {
-        const QByteArray local = QFile::encodeName(name);
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (!name.startsWith(prefix) || !name.endsWith(suffix) ||
+            name.size() <= prefix.size() + suffix.size())
+            continue;
         const QByteArray middle =
-            local.mid(prefix.size(), local.size() - prefix.size() - suffix.size());
+            name.mid(prefix.size(), name.size() - prefix.size() - suffix.size());
         bool ok = false;
         const qint64 owner = middle.left(middle.indexOf('-')).toLongLong(&ok);
         if (!ok || owner <= 0)
@@ -198,16 +203,22 @@ int KPAtomicFile::removeStaleTemporaries(const QString& folder)
         // Only files whose process is gone; another Pictaro may be writing into the same folder.
         if (owner == qint64(::getpid()) || ::kill(pid_t(owner), 0) == 0 || errno != ESRCH)
             continue;
-        if (::unlink(QFile::encodeName(QDir(folder).filePath(name)).constData()) == 0)
+        // Only plain files, as the temporaries are: a folder of that name is not ours.
+        struct stat info
+        {
+        };
+        if (::fstatat(::dirfd(dir), name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && ::unlinkat(::dirfd(dir), name.constData(), 0) == 0)
             ++removed;
     }
+    ::closedir(dir);
     return removed;
 }
 
 bool KPAtomicFile::replace(const QString& from, const QString& to, int* error)
 {
-    const QByteArray local = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
+    const QByteArray local = KPPath::toNative(from);
+    const QByteArray target = KPPath::toNative(to);
     if (!faultAllows(target, -1) || ::rename(local.constData(), target.constData()) != 0) {
         if (error)
             *error = errno;
@@ -220,7 +231,7 @@ bool KPAtomicFile::replace(const QString& from, const QString& to, int* error)
 
 bool KPAtomicFile::remove(const QString& path)
 {
-    return unlinkTracked(QFile::encodeName(path));
+    return unlinkTracked(KPPath::toNative(path));
 }
 
 std::optional<quint64> KPAtomicFile::fileSize(const QString& path)
@@ -228,7 +239,7 @@ std::optional<quint64> KPAtomicFile::fileSize(const QString& path)
     struct stat info
     {
     };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::stat(KPPath::toNative(path).constData(), &info) != 0)
         return std::nullopt;
     return static_cast<quint64>(info.st_size);
 }
@@ -238,18 +249,9 @@ std::optional<QByteArray> KPAtomicFile::readAll(const QString& path)
     // Opened without waiting and only read when it is a plain file: a named pipe under a
     // picture's name would otherwise hold the job, Stop and closing the window for as
     // long as nothing writes into it.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat info
-    {
-    };
     QFile file;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+    if (!KPPath::openPlainFile(file, path))
         return std::nullopt;
-    }
     QByteArray data = file.readAll();
     if (file.error() != QFile::NoError)
         return std::nullopt;

@@ -1,10 +1,10 @@
 #include "engine/KPExportPlacement.h"
 
 #include "engine/KPAtomicFile.h"
+#include "engine/KPPath.h"
 #include "list/KPStringTools.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <sys/stat.h>
 
@@ -13,11 +13,15 @@ namespace {
 constexpr qsizetype NameMax = 255;
 
 // A 255-byte source name with "-2" added could never be written: the base gives way,
-// whole characters from its end, so that it and `tail` fit in one name.
+// whole characters from its end, so that it and `tail` fit in one name (a byte that is no
+// text is one character of its own).
 QString fitted(QString base, const QString& tail)
 {
-    while (!base.isEmpty() && QFile::encodeName(base + tail).size() > NameMax)
-        base.chop(base.size() >= 2 && base.back().isLowSurrogate() ? 2 : 1);
+    while (!base.isEmpty() && KPPath::toNative(base + tail).size() > NameMax)
+        base.chop(base.size() >= 2 && base.back().isLowSurrogate() &&
+                          base.at(base.size() - 2).isHighSurrogate()
+                      ? 2
+                      : 1);
     return base;
 }
 } // namespace
@@ -44,7 +48,7 @@ std::optional<KPExportPlacement::FileId> KPExportPlacement::fileId(const QString
     struct stat info
     {
     };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::stat(KPPath::toNative(path).constData(), &info) != 0)
         return std::nullopt;
     return FileId{static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino)};
 }

@@ -1,6 +1,7 @@
 #include "engine/KPImageDecoder.h"
 
 #include "engine/KPJpegCodec.h"
+#include "engine/KPPath.h"
 #include "engine/KPPngOrientation.h"
 #include "engine/KPSecondReader.h"
 #include "engine/formats/KPDecodeHelper.h"
@@ -10,7 +11,6 @@
 #include <QBuffer>
 #include <QColorSpace>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 #include <QtEndian>
@@ -25,7 +25,9 @@ void KPImageDecoder::applyAllocationLimit()
 
 QByteArray KPImageDecoder::formatHint(const QString& path)
 {
-    return QFileInfo(path).suffix().toLower().toLatin1();
+    const QString name = KPPath::fileName(path);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QByteArray() : name.mid(dot + 1).toLower().toLatin1();
 }
 
 bool KPImageDecoder::isRawType(const QByteArray& formatHint)
@@ -207,7 +209,10 @@ KPImageDecoder::Probed KPImageDecoder::probeSource(const QByteArray& bytes,
 
 QSize KPImageDecoder::probeFile(const QString& path)
 {
-    QImageReader reader(path);
+    QFile file;
+    if (!KPPath::openPlainFile(file, path))
+        return {};
+    QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     if (!reader.canRead())
         return {};
@@ -355,8 +360,8 @@ KPImageDecoder::Decoded KPImageDecoder::decodeSource(const QByteArray& bytes,
 KPImageDecoder::Decoded KPImageDecoder::readFile(const QString& path, QSize box)
 {
     applyAllocationLimit();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!KPPath::openPlainFile(file, path))
         return Decoded{{}, KPFailure::SourceUnreadable, {}};
     if (file.size() > KPDecodeHelper::MaxFileBytes)
         return Decoded{{}, KPFailure::TooLargeToDecode, {}};

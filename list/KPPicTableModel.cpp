@@ -1,19 +1,21 @@
 #include "list/KPPicTableModel.h"
 
+#include "engine/KPPath.h"
 #include "list/KPStringTools.h"
 #include "list/KPThumbnailCache.h"
 #include "ui/KPLocalization.h"
 
 #include <QColor>
-#include <QFileInfo>
 #include <QFont>
 
 KPPicTableModel::KPPicTableModel(KPThumbnailCache* thumbnails, QObject* parent)
     : QAbstractTableModel(parent), m_thumbnails(thumbnails),
-      m_ok(QStringLiteral(":/pictures/OK.svg")), m_failure(QStringLiteral(":/pictures/Failure.svg")),
+      m_ok(QStringLiteral(":/pictures/OK.svg")),
+      m_failure(QStringLiteral(":/pictures/Failure.svg")),
       m_waiting(QStringLiteral(":/pictures/Waiting.svg"))
 {
-    connect(m_thumbnails, &KPThumbnailCache::thumbnailReady, this, &KPPicTableModel::thumbnailReady);
+    connect(m_thumbnails, &KPThumbnailCache::thumbnailReady, this,
+            &KPPicTableModel::thumbnailReady);
 }
 
 void KPPicTableModel::setPicData(const KPImageDataList* jobs)
@@ -140,7 +142,9 @@ QVariant KPPicTableModel::data(const QModelIndex& index, int role) const
     case StateIcon:
         if (role == Qt::DecorationRole) {
             const QString name = stateIconName(record->progress());
-            return name == QLatin1String("OK") ? m_ok : name == QLatin1String("Failure") ? m_failure : m_waiting;
+            return name == QLatin1String("OK")        ? m_ok
+                   : name == QLatin1String("Failure") ? m_failure
+                                                      : m_waiting;
         }
         if (role == Qt::ToolTipRole || role == Qt::AccessibleTextRole) {
             switch (static_cast<KPProgress>(record->progress())) {
@@ -169,11 +173,12 @@ QVariant KPPicTableModel::data(const QModelIndex& index, int role) const
         return {};
     case Name:
         if (role == Qt::DisplayRole)
-            return QFileInfo(record->path()).fileName();
+            return KPPath::displayName(KPPath::fileName(record->path()));
         if (role == Qt::ToolTipRole) {
+            const QString shown = KPPath::displayName(record->path());
             if (record->is(KPProgress::Failed))
-                return record->path() + QLatin1Char('\n') + failureText(*record, m_failureLimit);
-            return record->path();
+                return shown + QLatin1Char('\n') + failureText(*record, m_failureLimit);
+            return shown;
         }
         if (role == Qt::FontRole && index.row() == m_currentRow) {
             QFont font;

@@ -3,13 +3,14 @@
 #include "engine/KPAsync.h"
 #include "engine/KPAtomicFile.h"
 #include "engine/KPImageDecoder.h"
+#include "engine/KPPath.h"
 #include "engine/KPQuality.h"
 #include "list/KPStringTools.h"
 #include "list/KPThumbnailCache.h"
 #include "ui/KPImageView.h"
 #include "ui/KPLocalization.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QFormLayout>
 #include <QImageReader>
 #include <QLabel>
@@ -27,13 +28,17 @@ QString pixelSizeText(QSize size)
 // asked of the engine's other readers.
 QSize headerSize(const QString& path)
 {
-    QImageReader reader(path);
+    QFile file;
+    if (!KPPath::openPlainFile(file, path))
+        return {};
+    QImageReader reader(&file);
     reader.setAutoTransform(true);
     QSize size = reader.size();
     if (size.isValid() && (reader.transformation() & QImageIOHandler::TransformationRotate90))
         size.transpose();
     if (size.isValid())
         return size;
+    file.close();
     if (const std::optional<QByteArray> bytes = KPAtomicFile::readAll(path))
         return KPImageDecoder::probeSource(*bytes, KPImageDecoder::formatHint(path)).size;
     return {};
@@ -48,6 +53,8 @@ QString qualityText(float factor)
 QLabel* valueLabel(QWidget* parent)
 {
     auto* label = new QLabel(parent);
+    // A file name such as "<img src=...>.jpg" is a name, not markup to render.
+    label->setTextFormat(Qt::PlainText);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->setMinimumWidth(80);
     return label;
@@ -177,7 +184,7 @@ void KPImageLogView::refreshImageLog(const KPNotification& notification)
         } else {
             loadPicture(exportPath); // kept unchanged: nothing was decoded
         }
-        m_logNameTF->setText(QFileInfo(exportPath).fileName());
+        m_logNameTF->setText(KPPath::displayName(KPPath::fileName(exportPath)));
         QSize pixels = job->exportPixelSize();
         if (!pixels.isValid())
             pixels = output.isNull() ? headerSize(exportPath) : output.size();
@@ -189,7 +196,7 @@ void KPImageLogView::refreshImageLog(const KPNotification& notification)
     } else {
         const QString path = job->path();
         loadPicture(path);
-        m_logNameTF->setText(QFileInfo(path).fileName());
+        m_logNameTF->setText(KPPath::displayName(KPPath::fileName(path)));
         m_logScaleTF->setText(pixelSizeText(headerSize(path)));
         const std::optional<quint64> size = job->size();
         m_logSizeTF->setText(size ? KPStringTools::sizeSwitch(float(*size))

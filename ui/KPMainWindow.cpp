@@ -1,6 +1,7 @@
 #include "ui/KPMainWindow.h"
 
 #include "engine/KPBatchRun.h"
+#include "engine/KPPath.h"
 #include "list/KPDupPathPanel.h"
 #include "list/KPListView.h"
 #include "list/KPPicTableModel.h"
@@ -23,7 +24,6 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -374,7 +374,7 @@ void KPMainWindow::showEndAlert()
     // Where the pictures went: the folder may have been changed during the run, so the
     // last one written tells.
     const QString folder =
-        converted.isEmpty() ? QString() : QFileInfo(converted.last()->exportPath()).absolutePath();
+        converted.isEmpty() ? QString() : KPPath::folder(converted.last()->exportPath());
     auto* alert = new KPEndAlert(converted.size(), m_run->errorImgMAr().size(), folder, this);
     alert->setWindowTitle(windowTitle());
     connect(alert, &KPEndAlert::openFolderRequested, m_exportPathV, &KPExportPathView::openFolder);
@@ -506,8 +506,9 @@ void KPMainWindow::dropEvent(QDropEvent* event)
 {
     QStringList paths;
     for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile())
-            paths.append(url.toLocalFile());
+        // A name whose bytes are no UTF-8 comes percent-encoded; toLocalFile would lose it.
+        if (const std::optional<QString> path = KPPath::fromUrl(url))
+            paths.append(*path);
     }
     if (paths.isEmpty() || m_run->resizeFlag())
         return;
