@@ -89,15 +89,14 @@ public:
     // tree with loops still ends.
     static void enumAllFile(const QStringList& paths, QStringList& outArray, bool recursive);
 
-    // Why a path the user named, which is no folder, is not taken as a picture; nothing
-    // when it is. `info` is the path's status (links followed), null when it has none.
-    static std::optional<Refusal::Why> refusal(const QString& path, const struct stat* info);
-
 Q_SIGNALS:
     // The duplicate notice listens here (`showDupPanel:`).
     void showDupPanel(const QStringList& paths);
 
 private:
+    // Why a path the user named, which is no folder, is not taken as a picture; nothing
+    // when it is. `info` is the path's status (links followed), null when it has none.
+    static std::optional<Refusal::Why> refusal(const QString& path, const struct stat* info);
     KPListPresenter* currentPresenter() const;
     void postTotal();
 

@@ -405,8 +405,16 @@ void KPMainWindow::chooseWithDialog(Choose kind, std::function<void(const QStrin
         dialog->setFileMode(QFileDialog::Directory);
         dialog->setOption(QFileDialog::ShowDirsOnly);
     }
-    connect(dialog, &QFileDialog::accepted, this,
-            [dialog, done = std::move(done)] { done(dialog->selectedFiles()); });
+    // The system's file chooser hands over URLs, which keep the bytes of a name that is no
+    // UTF-8; selectedFiles would not.
+    connect(dialog, &QFileDialog::accepted, this, [dialog, done = std::move(done)] {
+        QStringList paths;
+        for (const QUrl& url : dialog->selectedUrls()) {
+            if (const std::optional<QString> path = KPPath::fromUrl(url))
+                paths.append(*path);
+        }
+        done(paths);
+    });
     dialog->open();
 }
 
