@@ -17,8 +17,8 @@
 #include <QSettings>
 
 #include <algorithm>
-#include <dirent.h>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
