@@ -1,14 +1,15 @@
 #include "engine/KPAtomicFile.h"
 
-#include <QDir>
+#include "engine/KPPath.h"
+
 #include <QFile>
-#include <QFileInfo>
 
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <map>
 #include <mutex>
@@ -29,7 +30,7 @@ std::atomic<bool> marksUnsupported{false};
 bool faultAllows(const QByteArray& path, qint64 bytes)
 {
     std::lock_guard lock(injectorMutex);
-    if (writeFault && !writeFault(QFile::decodeName(path), bytes)) {
+    if (writeFault && !writeFault(KPPath::fromNative(path), bytes)) {
         errno = ENOSPC;
         return false;
     }
@@ -82,7 +83,7 @@ std::map<QByteArray, int> liveFolders;
 
 void track(const QByteArray& path, const QString& folder)
 {
-    const int dir = ::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(KPPath::toNative(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0)
         return;
     std::lock_guard lock(liveMutex);
@@ -118,7 +119,7 @@ int openTemporary(const QString& folder, QByteArray& path)
 {
     // The owner's process id is part of the name, so a later run can tell the leftovers
     // of a process that was killed from the files of one that is still working.
-    path = QFile::encodeName(folder) + '/' + KPAtomicFile::TempPrefix +
+    path = KPPath::toNative(folder) + '/' + KPAtomicFile::TempPrefix +
            QByteArray::number(qint64(::getpid())) + "-XXXXXX" + KPAtomicFile::TempSuffix;
     const int fd = ::mkstemps(path.data(), static_cast<int>(qstrlen(KPAtomicFile::TempSuffix)));
     // mkstemps makes the file private; outputs get the modes of any new file.
@@ -137,7 +138,7 @@ std::optional<QString> KPAtomicFile::createTemporary(const QString& folder)
     if (fd < 0)
         return std::nullopt;
     ::close(fd);
-    return QFile::decodeName(path);
+    return KPPath::fromNative(path);
 }
 
 std::optional<QString> KPAtomicFile::writeTemporary(const QString& folder, const QByteArray& data,
@@ -174,7 +175,7 @@ std::optional<QString> KPAtomicFile::writeTemporary(const QString& folder, const
             *error = why;
         return std::nullopt;
     }
-    return QFile::decodeName(path);
+    return KPPath::fromNative(path);
 }
 
 void KPAtomicFile::setWriteFault(WriteFault fault)
@@ -187,14 +188,18 @@ int KPAtomicFile::removeStaleTemporaries(const QString& folder)
 {
     const QByteArray prefix(TempPrefix);
     const QByteArray suffix(TempSuffix);
+    const QByteArray native = KPPath::toNative(folder);
+    DIR* dir = ::opendir(native.constData());
+    if (!dir)
+        return 0;
     int removed = 0;
-    const QStringList names = QDir(folder).entryList(
-        {QString::fromLatin1(prefix) + QLatin1Char('*') + QString::fromLatin1(suffix)},
-        QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names) {
-        const QByteArray local = QFile::encodeName(name);
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (!name.startsWith(prefix) || !name.endsWith(suffix) ||
+            name.size() <= prefix.size() + suffix.size())
+            continue;
         const QByteArray middle =
-            local.mid(prefix.size(), local.size() - prefix.size() - suffix.size());
+            name.mid(prefix.size(), name.size() - prefix.size() - suffix.size());
         bool ok = false;
         const qint64 owner = middle.left(middle.indexOf('-')).toLongLong(&ok);
         if (!ok || owner <= 0)
@@ -202,16 +207,22 @@ int KPAtomicFile::removeStaleTemporaries(const QString& folder)
         // Only files whose process is gone; another Pictaro may be writing into the same folder.
         if (owner == qint64(::getpid()) || ::kill(pid_t(owner), 0) == 0 || errno != ESRCH)
             continue;
-        if (::unlink(QFile::encodeName(QDir(folder).filePath(name)).constData()) == 0)
+        // Only plain files, as the temporaries are: a folder of that name is not ours.
+        struct stat info
+        {
+        };
+        if (::fstatat(::dirfd(dir), name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && ::unlinkat(::dirfd(dir), name.constData(), 0) == 0)
             ++removed;
     }
+    ::closedir(dir);
     return removed;
 }
 
 bool KPAtomicFile::placeOutput(const QString& from, const QString& to, bool replaceAny, int* error)
 {
-    const QByteArray local = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
+    const QByteArray local = KPPath::toNative(from);
+    const QByteArray target = KPPath::toNative(to);
     // Where the mark cannot be stored the output goes unmarked: a later run then takes it
     // for the user's file and writes beside it, which loses nothing.
     markAsOutput(from);
@@ -248,15 +259,15 @@ bool KPAtomicFile::markAsOutput(const QString& path)
         return false;
     }
     static const char value[] = "1";
-    return ::setxattr(QFile::encodeName(path).constData(), OutputMark, value, sizeof value - 1,
-                      0) == 0;
+    return ::setxattr(KPPath::toNative(path).constData(), OutputMark, value, sizeof value - 1, 0) ==
+           0;
 }
 
 bool KPAtomicFile::isMarkedOutput(const QString& path)
 {
     if (marksUnsupported)
         return false;
-    const QByteArray local = QFile::encodeName(path);
+    const QByteArray local = KPPath::toNative(path);
     struct stat info
     {
     };
@@ -267,7 +278,7 @@ bool KPAtomicFile::isMarkedOutput(const QString& path)
 
 bool KPAtomicFile::removeOutput(const QString& path)
 {
-    return isMarkedOutput(path) && ::unlink(QFile::encodeName(path).constData()) == 0;
+    return isMarkedOutput(path) && ::unlink(KPPath::toNative(path).constData()) == 0;
 }
 
 void KPAtomicFile::setMarksUnsupported(bool unsupported)
@@ -277,7 +288,7 @@ void KPAtomicFile::setMarksUnsupported(bool unsupported)
 
 bool KPAtomicFile::remove(const QString& path)
 {
-    return unlinkTracked(QFile::encodeName(path));
+    return unlinkTracked(KPPath::toNative(path));
 }
 
 std::optional<quint64> KPAtomicFile::fileSize(const QString& path)
@@ -285,7 +296,7 @@ std::optional<quint64> KPAtomicFile::fileSize(const QString& path)
     struct stat info
     {
     };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::stat(KPPath::toNative(path).constData(), &info) != 0)
         return std::nullopt;
     return static_cast<quint64>(info.st_size);
 }
@@ -298,7 +309,7 @@ std::optional<QByteArray> KPAtomicFile::readAll(const QString& path, qint64 maxB
     // Opened without waiting and only read when it is a plain file: a named pipe under a
     // picture's name would otherwise hold the job, Stop and closing the window for as
     // long as nothing writes into it.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(KPPath::toNative(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     struct stat info

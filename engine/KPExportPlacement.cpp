@@ -1,10 +1,10 @@
 #include "engine/KPExportPlacement.h"
 
 #include "engine/KPAtomicFile.h"
+#include "engine/KPPath.h"
 #include "list/KPStringTools.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <sys/stat.h>
 
@@ -13,11 +13,15 @@ namespace {
 constexpr qsizetype NameMax = 255;
 
 // A 255-byte source name with "-2" added could never be written: the base gives way,
-// whole characters from its end, so that it and `tail` fit in one name.
+// whole characters from its end, so that it and `tail` fit in one name (a byte that is no
+// text is one character of its own).
 QString fitted(QString base, const QString& tail)
 {
-    while (!base.isEmpty() && QFile::encodeName(base + tail).size() > NameMax)
-        base.chop(base.size() >= 2 && base.back().isLowSurrogate() ? 2 : 1);
+    while (!base.isEmpty() && KPPath::toNative(base + tail).size() > NameMax)
+        base.chop(base.size() >= 2 && base.back().isLowSurrogate() &&
+                          base.at(base.size() - 2).isHighSurrogate()
+                      ? 2
+                      : 1);
     return base;
 }
 } // namespace
@@ -45,7 +49,7 @@ std::optional<KPExportPlacement::FileId> KPExportPlacement::fileId(const QString
     struct stat info
     {
     };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::stat(KPPath::toNative(path).constData(), &info) != 0)
         return std::nullopt;
     return FileId{static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino)};
 }
@@ -72,7 +76,7 @@ KPExportPlacement::Occupant KPExportPlacement::occupant(const QString& candidate
     };
     // A name that cannot even be looked at (the folder went away, no permission) is
     // taken: writing there fails with its own reason, where trying names would not end.
-    if (::lstat(QFile::encodeName(candidate).constData(), &info) != 0)
+    if (::lstat(KPPath::toNative(candidate).constData(), &info) != 0)
         return Occupant::Nothing;
     if (sourceId && FileId{quint64(info.st_dev), quint64(info.st_ino)} == *sourceId)
         return Occupant::OwnSource;

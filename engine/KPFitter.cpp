@@ -3,11 +3,11 @@
 #include "engine/KPAtomicFile.h"
 #include "engine/KPBestFit.h"
 #include "engine/KPImageDecoder.h"
+#include "engine/KPPath.h"
 #include "engine/KPQuality.h"
 #include "settings/KPSettings.h"
 
 #include <QBuffer>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 
@@ -376,7 +376,7 @@ bool KPFitter::replaceWorkingFile(const KPImageDataPtr& job, const QByteArray& d
     // write the new one out at once, a millisecond or more for every step.
     int error = 0;
     const std::optional<QString> written =
-        KPAtomicFile::writeTemporary(QFileInfo(m_workPath).absolutePath(), data, &error);
+        KPAtomicFile::writeTemporary(KPPath::folder(m_workPath), data, &error);
     if (!written) {
         fail(job, KPFailureText::forWriteError(error));
         return false;

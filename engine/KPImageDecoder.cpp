@@ -2,6 +2,7 @@
 
 #include "engine/KPAtomicFile.h"
 #include "engine/KPJpegCodec.h"
+#include "engine/KPPath.h"
 #include "engine/KPPngOrientation.h"
 #include "engine/KPSecondReader.h"
 #include "engine/formats/KPDecodeHelper.h"
@@ -11,7 +12,6 @@
 #include <QBuffer>
 #include <QColorSpace>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 #include <QtEndian>
@@ -26,7 +26,9 @@ void KPImageDecoder::applyAllocationLimit()
 
 QByteArray KPImageDecoder::formatHint(const QString& path)
 {
-    return QFileInfo(path).suffix().toLower().toLatin1();
+    const QString name = KPPath::fileName(path);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QByteArray() : name.mid(dot + 1).toLower().toLatin1();
 }
 
 bool KPImageDecoder::isRawType(const QByteArray& formatHint)
@@ -216,7 +218,10 @@ QSize KPImageDecoder::probeFile(const QString& path)
     const std::optional<quint64> bytes = KPAtomicFile::fileSize(path);
     if (!bytes || *bytes > quint64(KPDecodeHelper::MaxFileBytes))
         return {};
-    QImageReader reader(path);
+    QFile file;
+    if (!KPPath::openPlainFile(file, path))
+        return {};
+    QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     if (!reader.canRead())
         return {};
@@ -364,8 +369,8 @@ KPImageDecoder::Decoded KPImageDecoder::decodeSource(const QByteArray& bytes,
 KPImageDecoder::Decoded KPImageDecoder::readFile(const QString& path, QSize box)
 {
     applyAllocationLimit();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!KPPath::openPlainFile(file, path))
         return Decoded{{}, KPFailure::SourceUnreadable, {}};
     if (file.size() > KPDecodeHelper::MaxFileBytes)
         return Decoded{{}, KPFailure::TooLargeToDecode, {}};

@@ -1,5 +1,7 @@
 #include "list/KPDupPathPanel.h"
 
+#include "engine/KPPath.h"
+
 #include "ui/KPLocalization.h"
 
 #include <QDialogButtonBox>
@@ -42,7 +44,8 @@ QPoint KPDupPathPanel::centredOver(const QRect& main, const QRect& current)
 {
     if (main.height() < current.height() || main.width() < current.width())
         return current.topLeft();
-    return {main.x() + (main.width() - current.width()) / 2, main.y() + (main.height() - current.height()) / 2};
+    return {main.x() + (main.width() - current.width()) / 2,
+            main.y() + (main.height() - current.height()) / 2};
 }
 
 void KPDupPathPanel::showDupPanel(const QStringList& paths)
@@ -55,7 +58,7 @@ void KPDupPathPanel::showDupPanel(const QStringList& paths)
     raise();
     QString text;
     for (const QString& path : paths)
-        text += path + QLatin1Char('\n');
+        text += KPPath::displayName(path) + QLatin1Char('\n'); // one line each, whatever the name
     m_dupTextV->setPlainText(text);
 }
 

@@ -1,12 +1,11 @@
 #include "list/KPListView.h"
 
 #include "engine/KPNotification.h"
+#include "engine/KPPath.h"
 #include "list/KPListPresenter.h"
 #include "list/KPNaturalOrder.h"
 #include "list/KPStringTools.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QThread>
 
 #include <filesystem>
@@ -86,21 +85,39 @@ bool KPListView::isHiddenFile(const QString& path)
     return last->startsWith(QLatin1Char('.'));
 }
 
+std::optional<KPListView::Refusal::Why> KPListView::refusal(const QString& path,
+                                                            const struct stat* info)
+{
+    if (isHiddenFile(path))
+        return Refusal::Why::Hidden;
+    // A named pipe or a device under a picture's name is no picture; reading it for the
+    // preview or the run would wait for a writer for ever, or never end.
+    if (info && !S_ISREG(info->st_mode))
+        return Refusal::Why::NotPlainFile;
+    if (!hasImageExtension(path))
+        return info ? Refusal::Why::NotAPicture : Refusal::Why::Missing;
+    // A missing picture (a dangling link too) is still listed, and fails its job with
+    // the reason.
+    return std::nullopt;
+}
+
 KPListView::Addition KPListView::addPaths(const QStringList& paths)
 {
     Addition addition;
     QStringList found;
     for (const QString& given : paths) {
         // Absolute, as a file chooser would give them.
-        const QString path = QFileInfo(given).absoluteFilePath();
-        std::error_code error;
-        const fs::path native(QFile::encodeName(path).toStdString());
-        if (fs::is_directory(fs::status(native, error)))
+        const QString path = KPPath::absolute(given);
+        struct stat info
+        {
+        };
+        const bool exists = ::stat(KPPath::toNative(path).constData(), &info) == 0;
+        if (exists && S_ISDIR(info.st_mode))
             enumAllFile({path}, found, true);
-        else if (hasImageExtension(path))
-            found.append(path);
+        else if (const std::optional<Refusal::Why> why = refusal(path, exists ? &info : nullptr))
+            addition.refused.append(Refusal{path, *why});
         else
-            addition.skipped.append(path);
+            found.append(path);
     }
     addFileMember(found);
     refreshListView();
@@ -138,7 +155,7 @@ void KPListView::enumAllFile(const QStringList& paths, QStringList& outArray, bo
 {
     for (const QString& path : paths) {
         std::error_code error;
-        const fs::path native(QFile::encodeName(path).toStdString());
+        const fs::path native(KPPath::toNative(path).toStdString());
         // The path itself is followed when it is a link (the user named it); what the
         // walk below meets is not.
         const fs::file_status status = fs::status(native, error);
@@ -172,8 +189,8 @@ void KPListView::enumAllFile(const QStringList& paths, QStringList& outArray, bo
                 relative.remove_prefix(std::min(prefix.size(), relative.size()));
                 if (!relative.empty() && relative.front() == '/')
                     relative.remove_prefix(1);
-                const QString sub = QFile::decodeName(
-                    QByteArray(relative.data(), static_cast<qsizetype>(relative.size())));
+                const QString sub = KPPath::fromNative(
+                    QByteArrayView(relative.data(), static_cast<qsizetype>(relative.size())));
                 if (hasImageExtension(sub))
                     outArray.append(path + QLatin1Char('/') + sub);
             }
@@ -201,7 +218,7 @@ bool KPListView::addFileMember(const QStringList& paths)
         struct stat info
         {
         };
-        const bool known = ::stat(QFile::encodeName(path).constData(), &info) == 0;
+        const bool known = ::stat(KPPath::toNative(path).constData(), &info) == 0;
         // A named pipe or a device under a picture's name is no picture; reading it for
         // the preview or the run would wait for a writer for ever.
         if (known && !S_ISREG(info.st_mode))

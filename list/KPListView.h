@@ -6,6 +6,10 @@
 #include <QSet>
 #include <QStringList>
 
+#include <optional>
+
+struct stat;
+
 class KPListPresenter;
 
 // The list of picture jobs: turns files and scanned folders into jobs in the state
@@ -34,12 +38,26 @@ public:
     const KPImageDataList& memberMAr() const { return m_memberMAr; }
     const QStringList& dupPathArray() const { return m_dupPathArray; }
 
-    // What one addition of paths did: the paths it named that are no picture type Pictaro
-    // reads (files given directly), in the order given. Refused duplicates are in
-    // `dupPathArray`.
+    // A path named by the user that an addition did not take, and why.
+    struct Refusal
+    {
+        enum class Why
+        {
+            NotAPicture,  // no picture type Pictaro reads, by its extension
+            Hidden,       // its name starts with "."
+            NotPlainFile, // a named pipe, a device, a socket, or a link to one
+            Missing,      // no such file or folder
+        };
+        QString path; // absolute
+        Why why = Why::NotAPicture;
+        bool operator==(const Refusal&) const = default;
+    };
+    // What one addition of paths did: the paths it was given that it did not take, in the
+    // order given. Refused duplicates are in `dupPathArray`; what a folder scan leaves out
+    // (hidden files, other types) is not counted here.
     struct Addition
     {
-        QStringList skipped;
+        QList<Refusal> refused;
     };
     // The one way to add paths that the user names or drops (command line, drops, the
     // terminal): a folder, or a link to one, is scanned as Add Folder does; a file is taken
@@ -76,6 +94,9 @@ Q_SIGNALS:
     void showDupPanel(const QStringList& paths);
 
 private:
+    // Why a path the user named, which is no folder, is not taken as a picture; nothing
+    // when it is. `info` is the path's status (links followed), null when it has none.
+    static std::optional<Refusal::Why> refusal(const QString& path, const struct stat* info);
     KPListPresenter* currentPresenter() const;
     void postTotal();
 

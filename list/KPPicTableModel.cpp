@@ -1,11 +1,11 @@
 #include "list/KPPicTableModel.h"
 
+#include "engine/KPPath.h"
 #include "list/KPStringTools.h"
 #include "list/KPThumbnailCache.h"
 #include "ui/KPLocalization.h"
 
 #include <QColor>
-#include <QFileInfo>
 #include <QFont>
 
 KPPicTableModel::KPPicTableModel(KPThumbnailCache* thumbnails, QObject* parent)
@@ -177,11 +177,12 @@ QVariant KPPicTableModel::data(const QModelIndex& index, int role) const
         return {};
     case Name:
         if (role == Qt::DisplayRole)
-            return QFileInfo(record->path()).fileName();
+            return KPPath::displayName(KPPath::fileName(record->path()));
         if (role == Qt::ToolTipRole) {
+            const QString shown = KPPath::displayName(record->path());
             if (record->is(KPProgress::Failed))
-                return record->path() + QLatin1Char('\n') + failureText(*record, m_failureLimit);
-            return record->path();
+                return shown + QLatin1Char('\n') + failureText(*record, m_failureLimit);
+            return shown;
         }
         if (role == Qt::FontRole && index.row() == m_currentRow) {
             QFont font;

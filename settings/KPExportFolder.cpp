@@ -1,9 +1,9 @@
 #include "settings/KPExportFolder.h"
 
+#include "engine/KPPath.h"
 #include "settings/KPSettings.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -25,7 +25,7 @@ QString homeOfUser(const QString& user)
     passwd* result = nullptr;
     if (getpwnam_r(name.constData(), &entry, buffer.data(), buffer.size(), &result) != 0 || !result)
         return {};
-    return QFile::decodeName(result->pw_dir);
+    return KPPath::fromNative(result->pw_dir);
 }
 } // namespace
 
@@ -49,8 +49,10 @@ KPExportFolder::Check KPExportFolder::checkExPathDetailed(const QString& path)
     const QString expanded = expandTilde(path);
     if (expanded.isEmpty())
         return Check::Empty;
-    const QByteArray native = QFile::encodeName(expanded);
-    struct stat info{};
+    const QByteArray native = KPPath::toNative(expanded);
+    struct stat info
+    {
+    };
     Check result = Check::Usable;
     if (::stat(native.constData(), &info) == 0) {
         if (!S_ISDIR(info.st_mode))
@@ -62,9 +64,9 @@ KPExportFolder::Check KPExportFolder::checkExPathDetailed(const QString& path)
         result = Check::CannotCreate;
     }
     if (result == Check::Usable)
-        KPSettings::setObject(KPSettingsKey::CurrentExportPath,
-                              QDir::isAbsolutePath(expanded) ? expanded
-                                                             : QFileInfo(expanded).absoluteFilePath());
+        KPSettings::setObject(KPSettingsKey::CurrentExportPath, QDir::isAbsolutePath(expanded)
+                                                                    ? expanded
+                                                                    : KPPath::absolute(expanded));
     return result;
 }
 
@@ -91,5 +93,5 @@ std::optional<QString> KPExportFolder::exportPath() const
     if (!checkExPath(current))
         return std::nullopt;
     const QString expanded = expandTilde(current);
-    return QDir::isAbsolutePath(expanded) ? expanded : QFileInfo(expanded).absoluteFilePath();
+    return QDir::isAbsolutePath(expanded) ? expanded : KPPath::absolute(expanded);
 }

@@ -1,5 +1,6 @@
 #include "settings/KPExportPathView.h"
 
+#include "engine/KPPath.h"
 #include "settings/KPExportFolder.h"
 #include "settings/KPPathComboBox.h"
 #include "settings/KPSettings.h"
@@ -129,7 +130,7 @@ void KPExportPathView::openFolder(const QString& path)
     if (m_opener)
         m_opener(path);
     else
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        QDesktopServices::openUrl(KPPath::toUrl(path));
 }
 
 void KPExportPathView::choosePath()
@@ -155,6 +156,7 @@ void KPExportPathView::choosePath()
     const QString current = KPExportFolder::expandTilde(m_pathCB->currentText());
     if (QFileInfo(current).isDir())
         dialog->setDirectory(current);
-    connect(dialog, &QFileDialog::accepted, this, [dialog, done] { done(dialog->selectedFiles()); });
+    connect(dialog, &QFileDialog::accepted, this,
+            [dialog, done] { done(dialog->selectedFiles()); });
     dialog->open();
 }

@@ -4,18 +4,20 @@
 #include "engine/KPExportPlacement.h"
 #include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
+#include "engine/KPPath.h"
 #include "engine/KPQuality.h"
 #include "list/KPListView.h"
 #include "list/KPStringTools.h"
 #include "settings/KPExportFolder.h"
 #include "settings/KPSettings.h"
 #include "settings/KPSizeLimit.h"
+#include "ui/KPTerminalText.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +37,21 @@ QString takeValue(const QStringList& arguments, qsizetype& i, const QString& opt
 bool isOption(const QString& argument, const QString& option)
 {
     return argument == option || argument.startsWith(option + QLatin1Char('='));
+}
+
+QString refusalText(KPListView::Refusal::Why why)
+{
+    switch (why) {
+    case KPListView::Refusal::Why::NotAPicture:
+        return QStringLiteral("not a picture type Pictaro reads");
+    case KPListView::Refusal::Why::Hidden:
+        return QStringLiteral("hidden file");
+    case KPListView::Refusal::Why::NotPlainFile:
+        return QStringLiteral("not a regular file");
+    case KPListView::Refusal::Why::Missing:
+        return QStringLiteral("no such file or folder");
+    }
+    return {};
 }
 
 QString exportProblem(KPExportFolder::Check check, const QString& folder)
@@ -89,8 +106,13 @@ QString KPBatchFrontEnd::usage()
         "  -h, --help            show this help\n"
         "  -v, --version         show the version\n"
         "\n"
-        "Exit status: 0 when every picture converted, 1 when any failed, 2 for bad\n"
-        "arguments.\n");
+        "A named file that is not taken (hidden, not a regular file, not a picture type)\n"
+        "is reported on a line of its own. Names are printed with control characters,\n"
+        "bytes that are not UTF-8 and text direction overrides escaped (\\n, \\xe9, \\u202e,\n"
+        "and \\\\ for a backslash).\n"
+        "\n"
+        "Exit status: 0 when every picture converted, 1 when any failed or was skipped or\n"
+        "none was found, 2 for bad arguments.\n");
 }
 
 quint64 KPBatchFrontEnd::parseLimit(const QString& text, QString& error)
@@ -211,13 +233,16 @@ std::optional<KPBatchFrontEnd::Options> KPBatchFrontEnd::parse(const QStringList
         return std::nullopt;
     }
     for (const QString& path : options.paths) {
-        if (!QFileInfo::exists(path)) {
+        struct stat info
+        {
+        };
+        if (::stat(KPPath::toNative(path).constData(), &info) != 0) {
             error = QStringLiteral("no such file or folder: %1").arg(path);
             return std::nullopt;
         }
     }
     const QString expanded = KPExportFolder::expandTilde(*exportFolder);
-    options.exportFolder = QDir::cleanPath(QFileInfo(expanded).absoluteFilePath());
+    options.exportFolder = QDir::cleanPath(KPPath::absolute(expanded));
     const KPExportFolder::Check check = KPExportFolder::checkExPathDetailed(options.exportFolder);
     if (check != KPExportFolder::Check::Usable) {
         error = exportProblem(check, options.exportFolder);
@@ -254,15 +279,17 @@ void KPBatchFrontEnd::start()
     // Files are taken as the Add File panel offers them (picture extensions only);
     // folders are scanned as Add Folder does. The given order is kept.
     const KPListView::Addition addition = m_list->addPaths(m_options.paths);
-    for (const QString& path : addition.skipped)
-        m_err
-            << QStringLiteral("pictaro: skipped %1: not a picture type Pictaro reads\n").arg(path);
+    for (const KPListView::Refusal& refused : addition.refused)
+        m_err << QStringLiteral("pictaro: skipped %1: %2\n")
+                     .arg(KPTerminalText::escaped(refused.path), refusalText(refused.why));
     m_err.flush();
+    m_refused = addition.refused.size();
 
     if (m_list->memberMAr().isEmpty()) {
+        // Nothing was converted: for a script, that did not go well.
         m_out << QStringLiteral("No pictures found.\n0 converted, 0 failed\n");
         m_out.flush();
-        QTimer::singleShot(0, this, [this] { Q_EMIT finished(AllConverted); });
+        QTimer::singleShot(0, this, [this] { Q_EMIT finished(SomeFailed); });
         return;
     }
     if (!m_options.fit.replaceOriginals)
@@ -323,7 +350,7 @@ void KPBatchFrontEnd::onLog(const KPNotification& notification)
     const auto job = notification.userInfo.value(KPMessage::CurrentImage).value<KPImageDataPtr>();
     if (!job || !job->is(KPProgress::Converting))
         return;
-    const QString name = QFileInfo(job->path()).fileName();
+    const QString name = KPTerminalText::escaped(KPPath::fileName(job->path()));
     QString line =
         QStringLiteral("[%1/%2] %3").arg(m_done + 1).arg(m_list->memberMAr().size()).arg(name);
     if (const std::optional<float> quality = job->exportQuality())
@@ -350,7 +377,7 @@ void KPBatchFrontEnd::onJobFinished(const KPImageDataPtr& job)
 void KPBatchFrontEnd::printJob(const KPImageDataPtr& job)
 {
     clearProgressLine();
-    const QString name = job->path();
+    const QString name = KPTerminalText::escaped(job->path());
     if (!job->is(KPProgress::Converted)) {
         const QString reason = KPFailureText::text(job->failure(), m_options.limitBytes);
         if (reason.isEmpty())
@@ -373,7 +400,8 @@ void KPBatchFrontEnd::printJob(const KPImageDataPtr& job)
         pixels = KPImageDecoder::probeFile(output);
     if (pixels.isValid())
         detail += QStringLiteral(", %1x%2").arg(pixels.width()).arg(pixels.height());
-    m_out << QStringLiteral("OK      %1 -> %2 (%3)\n").arg(name, output, detail);
+    m_out << QStringLiteral("OK      %1 -> %2 (%3)\n")
+                 .arg(name, KPTerminalText::escaped(output), detail);
     m_out.flush();
 }
 
@@ -418,5 +446,5 @@ void KPBatchFrontEnd::onRunEnded()
     else
         m_out << QStringLiteral("%1 converted, %2 failed\n").arg(converted).arg(m_failed);
     m_out.flush();
-    Q_EMIT finished(m_failed == 0 && notRun == 0 ? AllConverted : SomeFailed);
+    Q_EMIT finished(m_failed == 0 && notRun == 0 && m_refused == 0 ? AllConverted : SomeFailed);
 }

@@ -15,8 +15,8 @@ class KPListView;
 
 // `pictaro --batch`: lists the given files and folders as the window's Add File and
 // Add Folder do, runs the same batch run over them and reports each picture on the
-// terminal. Exit status 0 when every picture converted, 1 when any failed, 2 for bad
-// arguments.
+// terminal. Exit status 0 when every picture converted, 1 when any failed, a named path
+// was not taken or nothing was converted, 2 for bad arguments.
 class KPBatchFrontEnd : public QObject
 {
     Q_OBJECT
@@ -74,6 +74,7 @@ private:
     bool m_progressShown = false;
     qsizetype m_done = 0;
     qsizetype m_failed = 0;
+    qsizetype m_refused = 0; // named paths not taken
     bool m_stopped = false;
     bool m_ended = false; // the summary is printed once, however the run ended
 };

@@ -3,13 +3,14 @@
 #include "engine/KPAsync.h"
 #include "engine/KPAtomicFile.h"
 #include "engine/KPImageDecoder.h"
+#include "engine/KPPath.h"
 #include "engine/KPQuality.h"
 #include "list/KPStringTools.h"
 #include "list/KPThumbnailCache.h"
 #include "ui/KPImageView.h"
 #include "ui/KPLocalization.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QFormLayout>
 #include <QImageReader>
 #include <QLabel>
@@ -31,13 +32,17 @@ QSize headerSize(const QString& path)
     const std::optional<quint64> bytes = KPAtomicFile::fileSize(path);
     if (!bytes || *bytes > quint64(KPAtomicFile::MaxReadBytes))
         return {};
-    QImageReader reader(path);
+    QFile file;
+    if (!KPPath::openPlainFile(file, path))
+        return {};
+    QImageReader reader(&file);
     reader.setAutoTransform(true);
     QSize size = reader.size();
     if (size.isValid() && (reader.transformation() & QImageIOHandler::TransformationRotate90))
         size.transpose();
     if (size.isValid())
         return size;
+    file.close();
     if (const std::optional<QByteArray> whole = KPAtomicFile::readAll(path))
         return KPImageDecoder::probeSource(*whole, KPImageDecoder::formatHint(path)).size;
     return {};
@@ -52,6 +57,8 @@ QString qualityText(float factor)
 QLabel* valueLabel(QWidget* parent)
 {
     auto* label = new QLabel(parent);
+    // A file name such as "<img src=...>.jpg" is a name, not markup to render.
+    label->setTextFormat(Qt::PlainText);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->setMinimumWidth(80);
     return label;
@@ -181,7 +188,7 @@ void KPImageLogView::refreshImageLog(const KPNotification& notification)
         } else {
             loadPicture(exportPath); // kept unchanged: nothing was decoded
         }
-        m_logNameTF->setText(QFileInfo(exportPath).fileName());
+        m_logNameTF->setText(KPPath::displayName(KPPath::fileName(exportPath)));
         QSize pixels = job->exportPixelSize();
         if (!pixels.isValid())
             pixels = output.isNull() ? headerSize(exportPath) : output.size();
@@ -193,7 +200,7 @@ void KPImageLogView::refreshImageLog(const KPNotification& notification)
     } else {
         const QString path = job->path();
         loadPicture(path);
-        m_logNameTF->setText(QFileInfo(path).fileName());
+        m_logNameTF->setText(KPPath::displayName(KPPath::fileName(path)));
         m_logScaleTF->setText(pixelSizeText(headerSize(path)));
         const std::optional<quint64> size = job->size();
         m_logSizeTF->setText(size ? KPStringTools::sizeSwitch(float(*size))

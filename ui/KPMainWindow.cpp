@@ -2,6 +2,7 @@
 
 #include "engine/KPBatchRun.h"
 #include "engine/KPExportPlacement.h"
+#include "engine/KPPath.h"
 #include "list/KPDupPathPanel.h"
 #include "list/KPListView.h"
 #include "list/KPPicTableModel.h"
@@ -24,7 +25,6 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -404,7 +404,7 @@ void KPMainWindow::showEndAlert()
     // Where the pictures went: the folder may have been changed during the run, so the
     // last one written tells.
     const QString folder =
-        converted.isEmpty() ? QString() : QFileInfo(converted.last()->exportPath()).absolutePath();
+        converted.isEmpty() ? QString() : KPPath::folder(converted.last()->exportPath());
     auto* alert = new KPEndAlert(converted.size(), m_run->errorImgMAr().size(), folder, this);
     alert->setWindowTitle(windowTitle());
     connect(alert, &KPEndAlert::openFolderRequested, m_exportPathV, &KPExportPathView::openFolder);
@@ -435,8 +435,16 @@ void KPMainWindow::chooseWithDialog(Choose kind, std::function<void(const QStrin
         dialog->setFileMode(QFileDialog::Directory);
         dialog->setOption(QFileDialog::ShowDirsOnly);
     }
-    connect(dialog, &QFileDialog::accepted, this,
-            [dialog, done = std::move(done)] { done(dialog->selectedFiles()); });
+    // The system's file chooser hands over URLs, which keep the bytes of a name that is no
+    // UTF-8; selectedFiles would not.
+    connect(dialog, &QFileDialog::accepted, this, [dialog, done = std::move(done)] {
+        QStringList paths;
+        for (const QUrl& url : dialog->selectedUrls()) {
+            if (const std::optional<QString> path = KPPath::fromUrl(url))
+                paths.append(*path);
+        }
+        done(paths);
+    });
     dialog->open();
 }
 
@@ -536,8 +544,9 @@ void KPMainWindow::dropEvent(QDropEvent* event)
 {
     QStringList paths;
     for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile())
-            paths.append(url.toLocalFile());
+        // A name whose bytes are no UTF-8 comes percent-encoded; toLocalFile would lose it.
+        if (const std::optional<QString> path = KPPath::fromUrl(url))
+            paths.append(*path);
     }
     if (paths.isEmpty() || m_run->resizeFlag())
         return;

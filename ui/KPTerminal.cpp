@@ -4,6 +4,7 @@
 #include "settings/KPSettings.h"
 #include "ui/KPBatchFrontEnd.h"
 #include "ui/KPLocalization.h"
+#include "ui/KPTerminalText.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -75,16 +76,13 @@ bool KPTerminal::wanted(int argc, char* argv[])
     return false;
 }
 
-int KPTerminal::run(QCoreApplication& application)
+int KPTerminal::run(QCoreApplication& application, const QStringList& arguments)
 {
     // The reasons given for failed pictures are in the user's language, as in the window.
     KPLocalization::install(application);
 
     QTextStream out(stdout);
     QTextStream err(stderr);
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
-
     if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
         out << KPBatchFrontEnd::usage();
         return KPBatchFrontEnd::AllConverted;
@@ -103,7 +101,7 @@ int KPTerminal::run(QCoreApplication& application)
     std::optional<KPBatchFrontEnd::Options> options = KPBatchFrontEnd::parse(arguments, error);
     if (!options) {
         err << QStringLiteral("pictaro: %1\nTry 'pictaro --help' for more information.\n")
-                   .arg(error);
+                   .arg(KPTerminalText::escaped(error));
         return KPBatchFrontEnd::BadArguments;
     }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 class QCoreApplication;
 
 // The terminal mode of `pictaro`: `--batch`, `--help` and `--version`, without a window
@@ -11,6 +13,7 @@ public:
 
     // Whether the arguments ask for the terminal rather than the window.
     static bool wanted(int argc, char* argv[]);
-    // Runs what the application's arguments ask for and returns the exit status.
-    static int run(QCoreApplication& application);
+    // Runs what the arguments (after the program's name, with the bytes of each kept, see
+    // KPPath) ask for and returns the exit status.
+    static int run(QCoreApplication& application, const QStringList& arguments);
 };

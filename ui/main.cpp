@@ -1,4 +1,5 @@
 #include "engine/KPImageDecoder.h"
+#include "engine/KPPath.h"
 #include "ui/KPLocalization.h"
 #include "ui/KPMainWindow.h"
 #include "ui/KPTerminal.h"
@@ -27,8 +28,9 @@ int runWindow(int argc, char* argv[])
     KPMainWindow window;
     window.awakeFromNib();
     window.show();
-    QStringList paths = QCoreApplication::arguments();
-    paths.removeFirst();
+    // QApplication has taken its own options out of argv by now. A path keeps its bytes
+    // (QCoreApplication::arguments would turn those that are no UTF-8 into U+FFFD).
+    QStringList paths = KPPath::arguments(argc, argv);
     paths.removeAll(QStringLiteral("--"));
     if (!paths.isEmpty())
         window.addPaths(paths);
@@ -43,5 +45,5 @@ int main(int argc, char* argv[])
 
     QCoreApplication app(argc, argv);
     describeApplication();
-    return KPTerminal::run(app);
+    return KPTerminal::run(app, KPPath::arguments(argc, argv));
 }

@@ -1,5 +1,6 @@
 #include "engine/KPAtomicFile.h"
 #include "engine/KPBatchRun.h"
+#include "engine/KPPath.h"
 #include "list/KPListView.h"
 #include "settings/KPExportFolder.h"
 #include "settings/KPSettings.h"
@@ -27,7 +28,7 @@ class TestFaults : public QObject
 
 private:
     std::unique_ptr<KPTestSettings> m_settings;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<KPTemporaryDir> m_dir;
     KPExportFolder m_export;
 
     QString path(const QString& relative) const { return m_dir->filePath(relative); }
@@ -125,7 +126,7 @@ private Q_SLOTS:
     {
         m_settings = std::make_unique<KPTestSettings>();
         KPSettings::checkDefaultSetting();
-        m_dir = std::make_unique<QTemporaryDir>();
+        m_dir = std::make_unique<KPTemporaryDir>();
         QDir().mkpath(path(QStringLiteral("out")));
         m_export.setText(path(QStringLiteral("out")));
     }
@@ -513,7 +514,8 @@ private Q_SLOTS:
         QTest::newRow("255 bytes of two-byte letters, a second type")
             << QByteArrayList{wideBase + "x.png", wideBase + "x.bmp"}
             << QByteArrayList{wideBase + "x.jpg", wideBase.left(248) + "-2.jpg"};
-        QTest::newRow("not UTF-8") << QByteArrayList{"caf\xe9.png"} << QByteArrayList{QByteArray()};
+        QTest::newRow("not UTF-8")
+            << QByteArrayList{"caf\xe9.png"} << QByteArrayList{"caf\xe9.jpg"};
     }
     void awkwardNames()
     {
@@ -542,7 +544,7 @@ private Q_SLOTS:
         for (const KPImageDataPtr& job : list.memberMAr()) {
             QVERIFY2(settledCleanly(job, limit), qPrintable(job->path()));
             if (job->is(KPProgress::Converted))
-                written.append(QFile::encodeName(job->exportPath()));
+                written.append(KPPath::toNative(job->exportPath()));
         }
         QByteArrayList expected;
         for (const QByteArray& output : outputs) {
@@ -552,8 +554,7 @@ private Q_SLOTS:
         std::sort(written.begin(), written.end());
         std::sort(expected.begin(), expected.end());
         QCOMPARE(written, expected);
-        QCOMPARE(QDir(path(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden).size(),
-                 expected.size());
+        QCOMPARE(KPTest::namesIn(path(QStringLiteral("out"))).size(), expected.size());
         QCOMPARE(KPFault::snapshot(path(QStringLiteral("in"))), sources);
     }
 

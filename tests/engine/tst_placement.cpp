@@ -1,6 +1,7 @@
 #include "engine/KPAtomicFile.h"
 #include "engine/KPExportPlacement.h"
 #include "engine/KPFitter.h"
+#include "engine/KPPath.h"
 #include "settings/KPSettings.h"
 #include "support/KPFaultSupport.h"
 #include "support/KPFitSupport.h"
@@ -20,7 +21,7 @@ class TestPlacement : public QObject
 
 private:
     std::unique_ptr<KPTestSettings> m_settings;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<KPTemporaryDir> m_dir;
 
     QString path(const QString& relative) const { return m_dir->filePath(relative); }
 
@@ -56,7 +57,7 @@ private Q_SLOTS:
     {
         m_settings = std::make_unique<KPTestSettings>();
         KPSettings::checkDefaultSetting();
-        m_dir = std::make_unique<QTemporaryDir>();
+        m_dir = std::make_unique<KPTemporaryDir>();
     }
     void cleanup() { KPAtomicFile::setMarksUnsupported(false); }
 
@@ -122,6 +123,22 @@ private Q_SLOTS:
                                replace ? QStringLiteral("a-2.jpg") : QStringLiteral("a-2-2.jpg")}
                 << 1;
         }
+        // Names that are no UTF-8 keep their bytes; a byte that is no text gives way on
+        // its own when a name must shorten to fit 255 bytes.
+        const QString latin = KPPath::fromNative("caf\xe9");
+        QTest::newRow("Latin-1 names")
+            << QStringList{QStringLiteral("in/") + latin + QStringLiteral(".png"),
+                           QStringLiteral("in/b/") + latin + QStringLiteral(".bmp")}
+            << false
+            << QStringList{latin + QStringLiteral(".jpg"), latin + QStringLiteral("-2.jpg")} << 0;
+        const QString longBase = QString(249, QLatin1Char('a')) + KPPath::fromNative("\xe9");
+        QTest::newRow("Latin-1 name of 255 bytes")
+            << QStringList{QStringLiteral("in/") + longBase + QStringLiteral(".tiff"),
+                           QStringLiteral("in/b/") + longBase + QStringLiteral(".tiff")}
+            << false
+            << QStringList{longBase + QStringLiteral(".jpg"),
+                           QString(249, QLatin1Char('a')) + QStringLiteral("-2.jpg")}
+            << 0;
     }
     void distinctOutputs()
     {

@@ -1,6 +1,8 @@
 #include "engine/KPNotification.h"
+#include "engine/KPPath.h"
 #include "list/KPListPresenter.h"
 #include "list/KPListView.h"
+#include "support/KPTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +13,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace {
 // Stands in for the picture table: keeps a selection and hands back the selected jobs.
@@ -44,9 +47,7 @@ using Rows = QList<int>;
 
 bool writeFile(const QString& path, const QByteArray& content)
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+    return KPTest::writeNative(path, content);
 }
 
 QStringList names(std::initializer_list<const char*> texts)
@@ -227,6 +228,20 @@ void TestListView::scanOrder_data()
     QTest::newRow("files as given")
         << names({"IMG_2.jpg", "IMG_10.jpg"}) << names({"IMG_10.jpg", "IMG_2.jpg"})
         << names({"IMG_10.jpg", "IMG_2.jpg"});
+    // Latin-1 names: each byte that is no UTF-8 kept, in the folder's name and the file's.
+    const auto native = [](std::initializer_list<const char*> texts) {
+        QStringList list;
+        for (const char* text : texts)
+            list.append(KPPath::fromNative(text));
+        return list;
+    };
+    QTest::newRow("names that are no UTF-8")
+        << native({"M\xfcnchen/b.jpg", "M\xfcnchen/caf\xe9.jpg", "M\xfcnchen/a\xff.png"})
+        << QStringList{}
+        << native({"M\xfcnchen/a\xff.png", "M\xfcnchen/b.jpg", "M\xfcnchen/caf\xe9.jpg"});
+    QTest::newRow("no UTF-8, given")
+        << native({"caf\xe9.jpg", "x.jpg"}) << native({"x.jpg", "caf\xe9.jpg"})
+        << native({"x.jpg", "caf\xe9.jpg"});
 }
 
 void TestListView::scanOrder()
@@ -234,7 +249,7 @@ void TestListView::scanOrder()
     QFETCH(QStringList, files);
     QFETCH(QStringList, given);
     QFETCH(QStringList, expected);
-    QTemporaryDir dir;
+    KPTemporaryDir dir;
     for (const QString& name : std::as_const(files))
         QVERIFY(writeFile(dir.filePath(name), "pic"));
     QStringList paths;
@@ -335,25 +350,45 @@ void TestListView::additions()
 }
 
 // One addition of files, folders and links, as a drop or a command line makes it: every
-// path it refused is kept for the notice, whichever group it came in.
+// path it refused is kept for the notice, whichever group it came in, and every path named
+// that it did not take is told with the reason.
 void TestListView::addPaths()
 {
-    QTemporaryDir dir;
+    KPTemporaryDir dir;
     const QString a = dir.filePath(QStringLiteral("a.jpg"));
     const QString pics = dir.filePath(QStringLiteral("pics"));
     const QString linked = dir.filePath(QStringLiteral("linked"));
     const QString notes = dir.filePath(QStringLiteral("notes.txt"));
     const QString empty = dir.filePath(QStringLiteral("empty"));
+    const QString hidden = dir.filePath(QStringLiteral(".h.jpg"));
+    const QString pipe = dir.filePath(QStringLiteral("pipe.jpg"));
+    const QString zero = dir.filePath(QStringLiteral("zero.jpg"));
+    const QString missing = dir.filePath(QStringLiteral("missing.txt"));
+    const QString latin = dir.filePath(KPPath::fromNative("caf\xe9.jpg"));
+    const QString munich = dir.filePath(KPPath::fromNative("M\xfcnchen"));
     QVERIFY(writeFile(a, "pic") && writeFile(pics + QStringLiteral("/b.jpg"), "pic") &&
-            writeFile(notes, "text") && QDir().mkpath(empty));
+            writeFile(notes, "text") && QDir().mkpath(empty) && writeFile(hidden, "pic") &&
+            writeFile(latin, "latin") && writeFile(munich + QStringLiteral("/m.jpg"), "munich"));
     QVERIFY(QFile::link(pics, linked));
+    QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), zero));
 
     KPListView list;
-    const KPListView::Addition addition = list.addPaths({a, a, empty, pics, notes, pics, linked});
+    const KPListView::Addition addition = list.addPaths(
+        {a, a, empty, pics, notes, pics, linked, hidden, pipe, zero, missing, latin, munich});
     QCOMPARE(jobPaths(list),
-             (QStringList{a, pics + QStringLiteral("/b.jpg"), linked + QStringLiteral("/b.jpg")}));
+             (QStringList{a, pics + QStringLiteral("/b.jpg"), linked + QStringLiteral("/b.jpg"),
+                          latin, munich + QStringLiteral("/m.jpg")}));
     QCOMPARE(list.dupPathArray(), (QStringList{a, pics + QStringLiteral("/b.jpg")}));
-    QCOMPARE(addition.skipped, QStringList{notes});
+    using Why = KPListView::Refusal::Why;
+    QCOMPARE(addition.refused, (QList<KPListView::Refusal>{{notes, Why::NotAPicture},
+                                                           {hidden, Why::Hidden},
+                                                           {pipe, Why::NotPlainFile},
+                                                           {zero, Why::NotPlainFile},
+                                                           {missing, Why::Missing}}));
+    // Found by their bytes: each job knows its file's size.
+    QCOMPARE(list.memberMAr().at(3)->size(), std::optional<quint64>(5));
+    QCOMPARE(list.memberMAr().at(4)->size(), std::optional<quint64>(6));
     QSignalSpy notice(&list, &KPListView::showDupPanel);
     list.showDupPathPanel();
     QCOMPARE(notice.size(), 1);

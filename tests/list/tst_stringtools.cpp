@@ -1,3 +1,4 @@
+#include "engine/KPPath.h"
 #include "list/KPStringTools.h"
 
 #include <QTest>
@@ -40,6 +41,8 @@ private Q_SLOTS:
     void strToIdxByBackward();
     void strFromIdxByBackward_data();
     void strFromIdxByBackward();
+    void nativeBytes_data();
+    void nativeBytes();
 };
 
 void TestStringTools::sizeSwitch_data()
@@ -180,4 +183,38 @@ void TestStringTools::strFromIdxByBackward()
 }
 
 QTEST_APPLESS_MAIN(TestStringTools)
+// File names are bytes: every byte sequence comes back from its text unchanged, valid
+// UTF-8 is read as text, and what is not shows as U+FFFD, one for each byte.
+void TestStringTools::nativeBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("ASCII") << QByteArray("a/b.jpg") << QStringLiteral("a/b.jpg");
+    QTest::newRow("UTF-8 of two, three and four bytes")
+        << QByteArray("\xc3\xa9\xe2\x82\xac\xf0\x9f\x93\xb7")
+        << QStringLiteral("\u00e9\u20ac\U0001f4f7");
+    QTest::newRow("Latin-1") << QByteArray("caf\xe9.jpg") << QStringLiteral("caf\ufffd.jpg");
+    QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << QStringLiteral("\ufffd\ufffd");
+    QTest::newRow("encoded surrogate")
+        << QByteArray("\xed\xa0\x80") << QStringLiteral("\ufffd\ufffd\ufffd");
+    QTest::newRow("beyond U+10FFFF")
+        << QByteArray("\xf4\x90\x80\x80") << QStringLiteral("\ufffd\ufffd\ufffd\ufffd");
+    QTest::newRow("cut short at the end")
+        << QByteArray("a\xe2\x82") << QStringLiteral("a\ufffd\ufffd");
+    QTest::newRow("lead byte before a letter")
+        << QByteArray("\xe2x\xc3\xa9") << QStringLiteral("\ufffdx\u00e9");
+    QTest::newRow("control characters")
+        << QByteArray("a\nb\x1b\x7f") << QStringLiteral("a\u240ab\u241b\u2421");
+}
+
+void TestStringTools::nativeBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, shown);
+    const QString path = KPPath::fromNative(bytes);
+    QCOMPARE(KPPath::toNative(path), bytes);
+    QCOMPARE(KPPath::displayName(path), shown);
+    QCOMPARE(KPPath::hasEscapedBytes(path), shown.contains(QChar::ReplacementCharacter));
+}
+
 #include "tst_stringtools.moc"

@@ -5,10 +5,10 @@
 // test library.
 
 #include "engine/KPAtomicFile.h"
+#include "engine/KPPath.h"
 
 #include <QByteArray>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QHash>
 #include <QImage>
@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -87,13 +88,18 @@ inline QStringList leftovers(const QString& folder)
         QDir::Files | QDir::Hidden | QDir::System);
 }
 
-// Every regular file below `folder` (links not followed) with its bytes.
+// Every regular file below `folder` (links not followed) with its bytes; names that are
+// no UTF-8 too (kept as KPPath keeps them).
 inline QHash<QString, QByteArray> snapshot(const QString& folder)
 {
+    namespace fs = std::filesystem;
     QHash<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(KPPath::toNative(folder).toStdString(), error), end;
+         !error && it != end; it.increment(error)) {
+        if (!it->is_regular_file(error) || it->is_symlink(error))
+            continue;
+        const QString path = KPPath::fromNative(it->path().native());
         files.insert(path, KPAtomicFile::readAll(path).value_or(QByteArray()));
     }
     return files;

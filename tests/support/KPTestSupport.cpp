@@ -1,8 +1,11 @@
 #include "support/KPTestSupport.h"
 
 #include "engine/KPAsync.h"
+#include "engine/KPImageDecoder.h"
+#include "engine/KPPath.h"
 #include "settings/KPSettings.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -14,9 +17,16 @@
 #include <QRandomGenerator>
 #include <QSettings>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 namespace {
 // The folder the store is in now: a test that makes its next KPTestSettings before the
@@ -46,6 +56,17 @@ void KPTestSettings::useFolder(const QString& folder)
 KPTestFolders::KPTestFolders()
 {
     KPSettings::checkDefaultSetting();
+}
+
+KPTemporaryDir::~KPTemporaryDir()
+{
+    if (!isValid())
+        return;
+    const auto remove = [](const char* path, const struct stat*, int, FTW*) {
+        ::remove(path); // what cannot go, QTemporaryDir tries again
+        return 0;
+    };
+    ::nftw(KPPath::toNative(path()).constData(), remove, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 KPBusyPool::KPBusyPool()
@@ -131,8 +152,49 @@ bool save(const QImage& image, const QString& path, const char* format, int qual
                              {png, QString::fromLatin1(type) + QLatin1Char(':') + path}) == 0;
 }
 
+bool writeNative(const QString& path, const QByteArray& bytes)
+{
+    const QByteArray native = KPPath::toNative(path);
+    for (qsizetype slash = native.indexOf('/', 1); slash > 0;
+         slash = native.indexOf('/', slash + 1))
+        ::mkdir(native.left(slash).constData(), 0777);
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    return ::close(fd) == 0 && written;
+}
+
+QStringList namesIn(const QString& folder)
+{
+    QStringList names;
+    DIR* dir = ::opendir(KPPath::toNative(folder).constData());
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            names.append(KPPath::fromNative(name));
+    }
+    ::closedir(dir);
+    names.sort();
+    return names;
+}
+
 QString writePicture(const QImage& image, const QString& path, int quality)
 {
+    if (KPPath::hasEscapedBytes(path)) {
+        // Qt's writers open files by a name they cannot spell: the picture is made in a
+        // buffer and written through the bytes of its name.
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, KPImageDecoder::formatHint(path));
+        writer.setQuality(quality);
+        if (!writer.write(image) || !writeNative(path, bytes))
+            qFatal("cannot write %s", qPrintable(KPPath::displayName(path)));
+        return path;
+    }
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (!save(image, path, nullptr, quality))
         qFatal("cannot write %s", qPrintable(path));
@@ -209,6 +271,21 @@ QJsonObject exifTags(const QString& path)
     return files.isEmpty() ? QJsonObject() : files.first().toObject();
 }
 
+namespace {
+// A command line for sh that runs `program` with the arguments' own bytes: QProcess would
+// hand them over as UTF-8, with U+FFFD for every byte that is no text.
+QByteArray shellCommand(const QString& program, const QStringList& arguments)
+{
+    auto quoted = [](const QString& text) {
+        return '\'' + KPPath::toNative(text).replace('\'', "'\\''") + '\'';
+    };
+    QByteArray command = "exec " + quoted(program);
+    for (const QString& argument : arguments)
+        command += ' ' + quoted(argument);
+    return command + '\n';
+}
+} // namespace
+
 void startPictaro(QProcess& process, const QStringList& arguments, const QString& config,
                   const QString& workingFolder)
 {
@@ -218,7 +295,15 @@ void startPictaro(QProcess& process, const QStringList& arguments, const QString
     process.setProcessEnvironment(environment);
     if (!workingFolder.isEmpty())
         process.setWorkingDirectory(workingFolder);
-    process.start(QString::fromLocal8Bit(qgetenv("PICTARO_BINARY")), arguments);
+    const QString program = QString::fromLocal8Bit(qgetenv("PICTARO_BINARY"));
+    if (std::none_of(arguments.begin(), arguments.end(), KPPath::hasEscapedBytes)) {
+        process.start(program, arguments);
+        return;
+    }
+    // The shell reads the command from its input and becomes `pictaro` (exec).
+    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-s")});
+    process.write(shellCommand(program, arguments));
+    process.closeWriteChannel();
 }
 
 PictaroResult runPictaro(const QStringList& arguments, const QString& config,

@@ -30,6 +30,17 @@ private:
     QTemporaryDir m_dir;
 };
 
+// A temporary folder that goes with everything in it, names that are no UTF-8 among them
+// (QTemporaryDir cannot see those, and would leave them and their folders behind).
+class KPTemporaryDir : public QTemporaryDir
+{
+public:
+    KPTemporaryDir() = default;
+    ~KPTemporaryDir();
+    KPTemporaryDir(const KPTemporaryDir&) = delete;
+    KPTemporaryDir& operator=(const KPTemporaryDir&) = delete;
+};
+
 // Keeps every thread of the engine's pool busy for as long as it lives, so that whatever
 // is queued there meanwhile can only be run by whoever waits for it.
 class KPBusyPool
@@ -71,13 +82,20 @@ QImage noisyImage(int width, int height, quint32 seed = 1);
 QImage flatImage(int width, int height, QColor color);
 // Writes a picture; the format comes from the suffix unless given. JPEG quality 95.
 bool save(const QImage& image, const QString& path, const char* format = nullptr, int quality = 95);
-// Writes a source picture as `save` does, making its folder first; ends the test program
-// when it cannot, since every check after it would be about a missing file.
+// Writes a source picture as `save` does, making its folder first (a path with bytes that
+// are no UTF-8 too); ends the test program when it cannot, since every check after it
+// would be about a missing file.
 QString writePicture(const QImage& image, const QString& path, int quality = 95);
 // Writes `count` photo-like pictures (`width` by three quarters of it, each its own) into
 // the folder as p0.suffix, p1.suffix...; their paths in that order.
 QStringList writePictures(const QString& folder, int count, int width,
                           const QString& suffix = QStringLiteral("png"));
+// Paths that may hold bytes that are no UTF-8, as KPPath keeps them ("caf\xe9.jpg" is
+// KPPath::fromNative("caf\xe9.jpg")). Writes `bytes` into a new file at `path`, making its
+// folders first; false when it cannot.
+bool writeNative(const QString& path, const QByteArray& bytes);
+// The names in a folder, with their bytes kept, sorted; hidden ones too.
+QStringList namesIn(const QString& folder);
 // The real photos of Debian's mate-backgrounds package, or an empty list.
 QStringList realPhotos();
 // The mean colour of a picture.
@@ -97,7 +115,8 @@ QJsonObject exifTags(const QString& path);
 void writeEarlierFile(const QString& path, const QByteArray& bytes, bool marked);
 
 // `pictaro` as a user starts it: the program PICTARO_BINARY names, in English, with its
-// preferences in `config` and, when given, `workingFolder` as its current folder.
+// preferences in `config` and, when given, `workingFolder` as its current folder. An
+// argument holding bytes that are no UTF-8 reaches it as those bytes.
 void startPictaro(QProcess& process, const QStringList& arguments, const QString& config,
                   const QString& workingFolder = QString());
 struct PictaroResult

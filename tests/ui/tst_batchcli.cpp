@@ -1,4 +1,5 @@
 #include "engine/KPAtomicFile.h"
+#include "engine/KPPath.h"
 #include "support/KPTestSupport.h"
 
 #include <QDir>
@@ -15,7 +16,7 @@ class TestBatchCli : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<KPTemporaryDir> m_dir;
 
     using Result = KPTest::PictaroResult;
 
@@ -60,7 +61,7 @@ private Q_SLOTS:
     {
         QVERIFY2(!qgetenv("PICTARO_BINARY").isEmpty(),
                  "PICTARO_BINARY names the program under test");
-        m_dir = std::make_unique<QTemporaryDir>();
+        m_dir = std::make_unique<KPTemporaryDir>();
         QDir().mkpath(path(QStringLiteral("in")));
         KPTest::save(KPTest::noisyImage(320, 240), path(QStringLiteral("in/a.png")));
     }
@@ -296,6 +297,56 @@ private Q_SLOTS:
             expected.append(QStringLiteral("b-2.jpg"));
         expected.sort();
         QCOMPARE(QDir(in).entryList(QDir::Files | QDir::Hidden), expected);
+    }
+
+    // Any name converts, named or found in a folder, and its output keeps the name's bytes.
+    // The terminal shows each name on its line with its control characters, bytes that
+    // are no UTF-8 and text direction overrides escaped, so that no name can forge a line.
+    void namesOfAnyBytes_data()
+    {
+        QTest::addColumn<QByteArray>("folder"); // below "in", named instead of the file
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("shownName");
+        QTest::addColumn<QString>("shownOutput");
+        QTest::newRow("Latin-1, named")
+            << QByteArray() << QByteArray("caf\xe9.png") << QStringLiteral("caf\\xe9.png")
+            << QStringLiteral("caf\\xe9.jpg");
+        QTest::newRow("Latin-1, in a Latin-1 folder")
+            << QByteArray("M\xfcnchen") << QByteArray("caf\xe9.png")
+            << QStringLiteral("M\\xfcnchen/caf\\xe9.png") << QStringLiteral("caf\\xe9.jpg");
+        QTest::newRow("a newline forging a line")
+            << QByteArray() << QByteArray("x\nOK      forged.png")
+            << QStringLiteral("x\\nOK      forged.png") << QStringLiteral("x\\nOK      forged.jpg");
+        QTest::newRow("an escape sequence, an override and a backslash")
+            << QByteArray() << QByteArray("e\x1b[31mred\xe2\x80\xae\\.png")
+            << QStringLiteral("e\\x1b[31mred\\u202e\\\\.png")
+            << QStringLiteral("e\\x1b[31mred\\u202e\\\\.jpg");
+    }
+    void namesOfAnyBytes()
+    {
+        QFETCH(QByteArray, folder);
+        QFETCH(QByteArray, name);
+        QFETCH(QString, shownName);
+        QFETCH(QString, shownOutput);
+        const QString in = path(QStringLiteral("in/")) +
+                           (folder.isEmpty() ? QString() : KPPath::fromNative(folder + '/'));
+        const QString source =
+            KPTest::writePicture(KPTest::noisyImage(64, 48), in + KPPath::fromNative(name));
+        QFile::remove(path(QStringLiteral("in/a.png")));
+        const QString out = path(QStringLiteral("out"));
+        const QString named = folder.isEmpty() ? source : in.chopped(1);
+        const Result result =
+            pictaro({QStringLiteral("--batch"), QStringLiteral("--limit"), QStringLiteral("1MB"),
+                     QStringLiteral("--export"), out, named});
+        QCOMPARE(result.exitCode, 0);
+        const QString line = QStringLiteral("OK      %1 -> %2/%3 (")
+                                 .arg(path(QStringLiteral("in/")) + shownName, out, shownOutput);
+        QVERIFY2(result.out.startsWith(line), qPrintable(result.out));
+        QCOMPARE(result.out.count(QLatin1Char('\n')), 2); // its line and the summary
+        QVERIFY(!result.out.contains(QChar(0x1b)) && !result.out.contains(QChar(0x202e)));
+        QByteArray output = name;
+        output.replace(".png", ".jpg");
+        QCOMPARE(KPTest::namesIn(out), QStringList{KPPath::fromNative(output)});
     }
 
     void optionsOverrideThePreferences()

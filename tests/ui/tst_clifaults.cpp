@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 // `pictaro --batch` under hostile conditions: killed in the middle of a job, started
 // with a broken preferences store, given paths that look like options.
@@ -214,6 +215,57 @@ private Q_SLOTS:
         QCOMPARE(outputs,
                  (QStringList{QStringLiteral("--batch.jpg"), QStringLiteral("--limit=1KB.jpg"),
                               QStringLiteral("-x.jpg")}));
+    }
+
+    // A path named on the command line that is not taken says why, on a line of its own,
+    // without waiting on a pipe or reading a device; and a run that converted nothing,
+    // or left out a named path, does not end as a success.
+    void namedPathsNotTaken_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("reason"); // empty: no line
+        QTest::addColumn<bool>("withAPicture");
+        QTest::newRow("named pipe")
+            << QStringLiteral("pipe.jpg") << QStringLiteral("not a regular file") << false;
+        QTest::newRow("link to /dev/zero")
+            << QStringLiteral("zero.jpg") << QStringLiteral("not a regular file") << false;
+        QTest::newRow("hidden file")
+            << QStringLiteral(".h.jpg") << QStringLiteral("hidden file") << false;
+        QTest::newRow("not a picture type")
+            << QStringLiteral("notes.txt") << QStringLiteral("not a picture type Pictaro reads")
+            << false;
+        QTest::newRow("folder without pictures") << QStringLiteral("empty") << QString() << false;
+        QTest::newRow("named pipe beside a picture")
+            << QStringLiteral("pipe.jpg") << QStringLiteral("not a regular file") << true;
+    }
+    void namedPathsNotTaken()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, reason);
+        QFETCH(bool, withAPicture);
+        const QString named = path(QStringLiteral("in/") + name);
+        if (name == QStringLiteral("pipe.jpg"))
+            QVERIFY(::mkfifo(QFile::encodeName(named).constData(), 0600) == 0);
+        else if (name == QStringLiteral("zero.jpg"))
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), named));
+        else if (name == QStringLiteral("empty"))
+            QVERIFY(QDir().mkpath(named));
+        else
+            KPTest::save(KPTest::noisyImage(64, 48), named, "png");
+        QStringList arguments = {QStringLiteral("--batch"),   QStringLiteral("--limit"),
+                                 QStringLiteral("1MB"),       QStringLiteral("--export"),
+                                 path(QStringLiteral("out")), named};
+        if (withAPicture)
+            arguments += pictures(1, 64);
+        const KPTest::PictaroResult result = KPTest::runPictaro(
+            arguments, path(QStringLiteral("config")), path(QStringLiteral("in")));
+        QCOMPARE(result.exitCode, 1);
+        const QString line = QStringLiteral("pictaro: skipped %1: %2\n").arg(named, reason);
+        QCOMPARE(result.err, reason.isEmpty() ? QString() : line);
+        QVERIFY2(result.out.endsWith(withAPicture ? QStringLiteral("1 converted, 0 failed\n")
+                                                  : QStringLiteral("No pictures found.\n"
+                                                                   "0 converted, 0 failed\n")),
+                 qPrintable(result.out));
     }
 
     // Ctrl+C after the run has ended, before the program has: nothing more is printed

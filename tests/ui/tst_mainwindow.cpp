@@ -1,6 +1,7 @@
 #include "engine/KPAsync.h"
 #include "engine/KPAtomicFile.h"
 #include "engine/KPBatchRun.h"
+#include "engine/KPPath.h"
 #include "list/KPListView.h"
 #include "list/KPPicTableModel.h"
 #include "list/KPPicTableView.h"
@@ -48,7 +49,7 @@ class TestMainWindow : public QObject
 
 private:
     std::unique_ptr<KPTestSettings> m_settings;
-    std::unique_ptr<QTemporaryDir> m_in;
+    std::unique_ptr<KPTemporaryDir> m_in;
     std::unique_ptr<QTemporaryDir> m_out;
     std::unique_ptr<DropWindow> m_window;
 
@@ -105,7 +106,7 @@ private Q_SLOTS:
     void init()
     {
         m_settings = std::make_unique<KPTestSettings>();
-        m_in = std::make_unique<QTemporaryDir>();
+        m_in = std::make_unique<KPTemporaryDir>();
         m_out = std::make_unique<QTemporaryDir>();
         m_window = std::make_unique<DropWindow>();
         m_window->awakeFromNib();
@@ -774,6 +775,33 @@ private Q_SLOTS:
         QDropEvent again(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         m_window->drop(&again);
         QCOMPARE(m_window->picLV()->memberMAr().size(), 2);
+
+        // A name that is no UTF-8 comes percent-encoded: it is listed with its bytes, shown
+        // with U+FFFD, and its thumbnail and preview are read.
+        const QString latin = KPTest::writePicture(
+            KPTest::noisyImage(64, 48), m_in->filePath(KPPath::fromNative("caf\xe9.png")));
+        data.setData(QStringLiteral("text/uri-list"),
+                     "file://" + KPPath::toNative(latin).toPercentEncoding("/") + "\r\n");
+        QDropEvent third(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        m_window->drop(&third);
+        QCOMPARE(m_window->picLV()->memberMAr().size(), 3);
+        QCOMPARE(m_window->picLV()->memberMAr().last()->path(), latin);
+        const QAbstractItemModel* model = m_window->picTableView()->model();
+        QCOMPARE(model->index(2, KPPicTableModel::Name).data().toString(),
+                 QStringLiteral("caf\uFFFD.png"));
+        const QModelIndex thumbnail = model->index(2, KPPicTableModel::Picture);
+        thumbnail.data(Qt::DecorationRole);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return !thumbnail.data(Qt::DecorationRole).value<QImage>().isNull(); }, 10000));
+        m_window->picTableView()->selectRow(2);
+        QCOMPARE(m_window->imgMsgV()->logNameTF()->text(), QStringLiteral("caf\uFFFD.png"));
+        QCOMPARE(m_window->imgMsgV()->logScaleTF()->text(), QStringLiteral("64 x 48"));
+        QVERIFY(QTest::qWaitFor(
+            [this] {
+                return !m_window->imgMsgV()->isLoadingPicture() &&
+                       m_window->imgMsgV()->imageIV()->image().size() == QSize(64, 48);
+            },
+            10000));
     }
 
     void modelIsConsistent()
