@@ -50,6 +50,7 @@ add_executable(pictaro_metadata_helper
     ${pictaro_formats_dir}/pictaro_metadata_main.cpp
     ${pictaro_formats_dir}/KPMetadataReply.h ${pictaro_formats_dir}/KPMetadataReply.cpp
     ${pictaro_formats_dir}/KPMetadataFilter.h ${pictaro_formats_dir}/KPMetadataFilter.cpp
+    ${pictaro_formats_dir}/KPLocationTags.h ${pictaro_formats_dir}/KPLocationTags.cpp
     ${pictaro_formats_dir}/KPJpegLayout.h ${pictaro_formats_dir}/KPJpegLayout.cpp
     ${pictaro_formats_dir}/KPHelperLimits.h ${pictaro_formats_dir}/KPHelperLimits.cpp
 )
