@@ -1,6 +1,7 @@
 #include "engine/formats/KPMagickDecoder.h"
 
 #include "engine/formats/KPIcnsLayout.h"
+#include "engine/formats/KPIcoLayout.h"
 #include "engine/formats/KPMagickColour.h"
 
 #include <Magick++.h>
@@ -31,14 +32,15 @@ KPFailure reasonFor(const Magick::Exception& error)
     return KPFailure::Damaged;
 }
 
-// Reads the first picture with the named coder. Warnings about the picture's data (a
-// short file, a bad checksum) fail it, as the engine's other readers do: ImageMagick
-// fills what is missing and carries on. Others (an unknown tag) do not.
-KPFailure read(Magick::Image& picture, const Magick::Blob& blob, const char* coder, bool sizeOnly)
+// Reads one picture (`frame`, counted from 0) with the named coder. Warnings about the picture's
+// data (a short file, a bad checksum) fail it, as the engine's other readers do: ImageMagick fills
+// what is missing and carries on. Others (an unknown tag) do not.
+KPFailure read(Magick::Image& picture, const Magick::Blob& blob, const char* coder, bool sizeOnly,
+               size_t frame)
 {
     try {
         picture.quiet(false);
-        picture.subImage(0);
+        picture.subImage(frame);
         picture.subRange(1);
         // Photoshop's layers inside a TIFF are no part of its picture.
         picture.defineValue("tiff", "ignore-layers", "true");
@@ -96,7 +98,12 @@ KPDecodeReply KPMagickDecoder::decode(const QByteArray& bytes, const QByteArray&
         return KPDecodeReply::failed(KPFailure::Unsupported);
     Magick::Blob blob;
     QByteArray dataCoder = coder;
-    if (coder == "ICNS") {
+    size_t frame = 0;
+    if (coder == "ICO") {
+        // The largest of an icon file's pictures, as from Qt's reader.
+        frame = size_t(KPIcoLayout::largest(bytes).value_or(0));
+        blob = Magick::Blob(bytes.constData(), size_t(bytes.size()));
+    } else if (coder == "ICNS") {
         const std::optional<KPIcnsLayout::Icon> icon = KPIcnsLayout::largest(bytes, true);
         if (!icon)
             return KPDecodeReply::failed(KPFailure::Damaged);
@@ -109,7 +116,7 @@ KPDecodeReply KPMagickDecoder::decode(const QByteArray& bytes, const QByteArray&
     }
 
     Magick::Image picture;
-    const KPFailure failure = read(picture, blob, dataCoder.constData(), sizeOnly);
+    const KPFailure failure = read(picture, blob, dataCoder.constData(), sizeOnly, frame);
     if (failure != KPFailure::None)
         return KPDecodeReply::failed(failure);
 
