@@ -71,3 +71,21 @@ std::optional<int> KPIcoLayout::largest(QByteArrayView bytes)
     }
     return best;
 }
+
+std::optional<QByteArray> KPIcoLayout::alone(QByteArrayView bytes, int index)
+{
+    const qsizetype entry = HeaderSize + qsizetype(index) * EntrySize;
+    if (index < 0 || !largest(bytes) || index >= qFromLittleEndian<quint16>(bytes.data() + 4) ||
+        entry + EntrySize > bytes.size())
+        return std::nullopt;
+    const qint64 length = qFromLittleEndian<quint32>(bytes.data() + entry + 8);
+    const qint64 offset = qFromLittleEndian<quint32>(bytes.data() + entry + 12);
+    if (length <= 0 || offset < HeaderSize || offset > bytes.size() - length)
+        return std::nullopt;
+    QByteArray out(bytes.data(), 4);
+    out.append(char(1)).append('\0');
+    out.append(bytes.data() + entry, EntrySize);
+    qToLittleEndian(quint32(HeaderSize + EntrySize), out.data() + HeaderSize + 12);
+    out.append(bytes.data() + offset, qsizetype(length));
+    return out;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 
 #include <optional>
@@ -15,4 +16,8 @@ public:
     // The index of the largest picture: the one with most pixels; at equal size the
     // deepest; of equals, the first. Nothing when the bytes hold no icon directory.
     static std::optional<int> largest(QByteArrayView bytes);
+
+    // An icon file of that one picture, for ImageMagick's reader, which reads every
+    // picture of a file and keeps the first. Nothing when its data lies outside the file.
+    static std::optional<QByteArray> alone(QByteArrayView bytes, int index);
 };

@@ -32,15 +32,14 @@ KPFailure reasonFor(const Magick::Exception& error)
     return KPFailure::Damaged;
 }
 
-// Reads one picture (`frame`, counted from 0) with the named coder. Warnings about the picture's
+// Reads the first picture with the named coder. Warnings about the picture's
 // data (a short file, a bad checksum) fail it, as the engine's other readers do: ImageMagick fills
 // what is missing and carries on. Others (an unknown tag) do not.
-KPFailure read(Magick::Image& picture, const Magick::Blob& blob, const char* coder, bool sizeOnly,
-               size_t frame)
+KPFailure read(Magick::Image& picture, const Magick::Blob& blob, const char* coder, bool sizeOnly)
 {
     try {
         picture.quiet(false);
-        picture.subImage(frame);
+        picture.subImage(0);
         picture.subRange(1);
         // Photoshop's layers inside a TIFF are no part of its picture.
         picture.defineValue("tiff", "ignore-layers", "true");
@@ -98,11 +97,14 @@ KPDecodeReply KPMagickDecoder::decode(const QByteArray& bytes, const QByteArray&
         return KPDecodeReply::failed(KPFailure::Unsupported);
     Magick::Blob blob;
     QByteArray dataCoder = coder;
-    size_t frame = 0;
+    std::optional<QByteArray> single;
     if (coder == "ICO") {
         // The largest of an icon file's pictures, as from Qt's reader.
-        frame = size_t(KPIcoLayout::largest(bytes).value_or(0));
-        blob = Magick::Blob(bytes.constData(), size_t(bytes.size()));
+        if (const std::optional<int> largest = KPIcoLayout::largest(bytes))
+            single = KPIcoLayout::alone(bytes, *largest);
+        if (!single)
+            return KPDecodeReply::failed(KPFailure::Damaged);
+        blob = Magick::Blob(single->constData(), size_t(single->size()));
     } else if (coder == "ICNS") {
         const std::optional<KPIcnsLayout::Icon> icon = KPIcnsLayout::largest(bytes, true);
         if (!icon)
@@ -116,7 +118,7 @@ KPDecodeReply KPMagickDecoder::decode(const QByteArray& bytes, const QByteArray&
     }
 
     Magick::Image picture;
-    const KPFailure failure = read(picture, blob, dataCoder.constData(), sizeOnly, frame);
+    const KPFailure failure = read(picture, blob, dataCoder.constData(), sizeOnly);
     if (failure != KPFailure::None)
         return KPDecodeReply::failed(failure);
 

@@ -6,6 +6,7 @@
 #include "engine/KPMetadataPolicy.h"
 #include "engine/KPPngOrientation.h"
 #include "engine/KPSecondReader.h"
+#include "engine/formats/KPDecodeHelper.h"
 #include "list/KPListView.h"
 #include "list/KPThumbnailCache.h"
 #include "settings/KPSettings.h"
@@ -185,6 +186,30 @@ private:
             convert(picture, name,
                     {QStringLiteral("-depth"), QStringLiteral("16"), QStringLiteral("-interlace"),
                      QStringLiteral("plane")});
+        } else if (variant == QLatin1String("32-bit integers")) {
+            convert(picture, name, {QStringLiteral("-depth"), QStringLiteral("32")});
+        } else if (variant == QLatin1String("planar, with alpha")) {
+            convert(picture, name,
+                    {QStringLiteral("-alpha"), QStringLiteral("set"), QStringLiteral("-interlace"),
+                     QStringLiteral("plane")});
+        } else if (variant == QLatin1String("smallest first")) {
+            // Smaller pictures of other colours before the picture itself, as icon writers
+            // store them.
+            const QString small = m_folders->in.filePath(QStringLiteral("icon16.png"));
+            const QString medium = m_folders->in.filePath(QStringLiteral("icon48.png"));
+            const QString large = m_folders->in.filePath(QStringLiteral("icon256.png"));
+            if (!KPTest::flatImage(16, 16, Qt::black).save(small) ||
+                !KPTest::flatImage(48, 48, Qt::white).save(medium) || !picture.save(large) ||
+                QProcess::execute(QStringLiteral("convert"), {small, medium, large, path}) != 0)
+                qFatal("convert cannot write %s", qPrintable(path));
+        } else if (variant == QLatin1String("equal sizes, deeper second")) {
+            const QImage shallow = KPTest::flatImage(picture.width(), picture.height(), Qt::black)
+                                       .convertToFormat(QImage::Format_Indexed8);
+            writeBytes(path, icoOfPngs({shallow, picture.convertToFormat(QImage::Format_ARGB32)}));
+        } else if (variant == QLatin1String("png icons, smallest first")) {
+            writeBytes(path, icnsOfPngs({{"icp4", KPTest::flatImage(16, 16, Qt::black)},
+                                         {"ic07", KPTest::flatImage(128, 128, Qt::white)},
+                                         {"ic08", picture}}));
         } else if (variant == QLatin1String("jpeg 2000 icons")) {
             // png2icns stores 256-pixel icons as JPEG 2000, smaller ones as Apple's packed
             // pixels, which come first in the file.
@@ -231,6 +256,52 @@ private:
             qFatal("no variant %s", qPrintable(variant));
         }
         return path;
+    }
+
+    static QByteArray png(const QImage& picture)
+    {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "PNG");
+        return bytes;
+    }
+
+    // An icon file whose pictures are stored as PNG, in the order given.
+    static QByteArray icoOfPngs(const QList<QImage>& pictures)
+    {
+        QByteArray directory("\0\0\1\0", 4);
+        directory.append(char(pictures.size())).append('\0');
+        QByteArray data;
+        for (const QImage& picture : pictures) {
+            const QByteArray stored = png(picture);
+            QByteArray entry(16, '\0');
+            entry[0] = char(picture.width() % 256); // 0 for 256
+            entry[1] = char(picture.height() % 256);
+            qToLittleEndian(quint16(1), entry.data() + 4);
+            qToLittleEndian(quint16(picture.depth()), entry.data() + 6);
+            qToLittleEndian(quint32(stored.size()), entry.data() + 8);
+            qToLittleEndian(quint32(6 + 16 * pictures.size() + data.size()), entry.data() + 12);
+            directory.append(entry);
+            data.append(stored);
+        }
+        return directory + data;
+    }
+
+    // An Apple icon file of PNG icons, in the order given.
+    static QByteArray icnsOfPngs(const QList<std::pair<const char*, QImage>>& icons)
+    {
+        QByteArray elements;
+        for (const auto& [type, picture] : icons) {
+            const QByteArray stored = png(picture);
+            QByteArray header(type, 4);
+            header.resize(8);
+            qToBigEndian(quint32(8 + stored.size()), header.data() + 4);
+            elements.append(header).append(stored);
+        }
+        QByteArray file("icns\0\0\0\0", 8);
+        qToBigEndian(quint32(8 + elements.size()), file.data() + 4);
+        return file + elements;
     }
 
     static QByteArray pngChunk(const char* type, const QByteArray& data)
@@ -408,6 +479,11 @@ private Q_SLOTS:
             {"bmp", "10-bit masks"},
             {"tif", "16-bit"},
             {"TIFF", "16-bit planar"},
+            {"tif", "32-bit integers"},
+            {"tiff", "planar, with alpha"},
+            {"ico", "smallest first"},
+            {"ICO", "equal sizes, deeper second"},
+            {"icns", "png icons, smallest first"},
             {"icns", "jpeg 2000 icons"},
             {"png", "orientation in xmp"},
             {"PNG", "orientation in exif"},
@@ -434,6 +510,18 @@ private Q_SLOTS:
         const QString source = variant.isEmpty()
                                    ? writeSource(picture, QStringLiteral("picture.") + extension)
                                    : writeVariant(picture, extension, variant);
+        const QByteArray bytes = *KPAtomicFile::readAll(source);
+        // Qt's TIFF reader reads these wrongly or not at all.
+        if (variant.contains(QLatin1String("planar")) || variant.startsWith(QLatin1String("32")))
+            QVERIFY(KPSecondReader::qtMisreads(bytes));
+        // An icon file Qt's reader turns away goes to the second reader, which must choose
+        // the same picture.
+        if (type == "ico") {
+            const KPDecodeReply second =
+                KPDecodeHelper::decode(KPDecodeHelper::Kind::Magick, bytes, "ICO");
+            QCOMPARE(second.size, picture.size());
+            QVERIFY(near(KPTest::meanColor(second.picture), KPTest::meanColor(picture), 6));
+        }
         const QImage output = convertedOutput(source);
         QCOMPARE(output.size(), picture.size());
         // JPEG at quality 60 or better moves a quarter's mean by a step or two, GIF's
