@@ -24,6 +24,8 @@ constexpr XmpPlaces Places[] = {
     {"http://iptc.org/std/Iptc4xmpCore/1.0/xmlns/", {"Location", "CountryCode", nullptr}},
     {"http://iptc.org/std/Iptc4xmpExt/2008-02-29/", {"LocationShown", "LocationCreated", nullptr}},
     {"http://ns.adobe.com/xmp/1.0/DynamicMedia/", {"shotLocation", nullptr, nullptr}},
+    // Darwin Core, as natural history collections tag their photos.
+    {"http://rs.tdwg.org/dwc/index.htm", {"Location", nullptr, nullptr}},
 };
 
 // IPTC's application record: content location code and name, city, sub-location,
