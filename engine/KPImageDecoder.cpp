@@ -7,6 +7,8 @@
 #include "engine/KPSecondReader.h"
 #include "engine/formats/KPDecodeHelper.h"
 #include "engine/formats/KPHeifPlugin.h"
+#include "engine/formats/KPIcnsLayout.h"
+#include "engine/formats/KPIcoLayout.h"
 #include "engine/formats/KPRawHandler.h"
 
 #include <QBuffer>
@@ -55,25 +57,26 @@ Reading fromReply(const KPDecodeReply& reply)
     return Reading{reply.picture, reply.size, reply.failure};
 }
 
-// The reader of the first picture of a file Qt reads, chosen by content. An ICNS file
-// shows its largest icon, where Qt's reader would show the first.
-void prepareReader(QImageReader& reader)
+// The reader of the picture of a file Qt reads, chosen by content: the first, or of an
+// icon file the largest, where Qt's readers would show the first, often the smallest.
+void prepareReader(QImageReader& reader, const QByteArray& bytes)
 {
     reader.setAutoTransform(true);
-    if (reader.format() != "icns" || reader.imageCount() < 2)
+    // Qt's ICO reader, chosen by content, leaves the format unnamed.
+    if (const std::optional<int> index = KPIcoLayout::largest(bytes)) {
+        if (*index < reader.imageCount())
+            reader.jumpToImage(*index);
         return;
-    int largest = 0;
-    QSize largestSize;
-    for (int i = 0; i < reader.imageCount(); ++i) {
-        if (!reader.jumpToImage(i))
-            break;
-        const QSize size = reader.size();
-        if (size.width() > largestSize.width()) {
-            largest = i;
-            largestSize = size;
-        }
     }
-    reader.jumpToImage(largest);
+    if (reader.format() != "icns")
+        return;
+    // Qt's reader names each icon by its element's type.
+    const std::optional<KPIcnsLayout::Icon> icon = KPIcnsLayout::largest(bytes);
+    for (int i = 0; icon && i < reader.imageCount(); ++i) {
+        if (reader.jumpToImage(i) && reader.subType() == icon->type)
+            return;
+    }
+    reader.jumpToImage(0);
 }
 
 QSize uprightSize(const QImageReader& reader, QSize size)
@@ -119,9 +122,11 @@ Reading readWithQt(const QByteArray& bytes, bool sizeOnly, QSize box,
     if (!buffer.open(QIODevice::ReadOnly))
         return Reading{{}, {}, KPFailure::Damaged};
     QImageReader reader(&buffer);
-    prepareReader(reader);
+    // Asked before any picture is chosen: the ICO reader looks for its header where the
+    // device stands, and choosing reads the directory.
     if (!reader.canRead())
         return Reading{{}, {}, KPFailure::Damaged};
+    prepareReader(reader, bytes);
     const bool png = reader.format() == "png";
     const int orientation = png ? KPPngOrientation::of(bytes) : 1;
     QSize size = uprightSize(reader, reader.size());

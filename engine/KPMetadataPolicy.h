@@ -10,7 +10,7 @@
 enum class KPMetadataPolicy : int
 {
     KeepAll = 0,
-    KeepAllButLocation = 1, // no GPS position, maker notes or serial numbers
+    KeepAllButLocation = 1, // no location (positions, place names), maker notes or serial numbers
     RemoveAll = 2,
 };
 

@@ -75,8 +75,10 @@ bool bmpMisread(const QByteArray& bytes)
     return false;
 }
 
-// Whether the first directory of a TIFF file says its channels are stored apart.
-bool tiffPlanar(const QByteArray& bytes)
+// Whether the first directory of a TIFF file says its channels are stored apart (planar),
+// or that its samples are wider than 16 bits but not the 32-bit floats Qt reads (32-bit
+// integers, which Qt's reader turns away).
+bool tiffMisread(const QByteArray& bytes)
 {
     const bool little = startsWith(bytes, "II*\0", 4);
     if ((!little && !startsWith(bytes, "MM\0*", 4)) || bytes.size() < 8)
@@ -89,19 +91,44 @@ bool tiffPlanar(const QByteArray& bytes)
         const char* p = bytes.constData() + at;
         return little ? qFromLittleEndian<quint32>(p) : qFromBigEndian<quint32>(p);
     };
+    // The first value of an entry of SHORT or LONG values, in the entry or where it points.
+    auto firstValue = [&](qint64 entry) -> quint32 {
+        const quint32 type = read16(entry + 2);
+        const qint64 size = type == 3 ? 2 : type == 4 ? 4 : 0;
+        const qint64 count = read32(entry + 4);
+        if (size == 0 || count == 0)
+            return 0;
+        const qint64 at = size * count <= 4 ? entry + 8 : qint64(read32(entry + 8));
+        if (at + size > bytes.size())
+            return 0;
+        return size == 2 ? read16(at) : read32(at);
+    };
     const qint64 directory = read32(4);
     if (directory < 8 || directory + 2 > bytes.size())
         return false;
     const qint64 entries = read16(directory);
+    quint32 bits = 0;
+    quint32 sampleFormat = 1; // unsigned integers unless said otherwise
     for (qint64 i = 0; i < entries; ++i) {
         const qint64 entry = directory + 2 + i * 12;
         if (entry + 12 > bytes.size())
-            return false;
-        if (read16(entry) == 284) { // PlanarConfiguration, a SHORT
-            return read16(entry + 2) == 3 && read16(entry + 8) == 2;
+            break;
+        switch (read16(entry)) {
+        case 258: // BitsPerSample
+            bits = firstValue(entry);
+            break;
+        case 284: // PlanarConfiguration
+            if (firstValue(entry) == 2)
+                return true;
+            break;
+        case 339: // SampleFormat
+            sampleFormat = firstValue(entry);
+            break;
+        default:
+            break;
         }
     }
-    return false;
+    return bits > 16 && !(bits == 32 && sampleFormat == 3);
 }
 } // namespace
 
@@ -110,7 +137,7 @@ bool KPSecondReader::qtMisreads(const QByteArray& bytes)
     if (startsWith(bytes, "BM", 2))
         return bmpMisread(bytes);
     if (startsWith(bytes, "II*\0", 4) || startsWith(bytes, "MM\0*", 4))
-        return tiffPlanar(bytes);
+        return tiffMisread(bytes);
     if (startsWith(bytes, "icns", 4)) {
         const std::optional<KPIcnsLayout::Icon> icon = KPIcnsLayout::largest(bytes);
         return icon && icon->data == KPIcnsLayout::Data::Jpeg2000;

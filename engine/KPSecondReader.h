@@ -17,7 +17,8 @@ public:
     // Whether Qt would read the file wrongly while reporting success: BMPs whose colour
     // masks hold more than 8 bits a channel (Qt shows them black) or that are OS/2
     // files with a compression Qt takes for colour masks, TIFFs that store each
-    // channel apart (planar), and ICNS files whose largest icon is JPEG 2000 (Qt shows a
-    // small icon, or nothing).
+    // channel apart (planar, also with extra samples such as alpha) or whose samples are
+    // 32-bit integers (Qt's reader fails on them), and ICNS files whose largest icon is
+    // JPEG 2000 (Qt shows a small icon, or nothing).
     static bool qtMisreads(const QByteArray& bytes);
 };

@@ -97,7 +97,7 @@ QString KPBatchFrontEnd::usage()
         "  --jobs N              convert up to N pictures at once, 1 to 16 (default from\n"
         "                        the preferences, 1 at first)\n"
         "  --metadata WHAT       what each JPEG keeps of its source's metadata (EXIF, XMP,\n"
-        "                        IPTC): keep, no-location (all but the GPS position, maker\n"
+        "                        IPTC): keep, no-location (all but the location, maker\n"
         "                        notes and serial numbers) or strip (default from the\n"
         "                        preferences, no-location at first)\n"
         "  --replace-originals   when FOLDER holds the pictures themselves, write each\n"

@@ -9,17 +9,36 @@ struct Kind
 {
     char type[5];
     int side;
-    bool encoded; // PNG or JPEG 2000 data rather than packed pixels
+    int depth;
+    bool encoded; // PNG or JPEG 2000 data rather than Apple's own pixels
 };
 
 // The icon kinds Qt's reader also knows; masks and the file's other elements (table
-// of contents, version, dark variant) are no icons.
+// of contents, version, dark variant) are no icons. The 24-bit kinds have an 8-bit mask
+// beside them, the 1-bit ones a mask within.
 constexpr Kind Kinds[] = {
-    {"is32", 16, false}, {"il32", 32, false}, {"ih32", 48, false},  {"it32", 128, false},
-    {"icp4", 16, true},  {"icp5", 32, true},  {"icp6", 64, true},   {"ic07", 128, true},
-    {"ic08", 256, true}, {"ic09", 512, true}, {"ic10", 1024, true}, {"ic11", 32, true},
-    {"ic12", 64, true},  {"ic13", 256, true}, {"ic14", 512, true},
+    {"is32", 16, 32, false},  {"il32", 32, 32, false},  {"ih32", 48, 32, false},
+    {"it32", 128, 32, false}, {"ics8", 16, 8, false},   {"icl8", 32, 8, false},
+    {"ich8", 48, 8, false},   {"ics4", 16, 4, false},   {"icl4", 32, 4, false},
+    {"ich4", 48, 4, false},   {"ics#", 16, 1, false},   {"ICN#", 32, 1, false},
+    {"ich#", 48, 1, false},   {"icp4", 16, 32, true},   {"icp5", 32, 32, true},
+    {"icp6", 64, 32, true},   {"ic07", 128, 32, true},  {"ic08", 256, 32, true},
+    {"ic09", 512, 32, true},  {"ic10", 1024, 32, true}, {"ic11", 32, 32, true},
+    {"ic12", 64, 32, true},   {"ic13", 256, 32, true},  {"ic14", 512, 32, true},
 };
+
+// Whether `icon` is to be shown rather than `best`.
+bool better(const KPIcnsLayout::Icon& icon, const std::optional<KPIcnsLayout::Icon>& best)
+{
+    using Data = KPIcnsLayout::Data;
+    if (!best)
+        return true;
+    if (icon.side != best->side)
+        return icon.side > best->side;
+    if (icon.depth != best->depth)
+        return icon.depth > best->depth;
+    return best->data == Data::Jpeg2000 && icon.data != Data::Jpeg2000;
+}
 
 bool startsWith(QByteArrayView data, const char* magic, qsizetype length)
 {
@@ -43,7 +62,9 @@ std::optional<KPIcnsLayout::Icon> KPIcnsLayout::largest(QByteArrayView bytes, bo
         for (const Kind& kind : Kinds) {
             if (type != QByteArrayView(kind.type, 4))
                 continue;
-            Icon icon{kind.side, Data::Classic, qsizetype(at + 8), qsizetype(length - 8)};
+            Icon icon{
+                QByteArray(kind.type, 4), kind.side, kind.depth, Data::Classic, qsizetype(at + 8),
+                qsizetype(length - 8)};
             if (kind.encoded) {
                 const QByteArrayView data = bytes.sliced(icon.offset, icon.length);
                 if (startsWith(data, "\x89PNG\r\n\x1a\n", 8))
@@ -55,10 +76,7 @@ std::optional<KPIcnsLayout::Icon> KPIcnsLayout::largest(QByteArrayView bytes, bo
             }
             if (encodedOnly && icon.data == Data::Classic)
                 break;
-            const bool better = !best || icon.side > best->side ||
-                                (icon.side == best->side && best->data == Data::Jpeg2000 &&
-                                 icon.data != Data::Jpeg2000);
-            if (better)
+            if (better(icon, best))
                 best = icon;
             break;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 
 #include <optional>
@@ -15,21 +16,24 @@ public:
 
     enum class Data
     {
-        Classic, // Apple's own packed pixels, with a mask element beside them
+        Classic, // Apple's own pixels (packed, or 1, 4 or 8 bits indexed), masks apart
         Png,
         Jpeg2000, // a JP2 file, or a bare codestream
     };
 
     struct Icon
     {
-        int side = 0; // pixels a side
+        QByteArray type; // the element's four-letter type, as Qt's reader names the icon
+        int side = 0;    // pixels a side
+        int depth = 0;   // bits a pixel, a mask's included
         Data data = Data::Classic;
         qsizetype offset = 0; // where its data starts in the file
         qsizetype length = 0;
     };
 
-    // The largest icon; among icons of one size, one Qt reads itself (not JPEG 2000).
-    // With `encodedOnly`, only icons stored as PNG or JPEG 2000 count. Nothing when the
-    // file is no ICNS or holds no icon of a known kind within its length.
+    // The largest icon (most pixels; at equal size the deepest; of equals, one Qt reads
+    // itself rather than JPEG 2000, then the first). With `encodedOnly`, only icons stored
+    // as PNG or JPEG 2000 count. Nothing when the file is no ICNS or holds no icon of a
+    // known kind within its length.
     static std::optional<Icon> largest(QByteArrayView bytes, bool encodedOnly = false);
 };

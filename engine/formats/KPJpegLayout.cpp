@@ -124,3 +124,13 @@ bool KPJpegLayout::isAdobe(QByteArrayView jpeg, const Segment& segment)
 {
     return segment.marker == 0xee && payloadStarts(jpeg, segment, "Adobe", 5);
 }
+
+bool KPJpegLayout::isPhotoshop(QByteArrayView jpeg, const Segment& segment)
+{
+    return segment.marker == 0xed && payloadStarts(jpeg, segment, IptcSignature, IptcSignatureSize);
+}
+
+bool KPJpegLayout::isMultiPicture(QByteArrayView jpeg, const Segment& segment)
+{
+    return segment.marker == 0xe2 && payloadStarts(jpeg, segment, "MPF", 4);
+}

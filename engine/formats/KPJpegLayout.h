@@ -36,6 +36,8 @@ struct KPJpegLayout
     static bool isJfif(QByteArrayView jpeg, const Segment& segment);
     static bool isIccProfile(QByteArrayView jpeg, const Segment& segment);
     static bool isAdobe(QByteArrayView jpeg, const Segment& segment);
+    static bool isPhotoshop(QByteArrayView jpeg, const Segment& segment);    // IPTC's
+    static bool isMultiPicture(QByteArrayView jpeg, const Segment& segment); // MPF's index
 
     static constexpr char ExifSignature[] = "Exif\0\0";
     static constexpr qsizetype ExifSignatureSize = 6;

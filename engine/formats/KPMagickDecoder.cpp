@@ -1,6 +1,7 @@
 #include "engine/formats/KPMagickDecoder.h"
 
 #include "engine/formats/KPIcnsLayout.h"
+#include "engine/formats/KPIcoLayout.h"
 #include "engine/formats/KPMagickColour.h"
 
 #include <Magick++.h>
@@ -31,9 +32,9 @@ KPFailure reasonFor(const Magick::Exception& error)
     return KPFailure::Damaged;
 }
 
-// Reads the first picture with the named coder. Warnings about the picture's data (a
-// short file, a bad checksum) fail it, as the engine's other readers do: ImageMagick
-// fills what is missing and carries on. Others (an unknown tag) do not.
+// Reads the first picture with the named coder. Warnings about the picture's
+// data (a short file, a bad checksum) fail it, as the engine's other readers do: ImageMagick fills
+// what is missing and carries on. Others (an unknown tag) do not.
 KPFailure read(Magick::Image& picture, const Magick::Blob& blob, const char* coder, bool sizeOnly)
 {
     try {
@@ -96,7 +97,15 @@ KPDecodeReply KPMagickDecoder::decode(const QByteArray& bytes, const QByteArray&
         return KPDecodeReply::failed(KPFailure::Unsupported);
     Magick::Blob blob;
     QByteArray dataCoder = coder;
-    if (coder == "ICNS") {
+    std::optional<QByteArray> single;
+    if (coder == "ICO") {
+        // The largest of an icon file's pictures, as from Qt's reader.
+        if (const std::optional<int> largest = KPIcoLayout::largest(bytes))
+            single = KPIcoLayout::alone(bytes, *largest);
+        if (!single)
+            return KPDecodeReply::failed(KPFailure::Damaged);
+        blob = Magick::Blob(single->constData(), size_t(single->size()));
+    } else if (coder == "ICNS") {
         const std::optional<KPIcnsLayout::Icon> icon = KPIcnsLayout::largest(bytes, true);
         if (!icon)
             return KPDecodeReply::failed(KPFailure::Damaged);

@@ -20,9 +20,9 @@ public:
     // Sets ImageMagick up for this process, its memory held to `memoryLimit` bytes.
     static void prepare(qint64 memoryLimit);
 
-    // The first picture of the file, upright (its EXIF or TIFF orientation applied
-    // when `orient`), in RGB; tagged with its profile's colour space when it has one.
-    // With `sizeOnly`, only the size.
+    // The first picture of the file (of an icon file, the largest), upright (its EXIF or TIFF
+    // orientation applied when `orient`), in RGB; tagged with its profile's colour space when it
+    // has one. With `sizeOnly`, only the size.
     static KPDecodeReply decode(const QByteArray& bytes, const QByteArray& coder, bool sizeOnly,
                                 bool orient = true);
 };

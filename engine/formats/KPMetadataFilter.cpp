@@ -1,6 +1,7 @@
 #include "engine/formats/KPMetadataFilter.h"
 
 #include "engine/formats/KPJpegLayout.h"
+#include "engine/formats/KPLocationTags.h"
 
 #include <exiv2/exiv2.hpp>
 #include <libheif/heif.h>
@@ -125,43 +126,66 @@ bool isMakerNote(const Exiv2::Exifdatum& datum)
            (group == "Photo" && datum.tag() == 0x927c);
 }
 
-// What "keep all but the location" removes: every GPS tag, the maker notes (they hold
-// positions and serial numbers of their own) and the camera's and lens's serial numbers.
-// True when there was anything to remove.
+// Whether the bytes hold an Exif, XMP or IPTC block of their own.
+bool holdsMetadata(const Exiv2::byte* data, long size)
+{
+    const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(std::max(size, 0L)));
+    return bytes.indexOf(
+               QByteArrayView(KPJpegLayout::ExifSignature, KPJpegLayout::ExifSignatureSize)) >= 0 ||
+           bytes.indexOf(QByteArrayView(KPJpegLayout::XmpSignature)) >= 0 ||
+           bytes.indexOf(QByteArrayView(KPJpegLayout::IptcSignature)) >= 0;
+}
+
+// Many cameras name the lens in their maker notes alone: the name is kept where EXIF has
+// a place for it.
+void keepLensName(Exiv2::ExifData& exif)
+{
+    if (exif.findKey(Exiv2::ExifKey("Exif.Photo.LensModel")) != exif.end())
+        return;
+    const auto lens = Exiv2::lensName(exif);
+    if (lens == exif.end() || !isMakerNote(*lens))
+        return;
+    const std::string name = lens->print(&exif);
+    const bool named =
+        std::any_of(name.begin(), name.end(), [](unsigned char c) { return std::isalpha(c) != 0; });
+    if (named && name.find("Unknown") == std::string::npos && name.size() < 128)
+        exif["Exif.Photo.LensModel"] = name;
+}
+
+// What "keep all but the location" removes: every location field of EXIF, XMP and IPTC
+// (KPLocationTags), the maker notes (they hold positions and serial numbers of their own),
+// the camera's and lens's serial numbers, and a thumbnail that carries metadata of its
+// own. True when there was anything to remove.
 bool dropLocation(Metadata& metadata)
 {
     bool removed = false;
-    // Many cameras name the lens in their maker notes alone: the name is kept where
-    // EXIF has a place for it.
-    if (metadata.exif.findKey(Exiv2::ExifKey("Exif.Photo.LensModel")) == metadata.exif.end()) {
-        const auto lens = Exiv2::lensName(metadata.exif);
-        if (lens != metadata.exif.end() && isMakerNote(*lens)) {
-            const std::string name = lens->print(&metadata.exif);
-            const bool named = std::any_of(name.begin(), name.end(),
-                                           [](unsigned char c) { return std::isalpha(c) != 0; });
-            if (named && name.find("Unknown") == std::string::npos && name.size() < 128)
-                metadata.exif["Exif.Photo.LensModel"] = name;
-        }
-    }
+    keepLensName(metadata.exif);
     for (auto it = metadata.exif.begin(); it != metadata.exif.end();) {
         const std::string group = it->groupName();
         const uint16_t tag = it->tag();
-        const bool gps = group == "GPSInfo" || (group == "Image" && tag == 0x8825);
         const bool serial = (group == "Photo" && (tag == 0xa431 || tag == 0xa435)) ||
                             (group == "Image" && tag == 0xc62f);
-        const bool drop = gps || serial || isMakerNote(*it);
+        const bool drop = KPLocationTags::isLocation(*it) || serial || isMakerNote(*it);
         removed = removed || drop;
         it = drop ? metadata.exif.erase(it) : std::next(it);
     }
+    const Exiv2::DataBuf thumbnail = Exiv2::ExifThumbC(metadata.exif).copy();
+    if (thumbnail.size_ > 0 && holdsMetadata(thumbnail.pData_, thumbnail.size_)) {
+        Exiv2::ExifThumb(metadata.exif).erase();
+        removed = true;
+    }
     for (auto it = metadata.xmp.begin(); it != metadata.xmp.end();) {
-        // Positions in any schema (exif:GPSLatitude, the location structures of IPTC's
-        // extension, drones' own GpsLatitude), serial numbers and maker notes.
         const std::string key = lower(it->key());
         const bool drop =
-            key.find("gps") != std::string::npos || key.find("makernote") != std::string::npos ||
+            KPLocationTags::isLocation(*it) || key.find("makernote") != std::string::npos ||
             (key.size() >= 12 && key.compare(key.size() - 12, 12, "serialnumber") == 0);
         removed = removed || drop;
         it = drop ? metadata.xmp.erase(it) : std::next(it);
+    }
+    for (auto it = metadata.iptc.begin(); it != metadata.iptc.end();) {
+        const bool drop = KPLocationTags::isLocation(*it);
+        removed = removed || drop;
+        it = drop ? metadata.iptc.erase(it) : std::next(it);
     }
     return removed;
 }
@@ -450,49 +474,118 @@ KPMetadataReply::Copy strippedCopy(const QByteArray& bytes, const KPJpegLayout& 
     return KPMetadataReply::Copy::Rewritten;
 }
 
-// The copy without its location: the first Exif and XMP segments replaced by their data
-// without GPS tags, maker notes and serial numbers, extended XMP and further copies of
-// either left out, everything else (the thumbnail, the trailer) as it was.
+// Whether exiv2 read all the header holds: further Exif or XMP segments, extended XMP, or
+// a segment it found nothing in may hold a position as well.
+bool headerFullyRead(const QByteArray& bytes, const KPJpegLayout& layout, const Metadata& metadata)
+{
+    int exifSegments = 0;
+    int xmpSegments = 0;
+    for (const KPJpegLayout::Segment& segment : layout.header) {
+        if (KPJpegLayout::isExtendedXmp(bytes, segment))
+            return false;
+        exifSegments += KPJpegLayout::isExif(bytes, segment) ? 1 : 0;
+        xmpSegments += KPJpegLayout::isXmp(bytes, segment) ? 1 : 0;
+    }
+    return exifSegments <= 1 && xmpSegments <= 1 && (exifSegments == 0 || !metadata.exif.empty()) &&
+           (xmpSegments == 0 || !metadata.xmp.empty());
+}
+
+// The Photoshop resources of the header's APP13 segments, joined as exiv2 reads them.
+QByteArray photoshopResources(const QByteArray& bytes, const KPJpegLayout& layout, int& segments)
+{
+    QByteArray resources;
+    segments = 0;
+    for (const KPJpegLayout::Segment& segment : layout.header) {
+        if (!KPJpegLayout::isPhotoshop(bytes, segment))
+            continue;
+        const qsizetype payload = 4 + KPJpegLayout::IptcSignatureSize;
+        resources.append(bytes.constData() + segment.at + payload, segment.length - payload);
+        ++segments;
+    }
+    return resources;
+}
+
+// The APP13 segment of a copy without the location: the source's Photoshop resources
+// with the IPTC kept, without EXIF and XMP of their own; empty when none are left. Nothing
+// when the source's segments stay as they are; `failure` Unavailable when they cannot be
+// rewritten.
+std::optional<QByteArray> photoshopSegment(const QByteArray& bytes, const KPJpegLayout& layout,
+                                           const Metadata& metadata, const Metadata& kept,
+                                           KPMetadataReply::Copy& failure)
+{
+    int segments = 0;
+    const QByteArray resources = photoshopResources(bytes, layout, segments);
+    const bool changes =
+        segments > 0 && (kept.iptc.count() != metadata.iptc.count() || segments > 1 ||
+                         KPLocationTags::holdsExifOrXmp(resources) ||
+                         (metadata.iptc.empty() && KPLocationTags::holdsIptc(resources)));
+    if (!changes)
+        return std::nullopt;
+    const std::optional<QByteArray> rewritten =
+        KPLocationTags::photoshopResources(resources, kept.iptc);
+    if (!rewritten ||
+        rewritten->size() > KPJpegLayout::MaxPayload - KPJpegLayout::IptcSignatureSize) {
+        failure = KPMetadataReply::Copy::Unavailable;
+        return std::nullopt;
+    }
+    if (rewritten->isEmpty())
+        return QByteArray();
+    return segmentOf(0xed, KPJpegLayout::IptcSignature, KPJpegLayout::IptcSignatureSize,
+                     rewritten->constData(), rewritten->size());
+}
+
+// The copy without its location: the first Exif, XMP and APP13 segments replaced by their
+// data without location, maker notes and serial numbers, extended XMP and further copies
+// of each left out, the other segments and the thumbnail as they were. Only the first
+// picture is copied: the further pictures of a multi-picture file hold positions of their
+// own, and nothing reads what else may follow the picture. The index of the pictures and
+// what XMP says of those that are gone go with them.
 KPMetadataReply::Copy copyWithoutLocation(const QByteArray& bytes, const KPJpegLayout& layout,
                                           const Metadata& metadata, QList<Piece>& pieces)
 {
     Metadata kept = metadata;
-    // What exiv2 does not read may hold a position as well: further Exif or XMP segments,
-    // extended XMP, a segment it found nothing in. Those go too.
-    int exifSegments = 0;
-    int xmpSegments = 0;
-    bool unread = false;
-    for (const KPJpegLayout::Segment& segment : layout.header) {
-        exifSegments += KPJpegLayout::isExif(bytes, segment) ? 1 : 0;
-        xmpSegments += KPJpegLayout::isXmp(bytes, segment) ? 1 : 0;
-        unread = unread || KPJpegLayout::isExtendedXmp(bytes, segment);
+    const bool changed = dropLocation(kept);
+    const bool trailer = qsizetype(bytes.size()) > layout.end;
+    if (trailer) {
+        for (auto it = kept.xmp.begin(); it != kept.xmp.end();)
+            it = describesWhatIsDropped(*it) ? kept.xmp.erase(it) : std::next(it);
     }
-    unread = unread || exifSegments > 1 || xmpSegments > 1 ||
-             (exifSegments == 1 && metadata.exif.empty()) ||
-             (xmpSegments == 1 && metadata.xmp.empty());
-    if (!dropLocation(kept) && !unread)
+    KPMetadataReply::Copy failure = KPMetadataReply::Copy::Rewritten;
+    const std::optional<QByteArray> photoshop =
+        photoshopSegment(bytes, layout, metadata, kept, failure);
+    if (failure != KPMetadataReply::Copy::Rewritten)
+        return failure;
+    if (!changed && !trailer && !photoshop && headerFullyRead(bytes, layout, metadata))
         return KPMetadataReply::Copy::Unchanged;
     pieces = {Piece{QByteArray("\xff\xd8", 2), -1, 0}};
+    // Each kind's first segment is replaced, its further ones left out.
     bool exifDone = false;
     bool xmpDone = false;
-    for (const KPJpegLayout::Segment& segment : layout.header) {
-        if (KPJpegLayout::isExif(bytes, segment)) {
-            if (!exifDone) {
-                if (const auto exif = exifSegment(kept.exif, kept.byteOrder, false))
-                    pieces.append(Piece{exif->bytes, -1, 0});
-            }
-            exifDone = true;
-        } else if (KPJpegLayout::isXmp(bytes, segment)) {
-            if (!xmpDone) {
-                if (const auto xmp = xmpSegment(kept.xmp))
-                    pieces.append(Piece{xmp->bytes, -1, 0});
-            }
-            xmpDone = true;
-        } else if (!KPJpegLayout::isExtendedXmp(bytes, segment)) {
-            addRange(pieces, segment.at, segment.length);
+    bool photoshopDone = false;
+    auto replaceOnce = [&pieces](bool& done, const auto& make) {
+        if (!done) {
+            const std::optional<QByteArray> segment = make();
+            if (segment && !segment->isEmpty())
+                pieces.append(Piece{*segment, -1, 0});
         }
+        done = true;
+    };
+    auto bytesOf = [](const std::optional<Segment>& segment) {
+        return segment ? std::optional<QByteArray>(segment->bytes) : std::nullopt;
+    };
+    for (const KPJpegLayout::Segment& segment : layout.header) {
+        if (KPJpegLayout::isExif(bytes, segment))
+            replaceOnce(exifDone,
+                        [&] { return bytesOf(exifSegment(kept.exif, kept.byteOrder, false)); });
+        else if (KPJpegLayout::isXmp(bytes, segment))
+            replaceOnce(xmpDone, [&] { return bytesOf(xmpSegment(kept.xmp)); });
+        else if (photoshop && KPJpegLayout::isPhotoshop(bytes, segment))
+            replaceOnce(photoshopDone, [&] { return photoshop; });
+        else if (!KPJpegLayout::isExtendedXmp(bytes, segment) &&
+                 !(trailer && KPJpegLayout::isMultiPicture(bytes, segment)))
+            addRange(pieces, segment.at, segment.length);
     }
-    addRange(pieces, layout.scanAt, qsizetype(bytes.size()) - layout.scanAt);
+    addRange(pieces, layout.scanAt, layout.end - layout.scanAt);
     return KPMetadataReply::Copy::Rewritten;
 }
 } // namespace

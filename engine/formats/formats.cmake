@@ -37,6 +37,7 @@ add_executable(pictaro_decode_helper
     ${pictaro_formats_dir}/KPMagickDecoder.h ${pictaro_formats_dir}/KPMagickDecoder.cpp
     ${pictaro_formats_dir}/KPMagickColour.h ${pictaro_formats_dir}/KPMagickColour.cpp
     ${pictaro_formats_dir}/KPIcnsLayout.h ${pictaro_formats_dir}/KPIcnsLayout.cpp
+    ${pictaro_formats_dir}/KPIcoLayout.h ${pictaro_formats_dir}/KPIcoLayout.cpp
     ${pictaro_formats_dir}/KPHelperLimits.h ${pictaro_formats_dir}/KPHelperLimits.cpp
 )
 set_target_properties(pictaro_decode_helper PROPERTIES OUTPUT_NAME pictaro-decode AUTOMOC OFF)
@@ -50,6 +51,7 @@ add_executable(pictaro_metadata_helper
     ${pictaro_formats_dir}/pictaro_metadata_main.cpp
     ${pictaro_formats_dir}/KPMetadataReply.h ${pictaro_formats_dir}/KPMetadataReply.cpp
     ${pictaro_formats_dir}/KPMetadataFilter.h ${pictaro_formats_dir}/KPMetadataFilter.cpp
+    ${pictaro_formats_dir}/KPLocationTags.h ${pictaro_formats_dir}/KPLocationTags.cpp
     ${pictaro_formats_dir}/KPJpegLayout.h ${pictaro_formats_dir}/KPJpegLayout.cpp
     ${pictaro_formats_dir}/KPHelperLimits.h ${pictaro_formats_dir}/KPHelperLimits.cpp
 )
@@ -71,6 +73,7 @@ add_library(pictaro_formats_support STATIC
     ${pictaro_formats_dir}/KPChildProcess.h ${pictaro_formats_dir}/KPChildProcess.cpp
     ${pictaro_formats_dir}/KPHelperHandler.h ${pictaro_formats_dir}/KPHelperHandler.cpp
     ${pictaro_formats_dir}/KPIcnsLayout.h ${pictaro_formats_dir}/KPIcnsLayout.cpp
+    ${pictaro_formats_dir}/KPIcoLayout.h ${pictaro_formats_dir}/KPIcoLayout.cpp
 )
 target_include_directories(pictaro_formats_support PUBLIC ${pictaro_formats_root})
 target_link_libraries(pictaro_formats_support PUBLIC Qt6::Gui)

@@ -424,8 +424,8 @@
         <translation>Eliminar todos los metadatos</translation>
     </message>
     <message id="L_MetadataHint">
-        <source>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the camera maker's notes and the serial numbers are left out.</source>
-        <translation>La fecha de la toma, la cámara, la exposición y el copyright acompañan a cada imagen. Sin la ubicación, se omiten la posición GPS, las notas del fabricante de la cámara y los números de serie.</translation>
+        <source>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the place names (city, state, country), the camera maker's notes and the serial numbers are left out.</source>
+        <translation>La fecha de la toma, la cámara, la exposición y el copyright acompañan a cada imagen. Sin la ubicación, se omiten la posición GPS, los nombres del lugar (ciudad, región, país), las notas del fabricante de la cámara y los números de serie.</translation>
     </message>
     <message id="L_AboutLicence">
         <source>Free software under the GNU General Public License, version 3 or later</source>

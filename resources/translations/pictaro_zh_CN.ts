@@ -424,8 +424,8 @@
         <translation>删除全部元数据</translation>
     </message>
     <message id="L_MetadataHint">
-        <source>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the camera maker's notes and the serial numbers are left out.</source>
-        <translation>拍摄日期、相机、曝光参数和版权信息随每张图片保留。去除位置信息时，将删除 GPS 位置、相机厂商注释和序列号。</translation>
+        <source>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the place names (city, state, country), the camera maker's notes and the serial numbers are left out.</source>
+        <translation>拍摄日期、相机、曝光参数和版权信息随每张图片保留。去除位置信息时，将删除 GPS 位置、地名（城市、省/州、国家）、相机厂商注释和序列号。</translation>
     </message>
     <message id="L_AboutLicence">
         <source>Free software under the GNU General Public License, version 3 or later</source>
