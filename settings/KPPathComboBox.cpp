@@ -25,13 +25,14 @@ QStringList KPPathComboBox::items() const
 void KPPathComboBox::savePath()
 {
     const QString text = currentText();
-    if (!items().contains(text)) {
-        if (count() > 0 && quint32(count()) >= m_capacity)
-            removeItem(count() - 1);
-        // Inserting may change the shown text of an editable box; keep what was typed.
-        insertItem(0, text);
-        setEditText(text);
-    }
+    // A folder used again moves to the top, so the next launch offers the one used last.
+    if (const int listed = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive); listed >= 0)
+        removeItem(listed);
+    else if (count() > 0 && quint32(count()) >= m_capacity)
+        removeItem(count() - 1);
+    // Inserting may change the shown text of an editable box; keep what was typed.
+    insertItem(0, text);
+    setEditText(text);
     importUserDef();
 }
 

@@ -164,8 +164,15 @@ private Q_SLOTS:
         QTest::newRow("new folder goes first")
             << QStringList{QStringLiteral("/a")} << QStringLiteral("/b")
             << QStringList{QStringLiteral("/b"), QStringLiteral("/a")};
-        QTest::newRow("listed folder keeps the order")
+        // A folder used again moves to the top, so the next launch offers it first.
+        QTest::newRow("listed folder moves to the top")
             << QStringList{QStringLiteral("/a"), QStringLiteral("/b")} << QStringLiteral("/b")
+            << QStringList{QStringLiteral("/b"), QStringLiteral("/a")};
+        QTest::newRow("listed folder of ten drops none")
+            << ten << QStringLiteral("/f5")
+            << (QStringList{QStringLiteral("/f5")} + ten.mid(0, 5) + ten.mid(6));
+        QTest::newRow("the top one used again")
+            << QStringList{QStringLiteral("/a"), QStringLiteral("/b")} << QStringLiteral("/a")
             << QStringList{QStringLiteral("/a"), QStringLiteral("/b")};
         QTest::newRow("eleventh drops the last")
             << ten << QStringLiteral("/new")
@@ -193,6 +200,11 @@ private Q_SLOTS:
         QCOMPARE(KPSettings::arrayForKey(KPSettingsKey::PathList),
                  std::optional<QStringList>(expected));
         QCOMPARE(view.pathCB()->currentText(), typed);
+        // Relaunched, the field offers the folder used last.
+        KPExportFolder again;
+        KPExportPathView relaunched(again);
+        relaunched.awakeFromNib();
+        QCOMPARE(relaunched.pathCB()->currentText(), typed);
     }
 
     void exportViewChecksWhatItOpensAndChooses()
