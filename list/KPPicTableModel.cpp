@@ -10,10 +10,12 @@
 
 KPPicTableModel::KPPicTableModel(KPThumbnailCache* thumbnails, QObject* parent)
     : QAbstractTableModel(parent), m_thumbnails(thumbnails),
-      m_ok(QStringLiteral(":/pictures/OK.svg")), m_failure(QStringLiteral(":/pictures/Failure.svg")),
+      m_ok(QStringLiteral(":/pictures/OK.svg")),
+      m_failure(QStringLiteral(":/pictures/Failure.svg")),
       m_waiting(QStringLiteral(":/pictures/Waiting.svg"))
 {
-    connect(m_thumbnails, &KPThumbnailCache::thumbnailReady, this, &KPPicTableModel::thumbnailReady);
+    connect(m_thumbnails, &KPThumbnailCache::thumbnailReady, this,
+            &KPPicTableModel::thumbnailReady);
 }
 
 void KPPicTableModel::setPicData(const KPImageDataList* jobs)
@@ -60,9 +62,9 @@ void KPPicTableModel::rowChanged(int row)
         Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
 
-QString KPPicTableModel::failureText(const KPImageData& job, quint64 limit)
+QString KPPicTableModel::failureText(const KPImageData& job, quint64 limit, QSize box)
 {
-    const QString reason = KPFailureText::text(job.failure(), limit);
+    const QString reason = KPFailureText::text(job.failure(), limit, box);
     return reason.isEmpty() ? KPLocalization::text("L_LogConvertError")
                             : KPStringTools::capitalised(reason);
 }
@@ -117,7 +119,7 @@ QVariant KPPicTableModel::resultData(const KPImageData& job, int role) const
     case KPProgress::Failed:
         if (role == Qt::ForegroundRole)
             return QColor(0xc0, 0x39, 0x2b); // reads as a warning on light and dark rows
-        return failureText(job, m_failureLimit);
+        return failureText(job, m_failureLimit, m_failureBox);
     case KPProgress::Converting:
         return role == Qt::DisplayRole ? QVariant(KPLocalization::text("L_LogConverting"))
                                        : QVariant();
@@ -135,12 +137,14 @@ QVariant KPPicTableModel::data(const QModelIndex& index, int role) const
         return index.row() == m_currentRow;
     // A failed row tells why wherever the pointer rests on it.
     if (role == Qt::ToolTipRole && record->is(KPProgress::Failed) && index.column() != Name)
-        return failureText(*record, m_failureLimit);
+        return failureText(*record, m_failureLimit, m_failureBox);
     switch (index.column()) {
     case StateIcon:
         if (role == Qt::DecorationRole) {
             const QString name = stateIconName(record->progress());
-            return name == QLatin1String("OK") ? m_ok : name == QLatin1String("Failure") ? m_failure : m_waiting;
+            return name == QLatin1String("OK")        ? m_ok
+                   : name == QLatin1String("Failure") ? m_failure
+                                                      : m_waiting;
         }
         if (role == Qt::ToolTipRole || role == Qt::AccessibleTextRole) {
             switch (static_cast<KPProgress>(record->progress())) {
@@ -172,7 +176,8 @@ QVariant KPPicTableModel::data(const QModelIndex& index, int role) const
             return QFileInfo(record->path()).fileName();
         if (role == Qt::ToolTipRole) {
             if (record->is(KPProgress::Failed))
-                return record->path() + QLatin1Char('\n') + failureText(*record, m_failureLimit);
+                return record->path() + QLatin1Char('\n') +
+                       failureText(*record, m_failureLimit, m_failureBox);
             return record->path();
         }
         if (role == Qt::FontRole && index.row() == m_currentRow) {

@@ -6,10 +6,12 @@
 #include "ui/KPLocalization.h"
 
 #include <QButtonGroup>
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 QToolButton* segment(QWidget* parent)
@@ -26,7 +28,8 @@ QToolButton* segment(QWidget* parent)
 KPLimitView::KPLimitView(KPSizeLimit& limit, QWidget* parent)
     : QWidget(parent), m_limit(limit), m_label(new QLabel(this)),
       m_sizeTF(new KPNumberTextField(this)), m_sizeUnitSC(new QButtonGroup(this)),
-      m_kb(segment(this)), m_mb(segment(this)), m_problem(new KPInlineMessage(this))
+      m_kb(segment(this)), m_mb(segment(this)), m_problem(new KPInlineMessage(this)),
+      m_hint(new KPInlineMessage(this))
 {
     m_sizeUnitSC->setExclusive(true);
     m_sizeUnitSC->addButton(m_kb, KPSizeLimit::KB);
@@ -56,9 +59,16 @@ KPLimitView::KPLimitView(KPSizeLimit& limit, QWidget* parent)
     layout->setSpacing(0);
     layout->addLayout(controls);
     layout->addWidget(m_problem);
+    layout->addWidget(m_hint);
 
     connect(m_sizeTF, &QLineEdit::textChanged, this, &KPLimitView::changed);
     connect(m_sizeUnitSC, &QButtonGroup::idToggled, this, &KPLimitView::changed);
+    connect(m_sizeTF, &KPNumberTextField::editRefused, this, &KPLimitView::editRefused);
+    // The unit chosen anew settles the question the hint answers.
+    connect(m_sizeUnitSC, &QButtonGroup::idClicked, this, [this] {
+        m_pointWhole.reset();
+        m_hint->clearMessage();
+    });
 }
 
 void KPLimitView::awakeFromNib()
@@ -76,6 +86,8 @@ void KPLimitView::refreshLanguage()
     m_sizeTF->setToolTip(KPLocalization::text("L_LimitSizeTip"));
     m_kb->setText(KPLocalization::text("L_UnitKB"));
     m_mb->setText(KPLocalization::text("L_UnitMB"));
+    m_kb->setToolTip(KPLocalization::text("L_UnitKBTip"));
+    m_mb->setToolTip(KPLocalization::text("L_UnitMBTip"));
 }
 
 int KPLimitView::selectedSegment() const
@@ -103,6 +115,59 @@ void KPLimitView::changed()
     showChosenUnit();
     m_problem->clearMessage();
     KPInlineMessage::markField(m_sizeTF, false);
+    showDecimalHint();
+}
+
+void KPLimitView::editRefused(const QString& attempt)
+{
+    // A decimal point is refused like any other character, but typed on, "0.5" would
+    // become "05": say what the limit takes instead.
+    static const QList<QChar> points = {QLatin1Char('.'), QLatin1Char(','), QChar(0xFF0E),
+                                        QChar(0xFF0C)};
+    const auto point =
+        std::find_if(attempt.cbegin(), attempt.cend(), [](QChar c) { return points.contains(c); });
+    if (point == attempt.cend())
+        return;
+    const qsizetype at = point - attempt.cbegin();
+    const QString whole = attempt.left(at);
+    const QString fraction = attempt.mid(at + 1);
+    if (!KPNumberTextField::isDigits(whole) || !KPNumberTextField::isDigits(fraction))
+        return;
+    m_pointWhole = whole;
+    m_pointFraction = fraction;
+    m_point = *point;
+    showDecimalHint();
+}
+
+void KPLimitView::showDecimalHint()
+{
+    if (!m_pointWhole)
+        return;
+    // The digits typed after the refused point land in the field behind those before it.
+    const QString text = m_sizeTF->text();
+    if (!m_pointFraction.isEmpty() && text != *m_pointWhole) {
+        m_pointWhole.reset(); // a pasted number, and the field edited since
+    } else if (!text.startsWith(*m_pointWhole)) {
+        m_pointWhole.reset();
+    }
+    if (!m_pointWhole) {
+        m_hint->clearMessage();
+        return;
+    }
+    const QString fraction =
+        m_pointFraction.isEmpty() ? text.mid(m_pointWhole->size()) : m_pointFraction;
+    const std::optional<quint64> kilobytes =
+        KPSizeLimit::megabytesAsKilobytes(*m_pointWhole, fraction);
+    QString message = KPLocalization::text("L_LimitWhole");
+    if (selectedSegment() == KPSizeLimit::MB && fraction.isEmpty())
+        message = KPLocalization::text("L_LimitWholeKB");
+    else if (selectedSegment() == KPSizeLimit::MB && kilobytes)
+        message = KPLocalization::text("L_LimitWholeTry")
+                      .arg(QStringLiteral("%1%2%3 %4")
+                               .arg(m_pointWhole->isEmpty() ? QStringLiteral("0") : *m_pointWhole,
+                                    QString(m_point), fraction, m_mb->text()),
+                           QStringLiteral("%1 %2").arg(*kilobytes).arg(m_kb->text()));
+    m_hint->showMessage(message);
 }
 
 void KPLimitView::showChosenUnit()

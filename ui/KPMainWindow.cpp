@@ -1,6 +1,7 @@
 #include "ui/KPMainWindow.h"
 
 #include "engine/KPBatchRun.h"
+#include "engine/KPFitter.h"
 #include "list/KPDupPathPanel.h"
 #include "list/KPListView.h"
 #include "list/KPPicTableModel.h"
@@ -12,8 +13,10 @@
 #include "settings/KPPreferences.h"
 #include "settings/KPSettings.h"
 #include "ui/KPAbout.h"
+#include "ui/KPComparePanel.h"
 #include "ui/KPEndAlert.h"
 #include "ui/KPImageLogView.h"
+#include "ui/KPInlineMessage.h"
 #include "ui/KPLocalization.h"
 #include "ui/KPProductInfo.h"
 #include "ui/KPReportView.h"
@@ -21,7 +24,6 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -30,6 +32,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSettings>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
 #include <QToolBar>
@@ -70,6 +73,7 @@ KPMainWindow::KPMainWindow(QWidget* parent)
     m_dupPathPanel->awakeFromNib();
     connect(m_picLV.get(), &KPListView::showDupPanel, m_dupPathPanel,
             &KPDupPathPanel::showDupPanel);
+    connect(m_picLV.get(), &KPListView::canUndoDelMemberChanged, this, &KPMainWindow::updateUndo);
 
     // The run reads the limit and the folder on its own threads, from the thread-safe
     // copies the two views keep up to date.
@@ -117,6 +121,11 @@ void KPMainWindow::buildActions()
     m_resizeTBI->setEnabled(false); // until start-up has finished
     connect(m_resizeTBI, &QAction::triggered, this, [this] { resize(); });
 
+    m_undoMI = new QAction(this);
+    m_undoMI->setShortcut(QKeySequence::Undo);
+    m_undoMI->setEnabled(false); // nothing removed yet
+    connect(m_undoMI, &QAction::triggered, this, &KPMainWindow::undoDelPic);
+
     m_selectAllMI = new QAction(this);
     m_selectAllMI->setShortcut(QKeySequence::SelectAll);
     connect(m_selectAllMI, &QAction::triggered, this, &KPMainWindow::selectAll);
@@ -159,9 +168,14 @@ void KPMainWindow::buildMenus()
     m_appMenu->addAction(m_quitMI);
 
     m_editMenu = menuBar()->addMenu(QString());
+    m_editMenu->addAction(m_undoMI);
+    m_editMenu->addSeparator();
     m_editMenu->addAction(m_selectAllMI);
     m_editMenu->addSeparator();
     m_editMenu->addAction(m_preferenceMI);
+
+    // Filled once the panel whose commands it holds exists.
+    m_viewMenu = menuBar()->addMenu(QString());
 
     m_windowMenu = menuBar()->addMenu(QString());
     m_windowMenu->addAction(m_hideAppMI);
@@ -182,6 +196,15 @@ void KPMainWindow::buildMenus()
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_toolBar->addWidget(spacer);
     m_toolBar->addAction(m_resizeTBI);
+
+    // F10 opens the menu bar, as in the other programs of the desktop.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, &KPMainWindow::openMenuBar);
+}
+
+void KPMainWindow::openMenuBar()
+{
+    menuBar()->setActiveAction(m_appMenu->menuAction());
 }
 
 void KPMainWindow::buildLayout()
@@ -212,10 +235,18 @@ void KPMainWindow::buildLayout()
     settingsRow->addSpacing(16);
     settingsRow->addWidget(m_exportPathV, 1);
 
+    m_openProblem = new KPInlineMessage(central);
+
     auto* layout = new QVBoxLayout(central);
     layout->addWidget(m_splitter, 1);
     layout->addLayout(settingsRow);
+    layout->addWidget(m_openProblem);
     setCentralWidget(central);
+
+    const KPComparePanel* compare = m_imgMsgV->comparePanel();
+    m_viewMenu->addAction(compare->compareAction());
+    m_viewMenu->addSeparator();
+    m_viewMenu->addActions(compare->zoomActions());
 
     m_preferenceV = new KPPreferences(this);
     m_aboutW = new KPAbout(this);
@@ -240,9 +271,10 @@ QString KPMainWindow::windowTitleFor(const QString& applicationName)
 
 void KPMainWindow::refreshLanguage()
 {
+    // The menus show the texts with their mnemonics, the toolbar without.
     auto setTexts = [](QAction* action, const char* label, const char* tip) {
         action->setText(KPLocalization::text(label));
-        action->setIconText(KPLocalization::text(label));
+        action->setIconText(KPLocalization::withoutMnemonic(KPLocalization::text(label)));
         if (tip)
             action->setToolTip(KPLocalization::text(tip));
     };
@@ -250,6 +282,7 @@ void KPMainWindow::refreshLanguage()
     setTexts(m_addFolderTBI, "L_TBIAddFolder", "L_TBIAddFolderTip");
     setTexts(m_delTBI, "L_TBIDel", "L_TBIDelTip");
     setTexts(m_resizeTBI, "L_TBIResize", "L_TBIResizeTip");
+    m_undoMI->setText(KPLocalization::text("L_MIUndoRemove"));
     m_selectAllMI->setText(KPLocalization::text("L_MISelectAll"));
     m_preferenceMI->setText(KPLocalization::text("L_MIPreference"));
     m_aboutMI->setText(KPLocalization::text("L_MIAbout"));
@@ -258,6 +291,7 @@ void KPMainWindow::refreshLanguage()
     m_hideAppMI->setText(KPLocalization::text("L_MIHideApp"));
     m_appMenu->setTitle(KPLocalization::text("L_MIApp"));
     m_editMenu->setTitle(KPLocalization::text("L_MenuEdit"));
+    m_viewMenu->setTitle(KPLocalization::text("L_MenuView"));
     m_windowMenu->setTitle(KPLocalization::text("L_MenuWindow"));
     m_helpMenu->setTitle(KPLocalization::text("L_MenuHelp"));
     m_toolBar->setWindowTitle(KPLocalization::text("L_ToolBar"));
@@ -270,9 +304,16 @@ void KPMainWindow::controllerState(bool running)
     m_delTBI->setEnabled(!running);
     const char* label = running ? "L_TBIStop" : "L_TBIResize";
     m_resizeTBI->setText(KPLocalization::text(label));
-    m_resizeTBI->setIconText(KPLocalization::text(label));
+    m_resizeTBI->setIconText(KPLocalization::withoutMnemonic(KPLocalization::text(label)));
     m_resizeTBI->setToolTip(KPLocalization::text(running ? "L_TBIStopTip" : "L_TBIResizeTip"));
     m_resizeTBI->setIcon(picture(running ? "Cancel" : "Resize"));
+    m_undoMI->setEnabled(m_picLV->canUndoDelMember() && !running);
+    m_imgMsgV->comparePanel()->setRunning(running);
+}
+
+void KPMainWindow::updateUndo()
+{
+    m_undoMI->setEnabled(m_picLV->canUndoDelMember() && !m_run->resizeFlag());
 }
 
 void KPMainWindow::saveConfig()
@@ -307,6 +348,9 @@ bool KPMainWindow::readyToRun()
     m_run->setLimitSizeSource([limit] { return limit; });
     m_picTableView->model()->setFailureLimit(limit);
     m_imgMsgV->setFailureLimit(limit);
+    const QSize box = KPFitPreferences::smallestBox({}, KPFitPreferences::stored());
+    m_picTableView->model()->setFailureBox(box);
+    m_imgMsgV->setFailureBox(box);
     return true;
 }
 
@@ -392,6 +436,10 @@ void KPMainWindow::chooseWithDialog(Choose kind, std::function<void(const QStrin
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // Links are listed as themselves, not as what they point to.
     dialog->setOption(QFileDialog::DontResolveSymlinks);
+    // Each chooser opens where it was last used, never in the folder Pictaro started in.
+    const QString& folderKey =
+        kind == Choose::Files ? KPSettingsKey::AddFilesFolder : KPSettingsKey::AddFolderFolder;
+    dialog->setDirectory(KPSettings::chooserFolder(folderKey));
     if (kind == Choose::Files) {
         dialog->setWindowTitle(KPLocalization::text("L_ChooseFiles"));
         dialog->setFileMode(QFileDialog::ExistingFiles);
@@ -405,8 +453,10 @@ void KPMainWindow::chooseWithDialog(Choose kind, std::function<void(const QStrin
         dialog->setFileMode(QFileDialog::Directory);
         dialog->setOption(QFileDialog::ShowDirsOnly);
     }
-    connect(dialog, &QFileDialog::accepted, this,
-            [dialog, done = std::move(done)] { done(dialog->selectedFiles()); });
+    connect(dialog, &QFileDialog::accepted, this, [dialog, folderKey, done = std::move(done)] {
+        KPSettings::setObject(folderKey, dialog->directory().absolutePath());
+        done(dialog->selectedFiles());
+    });
     dialog->open();
 }
 
@@ -449,6 +499,13 @@ void KPMainWindow::delPic()
     m_picLV->delMember();
 }
 
+void KPMainWindow::undoDelPic()
+{
+    if (m_run->resizeFlag())
+        return;
+    m_picLV->undoDelMember();
+}
+
 void KPMainWindow::addPaths(const QStringList& paths)
 {
     if (m_run->resizeFlag())
@@ -481,10 +538,11 @@ void KPMainWindow::aboutShow()
 void KPMainWindow::help()
 {
     const QUrl faq = KPProductInfo::faq();
-    if (m_urlOpener)
-        m_urlOpener(faq);
+    if (KPDesktop::open(faq, m_urlOpener))
+        m_openProblem->clearMessage();
     else
-        QDesktopServices::openUrl(faq);
+        m_openProblem->showMessage(
+            KPLocalization::text("L_PageNotOpened").arg(KPDesktop::shownPath(faq)));
 }
 
 void KPMainWindow::closeEvent(QCloseEvent* event)

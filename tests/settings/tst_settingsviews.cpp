@@ -215,7 +215,10 @@ private Q_SLOTS:
         view.awakeFromNib();
         QCOMPARE(view.pathCB()->currentText(), QDir::homePath() + QStringLiteral("/Pictures"));
         QStringList opened;
-        view.setOpener([&opened](const QString& path) { opened.append(path); });
+        view.setOpener([&opened](const QString& path) {
+            opened.append(path);
+            return true;
+        });
         const QString missing = dir.filePath(QStringLiteral("new"));
         view.pathCB()->setEditText(missing);
         view.openPath(); // made, then opened
@@ -511,8 +514,12 @@ private Q_SLOTS:
         QVERIFY(about->isVisible());
         QCOMPARE(window.findChildren<KPAbout*>().size(), 1);
         QList<QUrl> opened;
-        about->setOpener([&opened](const QUrl& url) { opened.append(url); });
-        window.setUrlOpener([&opened](const QUrl& url) { opened.append(url); });
+        const auto opener = [&opened](const QUrl& url) {
+            opened.append(url);
+            return true;
+        };
+        about->setOpener(opener);
+        window.setUrlOpener(opener);
         about->gotoHomepage();
         window.helpAction()->trigger();
         QCOMPARE(opened.size(), 2);

@@ -136,8 +136,10 @@ private Q_SLOTS:
         m_window->addPaths(pictures(3));
         QSignalSpy states(m_window->run(), &KPBatchRun::controllerState);
         QStringList openedFolders;
-        m_window->exportPathV()->setOpener(
-            [&](const QString& path) { openedFolders.append(path); });
+        m_window->exportPathV()->setOpener([&](const QString& path) {
+            openedFolders.append(path);
+            return true;
+        });
         int checkedRunningForm = 0;
         connect(m_window->run(), &KPBatchRun::jobFinished, this,
                 [&](const KPImageDataPtr&, int index, int count) {
@@ -310,6 +312,9 @@ private Q_SLOTS:
             << int(KPFailure::DiskFull) << KPFailureText::text(KPFailure::DiskFull);
         QTest::newRow("names the limit")
             << int(KPFailure::NoFit) << KPFailureText::text(KPFailure::NoFit, 500000);
+        QTest::newRow("names the smallest box")
+            << int(KPFailure::NoFitScaled)
+            << KPFailureText::text(KPFailure::NoFitScaled, 500000, QSize(200, 150));
         QTest::newRow("no reason given") << int(KPFailure::None) << QString();
     }
     void failedRowTellsWhy()
@@ -324,6 +329,8 @@ private Q_SLOTS:
             job->fail(KPFailure(failure));
         m_window->picTableView()->model()->setFailureLimit(500000);
         m_window->imgMsgV()->setFailureLimit(500000);
+        m_window->picTableView()->model()->setFailureBox(QSize(200, 150));
+        m_window->imgMsgV()->setFailureBox(QSize(200, 150));
         m_window->picLV()->refreshListView();
 
         const QString shown = reason.isEmpty() ? KPLocalization::text("L_LogConvertError")
