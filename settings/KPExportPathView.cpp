@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -61,6 +62,7 @@ void KPExportPathView::refreshLang()
     m_openPathBT->setToolTip(KPLocalization::text("L_OpenTip"));
     // What the field is, not the folder it holds.
     m_pathCB->setAccessibleName(KPLocalization::asName(m_exportLB->text()));
+    m_pathCB->lineEdit()->setAccessibleName(m_pathCB->accessibleName());
     m_pathCB->setToolTip(KPLocalization::text("L_ExportTip"));
 }
 

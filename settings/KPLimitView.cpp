@@ -84,6 +84,7 @@ void KPLimitView::refreshLanguage()
 {
     m_label->setText(KPLocalization::text("L_LimitSizeLB"));
     m_sizeTF->setToolTip(KPLocalization::text("L_LimitSizeTip"));
+    m_sizeTF->setAccessibleName(KPLocalization::asName(m_label->text()));
     m_kb->setText(KPLocalization::text("L_UnitKB"));
     m_mb->setText(KPLocalization::text("L_UnitMB"));
     m_kb->setToolTip(KPLocalization::text("L_UnitKBTip"));
@@ -115,7 +116,7 @@ void KPLimitView::changed()
     showChosenUnit();
     m_problem->clearMessage();
     KPInlineMessage::markField(m_sizeTF, false);
-    showDecimalHint();
+    followDecimalHint();
 }
 
 void KPLimitView::editRefused(const QString& attempt)
@@ -136,26 +137,29 @@ void KPLimitView::editRefused(const QString& attempt)
     m_pointWhole = whole;
     m_pointFraction = fraction;
     m_point = *point;
-    showDecimalHint();
+    m_textAtPoint = m_sizeTF->text();
+    showDecimalHint(fraction);
 }
 
-void KPLimitView::showDecimalHint()
+void KPLimitView::followDecimalHint()
 {
     if (!m_pointWhole)
         return;
-    // The digits typed after the refused point land in the field behind those before it.
     const QString text = m_sizeTF->text();
-    if (!m_pointFraction.isEmpty() && text != *m_pointWhole) {
-        m_pointWhole.reset(); // a pasted number, and the field edited since
-    } else if (!text.startsWith(*m_pointWhole)) {
+    // The field announces the refused edit itself once more after it was taken back.
+    if (!m_pointFraction.isEmpty() && text == m_textAtPoint)
+        return;
+    // A pasted number was answered whole; typed digits land behind those before the point.
+    if (!m_pointFraction.isEmpty() || !text.startsWith(*m_pointWhole)) {
         m_pointWhole.reset();
-    }
-    if (!m_pointWhole) {
         m_hint->clearMessage();
         return;
     }
-    const QString fraction =
-        m_pointFraction.isEmpty() ? text.mid(m_pointWhole->size()) : m_pointFraction;
+    showDecimalHint(text.mid(m_pointWhole->size()));
+}
+
+void KPLimitView::showDecimalHint(const QString& fraction)
+{
     const std::optional<quint64> kilobytes =
         KPSizeLimit::megabytesAsKilobytes(*m_pointWhole, fraction);
     QString message = KPLocalization::text("L_LimitWhole");
@@ -175,6 +179,11 @@ void KPLimitView::showChosenUnit()
     // A checked tool button differs from an unchecked one by a shade in most styles; the
     // chosen unit is the selection colour and bold, the other stays plain.
     for (QToolButton* button : {m_kb, m_mb}) {
+        // One Tab stop, as radio buttons: Tab lands on the unit chosen, the arrow keys
+        // choose the other.
+        button->setFocusPolicy(button->isChecked() || !m_sizeUnitSC->checkedButton()
+                                   ? Qt::StrongFocus
+                                   : Qt::ClickFocus);
         QPalette palette;
         QFont font = button->font();
         font.setBold(button->isChecked());

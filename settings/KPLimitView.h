@@ -43,7 +43,9 @@ private:
     void changed();
     void showChosenUnit();
     void editRefused(const QString& attempt);
-    void showDecimalHint();
+    // Follows the digits typed after a refused point; any other edit ends the hint.
+    void followDecimalHint();
+    void showDecimalHint(const QString& fraction);
 
     KPSizeLimit& m_limit;
     QLabel* m_label;
@@ -54,8 +56,9 @@ private:
     KPInlineMessage* m_problem;
     KPInlineMessage* m_hint;
     // The number refused for its decimal point: the digits before the point, which the
-    // field kept, and those after it, which it did not (typed ones follow, in the field).
+    // field kept, and, for a pasted number, those after it (typed ones follow in the field).
     std::optional<QString> m_pointWhole;
     QString m_pointFraction;
-    QChar m_point; // as typed: "0,5" is answered with a comma
+    QChar m_point;         // as typed: "0,5" is answered with a comma
+    QString m_textAtPoint; // what the field showed once the point was refused
 };

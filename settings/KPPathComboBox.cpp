@@ -1,11 +1,13 @@
 #include "settings/KPPathComboBox.h"
 
+#include "settings/KPPathComboBoxAccessible.h"
 #include "settings/KPSettings.h"
 
 #include <QLineEdit>
 
 KPPathComboBox::KPPathComboBox(QWidget* parent) : QComboBox(parent)
 {
+    KPPathComboBoxAccessible::install();
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert); // the recent list changes only when a run starts
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);

@@ -19,6 +19,7 @@ KPAbout::KPAbout(QWidget* parent)
     auto* icon = new QLabel(this);
     icon->setPixmap(QIcon(QStringLiteral(":/pictures/Pictaro.svg")).pixmap(96, 96));
     icon->setAlignment(Qt::AlignCenter);
+    icon->setAccessibleName(QStringLiteral("Pictaro"));
     auto* name = new QLabel(QStringLiteral("Pictaro"), this);
     QFont font = name->font();
     font.setPointSizeF(font.pointSizeF() * 1.6);

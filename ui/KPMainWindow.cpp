@@ -200,6 +200,14 @@ void KPMainWindow::buildMenus()
     // F10 opens the menu bar, as in the other programs of the desktop.
     auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(menuKey, &QShortcut::activated, this, &KPMainWindow::openMenuBar);
+    // Ctrl+Tab leaves any control, as Tab does, also one that takes Tab itself.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        const bool next = !(keys[0].keyboardModifiers() & Qt::ShiftModifier);
+        connect(shortcut, &QShortcut::activated, this, [this, next] { focusNextPrevChild(next); });
+    }
 }
 
 void KPMainWindow::openMenuBar()

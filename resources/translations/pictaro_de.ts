@@ -559,5 +559,9 @@
         <source>The limit is a whole number: for %1, type %2.</source>
         <translation>Die Grenze ist eine ganze Zahl: Für %1 geben Sie %2 ein.</translation>
     </message>
+    <message id="L_WarningIcon">
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
 </context>
 </TS>

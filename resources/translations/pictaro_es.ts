@@ -559,5 +559,9 @@
         <source>The limit is a whole number: for %1, type %2.</source>
         <translation>El límite es un número entero: para %1, escriba %2.</translation>
     </message>
+    <message id="L_WarningIcon">
+        <source>Warning</source>
+        <translation>Advertencia</translation>
+    </message>
 </context>
 </TS>

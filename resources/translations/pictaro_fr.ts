@@ -559,5 +559,9 @@
         <source>The limit is a whole number: for %1, type %2.</source>
         <translation>La limite est un nombre entier : pour %1, tapez %2.</translation>
     </message>
+    <message id="L_WarningIcon">
+        <source>Warning</source>
+        <translation>Avertissement</translation>
+    </message>
 </context>
 </TS>

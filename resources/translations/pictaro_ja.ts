@@ -559,5 +559,9 @@
         <source>The limit is a whole number: for %1, type %2.</source>
         <translation>上限は整数で入力します。%1 なら %2 と入力してください。</translation>
     </message>
+    <message id="L_WarningIcon">
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
 </context>
 </TS>

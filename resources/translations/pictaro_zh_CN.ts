@@ -559,5 +559,9 @@
         <source>The limit is a whole number: for %1, type %2.</source>
         <translation>大小上限为整数：%1 请输入 %2。</translation>
     </message>
+    <message id="L_WarningIcon">
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
 </context>
 </TS>

@@ -11,6 +11,7 @@
 #include "settings/KPSizeLimit.h"
 #include "support/KPTestSupport.h"
 #include "ui/KPAbout.h"
+#include "ui/KPInlineMessage.h"
 #include "ui/KPLocalization.h"
 #include "ui/KPMainWindow.h"
 #include "ui/KPProductInfo.h"
@@ -25,6 +26,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTest>
+#include <QToolButton>
 
 // The settings controls of the window: what they accept, what they store and load.
 class TestSettingsViews : public QObject
@@ -149,6 +151,70 @@ private Q_SLOTS:
         QCOMPARE(KPSettings::stringForKey(KPSettingsKey::LimitSize),
                  std::optional<QString>(QStringLiteral("25")));
         QCOMPARE(KPSettings::integerForKey(KPSettingsKey::LimitSizeUnit), 0);
+    }
+
+    // A decimal point is refused as any other character, but the line under the field says
+    // that the limit is a whole number, and what to type in the other unit. Each step types
+    // into the field ("type:"), pastes over it ("paste:") or chooses a unit ("unit:").
+    void limitDecimalPointHint_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("hint");
+        const auto tryText = [](const char* decimal, const char* whole) {
+            return KPLocalization::text("L_LimitWholeTry")
+                .arg(QString::fromUtf8(decimal), QString::fromUtf8(whole));
+        };
+        QTest::newRow("0.5 MB") << QStringList{QStringLiteral("type:0.5")} << "05"
+                                << tryText("0.5 MB", "500 KB");
+        QTest::newRow("a comma") << QStringList{QStringLiteral("type:0,25")} << "025"
+                                 << tryText("0,25 MB", "250 KB");
+        QTest::newRow("below a KB is dropped") << QStringList{QStringLiteral("type:1.2345")}
+                                               << "12345" << tryText("1.2345 MB", "1234 KB");
+        QTest::newRow("the point alone") << QStringList{QStringLiteral("type:2.")} << "2"
+                                         << KPLocalization::text("L_LimitWholeKB");
+        QTest::newRow("in KB") << QStringList{QStringLiteral("unit:KB"), QStringLiteral("type:0.5")}
+                               << "05" << KPLocalization::text("L_LimitWhole");
+        QTest::newRow("pasted") << QStringList{QStringLiteral("paste:2.5")} << "1"
+                                << tryText("2.5 MB", "2500 KB");
+        QTest::newRow("pasted, then typed over")
+            << QStringList{QStringLiteral("paste:2.5"), QStringLiteral("type:7")} << "7"
+            << "";
+        QTest::newRow("the unit chosen")
+            << QStringList{QStringLiteral("type:0.5"), QStringLiteral("unit:KB")} << "05"
+            << "";
+        QTest::newRow("digits typed over")
+            << QStringList{QStringLiteral("type:0.5"), QStringLiteral("type:300")} << "300"
+            << "";
+        QTest::newRow("a letter") << QStringList{QStringLiteral("type:1x")} << "1"
+                                  << "";
+    }
+    void limitDecimalPointHint()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, shown);
+        QFETCH(QString, hint);
+        KPSizeLimit copy;
+        KPLimitView view(copy);
+        view.awakeFromNib();
+        view.show();
+        for (const QString& step : std::as_const(steps)) {
+            const QString what = step.section(QLatin1Char(':'), 1);
+            if (step.startsWith(QLatin1String("unit:"))) {
+                view.findChildren<QToolButton*>().at(what == QLatin1String("KB") ? 0 : 1)->click();
+                continue;
+            }
+            view.sizeTF()->selectAll();
+            if (step.startsWith(QLatin1String("paste:"))) {
+                QGuiApplication::clipboard()->setText(what);
+                view.sizeTF()->paste();
+            } else {
+                QTest::keyClicks(view.sizeTF(), what);
+            }
+        }
+        QCOMPARE(view.sizeTF()->text(), shown);
+        QCOMPARE(view.hint()->text(), hint);
+        QCOMPARE(view.hint()->isVisible(), !hint.isEmpty());
     }
 
     void recentFolders_data()

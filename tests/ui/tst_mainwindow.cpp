@@ -9,8 +9,12 @@
 #include "settings/KPLimitView.h"
 #include "settings/KPNumberTextField.h"
 #include "settings/KPPathComboBox.h"
+#include "settings/KPPreferences.h"
 #include "settings/KPSettings.h"
 #include "support/KPTestSupport.h"
+#include "ui/KPAbout.h"
+#include "ui/KPComparePanel.h"
+#include "ui/KPCompareView.h"
 #include "ui/KPEndAlert.h"
 #include "ui/KPImageLogView.h"
 #include "ui/KPImageView.h"
@@ -20,16 +24,23 @@
 #include "ui/KPReportView.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTranslator>
 
 // Drag and drop cannot be driven through the offscreen platform; the test hands the
 // drop to the window as the platform would.
@@ -86,6 +97,66 @@ private:
             return false;
         (button ? (alert->*button)() : alert->defaultButton())->click();
         return QTest::qWaitFor([this] { return m_window->run()->isIdle(); }, 10000);
+    }
+
+    // Shows the log view a converted job (a 320x240 source, its 160x120 output) in compare
+    // mode and waits for the comparison.
+    bool showConverted(KPImageLogView& view, const QString& name = QStringLiteral("c"))
+    {
+        const QString source = m_in->filePath(name + QStringLiteral(".png"));
+        const QString output = m_out->filePath(name + QStringLiteral(".jpg"));
+        const QImage picture = KPTest::noisyImage(320, 240);
+        if (!KPTest::save(picture, source) ||
+            !KPTest::save(picture.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+                          output, nullptr, 60))
+            return false;
+        const auto job = std::make_shared<KPImageData>();
+        job->setPath(source);
+        job->setExportPath(output);
+        job->setExportSize(quint64(QFileInfo(output).size()));
+        job->setExportPixelSize(QSize(160, 120));
+        job->setExportQuality(0.6f);
+        job->setProgress(KPProgress::Converted);
+        QVariantMap info;
+        info.insert(KPMessage::CurrentImage, QVariant::fromValue(job));
+        view.refreshImageLog({KPMessage::ImageLogRefresh, nullptr, info});
+        KPComparePanel* panel = view.comparePanel();
+        panel->compareAction()->setChecked(true);
+        return panel->isComparing() &&
+               QTest::qWaitFor([panel] { return !panel->isLoading(); }, 20000) &&
+               panel->compareV()->hasPictures();
+    }
+
+    // What a screen reader finds of each control shown in `top`: a name that says what it
+    // is, and, for a field, one that is not the value it holds. The unnamed ones, described.
+    static QStringList unnamedControls(QWidget* top)
+    {
+        // Containers, and the parts of other controls, need no name of their own.
+        static const QList<QAccessible::Role> parts = {
+            QAccessible::Client,    QAccessible::Pane,      QAccessible::Grouping,
+            QAccessible::Splitter,  QAccessible::Grip,      QAccessible::LayeredPane,
+            QAccessible::Separator, QAccessible::ScrollBar, QAccessible::MenuBar};
+        static const QList<QAccessible::Role> fields = {
+            QAccessible::EditableText, QAccessible::ComboBox, QAccessible::SpinBox};
+        QStringList unnamed;
+        for (QWidget* widget : top->findChildren<QWidget*>()) {
+            if (!widget->isVisibleTo(top))
+                continue;
+            QAccessibleInterface* control = QAccessible::queryAccessibleInterface(widget);
+            if (!control || parts.contains(control->role()))
+                continue;
+            const QString name = control->text(QAccessible::Name).trimmed();
+            const QString value = control->text(QAccessible::Value).trimmed();
+            const QString what = QStringLiteral("%1 \"%2\" (role %3)")
+                                     .arg(QString::fromLatin1(widget->metaObject()->className()),
+                                          widget->objectName())
+                                     .arg(int(control->role()));
+            if (name.isEmpty())
+                unnamed.append(what + QStringLiteral(" has no name"));
+            else if (fields.contains(control->role()) && name == value)
+                unnamed.append(what + QStringLiteral(" is named by its value \"%1\"").arg(value));
+        }
+        return unnamed;
     }
 
     QString resultText(int row) const
@@ -595,6 +666,90 @@ private Q_SLOTS:
         }
     }
 
+    // Undo Remove puts the pictures of the latest removal back in their places, selected,
+    // and then those of the one before; Ctrl+Z reaches it. A path listed again since stays
+    // listed once; nothing changes during a run.
+    void undoRemoval_data()
+    {
+        QTest::addColumn<QList<QList<int>>>("removals"); // the rows selected for each, in turn
+        QTest::addColumn<int>("relisted");               // a picture added again after; -1 none
+        QTest::addColumn<int>("undos");
+        QTest::addColumn<QList<int>>("listed"); // which of the five pictures, in order
+        QTest::addColumn<QList<int>>("selected");
+        const QList<int> all{0, 1, 2, 3, 4};
+        QTest::newRow("rows 1 and 3")
+            << QList<QList<int>>{{1, 3}} << -1 << 1 << all << QList<int>{1, 3};
+        QTest::newRow("every row") << QList<QList<int>>{all} << -1 << 1 << all << all;
+        QTest::newRow("two removals, the latest undone")
+            << QList<QList<int>>{{0}, {2}} << -1 << 1 << QList<int>{1, 2, 3, 4} << QList<int>{2};
+        QTest::newRow("two removals, both undone")
+            << QList<QList<int>>{{0}, {2}} << -1 << 2 << all << QList<int>{0};
+        QTest::newRow("a path listed again since")
+            << QList<QList<int>>{{1, 2}} << 2 << 1 << QList<int>{0, 1, 3, 4, 2} << QList<int>{1};
+        QTest::newRow("nothing removed") << QList<QList<int>>{} << -1 << 1 << all << QList<int>{0};
+    }
+    void undoRemoval()
+    {
+        QFETCH(QList<QList<int>>, removals);
+        QFETCH(int, relisted);
+        QFETCH(int, undos);
+        QFETCH(QList<int>, listed);
+        QFETCH(QList<int>, selected);
+        const QStringList paths = pictures(5);
+        m_window->addPaths(paths);
+        QVERIFY(!m_window->undoAction()->isEnabled());
+        for (const QList<int>& rows : std::as_const(removals)) {
+            selectRows(rows);
+            m_window->deleteAction()->trigger();
+        }
+        if (relisted >= 0)
+            m_window->addPaths({paths.at(relisted)});
+        QCOMPARE(m_window->undoAction()->isEnabled(), !removals.isEmpty());
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        table()->setFocus();
+        for (int i = 0; i < undos; ++i)
+            QTest::keyClick(table(), Qt::Key_Z, Qt::ControlModifier);
+
+        QStringList expected;
+        for (int picture : std::as_const(listed))
+            expected.append(paths.at(picture));
+        QStringList shown;
+        for (int row = 0; row < table()->model()->rowCount(); ++row)
+            shown.append(m_window->picLV()->memberMAr().at(row)->path());
+        QCOMPARE(shown, expected);
+        QList<int> selectedRows;
+        for (const QModelIndex& index : table()->selectionModel()->selectedRows())
+            selectedRows.append(index.row());
+        std::sort(selectedRows.begin(), selectedRows.end());
+        QCOMPARE(selectedRows, selected);
+        QCOMPARE(m_window->reportV()->totalTF()->text(), QString::number(listed.size()));
+        QCOMPARE(m_window->undoAction()->isEnabled(), removals.size() > undos);
+        // The panel shows the first picture put back.
+        QCOMPARE(m_window->imgMsgV()->logNameTF()->text(),
+                 QFileInfo(expected.at(selected.first())).fileName());
+    }
+
+    void noUndoDuringARun()
+    {
+        m_window->addPaths(pictures(3));
+        selectRows({1});
+        m_window->deleteAction()->trigger();
+        QVERIFY(m_window->undoAction()->isEnabled());
+        bool undoneDuringTheRun = true;
+        connect(m_window->run(), &KPBatchRun::jobFinished, this, [&] {
+            undoneDuringTheRun = m_window->undoAction()->isEnabled();
+            m_window->undoDelPic();
+            undoneDuringTheRun = undoneDuringTheRun || m_window->picLV()->memberMAr().size() != 2;
+        });
+        m_window->resizeAction()->trigger();
+        QVERIFY(answerEndAlert());
+        QVERIFY(!undoneDuringTheRun);
+        QVERIFY(m_window->undoAction()->isEnabled());
+        m_window->undoAction()->trigger();
+        QCOMPARE(m_window->picLV()->memberMAr().size(), 3);
+    }
+
     // Each QRect is a selection range: x and width are columns, y and height rows. Only
     // rows with every column selected go; a row may be made of several ranges.
     void removeScatteredRows_data()
@@ -702,6 +857,161 @@ private Q_SLOTS:
             [&] { return !picture.data(Qt::DecorationRole).value<QImage>().isNull(); }, 10000));
         QVERIFY(picture.data(Qt::DecorationRole).value<QImage>().width() <=
                 2 * KPPicTableView::RowHeight * 4 / 3);
+    }
+
+    // Every control the window shows, in each state a user meets, has a name for assistive
+    // technology.
+    void everyControlHasAName_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::newRow("empty list") << "empty";
+        QTest::newRow("pictures listed") << "listed";
+        QTest::newRow("a problem said") << "problem";
+        QTest::newRow("compare mode") << "compare";
+        QTest::newRow("preferences") << "preferences";
+        QTest::newRow("about") << "about";
+    }
+    void everyControlHasAName()
+    {
+        QFETCH(QString, state);
+        QWidget* top = m_window.get();
+        if (state != QLatin1String("empty"))
+            m_window->addPaths(pictures(2));
+        if (state == QLatin1String("problem")) {
+            m_window->limitV()->sizeTF()->setText(QStringLiteral("0"));
+            m_window->resizeAction()->trigger();
+        } else if (state == QLatin1String("compare")) {
+            QVERIFY(showConverted(*m_window->imgMsgV()));
+        } else if (state == QLatin1String("preferences")) {
+            m_window->preferenceAction()->trigger();
+            top = m_window->preferenceV();
+        } else if (state == QLatin1String("about")) {
+            m_window->aboutAction()->trigger();
+            top = m_window->aboutW();
+        }
+        QCoreApplication::processEvents();
+        const QStringList unnamed = unnamedControls(top);
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QLatin1Char('\n'))));
+        if (top != m_window.get())
+            return;
+        // The folder field is named by its label, whatever folder it holds; Browse and Open
+        // say what they do.
+        QAccessibleInterface* folder =
+            QAccessible::queryAccessibleInterface(m_window->exportPathV()->pathCB());
+        QCOMPARE(folder->text(QAccessible::Name),
+                 KPLocalization::asName(KPLocalization::text("L_ExportLB")));
+        for (QPushButton* button : m_window->exportPathV()->findChildren<QPushButton*>())
+            QVERIFY(!QAccessible::queryAccessibleInterface(button)
+                         ->text(QAccessible::Description)
+                         .isEmpty());
+    }
+
+    // With pictures listed, Tab goes through the window's controls, each once, and comes
+    // back round: the table is one stop, not a trap. Shift+Tab goes the other way.
+    void tabGoesRoundTheWindow_data()
+    {
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("forward");
+        QTest::newRow("Tab") << int(Qt::NoModifier) << true;
+        QTest::newRow("Shift+Tab") << int(Qt::ShiftModifier) << false;
+        QTest::newRow("Ctrl+Tab") << int(Qt::ControlModifier) << true;
+        QTest::newRow("Ctrl+Shift+Tab") << int(Qt::ControlModifier | Qt::ShiftModifier) << false;
+    }
+    void tabGoesRoundTheWindow()
+    {
+        QFETCH(int, modifiers);
+        QFETCH(bool, forward);
+        m_window->addPaths(pictures(3));
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        table()->setFocus();
+        QVERIFY(table()->hasFocus());
+        QStringList visited;
+        for (int i = 0; i < 40; ++i) {
+            QWidget* focus = QApplication::focusWidget();
+            if (i > 0 && focus == table())
+                break;
+            visited.append(QAccessible::queryAccessibleInterface(focus)->text(QAccessible::Name));
+            QTest::keyClick(focus, Qt::Key_Tab, Qt::KeyboardModifiers(modifiers));
+        }
+        const auto name = [](const char* key) {
+            return KPLocalization::asName(KPLocalization::text(key));
+        };
+        // The unit is one stop, as radio buttons are: the one chosen (MB), arrows for the
+        // other.
+        QStringList expected = {name("L_LimitSizeLB"), name("L_UnitMB"), name("L_ExportLB"),
+                                name("L_Brows"), name("L_Open")};
+        if (!forward)
+            std::reverse(expected.begin(), expected.end());
+        expected.prepend(name("L_TableName"));
+        QCOMPARE(visited, expected);
+        QVERIFY(table()->hasFocus());
+        // The arrow keys choose the other unit.
+        m_window->limitV()->sizeTF()->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+        QCOMPARE(m_window->limitV()->selectedSegment(), int(KPSizeLimit::KB));
+    }
+
+    // Every menu and menu item has a mnemonic in each language, none twice in one menu or
+    // among the menu bar's titles; the toolbar shows the texts without them. F10 opens the
+    // first menu.
+    void menusHaveMnemonics_data()
+    {
+        QTest::addColumn<QString>("language");
+        for (const char* language : {"en", "de", "fr", "es", "ja", "zh_CN"})
+            QTest::newRow(language) << QString::fromLatin1(language);
+    }
+    void menusHaveMnemonics()
+    {
+        QFETCH(QString, language);
+        QTranslator translator;
+        QVERIFY(translator.load(QStringLiteral(":/i18n/pictaro_%1.qm").arg(language)));
+        QCoreApplication::installTranslator(&translator);
+        const auto removeTranslator =
+            qScopeGuard([&translator] { QCoreApplication::removeTranslator(&translator); });
+        KPMainWindow window;
+        window.awakeFromNib();
+        QStringList problems;
+        const auto check = [&problems](const QString& where, const QList<QAction*>& actions) {
+            QMap<QChar, QString> taken;
+            for (const QAction* action : actions) {
+                if (action->isSeparator())
+                    continue;
+                const QString text = action->text();
+                const qsizetype at = text.indexOf(QRegularExpression(QStringLiteral("&[^&]")));
+                if (at < 0) {
+                    problems.append(QStringLiteral("%1: \"%2\" has none").arg(where, text));
+                    continue;
+                }
+                const QChar key = text.at(at + 1).toLower();
+                if (taken.contains(key))
+                    problems.append(QStringLiteral("%1: \"%2\" and \"%3\" share %4")
+                                        .arg(where, taken.value(key), text, key));
+                taken.insert(key, text);
+            }
+        };
+        check(QStringLiteral("menu bar"), window.menuBar()->actions());
+        for (const QAction* menu : window.menuBar()->actions())
+            check(menu->text(), menu->menu()->actions());
+        // Stop takes Resize's place while a run goes.
+        window.controllerState(true);
+        const QAction* fileMenu = window.menuBar()->actions().first();
+        check(fileMenu->text(), fileMenu->menu()->actions());
+        window.controllerState(false);
+        for (const QToolButton* button :
+             window.findChild<QToolBar*>()->findChildren<QToolButton*>()) {
+            if (button->text().contains(QLatin1Char('&')))
+                problems.append(QStringLiteral("toolbar: \"%1\"").arg(button->text()));
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_F10);
+        QTRY_COMPARE(QApplication::activePopupWidget(), fileMenu->menu());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
     }
 
     void closingDuringARunLeavesNothingBehind()
