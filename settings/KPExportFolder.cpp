@@ -50,9 +50,7 @@ KPExportFolder::Check KPExportFolder::checkExPathDetailed(const QString& path)
     if (expanded.isEmpty())
         return Check::Empty;
     const QByteArray native = QFile::encodeName(expanded);
-    struct stat info
-    {
-    };
+    struct stat info{};
     Check result = Check::Usable;
     if (::stat(native.constData(), &info) == 0) {
         if (!S_ISDIR(info.st_mode))
@@ -64,9 +62,9 @@ KPExportFolder::Check KPExportFolder::checkExPathDetailed(const QString& path)
         result = Check::CannotCreate;
     }
     if (result == Check::Usable)
-        KPSettings::setObject(
-            KPSettingsKey::CurrentExportPath,
-            QDir::isAbsolutePath(expanded) ? expanded : QFileInfo(expanded).absoluteFilePath());
+        KPSettings::setObject(KPSettingsKey::CurrentExportPath,
+                              QDir::isAbsolutePath(expanded) ? expanded
+                                                             : QFileInfo(expanded).absoluteFilePath());
     return result;
 }
 

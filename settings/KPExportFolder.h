@@ -11,13 +11,12 @@
 class KPExportFolder
 {
 public:
-    enum class Check
-    {
-        Usable,       // an existing, writable folder, or one just created
-        Empty,        // no path given
-        NotAFolder,   // something other than a folder is there
-        NotWritable,  // a folder the user may not write into
-        CannotCreate, // missing, and creating it failed (for example a missing parent)
+    enum class Check {
+        Usable,        // an existing, writable folder, or one just created
+        Empty,         // no path given
+        NotAFolder,    // something other than a folder is there
+        NotWritable,   // a folder the user may not write into
+        CannotCreate,  // missing, and creating it failed (for example a missing parent)
     };
 
     // Expands a leading "~" (the user's home) or "~name" (that user's home).
