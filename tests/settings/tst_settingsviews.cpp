@@ -601,6 +601,50 @@ private Q_SLOTS:
         QVERIFY(!window.preferenceV()->isModal());
     }
 
+    // Where no browser or file manager is set up the desktop opens nothing: Help, the home
+    // page and Open say so in the window, naming what they could not open.
+    void openFailureIsSaid_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("Help") << "help";
+        QTest::newRow("the home page") << "homepage";
+        QTest::newRow("Open") << "folder";
+    }
+    void openFailureIsSaid()
+    {
+        QFETCH(QString, command);
+        QTemporaryDir dir;
+        KPMainWindow window;
+        window.awakeFromNib();
+        window.show();
+        const auto refuse = [](const QUrl&) { return false; };
+        window.setUrlOpener(refuse);
+        window.aboutW()->setOpener(refuse);
+        window.exportPathV()->setOpener([](const QString&) { return false; });
+        window.exportPathV()->pathCB()->setEditText(dir.path());
+        KPInlineMessage* message = window.openProblem();
+        QString named = KPProductInfo::helpFile();
+        if (command == QLatin1String("help")) {
+            window.helpAction()->trigger();
+        } else if (command == QLatin1String("homepage")) {
+            window.aboutW()->showMe();
+            window.aboutW()->gotoHomepage();
+            message = window.aboutW()->problem();
+        } else {
+            window.exportPathV()->openPath();
+            message = window.exportPathV()->problem();
+            named = dir.path();
+        }
+        QVERIFY2(message->text().contains(named), qPrintable(message->text()));
+        QVERIFY(message->isVisibleTo(message->window()));
+        // Opened the next time, the message goes.
+        if (command == QLatin1String("help")) {
+            window.setUrlOpener([](const QUrl&) { return true; });
+            window.helpAction()->trigger();
+            QVERIFY(message->isHidden());
+        }
+    }
+
     void versionLineWithoutATranslation()
     {
         // A table that lacks the key shows the key itself.

@@ -27,6 +27,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -36,6 +37,7 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTest>
 #include <QToolBar>
@@ -99,27 +101,38 @@ private:
         return QTest::qWaitFor([this] { return m_window->run()->isIdle(); }, 10000);
     }
 
-    // Shows the log view a converted job (a 320x240 source, its 160x120 output) in compare
-    // mode and waits for the comparison.
-    bool showConverted(KPImageLogView& view, const QString& name = QStringLiteral("c"))
+    // Shows the log view a converted job (an output of `output` pixels from a source twice
+    // as large) in compare mode, and waits for the comparison.
+    KPImageDataPtr convertedJob(QSize output = QSize(160, 120))
     {
-        const QString source = m_in->filePath(name + QStringLiteral(".png"));
-        const QString output = m_out->filePath(name + QStringLiteral(".jpg"));
-        const QImage picture = KPTest::noisyImage(320, 240);
+        const QString source = m_in->filePath(QStringLiteral("c.png"));
+        const QString outputPath = m_out->filePath(QStringLiteral("c.jpg"));
+        const QImage picture = KPTest::noisyImage(2 * output.width(), 2 * output.height());
         if (!KPTest::save(picture, source) ||
-            !KPTest::save(picture.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
-                          output, nullptr, 60))
-            return false;
-        const auto job = std::make_shared<KPImageData>();
+            !KPTest::save(picture.scaled(output, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+                          outputPath, nullptr, 60))
+            return {};
+        auto job = std::make_shared<KPImageData>();
         job->setPath(source);
-        job->setExportPath(output);
-        job->setExportSize(quint64(QFileInfo(output).size()));
-        job->setExportPixelSize(QSize(160, 120));
+        job->setExportPath(outputPath);
+        job->setExportSize(quint64(QFileInfo(outputPath).size()));
+        job->setExportPixelSize(output);
         job->setExportQuality(0.6f);
         job->setProgress(KPProgress::Converted);
+        return job;
+    }
+    static void showJob(KPImageLogView& view, const KPImageDataPtr& job)
+    {
         QVariantMap info;
         info.insert(KPMessage::CurrentImage, QVariant::fromValue(job));
         view.refreshImageLog({KPMessage::ImageLogRefresh, nullptr, info});
+    }
+    bool showConverted(KPImageLogView& view)
+    {
+        const KPImageDataPtr job = convertedJob();
+        if (!job)
+            return false;
+        showJob(view, job);
         KPComparePanel* panel = view.comparePanel();
         panel->compareAction()->setChecked(true);
         return panel->isComparing() &&
@@ -825,6 +838,60 @@ private Q_SLOTS:
                  KPLocalization::text("L_LogConvertWait"));
     }
 
+    // Add Files, Add Folder and Browse each open where they were last used, at first in
+    // the Pictures folder, never in the folder Pictaro was started in.
+    void choosersStartWhereLastUsed_data()
+    {
+        QTest::addColumn<QString>("chooser");
+        QTest::newRow("Add Files") << "files";
+        QTest::newRow("Add Folder") << "folder";
+        QTest::newRow("Browse") << "browse";
+    }
+    void choosersStartWhereLastUsed()
+    {
+        QFETCH(QString, chooser);
+        const QStringList files = pictures(1);
+        const auto open = [&](const QString& which) {
+            if (which == QLatin1String("files"))
+                m_window->addAction()->trigger();
+            else if (which == QLatin1String("folder"))
+                m_window->addFolderAction()->trigger();
+            else
+                m_window->exportPathV()->choosePath();
+            QFileDialog* shown = nullptr;
+            for (QFileDialog* dialog : m_window->findChildren<QFileDialog*>())
+                shown = dialog->isVisible() ? dialog : shown;
+            return shown;
+        };
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        const QString first = QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+        QVERIFY(first != QDir::currentPath());
+
+        QFileDialog* dialog = open(chooser);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->directory().absolutePath(), first);
+        dialog->setDirectory(m_in->path());
+        if (chooser == QLatin1String("files"))
+            dialog->selectFile(files.first());
+        static_cast<QDialog*>(dialog)->accept(); // as the chooser's own button
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        dialog = open(chooser);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->directory().absolutePath(), m_in->path());
+        dialog->reject();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        // Each chooser keeps its own.
+        for (const char* other : {"files", "folder", "browse"}) {
+            if (chooser == QLatin1String(other))
+                continue;
+            dialog = open(QLatin1String(other));
+            QCOMPARE(dialog->directory().absolutePath(), first);
+            dialog->reject();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+
     void dropFilesAndFolders()
     {
         const QStringList files = pictures(2);
@@ -857,6 +924,109 @@ private Q_SLOTS:
             [&] { return !picture.data(Qt::DecorationRole).value<QImage>().isNull(); }, 10000));
         QVERIFY(picture.data(Qt::DecorationRole).value<QImage>().width() <=
                 2 * KPPicTableView::RowHeight * 4 / 3);
+    }
+
+    // Compare mode shows a converted picture's source and output in one place at one scale,
+    // the zoom and the panning shared; Space held shows the source alone, the divider
+    // follows the mouse and the keys. The SSIM comes from the pool; the GUI thread does not
+    // wait for it. A picture that cannot be compared shows the plain picture.
+    void compareMode_data()
+    {
+        QTest::addColumn<QString>("zoom"); // the zoom action; a picture's trouble otherwise
+        QTest::addColumn<QSizeF>("drawn"); // the pictures' size on a 1x screen; empty: fitted
+        QTest::newRow("fit") << "fit" << QSizeF(0, 0);
+        QTest::newRow("100 %") << "100" << QSizeF(400, 300);
+        QTest::newRow("200 %") << "200" << QSizeF(800, 600);
+        QTest::newRow("output gone") << "gone" << QSizeF();
+        QTest::newRow("a waiting picture") << "waiting" << QSizeF();
+        QTest::newRow("during a run") << "running" << QSizeF();
+    }
+    void compareMode()
+    {
+        QFETCH(QString, zoom);
+        QFETCH(QSizeF, drawn);
+        KPImageLogView view;
+        view.awakeFromNib();
+        view.resize(360, 420); // a picture area smaller than the output
+        view.show();
+        KPComparePanel* panel = view.comparePanel();
+        KPCompareView* compare = panel->compareV();
+        const KPImageDataPtr job = convertedJob(QSize(400, 300));
+        QVERIFY(job);
+        panel->compareAction()->setChecked(true);
+        if (zoom == QLatin1String("gone"))
+            QVERIFY(QFile::remove(job->exportPath()));
+        if (zoom == QLatin1String("waiting"))
+            job->setProgress(KPProgress::Waiting);
+        if (zoom == QLatin1String("running"))
+            panel->setRunning(true);
+        showJob(view, job);
+        if (!drawn.isValid() && zoom != QLatin1String("gone")) {
+            QVERIFY(!panel->compareAction()->isEnabled());
+            QVERIFY(!panel->isComparing());
+            QVERIFY(view.imageIV()->isVisible());
+            return;
+        }
+        QVERIFY(panel->isComparing());
+        QVERIFY(QTest::qWaitFor([panel] { return !panel->isLoading(); }, 20000));
+        if (zoom == QLatin1String("gone")) {
+            QVERIFY(!compare->hasPictures());
+            QVERIFY2(
+                panel->infoLB()->text().startsWith(
+                    KPLocalization::text("L_CompareOutputFailed").section(QLatin1Char('%'), 0, 0)),
+                qPrintable(panel->infoLB()->text()));
+            return;
+        }
+        // The output's pixel size and file size, and an SSIM between 0 and 1.
+        const QString info = panel->infoLB()->text();
+        QVERIFY2(info.contains(QStringLiteral("400 x 300")), qPrintable(info));
+        QVERIFY2(info.contains(KPStringTools::sizeSwitch(float(*job->exportSize()))),
+                 qPrintable(info));
+        const QRegularExpressionMatch ssim =
+            QRegularExpression(QStringLiteral("(0[.,]\\d{4}|1[.,]0000)")).match(info);
+        QVERIFY2(ssim.hasMatch(), qPrintable(info));
+        QVERIFY(ssim.captured(1).replace(QLatin1Char(','), QLatin1Char('.')).toDouble() > 0.5);
+
+        const int index = zoom == QLatin1String("fit") ? 0 : zoom == QLatin1String("100") ? 1 : 2;
+        panel->zoomActions().at(index)->trigger();
+        QSizeF expected = drawn / compare->devicePixelRatioF();
+        if (expected.isEmpty()) {
+            // Fitted: within the view, touching it on one side, the proportions kept.
+            expected = compare->pictureRect().size();
+            QVERIFY(expected.width() <= compare->width() && expected.height() <= compare->height());
+            QVERIFY(qFuzzyCompare(expected.width(), qreal(compare->width())) ||
+                    qFuzzyCompare(expected.height(), qreal(compare->height())));
+            QCOMPARE(qRound(expected.width() * 3), qRound(expected.height() * 4));
+        }
+        QCOMPARE(compare->pictureRect().size(), expected);
+        // Both sides are drawn into the one rectangle: the source at the output's size.
+        QCOMPARE(job->exportPixelSize(), QSize(400, 300));
+
+        // The keys pan both sides at once, as far as the edges.
+        compare->setFocus();
+        const QPointF centre = compare->pictureRect().center();
+        QTest::keyClick(compare, Qt::Key_Right);
+        const bool pannable = expected.width() > compare->width();
+        QCOMPARE(compare->pictureRect().center().x() < centre.x(), pannable);
+        for (int i = 0; i < 40; ++i)
+            QTest::keyClick(compare, Qt::Key_Right);
+        if (pannable)
+            QCOMPARE(compare->pictureRect().right(), qreal(compare->width()));
+        // Space held shows the source alone; the divider moves with Shift+arrows and the mouse.
+        QTest::keyPress(compare, Qt::Key_Space);
+        QVERIFY(compare->showsBeforeOnly());
+        QTest::keyRelease(compare, Qt::Key_Space);
+        QVERIFY(!compare->showsBeforeOnly());
+        QTest::keyClick(compare, Qt::Key_Left, Qt::ShiftModifier);
+        QCOMPARE(compare->divider(), 0.5 - KPCompareView::DividerStep);
+        const QPoint grip(int(compare->divider() * compare->width()), compare->height() / 2);
+        QTest::mousePress(compare, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(compare, QPoint(compare->width() / 4, grip.y()));
+        QTest::mouseRelease(compare, Qt::LeftButton, {}, QPoint(compare->width() / 4, grip.y()));
+        QVERIFY(qAbs(compare->divider() - 0.25) < 0.01);
+        // Ctrl+B leaves compare mode.
+        QTest::keyClick(compare, Qt::Key_B, Qt::ControlModifier);
+        QVERIFY(!panel->isComparing());
     }
 
     // Every control the window shows, in each state a user meets, has a name for assistive
