@@ -4,6 +4,7 @@
 #include "list/KPPicNameCustomCell.h"
 #include "list/KPPicTableModel.h"
 #include "list/KPThumbnailCache.h"
+#include "ui/KPFocusRing.h"
 #include "ui/KPLocalization.h"
 
 #include <QEvent>
@@ -97,6 +98,9 @@ void KPPicTableView::awakeFromNib()
     connect(m_model, &QAbstractItemModel::modelReset, this, &KPPicTableView::updateEmptyHint);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &KPPicTableView::updateEmptyHint);
     m_thumbnails->setDevicePixelRatio(m_picTV->devicePixelRatioF());
+    // The rows show the selection whether the table has the focus or not; an empty table
+    // shows nothing at all.
+    KPFocusRing::attach(m_picTV);
     m_picTV->setAccessibleName(KPLocalization::text("L_TableName"));
     m_picTV->setAccessibleDescription(KPLocalization::text("L_TableDesc"));
     updateEmptyHint();

@@ -2,6 +2,7 @@
 
 #include "settings/KPNumberTextField.h"
 #include "settings/KPSizeLimit.h"
+#include "ui/KPFocusRing.h"
 #include "ui/KPInlineMessage.h"
 #include "ui/KPLocalization.h"
 
@@ -43,6 +44,10 @@ KPLimitView::KPLimitView(KPSizeLimit& limit, QWidget* parent)
     m_sizeTF->setMaximumWidth(m_sizeTF->minimumWidth() + 30);
     m_sizeTF->setAlignment(Qt::AlignRight);
     m_label->setBuddy(m_sizeTF);
+    // The chosen unit is painted in the selection colour, which hides the style's focus:
+    // a ring in its text colour inside it shows it.
+    KPFocusRing::attach(m_kb, 3, QPalette::ButtonText);
+    KPFocusRing::attach(m_mb, 3, QPalette::ButtonText);
 
     auto* controls = new QHBoxLayout;
     controls->setSpacing(4);

@@ -54,7 +54,6 @@ KPComparePanel::KPComparePanel(KPImageView* plain, QWidget* parent)
     m_zoomGroup->setExclusive(true);
     m_zoomFitMI->setChecked(true);
 
-    // The buttons in the order Tab visits them, before the pictures they act on.
     auto* bar = new QHBoxLayout;
     bar->setSpacing(0);
     for (QAction* action : {m_compareMI, m_zoomFitMI, m_zoom100MI, m_zoom200MI}) {
@@ -67,6 +66,11 @@ KPComparePanel::KPComparePanel(KPImageView* plain, QWidget* parent)
         if (action == m_compareMI)
             bar->addStretch(1);
     }
+
+    // Tab reaches the buttons first, then the pictures they act on (made before them).
+    for (qsizetype i = 1; i < m_buttons.size(); ++i)
+        QWidget::setTabOrder(m_buttons[i - 1], m_buttons[i]);
+    QWidget::setTabOrder(m_buttons.last(), m_compareV);
 
     m_infoLB->setWordWrap(true);
     m_infoLB->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -147,6 +151,9 @@ void KPComparePanel::updateMode()
     m_compareMI->setEnabled(available);
     const bool comparing = available && m_compareMI->isChecked();
     m_zoomGroup->setEnabled(comparing);
+    // The zooms are of the comparison only: out of it they would only be in the way.
+    for (QToolButton* button : std::as_const(m_buttons))
+        button->setVisible(comparing || button->defaultAction() == m_compareMI);
     m_stack->setCurrentWidget(comparing ? m_comparePage : static_cast<QWidget*>(m_plain));
     if (comparing)
         load();

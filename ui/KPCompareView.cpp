@@ -177,17 +177,19 @@ void KPCompareView::paintEvent(QPaintEvent*)
 
 void KPCompareView::paintLabels(QPainter& painter, double dividerX)
 {
-    // Which side is which, in the corner of each.
+    // Which side is which, in the corner of each on the pictures.
+    const QRectF shown = pictureRect().intersected(QRectF(rect()));
     const auto label = [&](const QString& text, bool left) {
         const QFontMetrics metrics(font());
         const QSize box(metrics.horizontalAdvance(text) + 12, metrics.height() + 6);
         QRectF area(QPointF(0, 0), box);
-        area.moveTop(8);
+        area.moveTop(shown.top() + 8);
         if (left)
-            area.moveLeft(8);
+            area.moveLeft(shown.left() + 8);
         else
-            area.moveRight(width() - 8);
-        if ((left && area.right() > dividerX - 4) || (!left && area.left() < dividerX + 4))
+            area.moveRight(shown.right() - 8);
+        if ((left && area.right() > dividerX - 4) || (!left && area.left() < dividerX + 4) ||
+            area.bottom() > shown.bottom())
             return; // no room on its side
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);

@@ -238,10 +238,11 @@ void KPMainWindow::buildLayout()
 
     m_limitV = new KPLimitView(m_sizeLimit, central);
     m_exportPathV = new KPExportPathView(m_exportFolder, central);
+    // Top-aligned: a message under one field does not move the other.
     auto* settingsRow = new QHBoxLayout;
-    settingsRow->addWidget(m_limitV);
+    settingsRow->addWidget(m_limitV, 0, Qt::AlignTop);
     settingsRow->addSpacing(16);
-    settingsRow->addWidget(m_exportPathV, 1);
+    settingsRow->addWidget(m_exportPathV, 1, Qt::AlignTop);
 
     m_openProblem = new KPInlineMessage(central);
 

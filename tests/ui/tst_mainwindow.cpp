@@ -1082,16 +1082,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<bool>("forward");
-        QTest::newRow("Tab") << int(Qt::NoModifier) << true;
-        QTest::newRow("Shift+Tab") << int(Qt::ShiftModifier) << false;
-        QTest::newRow("Ctrl+Tab") << int(Qt::ControlModifier) << true;
-        QTest::newRow("Ctrl+Shift+Tab") << int(Qt::ControlModifier | Qt::ShiftModifier) << false;
+        QTest::addColumn<bool>("comparing");
+        QTest::newRow("Tab") << int(Qt::NoModifier) << true << false;
+        QTest::newRow("Shift+Tab") << int(Qt::ShiftModifier) << false << false;
+        QTest::newRow("Ctrl+Tab") << int(Qt::ControlModifier) << true << false;
+        QTest::newRow("Ctrl+Shift+Tab")
+            << int(Qt::ControlModifier | Qt::ShiftModifier) << false << false;
+        QTest::newRow("Tab in compare mode") << int(Qt::NoModifier) << true << true;
+        QTest::newRow("Shift+Tab in compare mode") << int(Qt::ShiftModifier) << false << true;
     }
     void tabGoesRoundTheWindow()
     {
         QFETCH(int, modifiers);
         QFETCH(bool, forward);
+        QFETCH(bool, comparing);
         m_window->addPaths(pictures(3));
+        if (comparing)
+            QVERIFY(showConverted(*m_window->imgMsgV()));
         QApplication::setActiveWindow(m_window.get());
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         table()->setFocus();
@@ -1111,6 +1118,11 @@ private Q_SLOTS:
         // other.
         QStringList expected = {name("L_LimitSizeLB"), name("L_UnitMB"), name("L_ExportLB"),
                                 name("L_Brows"), name("L_Open")};
+        // The panel's controls come before: Compare, the zooms, the pictures.
+        if (comparing)
+            expected = QStringList{name("L_Compare"), name("L_ZoomFit"), name("L_Zoom100"),
+                                   name("L_Zoom200"), name("L_CompareViewName")} +
+                       expected;
         if (!forward)
             std::reverse(expected.begin(), expected.end());
         expected.prepend(name("L_TableName"));
