@@ -154,6 +154,8 @@ int main(int argc, char* argv[])
     for (int row = 0; row < int(jobs.size()); ++row) {
         if (!jobs[row]->is(KPProgress::Converted))
             continue;
+        // Selected anew, so that the panel shows it rather than the run's last picture.
+        window.picTableView()->picTV()->clearSelection();
         window.picTableView()->selectRow(row);
         KPComparePanel* compare = window.imgMsgV()->comparePanel();
         compare->compareAction()->setChecked(true);
