@@ -11,6 +11,8 @@
 // K1 = 0.01, K2 = 0.03, L = 255, averaged over every position where the window fits
 // whole: no downsampling first, so small flaws of a big output count too.
 
+#include "engine/KPSsim.h"
+
 #include <QColorSpace>
 #include <QCoreApplication>
 #include <QFile>
@@ -18,25 +20,12 @@
 #include <QImageReader>
 #include <QStringList>
 
-#include <algorithm>
-#include <array>
-#include <cmath>
 #include <cstdio>
 #include <optional>
-#include <vector>
 
 namespace {
 
-constexpr int kWindow = 11;
-
-struct Plane
-{
-    int width = 0;
-    int height = 0;
-    // Luma less 128: squares stay below 2^14, so float sums of them keep the precision
-    // that the variances, small differences of large sums, need.
-    std::vector<float> values;
-};
+constexpr int kWindow = KPSsim::Window;
 
 std::optional<QImage> readUpright(const QString& path, QString* error)
 {
@@ -75,122 +64,6 @@ std::optional<QImage> readUpright(const QString& path, QString* error)
     return image;
 }
 
-Plane lumaOf(const QImage& image)
-{
-    Plane plane;
-    plane.width = image.width();
-    plane.height = image.height();
-    plane.values.resize(size_t(plane.width) * size_t(plane.height));
-    float* out = plane.values.data();
-    for (int y = 0; y < plane.height; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < plane.width; ++x) {
-            *out++ = 0.299f * float(qRed(line[x])) + 0.587f * float(qGreen(line[x])) +
-                     0.114f * float(qBlue(line[x])) - 128.0f;
-        }
-    }
-    return plane;
-}
-
-std::array<float, kWindow> gaussianWindow()
-{
-    std::array<float, kWindow> weights{};
-    double sum = 0.0;
-    for (int i = 0; i < kWindow; ++i) {
-        const double d = i - kWindow / 2;
-        sum += std::exp(-d * d / (2.0 * 1.5 * 1.5));
-    }
-    for (int i = 0; i < kWindow; ++i) {
-        const double d = i - kWindow / 2;
-        weights[size_t(i)] = float(std::exp(-d * d / (2.0 * 1.5 * 1.5)) / sum);
-    }
-    return weights;
-}
-
-// out[i] = sum over k of weights[k] * in[i + k], for the `count` positions where the window
-// fits. The tap loop sits outside so that the compiler vectorizes along the row.
-void filterRow(const std::array<float, kWindow>& weights, const float* in, float* out, int count)
-{
-    std::fill(out, out + count, 0.0f);
-    for (int k = 0; k < kWindow; ++k) {
-        const float w = weights[size_t(k)];
-        const float* shifted = in + k;
-        for (int i = 0; i < count; ++i)
-            out[i] += w * shifted[i];
-    }
-}
-
-// The Gaussian is separable: each source row is filtered across once into a ring of the
-// last 11 rows, and each output row sums that ring down. Five sums a position: the two
-// means, the two second moments and the cross moment.
-double meanSsim(const Plane& a, const Plane& b)
-{
-    const int width = a.width;
-    const int columns = width - kWindow + 1;
-    const int rows = a.height - kWindow + 1;
-    const auto weights = gaussianWindow();
-    constexpr int kSums = 5;
-    constexpr float c1 = (0.01f * 255.0f) * (0.01f * 255.0f);
-    constexpr float c2 = (0.03f * 255.0f) * (0.03f * 255.0f);
-
-    std::vector<float> ring(size_t(kWindow) * kSums * size_t(columns));
-    std::vector<float> products(size_t(width) * 3);
-    std::vector<float> down(size_t(kSums) * size_t(columns));
-    const auto ringRow = [&](int row, int sum) {
-        return ring.data() + (size_t(row % kWindow) * kSums + size_t(sum)) * size_t(columns);
-    };
-
-    double total = 0.0;
-    for (int y = 0; y < a.height; ++y) {
-        const float* x1 = a.values.data() + size_t(y) * size_t(width);
-        const float* x2 = b.values.data() + size_t(y) * size_t(width);
-        float* squares1 = products.data();
-        float* squares2 = squares1 + width;
-        float* cross = squares2 + width;
-        for (int i = 0; i < width; ++i) {
-            squares1[i] = x1[i] * x1[i];
-            squares2[i] = x2[i] * x2[i];
-            cross[i] = x1[i] * x2[i];
-        }
-        const std::array<const float*, kSums> inputs{x1, x2, squares1, squares2, cross};
-        for (int sum = 0; sum < kSums; ++sum)
-            filterRow(weights, inputs[size_t(sum)], ringRow(y, sum), columns);
-
-        const int top = y - kWindow + 1;
-        if (top < 0)
-            continue;
-        for (int sum = 0; sum < kSums; ++sum) {
-            float* out = down.data() + size_t(sum) * size_t(columns);
-            std::fill(out, out + columns, 0.0f);
-            for (int k = 0; k < kWindow; ++k) {
-                const float w = weights[size_t(k)];
-                const float* in = ringRow(top + k, sum);
-                for (int i = 0; i < columns; ++i)
-                    out[i] += w * in[i];
-            }
-        }
-        const float* m1 = down.data();
-        const float* m2 = m1 + columns;
-        const float* e11 = m2 + columns;
-        const float* e22 = e11 + columns;
-        const float* e12 = e22 + columns;
-        double rowTotal = 0.0;
-        for (int i = 0; i < columns; ++i) {
-            // The moments are of luma less 128: the variances and the covariance come out
-            // the same, the means get their 128 back.
-            const float mu1 = m1[i] + 128.0f;
-            const float mu2 = m2[i] + 128.0f;
-            const float var1 = e11[i] - m1[i] * m1[i];
-            const float var2 = e22[i] - m2[i] * m2[i];
-            const float cov = e12[i] - m1[i] * m2[i];
-            rowTotal += double(((2.0f * mu1 * mu2 + c1) * (2.0f * cov + c2)) /
-                               ((mu1 * mu1 + mu2 * mu2 + c1) * (var1 + var2 + c2)));
-        }
-        total += rowTotal;
-    }
-    return total / (double(columns) * double(rows));
-}
-
 std::optional<double> compare(const QString& sourcePath, const QString& outputPath, QString* error)
 {
     const std::optional<QImage> output = readUpright(outputPath, error);
@@ -206,13 +79,8 @@ std::optional<double> compare(const QString& sourcePath, const QString& outputPa
     std::optional<QImage> source = readUpright(sourcePath, error);
     if (!source)
         return std::nullopt;
-    if (source->size() != output->size()) {
-        // Exactly the output's size: an output whose aspect drifted by a pixel in rounding
-        // is compared with the source stretched the same way.
-        *source = source->scaled(output->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        source->convertTo(QImage::Format_RGB32);
-    }
-    return meanSsim(lumaOf(*source), lumaOf(*output));
+    // The same measure as the window's compare mode.
+    return KPSsim::mean(KPSsim::atOutputSize(*source, output->size()), *output);
 }
 
 int usage(FILE* stream)

@@ -37,14 +37,20 @@ const char* KPFailureText::key(KPFailure failure)
     return "";
 }
 
-QString KPFailureText::text(KPFailure failure, quint64 limit)
+QString KPFailureText::text(KPFailure failure, quint64 limit, QSize smallestBox)
 {
     const char* id = key(failure);
     if (!*id)
         return {};
     QString text = qtTrId(id);
-    if (failure == KPFailure::NoFit || failure == KPFailure::NoFitScaled)
-        text = text.arg(KPStringTools::limitText(limit));
+    if (failure == KPFailure::NoFit)
+        return text.arg(KPStringTools::limitText(limit));
+    if (failure == KPFailure::NoFitScaled) {
+        // Named, with where it is set: a smaller box is what would help.
+        const QSize box = smallestBox.isValid() ? smallestBox : QSize(0, 0);
+        return text.arg(KPStringTools::limitText(limit),
+                        QStringLiteral("%1 x %2").arg(box.width()).arg(box.height()));
+    }
     return text;
 }
 

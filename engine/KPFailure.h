@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QtGlobal>
 
@@ -24,8 +25,9 @@ enum class KPFailure : qint32
 namespace KPFailureText {
 // The localisation key of a reason ("L_Fail…"); empty for None.
 const char* key(KPFailure failure);
-// The reason in the user's language; `limit` (bytes) is named by the reasons about it.
-QString text(KPFailure failure, quint64 limit = 0);
+// The reason in the user's language; `limit` (bytes) is named by the reasons about it,
+// `smallestBox` (pixels) by the reason of a picture that failed at that box.
+QString text(KPFailure failure, quint64 limit = 0, QSize smallestBox = {});
 // The reason a write into the export folder that set `error` (an errno value) gives:
 // DiskFull, ExportFolder (gone, read-only, no permission) or WriteFailed.
 KPFailure forWriteError(int error);

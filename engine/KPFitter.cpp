@@ -28,6 +28,14 @@ KPFitPreferences KPFitPreferences::stored()
     };
 }
 
+QSize KPFitPreferences::smallestBox(const KPFitOptions& options,
+                                    const KPFitPreferences& preferences)
+{
+    const float width = options.limitWidth.value_or(preferences.limitWidth());
+    const float height = options.limitHeight.value_or(preferences.limitHeight());
+    return {int(std::max(width, 0.0f)), int(std::max(height, 0.0f))};
+}
+
 KPFitter::KPFitter(quint64 limitSize, KPFitOptions options, ExportPathSource exportPath,
                    LogHandOff logHandOff, KPExportPlacement& placement)
     : m_curLimitSize(limitSize), m_options(options), m_exportPath(std::move(exportPath)),

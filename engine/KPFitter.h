@@ -46,6 +46,9 @@ struct KPFitPreferences
     std::function<KPMetadataPolicy()> metadataPolicy;
 
     static KPFitPreferences stored();
+    // The smallest box a picture may be scaled down to, in whole pixels: the options' sides
+    // where they give them, else the preferences'.
+    static QSize smallestBox(const KPFitOptions& options, const KPFitPreferences& preferences);
 };
 
 // Fits one job's output under the size limit: places a working copy of the source in

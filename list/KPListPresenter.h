@@ -20,4 +20,10 @@ public:
     virtual int selectedRow() const = 0;
     // Selects exactly this row, replacing the selection.
     virtual void selectRow(int row) = 0;
+    // Selects these rows (ascending), replacing the selection; the first is the one shown.
+    virtual void selectRows(const QList<int>& rows)
+    {
+        if (!rows.isEmpty())
+            selectRow(rows.first());
+    }
 };

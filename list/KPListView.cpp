@@ -8,6 +8,7 @@
 
 #include <QThread>
 
+#include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -257,13 +258,56 @@ void KPListView::delMember()
         m_pathSet.remove(job->path());
         gone.insert(job.get());
     }
-    m_memberMAr.removeIf([&gone](const KPImageDataPtr& job) { return gone.contains(job.get()); });
+    // The rows they had, so that Undo puts them back in their places.
+    Removal removal;
+    removal.reserve(removed.size());
+    KPImageDataList kept;
+    kept.reserve(m_memberMAr.size() - removed.size());
+    for (qsizetype at = 0; at < m_memberMAr.size(); ++at) {
+        if (gone.contains(m_memberMAr[at].get()))
+            removal.append({at, m_memberMAr[at]});
+        else
+            kept.append(m_memberMAr[at]);
+    }
+    m_memberMAr = std::move(kept);
+    if (m_removals.size() >= MaxUndoRemovals)
+        m_removals.removeFirst();
+    m_removals.append(std::move(removal));
+    Q_EMIT canUndoDelMemberChanged(true);
     postTotal();
     refreshListView();
     if (!m_memberMAr.isEmpty())
         autoSelect(row);
     else
         KPNotificationCenter::defaultCenter()->post(KPMessage::ImageLogRefresh, this);
+}
+
+bool KPListView::undoDelMember()
+{
+    if (m_removals.isEmpty())
+        return false;
+    const Removal removal = m_removals.takeLast();
+    if (m_removals.isEmpty())
+        Q_EMIT canUndoDelMemberChanged(false);
+    // In ascending order each row goes back where it was, the rows above it being back.
+    QList<int> restored;
+    for (const auto& [row, job] : removal) {
+        if (m_pathSet.contains(job->path()))
+            continue; // listed again since: it stays listed once
+        const qsizetype at = std::min(row, m_memberMAr.size());
+        m_memberMAr.insert(at, job);
+        m_pathSet.insert(job->path());
+        restored.append(int(at));
+    }
+    if (restored.isEmpty())
+        return true;
+    postTotal();
+    // Rows come back between others: the table starts afresh from the list.
+    if (m_picTVObj)
+        m_picTVObj->setPicData(&m_memberMAr);
+    if (KPListPresenter* presenter = currentPresenter())
+        presenter->selectRows(restored);
+    return true;
 }
 
 void KPListView::autoSelect(int row)

@@ -72,6 +72,13 @@ public:
     bool addDictMember(const QStringList& paths);
     bool addFileMember(const QStringList& paths);
     void delMember();
+    // Puts the jobs of the latest removal not yet undone back in their places and selects
+    // them; a job whose path has been listed again since stays out. False when there was
+    // nothing to undo. The list must not change under a run: the caller keeps it from one.
+    bool undoDelMember();
+    bool canUndoDelMember() const { return !m_removals.isEmpty(); }
+    // How many removals can be undone, the latest first.
+    static constexpr int MaxUndoRemovals = 32;
 
     void autoSelect(int row);
     // Reloads the table; from another thread the reload is queued to the GUI thread.
@@ -92,6 +99,8 @@ public:
 Q_SIGNALS:
     // The duplicate notice listens here (`showDupPanel:`).
     void showDupPanel(const QStringList& paths);
+    // A removal can be undone, or no longer.
+    void canUndoDelMemberChanged(bool available);
 
 private:
     // Why a path the user named, which is no folder, is not taken as a picture; nothing
@@ -100,7 +109,11 @@ private:
     KPListPresenter* currentPresenter() const;
     void postTotal();
 
+    // A removal: each job taken out with the row it had, ascending.
+    using Removal = QList<std::pair<qsizetype, KPImageDataPtr>>;
+
     KPListPresenter* m_picTVObj = nullptr;
+    QList<Removal> m_removals; // the latest last
     KPImageDataList m_memberMAr;
     QStringList m_dupPathArray;
     QSet<QString> m_pathSet;

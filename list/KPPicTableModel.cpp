@@ -62,9 +62,9 @@ void KPPicTableModel::rowChanged(int row)
         Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
 
-QString KPPicTableModel::failureText(const KPImageData& job, quint64 limit)
+QString KPPicTableModel::failureText(const KPImageData& job, quint64 limit, QSize box)
 {
-    const QString reason = KPFailureText::text(job.failure(), limit);
+    const QString reason = KPFailureText::text(job.failure(), limit, box);
     return reason.isEmpty() ? KPLocalization::text("L_LogConvertError")
                             : KPStringTools::capitalised(reason);
 }
@@ -123,7 +123,7 @@ QVariant KPPicTableModel::resultData(const KPImageData& job, int role) const
     case KPProgress::Failed:
         if (role == Qt::ForegroundRole)
             return QColor(0xc0, 0x39, 0x2b); // reads as a warning on light and dark rows
-        return failureText(job, m_failureLimit);
+        return failureText(job, m_failureLimit, m_failureBox);
     case KPProgress::Converting:
         return role == Qt::DisplayRole ? QVariant(KPLocalization::text("L_LogConverting"))
                                        : QVariant();
@@ -141,7 +141,7 @@ QVariant KPPicTableModel::data(const QModelIndex& index, int role) const
         return index.row() == m_currentRow;
     // A failed row tells why wherever the pointer rests on it.
     if (role == Qt::ToolTipRole && record->is(KPProgress::Failed) && index.column() != Name)
-        return failureText(*record, m_failureLimit);
+        return failureText(*record, m_failureLimit, m_failureBox);
     switch (index.column()) {
     case StateIcon:
         if (role == Qt::DecorationRole) {
@@ -181,7 +181,8 @@ QVariant KPPicTableModel::data(const QModelIndex& index, int role) const
         if (role == Qt::ToolTipRole) {
             const QString shown = KPPath::displayName(record->path());
             if (record->is(KPProgress::Failed))
-                return shown + QLatin1Char('\n') + failureText(*record, m_failureLimit);
+                return shown + QLatin1Char('\n') +
+                       failureText(*record, m_failureLimit, m_failureBox);
             return shown;
         }
         if (role == Qt::FontRole && index.row() == m_currentRow) {

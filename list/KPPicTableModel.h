@@ -15,7 +15,14 @@ class KPPicTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { StateIcon = 0, Picture = 1, Name = 2, Result = 3, ColumnCount = 4 };
+    enum Column
+    {
+        StateIcon = 0,
+        Picture = 1,
+        Name = 2,
+        Result = 3,
+        ColumnCount = 4
+    };
     // True on the row of the job a run is converting now.
     static constexpr int CurrentRole = Qt::UserRole + 1;
 
@@ -31,6 +38,8 @@ public:
     int currentRow() const { return m_currentRow; }
     // The limit (bytes) the reasons of failed jobs name: that of the latest run.
     void setFailureLimit(quint64 limit) { m_failureLimit = limit; }
+    // The smallest box the reason of a job failed at that box names: that of the latest run.
+    void setFailureBox(QSize box) { m_failureBox = box; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -40,7 +49,7 @@ public:
     // The icon resource for a job's progress state.
     static QString stateIconName(qint32 progress);
     // Why a failed job failed, as a phrase of its own.
-    static QString failureText(const KPImageData& job, quint64 limit);
+    static QString failureText(const KPImageData& job, quint64 limit, QSize box = {});
 
 private:
     void thumbnailReady(const QString& path);
@@ -51,6 +60,7 @@ private:
     int m_rows = 0;
     int m_currentRow = -1;
     quint64 m_failureLimit = 0;
+    QSize m_failureBox;
     KPThumbnailCache* m_thumbnails;
     mutable QHash<QString, int> m_rowOfPath; // rows waiting for their thumbnail
     QIcon m_ok;

@@ -4,6 +4,7 @@
 #include "list/KPPicNameCustomCell.h"
 #include "list/KPPicTableModel.h"
 #include "list/KPThumbnailCache.h"
+#include "ui/KPFocusRing.h"
 #include "ui/KPLocalization.h"
 
 #include <QEvent>
@@ -52,14 +53,15 @@ KPPicTableView::KPPicTableView(QTableView* table, QObject* parent)
     : QObject(parent), m_picTV(table),
       m_thumbnails(new KPThumbnailCache(QSize(2 * RowHeight, RowHeight), this)),
       m_model(new KPPicTableModel(m_thumbnails, this)), m_cell(new KPPicNameCustomCell(this))
-{
-}
+{}
 
 KPPicTableView::~KPPicTableView() = default;
 
 void KPPicTableView::awakeFromNib()
 {
     m_picTV->setModel(m_model);
+    // One stop in the window's Tab order: the arrows move inside, Tab moves on.
+    m_picTV->setTabKeyNavigation(false);
     m_picTV->setItemDelegate(m_cell);
     m_picTV->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_picTV->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -96,6 +98,11 @@ void KPPicTableView::awakeFromNib()
     connect(m_model, &QAbstractItemModel::modelReset, this, &KPPicTableView::updateEmptyHint);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &KPPicTableView::updateEmptyHint);
     m_thumbnails->setDevicePixelRatio(m_picTV->devicePixelRatioF());
+    // The rows show the selection whether the table has the focus or not; an empty table
+    // shows nothing at all.
+    KPFocusRing::attach(m_picTV);
+    m_picTV->setAccessibleName(KPLocalization::text("L_TableName"));
+    m_picTV->setAccessibleDescription(KPLocalization::text("L_TableDesc"));
     updateEmptyHint();
 }
 
@@ -216,9 +223,31 @@ void KPPicTableView::selectRow(int row)
     if (row < 0 || row >= m_model->rowCount())
         return;
     const QModelIndex index = m_model->index(row, 0);
-    m_picTV->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_picTV->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                          QItemSelectionModel::Rows);
     m_picTV->scrollTo(index);
+}
+
+void KPPicTableView::selectRows(const QList<int>& rows)
+{
+    QItemSelection selection;
+    for (qsizetype i = 0; i < rows.size();) {
+        // One range for each run of rows next to each other.
+        qsizetype last = i;
+        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1)
+            ++last;
+        if (rows[i] >= 0 && rows[last] < m_model->rowCount())
+            selection.select(m_model->index(rows[i], 0),
+                             m_model->index(rows[last], m_model->columnCount() - 1));
+        i = last + 1;
+    }
+    if (selection.isEmpty())
+        return;
+    // Current first, so that the row the panel is told of is the first one selected.
+    const QModelIndex first = selection.first().topLeft();
+    m_picTV->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    m_picTV->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    m_picTV->scrollTo(first);
 }
 
 void KPPicTableView::tableViewSelectionDidChange()

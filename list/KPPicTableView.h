@@ -35,6 +35,7 @@ public:
     KPImageDataList delData() override;
     int selectedRow() const override;
     void selectRow(int row) override;
+    void selectRows(const QList<int>& rows) override;
 
     // Marks the row a run is converting (-1: none) and scrolls to it, unless the user has
     // scrolled the row marked before out of sight. The selection stays as it is.

@@ -4,15 +4,16 @@
 #include "settings/KPExportFolder.h"
 #include "settings/KPPathComboBox.h"
 #include "settings/KPSettings.h"
+#include "ui/KPDesktop.h"
 #include "ui/KPInlineMessage.h"
 #include "ui/KPLocalization.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -58,6 +59,12 @@ void KPExportPathView::refreshLang()
     m_choosePathBT->setText(KPLocalization::text("L_Brows"));
     m_openPathBT->setText(KPLocalization::text("L_Open"));
     m_exportLB->setText(KPLocalization::text("L_ExportLB"));
+    m_choosePathBT->setToolTip(KPLocalization::text("L_BrowsTip"));
+    m_openPathBT->setToolTip(KPLocalization::text("L_OpenTip"));
+    // What the field is, not the folder it holds.
+    m_pathCB->setAccessibleName(KPLocalization::asName(m_exportLB->text()));
+    m_pathCB->lineEdit()->setAccessibleName(m_pathCB->accessibleName());
+    m_pathCB->setToolTip(KPLocalization::text("L_ExportTip"));
 }
 
 void KPExportPathView::changed()
@@ -119,18 +126,19 @@ void KPExportPathView::addPathToComboBox()
 
 void KPExportPathView::openPath()
 {
-    const QString path = KPExportFolder::expandTilde(m_pathCB->currentText());
-    if (!KPExportFolder::checkExPath(path))
+    // The same check as a run's, which makes a missing folder; what fails it is said.
+    if (!checkBeforeRun())
         return;
-    openFolder(path);
+    openFolder(KPExportFolder::expandTilde(m_folder.text()));
 }
 
 void KPExportPathView::openFolder(const QString& path)
 {
-    if (m_opener)
-        m_opener(path);
-    else
-        QDesktopServices::openUrl(KPPath::toUrl(path));
+    const bool opened = m_opener ? m_opener(path) : KPDesktop::open(KPPath::toUrl(path));
+    if (opened)
+        return;
+    m_problem->showMessage(KPLocalization::text("L_FolderNotOpened")
+                               .arg(KPPath::displayName(QDir::toNativeSeparators(path))));
 }
 
 void KPExportPathView::choosePath()
@@ -153,10 +161,12 @@ void KPExportPathView::choosePath()
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
     dialog->setOption(QFileDialog::DontResolveSymlinks);
-    const QString current = KPExportFolder::expandTilde(m_pathCB->currentText());
-    if (QFileInfo(current).isDir())
-        dialog->setDirectory(current);
-    connect(dialog, &QFileDialog::accepted, this,
-            [dialog, done] { done(dialog->selectedFiles()); });
+    // A new export folder can be made right there.
+    dialog->setOption(QFileDialog::ReadOnly, false);
+    dialog->setDirectory(KPSettings::chooserFolder(KPSettingsKey::BrowseFolder));
+    connect(dialog, &QFileDialog::accepted, this, [dialog, done] {
+        KPSettings::setObject(KPSettingsKey::BrowseFolder, dialog->directory().absolutePath());
+        done(dialog->selectedFiles());
+    });
     dialog->open();
 }

@@ -32,9 +32,12 @@ public:
     std::optional<QString> exportPath() const;
     // Puts the current folder at the front of the recent ones (when a run starts).
     void addPathToComboBox();
+    // Open: checks the folder shown (making it when missing) and opens it; what fails is
+    // said beside the field.
     void openPath();
     void choosePath();
-    // Shows a folder in the file manager (through the opener when one is set).
+    // Shows a folder in the file manager (through the opener when one is set); says so
+    // beside the field, naming the folder, when no file manager took it.
     void openFolder(const QString& path);
 
     // Whether a run can write into the folder shown, creating it when it is missing; when
@@ -51,8 +54,8 @@ public:
     // folders, or not at all when the dialog was cancelled.
     using Chooser = std::function<void(std::function<void(const QStringList&)>)>;
     void setChooser(Chooser chooser) { m_chooser = std::move(chooser); }
-    // Replaces opening a folder in the file manager.
-    using Opener = std::function<void(const QString&)>;
+    // Replaces opening a folder in the file manager; answers whether it was opened.
+    using Opener = std::function<bool(const QString&)>;
     void setOpener(Opener opener) { m_opener = std::move(opener); }
 
     KPPathComboBox* pathCB() const { return m_pathCB; }

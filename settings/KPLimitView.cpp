@@ -2,14 +2,17 @@
 
 #include "settings/KPNumberTextField.h"
 #include "settings/KPSizeLimit.h"
+#include "ui/KPFocusRing.h"
 #include "ui/KPInlineMessage.h"
 #include "ui/KPLocalization.h"
 
 #include <QButtonGroup>
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 QToolButton* segment(QWidget* parent)
@@ -26,7 +29,8 @@ QToolButton* segment(QWidget* parent)
 KPLimitView::KPLimitView(KPSizeLimit& limit, QWidget* parent)
     : QWidget(parent), m_limit(limit), m_label(new QLabel(this)),
       m_sizeTF(new KPNumberTextField(this)), m_sizeUnitSC(new QButtonGroup(this)),
-      m_kb(segment(this)), m_mb(segment(this)), m_problem(new KPInlineMessage(this))
+      m_kb(segment(this)), m_mb(segment(this)), m_problem(new KPInlineMessage(this)),
+      m_hint(new KPInlineMessage(this))
 {
     m_sizeUnitSC->setExclusive(true);
     m_sizeUnitSC->addButton(m_kb, KPSizeLimit::KB);
@@ -40,6 +44,10 @@ KPLimitView::KPLimitView(KPSizeLimit& limit, QWidget* parent)
     m_sizeTF->setMaximumWidth(m_sizeTF->minimumWidth() + 30);
     m_sizeTF->setAlignment(Qt::AlignRight);
     m_label->setBuddy(m_sizeTF);
+    // The chosen unit is painted in the selection colour, which hides the style's focus:
+    // a ring in its text colour inside it shows it.
+    KPFocusRing::attach(m_kb, 3, QPalette::ButtonText);
+    KPFocusRing::attach(m_mb, 3, QPalette::ButtonText);
 
     auto* controls = new QHBoxLayout;
     controls->setSpacing(4);
@@ -56,9 +64,16 @@ KPLimitView::KPLimitView(KPSizeLimit& limit, QWidget* parent)
     layout->setSpacing(0);
     layout->addLayout(controls);
     layout->addWidget(m_problem);
+    layout->addWidget(m_hint);
 
     connect(m_sizeTF, &QLineEdit::textChanged, this, &KPLimitView::changed);
     connect(m_sizeUnitSC, &QButtonGroup::idToggled, this, &KPLimitView::changed);
+    connect(m_sizeTF, &KPNumberTextField::editRefused, this, &KPLimitView::editRefused);
+    // The unit chosen anew settles the question the hint answers.
+    connect(m_sizeUnitSC, &QButtonGroup::idClicked, this, [this] {
+        m_pointWhole.reset();
+        m_hint->clearMessage();
+    });
 }
 
 void KPLimitView::awakeFromNib()
@@ -74,8 +89,11 @@ void KPLimitView::refreshLanguage()
 {
     m_label->setText(KPLocalization::text("L_LimitSizeLB"));
     m_sizeTF->setToolTip(KPLocalization::text("L_LimitSizeTip"));
+    m_sizeTF->setAccessibleName(KPLocalization::asName(m_label->text()));
     m_kb->setText(KPLocalization::text("L_UnitKB"));
     m_mb->setText(KPLocalization::text("L_UnitMB"));
+    m_kb->setToolTip(KPLocalization::text("L_UnitKBTip"));
+    m_mb->setToolTip(KPLocalization::text("L_UnitMBTip"));
 }
 
 int KPLimitView::selectedSegment() const
@@ -103,6 +121,62 @@ void KPLimitView::changed()
     showChosenUnit();
     m_problem->clearMessage();
     KPInlineMessage::markField(m_sizeTF, false);
+    followDecimalHint();
+}
+
+void KPLimitView::editRefused(const QString& attempt)
+{
+    // A decimal point is refused like any other character, but typed on, "0.5" would
+    // become "05": say what the limit takes instead.
+    static const QList<QChar> points = {QLatin1Char('.'), QLatin1Char(','), QChar(0xFF0E),
+                                        QChar(0xFF0C)};
+    const auto point =
+        std::find_if(attempt.cbegin(), attempt.cend(), [](QChar c) { return points.contains(c); });
+    if (point == attempt.cend())
+        return;
+    const qsizetype at = point - attempt.cbegin();
+    const QString whole = attempt.left(at);
+    const QString fraction = attempt.mid(at + 1);
+    if (!KPNumberTextField::isDigits(whole) || !KPNumberTextField::isDigits(fraction))
+        return;
+    m_pointWhole = whole;
+    m_pointFraction = fraction;
+    m_point = *point;
+    m_textAtPoint = m_sizeTF->text();
+    showDecimalHint(fraction);
+}
+
+void KPLimitView::followDecimalHint()
+{
+    if (!m_pointWhole)
+        return;
+    const QString text = m_sizeTF->text();
+    // The field announces the refused edit itself once more after it was taken back.
+    if (!m_pointFraction.isEmpty() && text == m_textAtPoint)
+        return;
+    // A pasted number was answered whole; typed digits land behind those before the point.
+    if (!m_pointFraction.isEmpty() || !text.startsWith(*m_pointWhole)) {
+        m_pointWhole.reset();
+        m_hint->clearMessage();
+        return;
+    }
+    showDecimalHint(text.mid(m_pointWhole->size()));
+}
+
+void KPLimitView::showDecimalHint(const QString& fraction)
+{
+    const std::optional<quint64> kilobytes =
+        KPSizeLimit::megabytesAsKilobytes(*m_pointWhole, fraction);
+    QString message = KPLocalization::text("L_LimitWhole");
+    if (selectedSegment() == KPSizeLimit::MB && fraction.isEmpty())
+        message = KPLocalization::text("L_LimitWholeKB");
+    else if (selectedSegment() == KPSizeLimit::MB && kilobytes)
+        message = KPLocalization::text("L_LimitWholeTry")
+                      .arg(QStringLiteral("%1%2%3 %4")
+                               .arg(m_pointWhole->isEmpty() ? QStringLiteral("0") : *m_pointWhole,
+                                    QString(m_point), fraction, m_mb->text()),
+                           QStringLiteral("%1 %2").arg(*kilobytes).arg(m_kb->text()));
+    m_hint->showMessage(message);
 }
 
 void KPLimitView::showChosenUnit()
@@ -110,6 +184,11 @@ void KPLimitView::showChosenUnit()
     // A checked tool button differs from an unchecked one by a shade in most styles; the
     // chosen unit is the selection colour and bold, the other stays plain.
     for (QToolButton* button : {m_kb, m_mb}) {
+        // One Tab stop, as radio buttons: Tab lands on the unit chosen, the arrow keys
+        // choose the other.
+        button->setFocusPolicy(button->isChecked() || !m_sizeUnitSC->checkedButton()
+                                   ? Qt::StrongFocus
+                                   : Qt::ClickFocus);
         QPalette palette;
         QFont font = button->font();
         font.setBold(button->isChecked());

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class KPInlineMessage;
 class KPNumberTextField;
 class KPSizeLimit;
@@ -29,6 +31,9 @@ public:
     // and a message beside it says why, until the next edit.
     bool checkBeforeRun();
     KPInlineMessage* problem() const { return m_problem; }
+    // The line that says, after a decimal point was refused, that the limit is a whole
+    // number, and what to type in the other unit.
+    KPInlineMessage* hint() const { return m_hint; }
 
     KPNumberTextField* sizeTF() const { return m_sizeTF; }
     int selectedSegment() const;
@@ -37,6 +42,10 @@ public:
 private:
     void changed();
     void showChosenUnit();
+    void editRefused(const QString& attempt);
+    // Follows the digits typed after a refused point; any other edit ends the hint.
+    void followDecimalHint();
+    void showDecimalHint(const QString& fraction);
 
     KPSizeLimit& m_limit;
     QLabel* m_label;
@@ -45,4 +54,11 @@ private:
     QToolButton* m_kb;
     QToolButton* m_mb;
     KPInlineMessage* m_problem;
+    KPInlineMessage* m_hint;
+    // The number refused for its decimal point: the digits before the point, which the
+    // field kept, and, for a pasted number, those after it (typed ones follow in the field).
+    std::optional<QString> m_pointWhole;
+    QString m_pointFraction;
+    QChar m_point;         // as typed: "0,5" is answered with a comma
+    QString m_textAtPoint; // what the field showed once the point was refused
 };

@@ -50,6 +50,7 @@ void KPNumberTextField::textDidChange(const QString& text)
         const int cursor = qMax(0, cursorPosition() - int(text.size() - m_oldNum.size()));
         setText(m_oldNum);
         setCursorPosition(qMin(cursor, int(m_oldNum.size())));
+        Q_EMIT editRefused(text);
         return;
     }
     m_oldNum = text;

@@ -23,6 +23,10 @@ public:
     // Every UTF-16 unit is one of the digits 0 to 9 (full-width digits are not).
     static bool isDigits(const QString& text);
 
+Q_SIGNALS:
+    // An edit was taken back; `attempt` is the text it would have made.
+    void editRefused(const QString& attempt);
+
 protected:
     void focusInEvent(QFocusEvent* event) override;
 

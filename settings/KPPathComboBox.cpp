@@ -1,11 +1,13 @@
 #include "settings/KPPathComboBox.h"
 
+#include "settings/KPPathComboBoxAccessible.h"
 #include "settings/KPSettings.h"
 
 #include <QLineEdit>
 
 KPPathComboBox::KPPathComboBox(QWidget* parent) : QComboBox(parent)
 {
+    KPPathComboBoxAccessible::install();
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert); // the recent list changes only when a run starts
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -25,13 +27,14 @@ QStringList KPPathComboBox::items() const
 void KPPathComboBox::savePath()
 {
     const QString text = currentText();
-    if (!items().contains(text)) {
-        if (count() > 0 && quint32(count()) >= m_capacity)
-            removeItem(count() - 1);
-        // Inserting may change the shown text of an editable box; keep what was typed.
-        insertItem(0, text);
-        setEditText(text);
-    }
+    // A folder used again moves to the top, so the next launch offers the one used last.
+    if (const int listed = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive); listed >= 0)
+        removeItem(listed);
+    else if (count() > 0 && quint32(count()) >= m_capacity)
+        removeItem(count() - 1);
+    // Inserting may change the shown text of an editable box; keep what was typed.
+    insertItem(0, text);
+    setEditText(text);
     importUserDef();
 }
 

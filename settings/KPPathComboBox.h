@@ -3,7 +3,7 @@
 #include <QComboBox>
 
 // The export folder's editable text with the recent folders below it: most recently
-// added first, at most `capacity` entries, kept exactly as typed or chosen.
+// used first, at most `capacity` entries, kept exactly as typed or chosen.
 class KPPathComboBox : public QComboBox
 {
     Q_OBJECT
@@ -14,7 +14,7 @@ public:
     quint32 capacity() const { return m_capacity; }
 
     QStringList items() const;
-    // Puts the current text first unless it is already listed, then stores the list.
+    // Puts the current text first (moving it there when it is listed), then stores the list.
     void savePath();
     // Writes the items under PathList (an empty list is never stored).
     void importUserDef();

@@ -85,6 +85,7 @@ KPPreferences::KPPreferences(QWidget* parent)
     m_qualityPercentLB->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_widthTF->setMaximumWidth(90);
     m_highTF->setMaximumWidth(90);
+    m_imageQualityLB->setBuddy(m_qualitySlider);
     m_widthLB->setBuddy(m_widthTF);
     m_highLB->setBuddy(m_highTF);
     m_parallelJobsSB->setRange(1, KPSettings::MaxParallelJobs);

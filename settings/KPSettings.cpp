@@ -1,7 +1,10 @@
 #include "settings/KPSettings.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cmath>
@@ -179,6 +182,24 @@ void KPSettings::checkDefaultSetting()
         if (!value.isValid() || !readable(value, entry.type, entry.low, entry.high))
             write(entry.key, entry.value);
     }
+}
+
+QString KPSettings::chooserFolder(const QString& key)
+{
+    if (const std::optional<QString> stored = stringForKey(key); stored && !stored->isEmpty()) {
+        // A folder removed since, or on a disk no longer mounted: as near to it as there is.
+        QString folder = QDir::cleanPath(QDir(*stored).absolutePath());
+        while (!QFileInfo(folder).isDir()) {
+            const QString parent = QFileInfo(folder).path();
+            if (parent == folder)
+                break;
+            folder = parent;
+        }
+        if (QFileInfo(folder).isDir() && !QDir(folder).isRoot())
+            return folder;
+    }
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
 }
 
 int KPSettings::parallelJobs()

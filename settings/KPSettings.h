@@ -30,6 +30,12 @@ inline const QString ParallelJobs = QStringLiteral("ParallelJobs"); // integer
 // What outputs keep of their sources' metadata: 0 all, 1 all but the location, 2 none
 // (KPMetadataPolicy). Absent or any other value reads 1; the defaults do not write it.
 inline const QString MetadataPolicy = QStringLiteral("MetadataPolicy"); // integer
+// The folder each file chooser showed when it was last accepted: Add Files, Add Folder and
+// the export folder's Browse. Absent at first, when they start in the Pictures folder
+// (KPSettings::chooserFolder()); the defaults do not write them.
+inline const QString AddFilesFolder = QStringLiteral("AddFilesFolder");   // string
+inline const QString AddFolderFolder = QStringLiteral("AddFolderFolder"); // string
+inline const QString BrowseFolder = QStringLiteral("BrowseFolder");       // string
 } // namespace KPSettingsKey
 
 // A value the start-up writes when its key is absent or holds what does not read as its
@@ -83,6 +89,10 @@ public:
     {
         return defaultValue(KPSettingsKey::ExportPath).toString();
     }
+
+    // Where a file chooser starts: the folder stored under its key, or the nearest folder
+    // above it that still exists; at first the user's Pictures folder, or home without one.
+    static QString chooserFolder(const QString& key);
 
     static constexpr int MaxParallelJobs = 16;
     // The stored number of pictures converted at once, kept within 1 to MaxParallelJobs.

@@ -6,6 +6,24 @@
 #include <cmath>
 #include <limits>
 
+std::optional<quint64> KPSizeLimit::megabytesAsKilobytes(const QString& whole,
+                                                         const QString& fraction)
+{
+    // Counted in whole numbers: no float rounds 0.3 MB to 299 KB.
+    const auto digits = [](const QString& text) {
+        return std::all_of(text.cbegin(), text.cend(),
+                           [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+    };
+    if (!digits(whole) || !digits(fraction) || whole.size() > 12)
+        return std::nullopt;
+    const quint64 megabytes = whole.isEmpty() ? 0 : whole.toULongLong();
+    const QString thousandths = (fraction + QStringLiteral("000")).left(3);
+    const quint64 kilobytes = megabytes * 1000 + thousandths.toULongLong();
+    if (kilobytes == 0)
+        return std::nullopt;
+    return kilobytes;
+}
+
 quint64 KPSizeLimit::limitSize(const QString& number, int segment)
 {
     if (number.isEmpty())

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <limits>
+#include <optional>
 
 // The size limit as the user enters it: a text of digits and a unit segment
 // (0 = KB, 1,000 bytes; 1 = MB, 1,000,000 bytes). Holds a copy of both under a lock
@@ -25,6 +26,12 @@ public:
     // float as the field reads it; the product is 64-bit so limits above 4 GB hold, and a
     // product beyond 64 bits is MaxLimit.
     static quint64 limitSize(const QString& number, int segment);
+
+    // A number of MB with a fraction as KB, for a limit typed with a decimal point:
+    // 0.5 MB is 500 KB; what lies below a KB is dropped (1.2345 MB is 1234 KB). Nothing when
+    // it comes to less than 1 KB, or the digits are no plain number.
+    static std::optional<quint64> megabytesAsKilobytes(const QString& whole,
+                                                       const QString& fraction);
 
     // The starting text of the number field: the stored `LimitSize`, else "1"; an
     // empty stored text shows "0".

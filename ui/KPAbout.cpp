@@ -1,9 +1,9 @@
 #include "ui/KPAbout.h"
 
+#include "ui/KPInlineMessage.h"
 #include "ui/KPLocalization.h"
 #include "ui/KPProductInfo.h"
 
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QIcon>
 #include <QLabel>
@@ -12,12 +12,14 @@
 
 KPAbout::KPAbout(QWidget* parent)
     : QDialog(parent), m_copyrightTF(new QLabel(this)), m_curVersionTF(new QLabel(this)),
-      m_licenceTF(new QLabel(this)), m_homepageBT(new QPushButton(this))
+      m_licenceTF(new QLabel(this)), m_homepageBT(new QPushButton(this)),
+      m_problem(new KPInlineMessage(this))
 {
     setModal(false);
     auto* icon = new QLabel(this);
     icon->setPixmap(QIcon(QStringLiteral(":/pictures/Pictaro.svg")).pixmap(96, 96));
     icon->setAlignment(Qt::AlignCenter);
+    icon->setAccessibleName(QStringLiteral("Pictaro"));
     auto* name = new QLabel(QStringLiteral("Pictaro"), this);
     QFont font = name->font();
     font.setPointSizeF(font.pointSizeF() * 1.6);
@@ -42,6 +44,7 @@ KPAbout::KPAbout(QWidget* parent)
     layout->addWidget(m_licenceTF);
     layout->addSpacing(8);
     layout->addWidget(buttons);
+    layout->addWidget(m_problem);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(m_homepageBT, &QPushButton::clicked, this, &KPAbout::gotoHomepage);
@@ -73,8 +76,9 @@ void KPAbout::showMe()
 void KPAbout::gotoHomepage()
 {
     const QUrl url = KPProductInfo::homepage();
-    if (m_opener)
-        m_opener(url);
+    if (KPDesktop::open(url, m_opener))
+        m_problem->clearMessage();
     else
-        QDesktopServices::openUrl(url);
+        m_problem->showMessage(
+            KPLocalization::text("L_PageNotOpened").arg(KPDesktop::shownPath(url)));
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "ui/KPDesktop.h"
+
 #include <QDialog>
 #include <QUrl>
 
-#include <functional>
-
+class KPInlineMessage;
 class QLabel;
 class QPushButton;
 
@@ -26,12 +27,15 @@ public:
     QLabel* licenceTF() const { return m_licenceTF; }
 
     // Replaces opening a web address (tests check what would be opened).
-    void setOpener(std::function<void(const QUrl&)> opener) { m_opener = std::move(opener); }
+    void setOpener(KPDesktop::Opener opener) { m_opener = std::move(opener); }
+    // Says so when the home page could not be opened.
+    KPInlineMessage* problem() const { return m_problem; }
 
 private:
     QLabel* m_copyrightTF;
     QLabel* m_curVersionTF;
     QLabel* m_licenceTF;
     QPushButton* m_homepageBT;
-    std::function<void(const QUrl&)> m_opener;
+    KPInlineMessage* m_problem;
+    KPDesktop::Opener m_opener;
 };

@@ -379,7 +379,9 @@ void KPBatchFrontEnd::printJob(const KPImageDataPtr& job)
     clearProgressLine();
     const QString name = KPTerminalText::escaped(job->path());
     if (!job->is(KPProgress::Converted)) {
-        const QString reason = KPFailureText::text(job->failure(), m_options.limitBytes);
+        const QString reason = KPFailureText::text(
+            job->failure(), m_options.limitBytes,
+            KPFitPreferences::smallestBox(m_options.fit, KPFitPreferences::stored()));
         if (reason.isEmpty())
             m_out << QStringLiteral("FAILED  %1\n").arg(name);
         else

@@ -7,6 +7,7 @@
 #include "engine/KPQuality.h"
 #include "list/KPStringTools.h"
 #include "list/KPThumbnailCache.h"
+#include "ui/KPComparePanel.h"
 #include "ui/KPImageView.h"
 #include "ui/KPLocalization.h"
 
@@ -66,7 +67,8 @@ QLabel* valueLabel(QWidget* parent)
 } // namespace
 
 KPImageLogView::KPImageLogView(QWidget* parent)
-    : QGroupBox(parent), m_imageIV(new KPImageView(this)), m_logNameLB(new QLabel(this)),
+    : QGroupBox(parent), m_imageIV(new KPImageView(this)),
+      m_comparePanel(new KPComparePanel(m_imageIV, this)), m_logNameLB(new QLabel(this)),
       m_logNameTF(valueLabel(this)), m_logScaleLB(new QLabel(this)), m_logScaleTF(valueLabel(this)),
       m_logSizeLB(new QLabel(this)), m_logSizeTF(valueLabel(this)),
       m_logQualityLB(new QLabel(this)), m_logQualityTF(valueLabel(this)),
@@ -79,6 +81,13 @@ KPImageLogView::KPImageLogView(QWidget* parent)
     m_logProgressPI->setRange(0, 0);    // busy: moves without a known end
     m_logProgressPI->setTextVisible(false);
     m_logProgressPI->setMaximumHeight(m_logProgressTF->sizeHint().height());
+
+    // An empty value reads as what it is, not as the panel's title.
+    m_logNameLB->setBuddy(m_logNameTF);
+    m_logScaleLB->setBuddy(m_logScaleTF);
+    m_logSizeLB->setBuddy(m_logSizeTF);
+    m_logQualityLB->setBuddy(m_logQualityTF);
+    m_logProgressLB->setBuddy(m_logProgressTF);
 
     auto* fields = new QFormLayout;
     fields->setLabelAlignment(Qt::AlignRight);
@@ -93,7 +102,7 @@ KPImageLogView::KPImageLogView(QWidget* parent)
     fields->addRow(m_logProgressLB, progress);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_imageIV, 1);
+    layout->addWidget(m_comparePanel, 1);
     layout->addLayout(fields);
 
     connect(KPNotificationCenter::defaultCenter(), &KPNotificationCenter::posted, this,
@@ -124,6 +133,9 @@ void KPImageLogView::refreshLanguage()
     m_logSizeLB->setText(KPLocalization::text("L_Size"));
     m_logQualityLB->setText(KPLocalization::text("L_Quality"));
     m_logProgressLB->setText(KPLocalization::text("L_Progress"));
+    m_imageIV->setAccessibleName(KPLocalization::text("L_PictureName"));
+    m_logProgressPI->setAccessibleName(KPLocalization::asName(m_logProgressLB->text()));
+    m_comparePanel->refreshLanguage();
     m_logNameTF->clear();
     m_logScaleTF->clear();
     m_logSizeTF->clear();
@@ -170,6 +182,7 @@ void KPImageLogView::refreshImageLog(const KPNotification& notification)
         m_logQualityTF->clear();
         m_logProgressTF->clear();
         m_logProgressPI->hide();
+        m_comparePanel->showJob(nullptr);
         return;
     }
     const auto job = notification.userInfo.value(KPMessage::CurrentImage).value<KPImageDataPtr>();
@@ -208,6 +221,7 @@ void KPImageLogView::refreshImageLog(const KPNotification& notification)
         m_logQualityTF->clear();
     }
     refreshViewState(job);
+    m_comparePanel->showJob(job);
 }
 
 void KPImageLogView::refreshViewState(const KPImageDataPtr& job)
@@ -224,7 +238,7 @@ void KPImageLogView::refreshViewState(const KPImageDataPtr& job)
     case KPProgress::Failed: {
         m_logProgressPI->hide();
         m_logProgressTF->show();
-        const QString reason = KPFailureText::text(job->failure(), m_failureLimit);
+        const QString reason = KPFailureText::text(job->failure(), m_failureLimit, m_failureBox);
         m_logProgressTF->setText(reason.isEmpty()
                                      ? KPLocalization::text("L_LogConvertError")
                                      : KPLocalization::text("L_LogConvertErrorReason").arg(reason));

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QImage>
 
+class KPComparePanel;
 class KPImageView;
 class QLabel;
 class QProgressBar;
@@ -14,7 +15,7 @@ class QProgressBar;
 // The current-picture panel: the picture, its file name, pixel size, file size, the
 // JPEG quality it was written at and progress. Shows the selected row, follows the picture a run
 // converts, and returns to the placeholder when the list becomes empty. Keeps no job between
-// refreshes.
+// refreshes. For a converted picture its compare mode shows the source beside the output.
 class KPImageLogView : public QGroupBox
 {
     Q_OBJECT
@@ -29,9 +30,12 @@ public:
     void refreshViewState(const KPImageDataPtr& job);
     // The limit (bytes) the reason of a failed job names: that of the latest run.
     void setFailureLimit(quint64 limit) { m_failureLimit = limit; }
+    // The smallest box (pixels) the reason of a job failed at that box names.
+    void setFailureBox(QSize box) { m_failureBox = box; }
 
     // For tests and the window's layout.
     KPImageView* imageIV() const { return m_imageIV; }
+    KPComparePanel* comparePanel() const { return m_comparePanel; }
     QLabel* logNameTF() const { return m_logNameTF; }
     QLabel* logScaleTF() const { return m_logScaleTF; }
     QLabel* logSizeTF() const { return m_logSizeTF; }
@@ -49,6 +53,7 @@ private:
     void dropLoad();
 
     KPImageView* m_imageIV;
+    KPComparePanel* m_comparePanel;
     QLabel* m_logNameLB;
     QLabel* m_logNameTF;
     QLabel* m_logScaleLB;
@@ -64,4 +69,5 @@ private:
     QFuture<QImage> m_loader;
     QFuture<void> m_loaderShown; // the loaded picture shown, or dropped
     quint64 m_failureLimit = 0;
+    QSize m_failureBox;
 };

@@ -1,5 +1,7 @@
 #include "ui/KPInlineMessage.h"
 
+#include "ui/KPLocalization.h"
+
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,6 +24,7 @@ QColor tinted(const QColor& base)
 KPInlineMessage::KPInlineMessage(QWidget* parent)
     : QWidget(parent), m_icon(new QLabel(this)), m_text(new QLabel(this))
 {
+    m_icon->setAccessibleName(KPLocalization::text("L_WarningIcon"));
     m_text->setWordWrap(true);
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* layout = new QHBoxLayout(this);

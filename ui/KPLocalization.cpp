@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTranslator>
 
 void KPLocalization::install(QCoreApplication& application)
@@ -32,4 +33,27 @@ void KPLocalization::install(QCoreApplication& application)
 QString KPLocalization::text(const char* key)
 {
     return qtTrId(key);
+}
+
+QString KPLocalization::withoutMnemonic(const QString& text)
+{
+    static const QRegularExpression appended(QStringLiteral("\\s*[(\\x{FF08}]&[^&][)\\x{FF09}]"));
+    QString plain = text;
+    plain.remove(appended);
+    QString result;
+    result.reserve(plain.size());
+    for (qsizetype i = 0; i < plain.size(); ++i) {
+        if (plain[i] == QLatin1Char('&') && i + 1 < plain.size())
+            ++i; // "&x" shows x, "&&" shows "&"
+        result.append(plain[i]);
+    }
+    return result;
+}
+
+QString KPLocalization::asName(const QString& text)
+{
+    QString name = withoutMnemonic(text).trimmed();
+    while (name.endsWith(QLatin1Char(':')) || name.endsWith(QChar(0xFF1A)))
+        name.chop(1);
+    return name.trimmed();
 }

@@ -16,4 +16,11 @@ public:
     static void install(QCoreApplication& application);
 
     static QString text(const char* key);
+
+    // A menu text as a button or a tool tip shows it: without its mnemonic, "&Add" or the
+    // "(&A)" Chinese and Japanese texts carry; "&&" stays one "&".
+    static QString withoutMnemonic(const QString& text);
+    // A label's text as the accessible name of what it labels: without the mnemonic and
+    // the colon ("Limit:" names the field "Limit").
+    static QString asName(const QString& text);
 };

@@ -2,6 +2,7 @@
 
 #include "engine/KPBatchRun.h"
 #include "engine/KPExportPlacement.h"
+#include "engine/KPFitter.h"
 #include "engine/KPPath.h"
 #include "list/KPDupPathPanel.h"
 #include "list/KPListView.h"
@@ -14,8 +15,10 @@
 #include "settings/KPPreferences.h"
 #include "settings/KPSettings.h"
 #include "ui/KPAbout.h"
+#include "ui/KPComparePanel.h"
 #include "ui/KPEndAlert.h"
 #include "ui/KPImageLogView.h"
+#include "ui/KPInlineMessage.h"
 #include "ui/KPLocalization.h"
 #include "ui/KPProductInfo.h"
 #include "ui/KPReportView.h"
@@ -23,7 +26,6 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -31,6 +33,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSettings>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
 #include <QToolBar>
@@ -71,6 +74,7 @@ KPMainWindow::KPMainWindow(QWidget* parent)
     m_dupPathPanel->awakeFromNib();
     connect(m_picLV.get(), &KPListView::showDupPanel, m_dupPathPanel,
             &KPDupPathPanel::showDupPanel);
+    connect(m_picLV.get(), &KPListView::canUndoDelMemberChanged, this, &KPMainWindow::updateUndo);
 
     // The run reads the limit and the folder on its own threads, from the thread-safe
     // copies the two views keep up to date.
@@ -119,6 +123,11 @@ void KPMainWindow::buildActions()
     m_resizeTBI->setEnabled(false); // until start-up has finished
     connect(m_resizeTBI, &QAction::triggered, this, [this] { resize(); });
 
+    m_undoMI = new QAction(this);
+    m_undoMI->setShortcut(QKeySequence::Undo);
+    m_undoMI->setEnabled(false); // nothing removed yet
+    connect(m_undoMI, &QAction::triggered, this, &KPMainWindow::undoDelPic);
+
     m_selectAllMI = new QAction(this);
     m_selectAllMI->setShortcut(QKeySequence::SelectAll);
     connect(m_selectAllMI, &QAction::triggered, this, &KPMainWindow::selectAll);
@@ -161,9 +170,14 @@ void KPMainWindow::buildMenus()
     m_appMenu->addAction(m_quitMI);
 
     m_editMenu = menuBar()->addMenu(QString());
+    m_editMenu->addAction(m_undoMI);
+    m_editMenu->addSeparator();
     m_editMenu->addAction(m_selectAllMI);
     m_editMenu->addSeparator();
     m_editMenu->addAction(m_preferenceMI);
+
+    // Filled once the panel whose commands it holds exists.
+    m_viewMenu = menuBar()->addMenu(QString());
 
     m_windowMenu = menuBar()->addMenu(QString());
     m_windowMenu->addAction(m_hideAppMI);
@@ -184,6 +198,23 @@ void KPMainWindow::buildMenus()
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_toolBar->addWidget(spacer);
     m_toolBar->addAction(m_resizeTBI);
+
+    // F10 opens the menu bar, as in the other programs of the desktop.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, &KPMainWindow::openMenuBar);
+    // Ctrl+Tab leaves any control, as Tab does, also one that takes Tab itself.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        const bool next = !(keys[0].keyboardModifiers() & Qt::ShiftModifier);
+        connect(shortcut, &QShortcut::activated, this, [this, next] { focusNextPrevChild(next); });
+    }
+}
+
+void KPMainWindow::openMenuBar()
+{
+    menuBar()->setActiveAction(m_appMenu->menuAction());
 }
 
 void KPMainWindow::buildLayout()
@@ -209,15 +240,24 @@ void KPMainWindow::buildLayout()
 
     m_limitV = new KPLimitView(m_sizeLimit, central);
     m_exportPathV = new KPExportPathView(m_exportFolder, central);
+    // Top-aligned: a message under one field does not move the other.
     auto* settingsRow = new QHBoxLayout;
-    settingsRow->addWidget(m_limitV);
+    settingsRow->addWidget(m_limitV, 0, Qt::AlignTop);
     settingsRow->addSpacing(16);
-    settingsRow->addWidget(m_exportPathV, 1);
+    settingsRow->addWidget(m_exportPathV, 1, Qt::AlignTop);
+
+    m_openProblem = new KPInlineMessage(central);
 
     auto* layout = new QVBoxLayout(central);
     layout->addWidget(m_splitter, 1);
     layout->addLayout(settingsRow);
+    layout->addWidget(m_openProblem);
     setCentralWidget(central);
+
+    const KPComparePanel* compare = m_imgMsgV->comparePanel();
+    m_viewMenu->addAction(compare->compareAction());
+    m_viewMenu->addSeparator();
+    m_viewMenu->addActions(compare->zoomActions());
 
     m_preferenceV = new KPPreferences(this);
     m_aboutW = new KPAbout(this);
@@ -242,9 +282,10 @@ QString KPMainWindow::windowTitleFor(const QString& applicationName)
 
 void KPMainWindow::refreshLanguage()
 {
+    // The menus show the texts with their mnemonics, the toolbar without.
     auto setTexts = [](QAction* action, const char* label, const char* tip) {
         action->setText(KPLocalization::text(label));
-        action->setIconText(KPLocalization::text(label));
+        action->setIconText(KPLocalization::withoutMnemonic(KPLocalization::text(label)));
         if (tip)
             action->setToolTip(KPLocalization::text(tip));
     };
@@ -252,6 +293,7 @@ void KPMainWindow::refreshLanguage()
     setTexts(m_addFolderTBI, "L_TBIAddFolder", "L_TBIAddFolderTip");
     setTexts(m_delTBI, "L_TBIDel", "L_TBIDelTip");
     setTexts(m_resizeTBI, "L_TBIResize", "L_TBIResizeTip");
+    m_undoMI->setText(KPLocalization::text("L_MIUndoRemove"));
     m_selectAllMI->setText(KPLocalization::text("L_MISelectAll"));
     m_preferenceMI->setText(KPLocalization::text("L_MIPreference"));
     m_aboutMI->setText(KPLocalization::text("L_MIAbout"));
@@ -260,6 +302,7 @@ void KPMainWindow::refreshLanguage()
     m_hideAppMI->setText(KPLocalization::text("L_MIHideApp"));
     m_appMenu->setTitle(KPLocalization::text("L_MIApp"));
     m_editMenu->setTitle(KPLocalization::text("L_MenuEdit"));
+    m_viewMenu->setTitle(KPLocalization::text("L_MenuView"));
     m_windowMenu->setTitle(KPLocalization::text("L_MenuWindow"));
     m_helpMenu->setTitle(KPLocalization::text("L_MenuHelp"));
     m_toolBar->setWindowTitle(KPLocalization::text("L_ToolBar"));
@@ -272,9 +315,16 @@ void KPMainWindow::controllerState(bool running)
     m_delTBI->setEnabled(!running);
     const char* label = running ? "L_TBIStop" : "L_TBIResize";
     m_resizeTBI->setText(KPLocalization::text(label));
-    m_resizeTBI->setIconText(KPLocalization::text(label));
+    m_resizeTBI->setIconText(KPLocalization::withoutMnemonic(KPLocalization::text(label)));
     m_resizeTBI->setToolTip(KPLocalization::text(running ? "L_TBIStopTip" : "L_TBIResizeTip"));
     m_resizeTBI->setIcon(picture(running ? "Cancel" : "Resize"));
+    m_undoMI->setEnabled(m_picLV->canUndoDelMember() && !running);
+    m_imgMsgV->comparePanel()->setRunning(running);
+}
+
+void KPMainWindow::updateUndo()
+{
+    m_undoMI->setEnabled(m_picLV->canUndoDelMember() && !m_run->resizeFlag());
 }
 
 void KPMainWindow::saveConfig()
@@ -337,6 +387,9 @@ bool KPMainWindow::readyToRun()
     m_run->setLimitSizeSource([limit] { return limit; });
     m_picTableView->model()->setFailureLimit(limit);
     m_imgMsgV->setFailureLimit(limit);
+    const QSize box = KPFitPreferences::smallestBox({}, KPFitPreferences::stored());
+    m_picTableView->model()->setFailureBox(box);
+    m_imgMsgV->setFailureBox(box);
     return true;
 }
 
@@ -422,6 +475,10 @@ void KPMainWindow::chooseWithDialog(Choose kind, std::function<void(const QStrin
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // Links are listed as themselves, not as what they point to.
     dialog->setOption(QFileDialog::DontResolveSymlinks);
+    // Each chooser opens where it was last used, never in the folder Pictaro started in.
+    const QString& folderKey =
+        kind == Choose::Files ? KPSettingsKey::AddFilesFolder : KPSettingsKey::AddFolderFolder;
+    dialog->setDirectory(KPSettings::chooserFolder(folderKey));
     if (kind == Choose::Files) {
         dialog->setWindowTitle(KPLocalization::text("L_ChooseFiles"));
         dialog->setFileMode(QFileDialog::ExistingFiles);
@@ -437,7 +494,8 @@ void KPMainWindow::chooseWithDialog(Choose kind, std::function<void(const QStrin
     }
     // The system's file chooser hands over URLs, which keep the bytes of a name that is no
     // UTF-8; selectedFiles would not.
-    connect(dialog, &QFileDialog::accepted, this, [dialog, done = std::move(done)] {
+    connect(dialog, &QFileDialog::accepted, this, [dialog, folderKey, done = std::move(done)] {
+        KPSettings::setObject(folderKey, dialog->directory().absolutePath());
         QStringList paths;
         for (const QUrl& url : dialog->selectedUrls()) {
             if (const std::optional<QString> path = KPPath::fromUrl(url))
@@ -487,6 +545,13 @@ void KPMainWindow::delPic()
     m_picLV->delMember();
 }
 
+void KPMainWindow::undoDelPic()
+{
+    if (m_run->resizeFlag())
+        return;
+    m_picLV->undoDelMember();
+}
+
 void KPMainWindow::addPaths(const QStringList& paths)
 {
     if (m_run->resizeFlag())
@@ -519,10 +584,11 @@ void KPMainWindow::aboutShow()
 void KPMainWindow::help()
 {
     const QUrl faq = KPProductInfo::faq();
-    if (m_urlOpener)
-        m_urlOpener(faq);
+    if (KPDesktop::open(faq, m_urlOpener))
+        m_openProblem->clearMessage();
     else
-        QDesktopServices::openUrl(faq);
+        m_openProblem->showMessage(
+            KPLocalization::text("L_PageNotOpened").arg(KPDesktop::shownPath(faq)));
 }
 
 void KPMainWindow::closeEvent(QCloseEvent* event)

@@ -4,6 +4,7 @@
 #include "engine/KPNotification.h"
 #include "settings/KPExportFolder.h"
 #include "settings/KPSizeLimit.h"
+#include "ui/KPDesktop.h"
 #include "ui/KPEndAlert.h"
 #include "ui/KPOriginalsAlert.h"
 
@@ -21,6 +22,7 @@ class KPExportPathView;
 class KPLimitView;
 class KPPreferences;
 class KPImageLogView;
+class KPInlineMessage;
 class KPListView;
 class KPPicTableView;
 class KPReportView;
@@ -58,6 +60,8 @@ public:
     void addPic();
     void addPicByFolder();
     void delPic();
+    // Puts the pictures of the latest removal back in their places (not during a run).
+    void undoDelPic();
     void resize();
     void preference();
     void aboutShow();
@@ -87,8 +91,11 @@ public:
     QAction* preferenceAction() const { return m_preferenceMI; }
     QAction* aboutAction() const { return m_aboutMI; }
     QAction* helpAction() const { return m_helpMI; }
+    QAction* undoAction() const { return m_undoMI; }
     // Replaces opening web pages (tests check the Help command here).
-    void setUrlOpener(std::function<void(const QUrl&)> opener) { m_urlOpener = std::move(opener); }
+    void setUrlOpener(KPDesktop::Opener opener) { m_urlOpener = std::move(opener); }
+    // Says so when the help page could not be opened.
+    KPInlineMessage* openProblem() const { return m_openProblem; }
     KPBatchRun* run() const { return m_run.get(); }
     KPSizeLimit& sizeLimit() { return m_sizeLimit; }
     KPExportFolder& exportFolder() { return m_exportFolder; }
@@ -125,6 +132,8 @@ private:
     void runStateChanged(bool running);
     void releasePreviews(const KPNotification& notification);
     void selectAll();
+    void updateUndo();
+    void openMenuBar();
     void chooseWithDialog(Choose kind, std::function<void(const QStringList&)> done);
     void restoreWindowState();
     void saveWindowState();
@@ -141,13 +150,15 @@ private:
     KPAbout* m_aboutW = nullptr;
     KPDupPathPanel* m_dupPathPanel = nullptr;
     QSplitter* m_splitter = nullptr;
-    std::function<void(const QUrl&)> m_urlOpener;
+    KPInlineMessage* m_openProblem = nullptr;
+    KPDesktop::Opener m_urlOpener;
 
     QAction* m_addTBI = nullptr;
     QAction* m_addFolderTBI = nullptr;
     QAction* m_delTBI = nullptr;
     QAction* m_resizeTBI = nullptr;
     QAction* m_selectAllMI = nullptr;
+    QAction* m_undoMI = nullptr;
     QAction* m_preferenceMI = nullptr;
     QAction* m_aboutMI = nullptr;
     QAction* m_quitMI = nullptr;
@@ -155,6 +166,7 @@ private:
     QAction* m_hideAppMI = nullptr;
     QMenu* m_appMenu = nullptr;
     QMenu* m_editMenu = nullptr;
+    QMenu* m_viewMenu = nullptr;
     QMenu* m_windowMenu = nullptr;
     QMenu* m_helpMenu = nullptr;
     QToolBar* m_toolBar = nullptr;

@@ -4,76 +4,76 @@
 <context>
     <name>Pictaro</name>
     <message id="L_TBIAddFile">
-        <source>Add Files</source>
-        <translation>Dateien hinzufügen</translation>
+        <source>&amp;Add Files</source>
+        <translation>Dateien &amp;hinzufügen</translation>
     </message>
     <message id="L_TBIAddFileTip">
         <source>Add picture files to the list</source>
         <translation>Bilddateien zur Liste hinzufügen</translation>
     </message>
     <message id="L_TBIAddFolder">
-        <source>Add Folder</source>
-        <translation>Ordner hinzufügen</translation>
+        <source>Add F&amp;older</source>
+        <translation>&amp;Ordner hinzufügen</translation>
     </message>
     <message id="L_TBIAddFolderTip">
         <source>Add every picture in a folder and its subfolders to the list</source>
         <translation>Alle Bilder eines Ordners und seiner Unterordner zur Liste hinzufügen</translation>
     </message>
     <message id="L_TBIDel">
-        <source>Remove</source>
-        <translation>Entfernen</translation>
+        <source>&amp;Remove</source>
+        <translation>&amp;Entfernen</translation>
     </message>
     <message id="L_TBIDelTip">
         <source>Remove the selected pictures from the list; the files themselves are not deleted</source>
         <translation>Die ausgewählten Bilder aus der Liste entfernen; die Dateien selbst werden nicht gelöscht</translation>
     </message>
     <message id="L_TBIResize">
-        <source>Resize</source>
-        <translation>Verkleinern</translation>
+        <source>Re&amp;size</source>
+        <translation>&amp;Verkleinern</translation>
     </message>
     <message id="L_TBIResizeTip">
         <source>Shrink every picture in the list to fit under the size limit and save the results in the export folder</source>
         <translation>Alle Bilder der Liste unter das Größenlimit verkleinern und die Ergebnisse im Exportordner speichern</translation>
     </message>
     <message id="L_TBIStop">
-        <source>Stop</source>
-        <translation>Anhalten</translation>
+        <source>&amp;Stop</source>
+        <translation>&amp;Anhalten</translation>
     </message>
     <message id="L_TBIStopTip">
         <source>Stop now: the picture being shrunk is abandoned, and nothing half-written is left behind</source>
         <translation>Jetzt anhalten: Das Bild, das gerade verkleinert wird, wird verworfen, und nichts Halbfertiges bleibt zurück</translation>
     </message>
     <message id="L_MISelectAll">
-        <source>Select All</source>
-        <translation>Alles auswählen</translation>
+        <source>Select &amp;All</source>
+        <translation>&amp;Alles auswählen</translation>
     </message>
     <message id="L_MIPreference">
-        <source>Preferences…</source>
-        <translation>Einstellungen…</translation>
+        <source>&amp;Preferences…</source>
+        <translation>&amp;Einstellungen…</translation>
     </message>
     <message id="L_MIAbout">
-        <source>About Pictaro</source>
-        <translation>Über Pictaro</translation>
+        <source>&amp;About Pictaro</source>
+        <translation>Ü&amp;ber Pictaro</translation>
     </message>
     <message id="L_MIQuit">
-        <source>Quit</source>
-        <translation>Beenden</translation>
+        <source>&amp;Quit</source>
+        <translation>&amp;Beenden</translation>
     </message>
     <message id="L_MIHelp">
-        <source>Pictaro Help</source>
-        <translation>Pictaro-Hilfe</translation>
+        <source>Pictaro &amp;Help</source>
+        <translation>Pictaro-&amp;Hilfe</translation>
     </message>
     <message id="L_MIHideApp">
-        <source>Minimize</source>
-        <translation>Minimieren</translation>
+        <source>&amp;Minimize</source>
+        <translation>&amp;Minimieren</translation>
     </message>
     <message id="L_MIHideOther">
         <source>Hide Others</source>
         <translation>Andere ausblenden</translation>
     </message>
     <message id="L_MIApp">
-        <source>File</source>
-        <translation>Datei</translation>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
     </message>
     <message id="L_ColState">
         <source>Status</source>
@@ -244,16 +244,16 @@
         <translation>MB</translation>
     </message>
     <message id="L_MenuEdit">
-        <source>Edit</source>
-        <translation>Bearbeiten</translation>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
     </message>
     <message id="L_MenuWindow">
-        <source>Window</source>
-        <translation>Fenster</translation>
+        <source>&amp;Window</source>
+        <translation>&amp;Fenster</translation>
     </message>
     <message id="L_MenuHelp">
-        <source>Help</source>
-        <translation>Hilfe</translation>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
     </message>
     <message id="L_ToolBar">
         <source>Toolbar</source>
@@ -296,8 +296,8 @@
         <translation>passt selbst bei der niedrigsten Qualität nicht unter %1</translation>
     </message>
     <message id="L_FailNoFitScaled">
-        <source>does not fit under %1 even at the lowest quality and the smallest size</source>
-        <translation>passt selbst bei der niedrigsten Qualität und der kleinsten Größe nicht unter %1</translation>
+        <source>does not fit under %1 even at the lowest quality and the smallest size, %2 (set in Preferences, or with --min-box in the terminal)</source>
+        <translation>passt selbst bei der niedrigsten Qualität und der kleinsten Größe, %2, nicht unter %1 (einzustellen in den Einstellungen oder im Terminal mit --min-box)</translation>
     </message>
     <message id="L_FailExportFolder">
         <source>the export folder is missing or cannot be written to</source>
@@ -450,6 +450,138 @@
     <message id="L_ResultWrittenTo">
         <source>Written to %1</source>
         <translation>Gespeichert als %1</translation>
+    </message>
+    <message id="L_MenuView">
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message id="L_MIUndoRemove">
+        <source>&amp;Undo Remove</source>
+        <translation>Entfernen &amp;rückgängig</translation>
+    </message>
+    <message id="L_MICompare">
+        <source>&amp;Compare with Original</source>
+        <translation>Mit dem &amp;Original vergleichen</translation>
+    </message>
+    <message id="L_Compare">
+        <source>Compare</source>
+        <translation>Vergleichen</translation>
+    </message>
+    <message id="L_MIZoomFit">
+        <source>Zoom to &amp;Fit</source>
+        <translation>&amp;Einpassen</translation>
+    </message>
+    <message id="L_ZoomFit">
+        <source>Fit</source>
+        <translation>Einpassen</translation>
+    </message>
+    <message id="L_MIZoom100">
+        <source>Zoom &amp;100 %</source>
+        <translation>Zoom &amp;100 %</translation>
+    </message>
+    <message id="L_Zoom100">
+        <source>100 %</source>
+        <translation>100 %</translation>
+    </message>
+    <message id="L_MIZoom200">
+        <source>Zoom &amp;200 %</source>
+        <translation>Zoom &amp;200 %</translation>
+    </message>
+    <message id="L_Zoom200">
+        <source>200 %</source>
+        <translation>200 %</translation>
+    </message>
+    <message id="L_CompareViewName">
+        <source>Before and after</source>
+        <translation>Vorher und nachher</translation>
+    </message>
+    <message id="L_CompareViewDesc">
+        <source>The original left of the divider, the output right of it, at the same scale. Hold Space to see the original alone; Shift+Left and Shift+Right move the divider, Home and End put it at the edges; the arrow keys move the pictures.</source>
+        <translation>Links vom Teiler das Original, rechts das Ergebnis, im selben Maßstab. Leertaste gedrückt halten zeigt nur das Original; Umschalt+Links und Umschalt+Rechts verschieben den Teiler, Pos1 und Ende setzen ihn an den Rand; die Pfeiltasten verschieben die Bilder.</translation>
+    </message>
+    <message id="L_CompareBefore">
+        <source>Original</source>
+        <translation>Original</translation>
+    </message>
+    <message id="L_CompareAfter">
+        <source>Output</source>
+        <translation>Ergebnis</translation>
+    </message>
+    <message id="L_CompareInfo">
+        <source>Output %1, %2 · SSIM %3</source>
+        <translation>Ergebnis %1, %2 · SSIM %3</translation>
+    </message>
+    <message id="L_CompareComputing">
+        <source>computing…</source>
+        <translation>wird berechnet…</translation>
+    </message>
+    <message id="L_CompareSsimTip">
+        <source>SSIM: how alike the output is to the original at the output's size, from 0 to 1 (identical).</source>
+        <translation>SSIM: wie ähnlich das Ergebnis dem Original in der Größe des Ergebnisses ist, von 0 bis 1 (gleich).</translation>
+    </message>
+    <message id="L_CompareSourceFailed">
+        <source>The original cannot be read: %1</source>
+        <translation>Das Original lässt sich nicht lesen: %1</translation>
+    </message>
+    <message id="L_CompareOutputFailed">
+        <source>The output cannot be read: %1</source>
+        <translation>Das Ergebnis lässt sich nicht lesen: %1</translation>
+    </message>
+    <message id="L_PageNotOpened">
+        <source>Pictaro could not open the page %1: no web browser is set up to show it.</source>
+        <translation>Pictaro konnte die Seite %1 nicht öffnen: Es ist kein Webbrowser eingerichtet, der sie anzeigt.</translation>
+    </message>
+    <message id="L_FolderNotOpened">
+        <source>Pictaro could not open the folder %1: no file manager is set up to show it.</source>
+        <translation>Pictaro konnte den Ordner %1 nicht öffnen: Es ist kein Dateimanager eingerichtet, der ihn anzeigt.</translation>
+    </message>
+    <message id="L_TableName">
+        <source>Pictures</source>
+        <translation>Bilder</translation>
+    </message>
+    <message id="L_TableDesc">
+        <source>The listed pictures. The arrow keys move between them, Delete removes the selected ones and Ctrl+Z puts them back.</source>
+        <translation>Die aufgelisteten Bilder. Die Pfeiltasten wechseln zwischen ihnen, Entf entfernt die ausgewählten und Strg+Z holt sie zurück.</translation>
+    </message>
+    <message id="L_PictureName">
+        <source>Picture</source>
+        <translation>Bild</translation>
+    </message>
+    <message id="L_BrowsTip">
+        <source>Choose the export folder in a file chooser, where you can also make a new one</source>
+        <translation>Den Exportordner in einem Dateiauswahldialog wählen, in dem sich auch ein neuer anlegen lässt</translation>
+    </message>
+    <message id="L_OpenTip">
+        <source>Show the export folder in the file manager</source>
+        <translation>Den Exportordner im Dateimanager zeigen</translation>
+    </message>
+    <message id="L_ExportTip">
+        <source>The folder the resized pictures are written to; the list holds the folders used last</source>
+        <translation>Der Ordner, in den die verkleinerten Bilder geschrieben werden; die Liste enthält die zuletzt benutzten Ordner</translation>
+    </message>
+    <message id="L_UnitKBTip">
+        <source>Kilobytes: 1 KB is 1,000 bytes</source>
+        <translation>Kilobyte: 1 KB sind 1.000 Byte</translation>
+    </message>
+    <message id="L_UnitMBTip">
+        <source>Megabytes: 1 MB is 1,000,000 bytes</source>
+        <translation>Megabyte: 1 MB sind 1.000.000 Byte</translation>
+    </message>
+    <message id="L_LimitWhole">
+        <source>The limit is a whole number.</source>
+        <translation>Die Grenze ist eine ganze Zahl.</translation>
+    </message>
+    <message id="L_LimitWholeKB">
+        <source>The limit is a whole number: for part of a MB, choose KB.</source>
+        <translation>Die Grenze ist eine ganze Zahl: Für Bruchteile eines MB wählen Sie KB.</translation>
+    </message>
+    <message id="L_LimitWholeTry">
+        <source>The limit is a whole number: for %1, type %2.</source>
+        <translation>Die Grenze ist eine ganze Zahl: Für %1 geben Sie %2 ein.</translation>
+    </message>
+    <message id="L_WarningIcon">
+        <source>Warning</source>
+        <translation>Warnung</translation>
     </message>
 </context>
 </TS>

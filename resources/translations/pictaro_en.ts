@@ -4,76 +4,76 @@
 <context>
     <name>Pictaro</name>
     <message id="L_TBIAddFile">
-        <source>Add Files</source>
-        <translation>Add Files</translation>
+        <source>&amp;Add Files</source>
+        <translation>&amp;Add Files</translation>
     </message>
     <message id="L_TBIAddFileTip">
         <source>Add picture files to the list</source>
         <translation>Add picture files to the list</translation>
     </message>
     <message id="L_TBIAddFolder">
-        <source>Add Folder</source>
-        <translation>Add Folder</translation>
+        <source>Add F&amp;older</source>
+        <translation>Add F&amp;older</translation>
     </message>
     <message id="L_TBIAddFolderTip">
         <source>Add every picture in a folder and its subfolders to the list</source>
         <translation>Add every picture in a folder and its subfolders to the list</translation>
     </message>
     <message id="L_TBIDel">
-        <source>Remove</source>
-        <translation>Remove</translation>
+        <source>&amp;Remove</source>
+        <translation>&amp;Remove</translation>
     </message>
     <message id="L_TBIDelTip">
         <source>Remove the selected pictures from the list; the files themselves are not deleted</source>
         <translation>Remove the selected pictures from the list; the files themselves are not deleted</translation>
     </message>
     <message id="L_TBIResize">
-        <source>Resize</source>
-        <translation>Resize</translation>
+        <source>Re&amp;size</source>
+        <translation>Re&amp;size</translation>
     </message>
     <message id="L_TBIResizeTip">
         <source>Shrink every picture in the list to fit under the size limit and save the results in the export folder</source>
         <translation>Shrink every picture in the list to fit under the size limit and save the results in the export folder</translation>
     </message>
     <message id="L_TBIStop">
-        <source>Stop</source>
-        <translation>Stop</translation>
+        <source>&amp;Stop</source>
+        <translation>&amp;Stop</translation>
     </message>
     <message id="L_TBIStopTip">
         <source>Stop now: the picture being shrunk is abandoned, and nothing half-written is left behind</source>
         <translation>Stop now: the picture being shrunk is abandoned, and nothing half-written is left behind</translation>
     </message>
     <message id="L_MISelectAll">
-        <source>Select All</source>
-        <translation>Select All</translation>
+        <source>Select &amp;All</source>
+        <translation>Select &amp;All</translation>
     </message>
     <message id="L_MIPreference">
-        <source>Preferences…</source>
-        <translation>Preferences…</translation>
+        <source>&amp;Preferences…</source>
+        <translation>&amp;Preferences…</translation>
     </message>
     <message id="L_MIAbout">
-        <source>About Pictaro</source>
-        <translation>About Pictaro</translation>
+        <source>&amp;About Pictaro</source>
+        <translation>&amp;About Pictaro</translation>
     </message>
     <message id="L_MIQuit">
-        <source>Quit</source>
-        <translation>Quit</translation>
+        <source>&amp;Quit</source>
+        <translation>&amp;Quit</translation>
     </message>
     <message id="L_MIHelp">
-        <source>Pictaro Help</source>
-        <translation>Pictaro Help</translation>
+        <source>Pictaro &amp;Help</source>
+        <translation>Pictaro &amp;Help</translation>
     </message>
     <message id="L_MIHideApp">
-        <source>Minimize</source>
-        <translation>Minimize</translation>
+        <source>&amp;Minimize</source>
+        <translation>&amp;Minimize</translation>
     </message>
     <message id="L_MIHideOther">
         <source>Hide Others</source>
         <translation>Hide Others</translation>
     </message>
     <message id="L_MIApp">
-        <source>File</source>
-        <translation>File</translation>
+        <source>&amp;File</source>
+        <translation>&amp;File</translation>
     </message>
     <message id="L_ColState">
         <source>Status</source>
@@ -244,16 +244,16 @@
         <translation>MB</translation>
     </message>
     <message id="L_MenuEdit">
-        <source>Edit</source>
-        <translation>Edit</translation>
+        <source>&amp;Edit</source>
+        <translation>&amp;Edit</translation>
     </message>
     <message id="L_MenuWindow">
-        <source>Window</source>
-        <translation>Window</translation>
+        <source>&amp;Window</source>
+        <translation>&amp;Window</translation>
     </message>
     <message id="L_MenuHelp">
-        <source>Help</source>
-        <translation>Help</translation>
+        <source>&amp;Help</source>
+        <translation>&amp;Help</translation>
     </message>
     <message id="L_ToolBar">
         <source>Toolbar</source>
@@ -296,8 +296,8 @@
         <translation>does not fit under %1 even at the lowest quality</translation>
     </message>
     <message id="L_FailNoFitScaled">
-        <source>does not fit under %1 even at the lowest quality and the smallest size</source>
-        <translation>does not fit under %1 even at the lowest quality and the smallest size</translation>
+        <source>does not fit under %1 even at the lowest quality and the smallest size, %2 (set in Preferences, or with --min-box in the terminal)</source>
+        <translation>does not fit under %1 even at the lowest quality and the smallest size, %2 (set in Preferences, or with --min-box in the terminal)</translation>
     </message>
     <message id="L_FailExportFolder">
         <source>the export folder is missing or cannot be written to</source>
@@ -450,6 +450,138 @@
     <message id="L_ResultWrittenTo">
         <source>Written to %1</source>
         <translation>Written to %1</translation>
+    </message>
+    <message id="L_MenuView">
+        <source>&amp;View</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message id="L_MIUndoRemove">
+        <source>&amp;Undo Remove</source>
+        <translation>&amp;Undo Remove</translation>
+    </message>
+    <message id="L_MICompare">
+        <source>&amp;Compare with Original</source>
+        <translation>&amp;Compare with Original</translation>
+    </message>
+    <message id="L_Compare">
+        <source>Compare</source>
+        <translation>Compare</translation>
+    </message>
+    <message id="L_MIZoomFit">
+        <source>Zoom to &amp;Fit</source>
+        <translation>Zoom to &amp;Fit</translation>
+    </message>
+    <message id="L_ZoomFit">
+        <source>Fit</source>
+        <translation>Fit</translation>
+    </message>
+    <message id="L_MIZoom100">
+        <source>Zoom &amp;100 %</source>
+        <translation>Zoom &amp;100 %</translation>
+    </message>
+    <message id="L_Zoom100">
+        <source>100 %</source>
+        <translation>100 %</translation>
+    </message>
+    <message id="L_MIZoom200">
+        <source>Zoom &amp;200 %</source>
+        <translation>Zoom &amp;200 %</translation>
+    </message>
+    <message id="L_Zoom200">
+        <source>200 %</source>
+        <translation>200 %</translation>
+    </message>
+    <message id="L_CompareViewName">
+        <source>Before and after</source>
+        <translation>Before and after</translation>
+    </message>
+    <message id="L_CompareViewDesc">
+        <source>The original left of the divider, the output right of it, at the same scale. Hold Space to see the original alone; Shift+Left and Shift+Right move the divider, Home and End put it at the edges; the arrow keys move the pictures.</source>
+        <translation>The original left of the divider, the output right of it, at the same scale. Hold Space to see the original alone; Shift+Left and Shift+Right move the divider, Home and End put it at the edges; the arrow keys move the pictures.</translation>
+    </message>
+    <message id="L_CompareBefore">
+        <source>Original</source>
+        <translation>Original</translation>
+    </message>
+    <message id="L_CompareAfter">
+        <source>Output</source>
+        <translation>Output</translation>
+    </message>
+    <message id="L_CompareInfo">
+        <source>Output %1, %2 · SSIM %3</source>
+        <translation>Output %1, %2 · SSIM %3</translation>
+    </message>
+    <message id="L_CompareComputing">
+        <source>computing…</source>
+        <translation>computing…</translation>
+    </message>
+    <message id="L_CompareSsimTip">
+        <source>SSIM: how alike the output is to the original at the output's size, from 0 to 1 (identical).</source>
+        <translation>SSIM: how alike the output is to the original at the output's size, from 0 to 1 (identical).</translation>
+    </message>
+    <message id="L_CompareSourceFailed">
+        <source>The original cannot be read: %1</source>
+        <translation>The original cannot be read: %1</translation>
+    </message>
+    <message id="L_CompareOutputFailed">
+        <source>The output cannot be read: %1</source>
+        <translation>The output cannot be read: %1</translation>
+    </message>
+    <message id="L_PageNotOpened">
+        <source>Pictaro could not open the page %1: no web browser is set up to show it.</source>
+        <translation>Pictaro could not open the page %1: no web browser is set up to show it.</translation>
+    </message>
+    <message id="L_FolderNotOpened">
+        <source>Pictaro could not open the folder %1: no file manager is set up to show it.</source>
+        <translation>Pictaro could not open the folder %1: no file manager is set up to show it.</translation>
+    </message>
+    <message id="L_TableName">
+        <source>Pictures</source>
+        <translation>Pictures</translation>
+    </message>
+    <message id="L_TableDesc">
+        <source>The listed pictures. The arrow keys move between them, Delete removes the selected ones and Ctrl+Z puts them back.</source>
+        <translation>The listed pictures. The arrow keys move between them, Delete removes the selected ones and Ctrl+Z puts them back.</translation>
+    </message>
+    <message id="L_PictureName">
+        <source>Picture</source>
+        <translation>Picture</translation>
+    </message>
+    <message id="L_BrowsTip">
+        <source>Choose the export folder in a file chooser, where you can also make a new one</source>
+        <translation>Choose the export folder in a file chooser, where you can also make a new one</translation>
+    </message>
+    <message id="L_OpenTip">
+        <source>Show the export folder in the file manager</source>
+        <translation>Show the export folder in the file manager</translation>
+    </message>
+    <message id="L_ExportTip">
+        <source>The folder the resized pictures are written to; the list holds the folders used last</source>
+        <translation>The folder the resized pictures are written to; the list holds the folders used last</translation>
+    </message>
+    <message id="L_UnitKBTip">
+        <source>Kilobytes: 1 KB is 1,000 bytes</source>
+        <translation>Kilobytes: 1 KB is 1,000 bytes</translation>
+    </message>
+    <message id="L_UnitMBTip">
+        <source>Megabytes: 1 MB is 1,000,000 bytes</source>
+        <translation>Megabytes: 1 MB is 1,000,000 bytes</translation>
+    </message>
+    <message id="L_LimitWhole">
+        <source>The limit is a whole number.</source>
+        <translation>The limit is a whole number.</translation>
+    </message>
+    <message id="L_LimitWholeKB">
+        <source>The limit is a whole number: for part of a MB, choose KB.</source>
+        <translation>The limit is a whole number: for part of a MB, choose KB.</translation>
+    </message>
+    <message id="L_LimitWholeTry">
+        <source>The limit is a whole number: for %1, type %2.</source>
+        <translation>The limit is a whole number: for %1, type %2.</translation>
+    </message>
+    <message id="L_WarningIcon">
+        <source>Warning</source>
+        <translation>Warning</translation>
     </message>
 </context>
 </TS>

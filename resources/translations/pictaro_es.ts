@@ -4,76 +4,76 @@
 <context>
     <name>Pictaro</name>
     <message id="L_TBIAddFile">
-        <source>Add Files</source>
-        <translation>Añadir archivos</translation>
+        <source>&amp;Add Files</source>
+        <translation>&amp;Añadir archivos</translation>
     </message>
     <message id="L_TBIAddFileTip">
         <source>Add picture files to the list</source>
         <translation>Añadir archivos de imagen a la lista</translation>
     </message>
     <message id="L_TBIAddFolder">
-        <source>Add Folder</source>
-        <translation>Añadir carpeta</translation>
+        <source>Add F&amp;older</source>
+        <translation>Añadir &amp;carpeta</translation>
     </message>
     <message id="L_TBIAddFolderTip">
         <source>Add every picture in a folder and its subfolders to the list</source>
         <translation>Añadir a la lista todas las imágenes de una carpeta y sus subcarpetas</translation>
     </message>
     <message id="L_TBIDel">
-        <source>Remove</source>
-        <translation>Quitar</translation>
+        <source>&amp;Remove</source>
+        <translation>&amp;Quitar</translation>
     </message>
     <message id="L_TBIDelTip">
         <source>Remove the selected pictures from the list; the files themselves are not deleted</source>
         <translation>Quitar de la lista las imágenes seleccionadas; los archivos en sí no se eliminan</translation>
     </message>
     <message id="L_TBIResize">
-        <source>Resize</source>
-        <translation>Reducir</translation>
+        <source>Re&amp;size</source>
+        <translation>&amp;Reducir</translation>
     </message>
     <message id="L_TBIResizeTip">
         <source>Shrink every picture in the list to fit under the size limit and save the results in the export folder</source>
         <translation>Reducir todas las imágenes de la lista por debajo del límite de tamaño y guardar los resultados en la carpeta de exportación</translation>
     </message>
     <message id="L_TBIStop">
-        <source>Stop</source>
-        <translation>Detener</translation>
+        <source>&amp;Stop</source>
+        <translation>&amp;Detener</translation>
     </message>
     <message id="L_TBIStopTip">
         <source>Stop now: the picture being shrunk is abandoned, and nothing half-written is left behind</source>
         <translation>Detener ahora: la imagen en curso se descarta y no queda nada a medio escribir</translation>
     </message>
     <message id="L_MISelectAll">
-        <source>Select All</source>
-        <translation>Seleccionar todo</translation>
+        <source>Select &amp;All</source>
+        <translation>Seleccionar &amp;todo</translation>
     </message>
     <message id="L_MIPreference">
-        <source>Preferences…</source>
-        <translation>Preferencias…</translation>
+        <source>&amp;Preferences…</source>
+        <translation>&amp;Preferencias…</translation>
     </message>
     <message id="L_MIAbout">
-        <source>About Pictaro</source>
-        <translation>Acerca de Pictaro</translation>
+        <source>&amp;About Pictaro</source>
+        <translation>A&amp;cerca de Pictaro</translation>
     </message>
     <message id="L_MIQuit">
-        <source>Quit</source>
-        <translation>Salir</translation>
+        <source>&amp;Quit</source>
+        <translation>&amp;Salir</translation>
     </message>
     <message id="L_MIHelp">
-        <source>Pictaro Help</source>
-        <translation>Ayuda de Pictaro</translation>
+        <source>Pictaro &amp;Help</source>
+        <translation>A&amp;yuda de Pictaro</translation>
     </message>
     <message id="L_MIHideApp">
-        <source>Minimize</source>
-        <translation>Minimizar</translation>
+        <source>&amp;Minimize</source>
+        <translation>&amp;Minimizar</translation>
     </message>
     <message id="L_MIHideOther">
         <source>Hide Others</source>
         <translation>Ocultar las demás</translation>
     </message>
     <message id="L_MIApp">
-        <source>File</source>
-        <translation>Archivo</translation>
+        <source>&amp;File</source>
+        <translation>&amp;Archivo</translation>
     </message>
     <message id="L_ColState">
         <source>Status</source>
@@ -244,16 +244,16 @@
         <translation>MB</translation>
     </message>
     <message id="L_MenuEdit">
-        <source>Edit</source>
-        <translation>Editar</translation>
+        <source>&amp;Edit</source>
+        <translation>&amp;Editar</translation>
     </message>
     <message id="L_MenuWindow">
-        <source>Window</source>
-        <translation>Ventana</translation>
+        <source>&amp;Window</source>
+        <translation>Ve&amp;ntana</translation>
     </message>
     <message id="L_MenuHelp">
-        <source>Help</source>
-        <translation>Ayuda</translation>
+        <source>&amp;Help</source>
+        <translation>A&amp;yuda</translation>
     </message>
     <message id="L_ToolBar">
         <source>Toolbar</source>
@@ -296,8 +296,8 @@
         <translation>no cabe por debajo de %1 ni siquiera con la calidad más baja</translation>
     </message>
     <message id="L_FailNoFitScaled">
-        <source>does not fit under %1 even at the lowest quality and the smallest size</source>
-        <translation>no cabe por debajo de %1 ni siquiera con la calidad más baja y el tamaño más pequeño</translation>
+        <source>does not fit under %1 even at the lowest quality and the smallest size, %2 (set in Preferences, or with --min-box in the terminal)</source>
+        <translation>no cabe por debajo de %1 ni siquiera con la calidad más baja y el tamaño más pequeño, %2 (se ajusta en Preferencias, o con --min-box en el terminal)</translation>
     </message>
     <message id="L_FailExportFolder">
         <source>the export folder is missing or cannot be written to</source>
@@ -450,6 +450,138 @@
     <message id="L_ResultWrittenTo">
         <source>Written to %1</source>
         <translation>Guardado como %1</translation>
+    </message>
+    <message id="L_MenuView">
+        <source>&amp;View</source>
+        <translation>&amp;Ver</translation>
+    </message>
+    <message id="L_MIUndoRemove">
+        <source>&amp;Undo Remove</source>
+        <translation>&amp;Deshacer quitar</translation>
+    </message>
+    <message id="L_MICompare">
+        <source>&amp;Compare with Original</source>
+        <translation>&amp;Comparar con el original</translation>
+    </message>
+    <message id="L_Compare">
+        <source>Compare</source>
+        <translation>Comparar</translation>
+    </message>
+    <message id="L_MIZoomFit">
+        <source>Zoom to &amp;Fit</source>
+        <translation>&amp;Ajustar a la ventana</translation>
+    </message>
+    <message id="L_ZoomFit">
+        <source>Fit</source>
+        <translation>Ajustar</translation>
+    </message>
+    <message id="L_MIZoom100">
+        <source>Zoom &amp;100 %</source>
+        <translation>Zoom &amp;100 %</translation>
+    </message>
+    <message id="L_Zoom100">
+        <source>100 %</source>
+        <translation>100 %</translation>
+    </message>
+    <message id="L_MIZoom200">
+        <source>Zoom &amp;200 %</source>
+        <translation>Zoom &amp;200 %</translation>
+    </message>
+    <message id="L_Zoom200">
+        <source>200 %</source>
+        <translation>200 %</translation>
+    </message>
+    <message id="L_CompareViewName">
+        <source>Before and after</source>
+        <translation>Antes y después</translation>
+    </message>
+    <message id="L_CompareViewDesc">
+        <source>The original left of the divider, the output right of it, at the same scale. Hold Space to see the original alone; Shift+Left and Shift+Right move the divider, Home and End put it at the edges; the arrow keys move the pictures.</source>
+        <translation>El original a la izquierda del divisor y el resultado a la derecha, a la misma escala. Mantenga pulsada la barra espaciadora para ver solo el original; Mayús+Izquierda y Mayús+Derecha mueven el divisor, Inicio y Fin lo llevan a los bordes; las flechas mueven las imágenes.</translation>
+    </message>
+    <message id="L_CompareBefore">
+        <source>Original</source>
+        <translation>Original</translation>
+    </message>
+    <message id="L_CompareAfter">
+        <source>Output</source>
+        <translation>Resultado</translation>
+    </message>
+    <message id="L_CompareInfo">
+        <source>Output %1, %2 · SSIM %3</source>
+        <translation>Resultado %1, %2 · SSIM %3</translation>
+    </message>
+    <message id="L_CompareComputing">
+        <source>computing…</source>
+        <translation>calculando…</translation>
+    </message>
+    <message id="L_CompareSsimTip">
+        <source>SSIM: how alike the output is to the original at the output's size, from 0 to 1 (identical).</source>
+        <translation>SSIM: cuánto se parece el resultado al original al tamaño del resultado, de 0 a 1 (idéntico).</translation>
+    </message>
+    <message id="L_CompareSourceFailed">
+        <source>The original cannot be read: %1</source>
+        <translation>No se puede leer el original: %1</translation>
+    </message>
+    <message id="L_CompareOutputFailed">
+        <source>The output cannot be read: %1</source>
+        <translation>No se puede leer el resultado: %1</translation>
+    </message>
+    <message id="L_PageNotOpened">
+        <source>Pictaro could not open the page %1: no web browser is set up to show it.</source>
+        <translation>Pictaro no pudo abrir la página %1: no hay ningún navegador web configurado para mostrarla.</translation>
+    </message>
+    <message id="L_FolderNotOpened">
+        <source>Pictaro could not open the folder %1: no file manager is set up to show it.</source>
+        <translation>Pictaro no pudo abrir la carpeta %1: no hay ningún gestor de archivos configurado para mostrarla.</translation>
+    </message>
+    <message id="L_TableName">
+        <source>Pictures</source>
+        <translation>Imágenes</translation>
+    </message>
+    <message id="L_TableDesc">
+        <source>The listed pictures. The arrow keys move between them, Delete removes the selected ones and Ctrl+Z puts them back.</source>
+        <translation>Las imágenes de la lista. Las flechas pasan de una a otra, Supr quita las seleccionadas y Ctrl+Z las devuelve.</translation>
+    </message>
+    <message id="L_PictureName">
+        <source>Picture</source>
+        <translation>Imagen</translation>
+    </message>
+    <message id="L_BrowsTip">
+        <source>Choose the export folder in a file chooser, where you can also make a new one</source>
+        <translation>Elegir la carpeta de exportación en un selector de archivos, donde también se puede crear una nueva</translation>
+    </message>
+    <message id="L_OpenTip">
+        <source>Show the export folder in the file manager</source>
+        <translation>Mostrar la carpeta de exportación en el gestor de archivos</translation>
+    </message>
+    <message id="L_ExportTip">
+        <source>The folder the resized pictures are written to; the list holds the folders used last</source>
+        <translation>La carpeta donde se escriben las imágenes reducidas; la lista contiene las últimas carpetas usadas</translation>
+    </message>
+    <message id="L_UnitKBTip">
+        <source>Kilobytes: 1 KB is 1,000 bytes</source>
+        <translation>Kilobytes: 1 KB son 1.000 bytes</translation>
+    </message>
+    <message id="L_UnitMBTip">
+        <source>Megabytes: 1 MB is 1,000,000 bytes</source>
+        <translation>Megabytes: 1 MB son 1.000.000 bytes</translation>
+    </message>
+    <message id="L_LimitWhole">
+        <source>The limit is a whole number.</source>
+        <translation>El límite es un número entero.</translation>
+    </message>
+    <message id="L_LimitWholeKB">
+        <source>The limit is a whole number: for part of a MB, choose KB.</source>
+        <translation>El límite es un número entero: para una fracción de MB, elija KB.</translation>
+    </message>
+    <message id="L_LimitWholeTry">
+        <source>The limit is a whole number: for %1, type %2.</source>
+        <translation>El límite es un número entero: para %1, escriba %2.</translation>
+    </message>
+    <message id="L_WarningIcon">
+        <source>Warning</source>
+        <translation>Advertencia</translation>
     </message>
 </context>
 </TS>

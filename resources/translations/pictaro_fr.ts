@@ -4,76 +4,76 @@
 <context>
     <name>Pictaro</name>
     <message id="L_TBIAddFile">
-        <source>Add Files</source>
-        <translation>Ajouter des fichiers</translation>
+        <source>&amp;Add Files</source>
+        <translation>&amp;Ajouter des fichiers</translation>
     </message>
     <message id="L_TBIAddFileTip">
         <source>Add picture files to the list</source>
         <translation>Ajouter des fichiers d’images à la liste</translation>
     </message>
     <message id="L_TBIAddFolder">
-        <source>Add Folder</source>
-        <translation>Ajouter un dossier</translation>
+        <source>Add F&amp;older</source>
+        <translation>Ajouter un &amp;dossier</translation>
     </message>
     <message id="L_TBIAddFolderTip">
         <source>Add every picture in a folder and its subfolders to the list</source>
         <translation>Ajouter à la liste toutes les images d’un dossier et de ses sous-dossiers</translation>
     </message>
     <message id="L_TBIDel">
-        <source>Remove</source>
-        <translation>Retirer</translation>
+        <source>&amp;Remove</source>
+        <translation>&amp;Retirer</translation>
     </message>
     <message id="L_TBIDelTip">
         <source>Remove the selected pictures from the list; the files themselves are not deleted</source>
         <translation>Retirer de la liste les images sélectionnées ; les fichiers eux-mêmes ne sont pas supprimés</translation>
     </message>
     <message id="L_TBIResize">
-        <source>Resize</source>
-        <translation>Réduire</translation>
+        <source>Re&amp;size</source>
+        <translation>Réd&amp;uire</translation>
     </message>
     <message id="L_TBIResizeTip">
         <source>Shrink every picture in the list to fit under the size limit and save the results in the export folder</source>
         <translation>Réduire chaque image de la liste sous la taille maximale et enregistrer les résultats dans le dossier d’exportation</translation>
     </message>
     <message id="L_TBIStop">
-        <source>Stop</source>
-        <translation>Arrêter</translation>
+        <source>&amp;Stop</source>
+        <translation>Arrê&amp;ter</translation>
     </message>
     <message id="L_TBIStopTip">
         <source>Stop now: the picture being shrunk is abandoned, and nothing half-written is left behind</source>
         <translation>Arrêter maintenant : l'image en cours est abandonnée et rien d'inachevé ne reste</translation>
     </message>
     <message id="L_MISelectAll">
-        <source>Select All</source>
-        <translation>Tout sélectionner</translation>
+        <source>Select &amp;All</source>
+        <translation>Tout &amp;sélectionner</translation>
     </message>
     <message id="L_MIPreference">
-        <source>Preferences…</source>
-        <translation>Préférences…</translation>
+        <source>&amp;Preferences…</source>
+        <translation>&amp;Préférences…</translation>
     </message>
     <message id="L_MIAbout">
-        <source>About Pictaro</source>
-        <translation>À propos de Pictaro</translation>
+        <source>&amp;About Pictaro</source>
+        <translation>À &amp;propos de Pictaro</translation>
     </message>
     <message id="L_MIQuit">
-        <source>Quit</source>
-        <translation>Quitter</translation>
+        <source>&amp;Quit</source>
+        <translation>&amp;Quitter</translation>
     </message>
     <message id="L_MIHelp">
-        <source>Pictaro Help</source>
-        <translation>Aide de Pictaro</translation>
+        <source>Pictaro &amp;Help</source>
+        <translation>&amp;Aide de Pictaro</translation>
     </message>
     <message id="L_MIHideApp">
-        <source>Minimize</source>
-        <translation>Minimiser</translation>
+        <source>&amp;Minimize</source>
+        <translation>&amp;Minimiser</translation>
     </message>
     <message id="L_MIHideOther">
         <source>Hide Others</source>
         <translation>Masquer les autres</translation>
     </message>
     <message id="L_MIApp">
-        <source>File</source>
-        <translation>Fichier</translation>
+        <source>&amp;File</source>
+        <translation>&amp;Fichier</translation>
     </message>
     <message id="L_ColState">
         <source>Status</source>
@@ -244,16 +244,16 @@
         <translation>MB</translation>
     </message>
     <message id="L_MenuEdit">
-        <source>Edit</source>
-        <translation>Édition</translation>
+        <source>&amp;Edit</source>
+        <translation>É&amp;dition</translation>
     </message>
     <message id="L_MenuWindow">
-        <source>Window</source>
-        <translation>Fenêtre</translation>
+        <source>&amp;Window</source>
+        <translation>Fe&amp;nêtre</translation>
     </message>
     <message id="L_MenuHelp">
-        <source>Help</source>
-        <translation>Aide</translation>
+        <source>&amp;Help</source>
+        <translation>&amp;Aide</translation>
     </message>
     <message id="L_ToolBar">
         <source>Toolbar</source>
@@ -296,8 +296,8 @@
         <translation>ne tient pas sous %1, même à la qualité la plus basse</translation>
     </message>
     <message id="L_FailNoFitScaled">
-        <source>does not fit under %1 even at the lowest quality and the smallest size</source>
-        <translation>ne tient pas sous %1, même à la qualité la plus basse et à la plus petite taille</translation>
+        <source>does not fit under %1 even at the lowest quality and the smallest size, %2 (set in Preferences, or with --min-box in the terminal)</source>
+        <translation>ne tient pas sous %1, même à la qualité la plus basse et à la plus petite taille, %2 (réglée dans les Préférences, ou avec --min-box dans le terminal)</translation>
     </message>
     <message id="L_FailExportFolder">
         <source>the export folder is missing or cannot be written to</source>
@@ -450,6 +450,138 @@
     <message id="L_ResultWrittenTo">
         <source>Written to %1</source>
         <translation>Enregistré sous %1</translation>
+    </message>
+    <message id="L_MenuView">
+        <source>&amp;View</source>
+        <translation>Afficha&amp;ge</translation>
+    </message>
+    <message id="L_MIUndoRemove">
+        <source>&amp;Undo Remove</source>
+        <translation>&amp;Annuler le retrait</translation>
+    </message>
+    <message id="L_MICompare">
+        <source>&amp;Compare with Original</source>
+        <translation>&amp;Comparer à l'original</translation>
+    </message>
+    <message id="L_Compare">
+        <source>Compare</source>
+        <translation>Comparer</translation>
+    </message>
+    <message id="L_MIZoomFit">
+        <source>Zoom to &amp;Fit</source>
+        <translation>&amp;Ajuster à la fenêtre</translation>
+    </message>
+    <message id="L_ZoomFit">
+        <source>Fit</source>
+        <translation>Ajuster</translation>
+    </message>
+    <message id="L_MIZoom100">
+        <source>Zoom &amp;100 %</source>
+        <translation>Zoom &amp;100 %</translation>
+    </message>
+    <message id="L_Zoom100">
+        <source>100 %</source>
+        <translation>100 %</translation>
+    </message>
+    <message id="L_MIZoom200">
+        <source>Zoom &amp;200 %</source>
+        <translation>Zoom &amp;200 %</translation>
+    </message>
+    <message id="L_Zoom200">
+        <source>200 %</source>
+        <translation>200 %</translation>
+    </message>
+    <message id="L_CompareViewName">
+        <source>Before and after</source>
+        <translation>Avant et après</translation>
+    </message>
+    <message id="L_CompareViewDesc">
+        <source>The original left of the divider, the output right of it, at the same scale. Hold Space to see the original alone; Shift+Left and Shift+Right move the divider, Home and End put it at the edges; the arrow keys move the pictures.</source>
+        <translation>L'original à gauche du séparateur, le résultat à droite, à la même échelle. Maintenez Espace pour voir l'original seul ; Maj+Gauche et Maj+Droite déplacent le séparateur, Début et Fin le mettent au bord ; les flèches déplacent les images.</translation>
+    </message>
+    <message id="L_CompareBefore">
+        <source>Original</source>
+        <translation>Original</translation>
+    </message>
+    <message id="L_CompareAfter">
+        <source>Output</source>
+        <translation>Résultat</translation>
+    </message>
+    <message id="L_CompareInfo">
+        <source>Output %1, %2 · SSIM %3</source>
+        <translation>Résultat %1, %2 · SSIM %3</translation>
+    </message>
+    <message id="L_CompareComputing">
+        <source>computing…</source>
+        <translation>calcul en cours…</translation>
+    </message>
+    <message id="L_CompareSsimTip">
+        <source>SSIM: how alike the output is to the original at the output's size, from 0 to 1 (identical).</source>
+        <translation>SSIM : à quel point le résultat ressemble à l'original à la taille du résultat, de 0 à 1 (identique).</translation>
+    </message>
+    <message id="L_CompareSourceFailed">
+        <source>The original cannot be read: %1</source>
+        <translation>Impossible de lire l'original : %1</translation>
+    </message>
+    <message id="L_CompareOutputFailed">
+        <source>The output cannot be read: %1</source>
+        <translation>Impossible de lire le résultat : %1</translation>
+    </message>
+    <message id="L_PageNotOpened">
+        <source>Pictaro could not open the page %1: no web browser is set up to show it.</source>
+        <translation>Pictaro n'a pas pu ouvrir la page %1 : aucun navigateur web n'est configuré pour l'afficher.</translation>
+    </message>
+    <message id="L_FolderNotOpened">
+        <source>Pictaro could not open the folder %1: no file manager is set up to show it.</source>
+        <translation>Pictaro n'a pas pu ouvrir le dossier %1 : aucun gestionnaire de fichiers n'est configuré pour l'afficher.</translation>
+    </message>
+    <message id="L_TableName">
+        <source>Pictures</source>
+        <translation>Images</translation>
+    </message>
+    <message id="L_TableDesc">
+        <source>The listed pictures. The arrow keys move between them, Delete removes the selected ones and Ctrl+Z puts them back.</source>
+        <translation>Les images de la liste. Les flèches passent de l'une à l'autre, Suppr retire celles qui sont sélectionnées et Ctrl+Z les remet.</translation>
+    </message>
+    <message id="L_PictureName">
+        <source>Picture</source>
+        <translation>Image</translation>
+    </message>
+    <message id="L_BrowsTip">
+        <source>Choose the export folder in a file chooser, where you can also make a new one</source>
+        <translation>Choisir le dossier d'export dans un sélecteur de fichiers, où l'on peut aussi en créer un</translation>
+    </message>
+    <message id="L_OpenTip">
+        <source>Show the export folder in the file manager</source>
+        <translation>Afficher le dossier d'export dans le gestionnaire de fichiers</translation>
+    </message>
+    <message id="L_ExportTip">
+        <source>The folder the resized pictures are written to; the list holds the folders used last</source>
+        <translation>Le dossier où sont écrites les images réduites ; la liste contient les derniers dossiers utilisés</translation>
+    </message>
+    <message id="L_UnitKBTip">
+        <source>Kilobytes: 1 KB is 1,000 bytes</source>
+        <translation>Kilo-octets : 1 KB vaut 1 000 octets</translation>
+    </message>
+    <message id="L_UnitMBTip">
+        <source>Megabytes: 1 MB is 1,000,000 bytes</source>
+        <translation>Mégaoctets : 1 MB vaut 1 000 000 octets</translation>
+    </message>
+    <message id="L_LimitWhole">
+        <source>The limit is a whole number.</source>
+        <translation>La limite est un nombre entier.</translation>
+    </message>
+    <message id="L_LimitWholeKB">
+        <source>The limit is a whole number: for part of a MB, choose KB.</source>
+        <translation>La limite est un nombre entier : pour une fraction de MB, choisissez KB.</translation>
+    </message>
+    <message id="L_LimitWholeTry">
+        <source>The limit is a whole number: for %1, type %2.</source>
+        <translation>La limite est un nombre entier : pour %1, tapez %2.</translation>
+    </message>
+    <message id="L_WarningIcon">
+        <source>Warning</source>
+        <translation>Avertissement</translation>
     </message>
 </context>
 </TS>

@@ -4,76 +4,76 @@
 <context>
     <name>Pictaro</name>
     <message id="L_TBIAddFile">
-        <source>Add Files</source>
-        <translation>ファイルを追加</translation>
+        <source>&amp;Add Files</source>
+        <translation>ファイルを追加(&amp;A)</translation>
     </message>
     <message id="L_TBIAddFileTip">
         <source>Add picture files to the list</source>
         <translation>画像ファイルをリストに追加します</translation>
     </message>
     <message id="L_TBIAddFolder">
-        <source>Add Folder</source>
-        <translation>フォルダーを追加</translation>
+        <source>Add F&amp;older</source>
+        <translation>フォルダーを追加(&amp;O)</translation>
     </message>
     <message id="L_TBIAddFolderTip">
         <source>Add every picture in a folder and its subfolders to the list</source>
         <translation>フォルダーとそのサブフォルダーにあるすべての画像をリストに追加します</translation>
     </message>
     <message id="L_TBIDel">
-        <source>Remove</source>
-        <translation>除外</translation>
+        <source>&amp;Remove</source>
+        <translation>除外(&amp;R)</translation>
     </message>
     <message id="L_TBIDelTip">
         <source>Remove the selected pictures from the list; the files themselves are not deleted</source>
         <translation>選択した画像をリストから除外します。ファイル自体は削除されません</translation>
     </message>
     <message id="L_TBIResize">
-        <source>Resize</source>
-        <translation>縮小</translation>
+        <source>Re&amp;size</source>
+        <translation>縮小(&amp;S)</translation>
     </message>
     <message id="L_TBIResizeTip">
         <source>Shrink every picture in the list to fit under the size limit and save the results in the export folder</source>
         <translation>リストのすべての画像をサイズ上限以下に縮小し、書き出し先フォルダーに保存します</translation>
     </message>
     <message id="L_TBIStop">
-        <source>Stop</source>
-        <translation>停止</translation>
+        <source>&amp;Stop</source>
+        <translation>停止(&amp;S)</translation>
     </message>
     <message id="L_TBIStopTip">
         <source>Stop now: the picture being shrunk is abandoned, and nothing half-written is left behind</source>
         <translation>今すぐ停止：縮小中の画像は中止され、書きかけのファイルは残りません</translation>
     </message>
     <message id="L_MISelectAll">
-        <source>Select All</source>
-        <translation>すべて選択</translation>
+        <source>Select &amp;All</source>
+        <translation>すべて選択(&amp;A)</translation>
     </message>
     <message id="L_MIPreference">
-        <source>Preferences…</source>
-        <translation>環境設定…</translation>
+        <source>&amp;Preferences…</source>
+        <translation>環境設定(&amp;P)…</translation>
     </message>
     <message id="L_MIAbout">
-        <source>About Pictaro</source>
-        <translation>Pictaro について</translation>
+        <source>&amp;About Pictaro</source>
+        <translation>Pictaro について(&amp;A)</translation>
     </message>
     <message id="L_MIQuit">
-        <source>Quit</source>
-        <translation>終了</translation>
+        <source>&amp;Quit</source>
+        <translation>終了(&amp;Q)</translation>
     </message>
     <message id="L_MIHelp">
-        <source>Pictaro Help</source>
-        <translation>Pictaro ヘルプ</translation>
+        <source>Pictaro &amp;Help</source>
+        <translation>Pictaro ヘルプ(&amp;H)</translation>
     </message>
     <message id="L_MIHideApp">
-        <source>Minimize</source>
-        <translation>最小化</translation>
+        <source>&amp;Minimize</source>
+        <translation>最小化(&amp;M)</translation>
     </message>
     <message id="L_MIHideOther">
         <source>Hide Others</source>
         <translation>ほかを隠す</translation>
     </message>
     <message id="L_MIApp">
-        <source>File</source>
-        <translation>ファイル</translation>
+        <source>&amp;File</source>
+        <translation>ファイル(&amp;F)</translation>
     </message>
     <message id="L_ColState">
         <source>Status</source>
@@ -244,16 +244,16 @@
         <translation>MB</translation>
     </message>
     <message id="L_MenuEdit">
-        <source>Edit</source>
-        <translation>編集</translation>
+        <source>&amp;Edit</source>
+        <translation>編集(&amp;E)</translation>
     </message>
     <message id="L_MenuWindow">
-        <source>Window</source>
-        <translation>ウィンドウ</translation>
+        <source>&amp;Window</source>
+        <translation>ウィンドウ(&amp;W)</translation>
     </message>
     <message id="L_MenuHelp">
-        <source>Help</source>
-        <translation>ヘルプ</translation>
+        <source>&amp;Help</source>
+        <translation>ヘルプ(&amp;H)</translation>
     </message>
     <message id="L_ToolBar">
         <source>Toolbar</source>
@@ -296,8 +296,8 @@
         <translation>最低画質でも %1 未満に収まりません</translation>
     </message>
     <message id="L_FailNoFitScaled">
-        <source>does not fit under %1 even at the lowest quality and the smallest size</source>
-        <translation>最低画質・最小サイズでも %1 未満に収まりません</translation>
+        <source>does not fit under %1 even at the lowest quality and the smallest size, %2 (set in Preferences, or with --min-box in the terminal)</source>
+        <translation>最低画質・縮小の下限 %2 でも %1 未満に収まりません（下限は環境設定、または端末の --min-box で変更できます）</translation>
     </message>
     <message id="L_FailExportFolder">
         <source>the export folder is missing or cannot be written to</source>
@@ -450,6 +450,138 @@
     <message id="L_ResultWrittenTo">
         <source>Written to %1</source>
         <translation>%1 に書き出しました</translation>
+    </message>
+    <message id="L_MenuView">
+        <source>&amp;View</source>
+        <translation>表示(&amp;V)</translation>
+    </message>
+    <message id="L_MIUndoRemove">
+        <source>&amp;Undo Remove</source>
+        <translation>除外を取り消す(&amp;U)</translation>
+    </message>
+    <message id="L_MICompare">
+        <source>&amp;Compare with Original</source>
+        <translation>元の画像と比較(&amp;C)</translation>
+    </message>
+    <message id="L_Compare">
+        <source>Compare</source>
+        <translation>比較</translation>
+    </message>
+    <message id="L_MIZoomFit">
+        <source>Zoom to &amp;Fit</source>
+        <translation>全体を表示(&amp;F)</translation>
+    </message>
+    <message id="L_ZoomFit">
+        <source>Fit</source>
+        <translation>全体</translation>
+    </message>
+    <message id="L_MIZoom100">
+        <source>Zoom &amp;100 %</source>
+        <translation>100 % で表示(&amp;1)</translation>
+    </message>
+    <message id="L_Zoom100">
+        <source>100 %</source>
+        <translation>100 %</translation>
+    </message>
+    <message id="L_MIZoom200">
+        <source>Zoom &amp;200 %</source>
+        <translation>200 % で表示(&amp;2)</translation>
+    </message>
+    <message id="L_Zoom200">
+        <source>200 %</source>
+        <translation>200 %</translation>
+    </message>
+    <message id="L_CompareViewName">
+        <source>Before and after</source>
+        <translation>変換前と変換後</translation>
+    </message>
+    <message id="L_CompareViewDesc">
+        <source>The original left of the divider, the output right of it, at the same scale. Hold Space to see the original alone; Shift+Left and Shift+Right move the divider, Home and End put it at the edges; the arrow keys move the pictures.</source>
+        <translation>区切り線の左に元の画像、右に変換後の画像を同じ倍率で表示します。Space キーを押している間は元の画像だけを表示します。Shift+← と Shift+→ で区切り線を動かし、Home と End で端に寄せます。矢印キーで画像を動かします。</translation>
+    </message>
+    <message id="L_CompareBefore">
+        <source>Original</source>
+        <translation>元の画像</translation>
+    </message>
+    <message id="L_CompareAfter">
+        <source>Output</source>
+        <translation>変換後</translation>
+    </message>
+    <message id="L_CompareInfo">
+        <source>Output %1, %2 · SSIM %3</source>
+        <translation>変換後 %1、%2 · SSIM %3</translation>
+    </message>
+    <message id="L_CompareComputing">
+        <source>computing…</source>
+        <translation>計算中…</translation>
+    </message>
+    <message id="L_CompareSsimTip">
+        <source>SSIM: how alike the output is to the original at the output's size, from 0 to 1 (identical).</source>
+        <translation>SSIM：変換後の画像が、同じ大きさにした元の画像にどれだけ近いかを 0 から 1（同一）で示します。</translation>
+    </message>
+    <message id="L_CompareSourceFailed">
+        <source>The original cannot be read: %1</source>
+        <translation>元の画像を読み込めません：%1</translation>
+    </message>
+    <message id="L_CompareOutputFailed">
+        <source>The output cannot be read: %1</source>
+        <translation>変換後の画像を読み込めません：%1</translation>
+    </message>
+    <message id="L_PageNotOpened">
+        <source>Pictaro could not open the page %1: no web browser is set up to show it.</source>
+        <translation>Pictaro はページ %1 を開けませんでした。表示できる Web ブラウザーが設定されていません。</translation>
+    </message>
+    <message id="L_FolderNotOpened">
+        <source>Pictaro could not open the folder %1: no file manager is set up to show it.</source>
+        <translation>Pictaro はフォルダー %1 を開けませんでした。表示できるファイルマネージャーが設定されていません。</translation>
+    </message>
+    <message id="L_TableName">
+        <source>Pictures</source>
+        <translation>画像</translation>
+    </message>
+    <message id="L_TableDesc">
+        <source>The listed pictures. The arrow keys move between them, Delete removes the selected ones and Ctrl+Z puts them back.</source>
+        <translation>一覧の画像です。矢印キーで移動し、Delete で選択した画像を除外、Ctrl+Z で元に戻します。</translation>
+    </message>
+    <message id="L_PictureName">
+        <source>Picture</source>
+        <translation>画像</translation>
+    </message>
+    <message id="L_BrowsTip">
+        <source>Choose the export folder in a file chooser, where you can also make a new one</source>
+        <translation>ファイル選択ダイアログで書き出し先フォルダーを選びます（新しいフォルダーも作れます）</translation>
+    </message>
+    <message id="L_OpenTip">
+        <source>Show the export folder in the file manager</source>
+        <translation>書き出し先フォルダーをファイルマネージャーで表示します</translation>
+    </message>
+    <message id="L_ExportTip">
+        <source>The folder the resized pictures are written to; the list holds the folders used last</source>
+        <translation>縮小した画像を書き出すフォルダー。一覧には最近使ったフォルダーがあります</translation>
+    </message>
+    <message id="L_UnitKBTip">
+        <source>Kilobytes: 1 KB is 1,000 bytes</source>
+        <translation>キロバイト（1 KB = 1,000 バイト）</translation>
+    </message>
+    <message id="L_UnitMBTip">
+        <source>Megabytes: 1 MB is 1,000,000 bytes</source>
+        <translation>メガバイト（1 MB = 1,000,000 バイト）</translation>
+    </message>
+    <message id="L_LimitWhole">
+        <source>The limit is a whole number.</source>
+        <translation>上限は整数で入力します。</translation>
+    </message>
+    <message id="L_LimitWholeKB">
+        <source>The limit is a whole number: for part of a MB, choose KB.</source>
+        <translation>上限は整数で入力します。1 MB 未満は KB を選んでください。</translation>
+    </message>
+    <message id="L_LimitWholeTry">
+        <source>The limit is a whole number: for %1, type %2.</source>
+        <translation>上限は整数で入力します。%1 なら %2 と入力してください。</translation>
+    </message>
+    <message id="L_WarningIcon">
+        <source>Warning</source>
+        <translation>警告</translation>
     </message>
 </context>
 </TS>

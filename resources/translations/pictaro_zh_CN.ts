@@ -4,76 +4,76 @@
 <context>
     <name>Pictaro</name>
     <message id="L_TBIAddFile">
-        <source>Add Files</source>
-        <translation>添加文件</translation>
+        <source>&amp;Add Files</source>
+        <translation>添加文件(&amp;A)</translation>
     </message>
     <message id="L_TBIAddFileTip">
         <source>Add picture files to the list</source>
         <translation>将图片文件添加到列表</translation>
     </message>
     <message id="L_TBIAddFolder">
-        <source>Add Folder</source>
-        <translation>添加文件夹</translation>
+        <source>Add F&amp;older</source>
+        <translation>添加文件夹(&amp;O)</translation>
     </message>
     <message id="L_TBIAddFolderTip">
         <source>Add every picture in a folder and its subfolders to the list</source>
         <translation>将文件夹及其子文件夹中的所有图片添加到列表</translation>
     </message>
     <message id="L_TBIDel">
-        <source>Remove</source>
-        <translation>移除</translation>
+        <source>&amp;Remove</source>
+        <translation>移除(&amp;R)</translation>
     </message>
     <message id="L_TBIDelTip">
         <source>Remove the selected pictures from the list; the files themselves are not deleted</source>
         <translation>从列表中移除所选图片；文件本身不会被删除</translation>
     </message>
     <message id="L_TBIResize">
-        <source>Resize</source>
-        <translation>压缩</translation>
+        <source>Re&amp;size</source>
+        <translation>压缩(&amp;S)</translation>
     </message>
     <message id="L_TBIResizeTip">
         <source>Shrink every picture in the list to fit under the size limit and save the results in the export folder</source>
         <translation>将列表中的每张图片压缩到大小限制以内，并将结果保存到导出文件夹</translation>
     </message>
     <message id="L_TBIStop">
-        <source>Stop</source>
-        <translation>停止</translation>
+        <source>&amp;Stop</source>
+        <translation>停止(&amp;S)</translation>
     </message>
     <message id="L_TBIStopTip">
         <source>Stop now: the picture being shrunk is abandoned, and nothing half-written is left behind</source>
         <translation>立即停止：正在缩小的图片将被放弃，不会留下写了一半的文件</translation>
     </message>
     <message id="L_MISelectAll">
-        <source>Select All</source>
-        <translation>全选</translation>
+        <source>Select &amp;All</source>
+        <translation>全选(&amp;A)</translation>
     </message>
     <message id="L_MIPreference">
-        <source>Preferences…</source>
-        <translation>首选项…</translation>
+        <source>&amp;Preferences…</source>
+        <translation>首选项(&amp;P)…</translation>
     </message>
     <message id="L_MIAbout">
-        <source>About Pictaro</source>
-        <translation>关于 Pictaro</translation>
+        <source>&amp;About Pictaro</source>
+        <translation>关于 Pictaro(&amp;A)</translation>
     </message>
     <message id="L_MIQuit">
-        <source>Quit</source>
-        <translation>退出</translation>
+        <source>&amp;Quit</source>
+        <translation>退出(&amp;Q)</translation>
     </message>
     <message id="L_MIHelp">
-        <source>Pictaro Help</source>
-        <translation>Pictaro 帮助</translation>
+        <source>Pictaro &amp;Help</source>
+        <translation>Pictaro 帮助(&amp;H)</translation>
     </message>
     <message id="L_MIHideApp">
-        <source>Minimize</source>
-        <translation>最小化</translation>
+        <source>&amp;Minimize</source>
+        <translation>最小化(&amp;M)</translation>
     </message>
     <message id="L_MIHideOther">
         <source>Hide Others</source>
         <translation>隐藏其他</translation>
     </message>
     <message id="L_MIApp">
-        <source>File</source>
-        <translation>文件</translation>
+        <source>&amp;File</source>
+        <translation>文件(&amp;F)</translation>
     </message>
     <message id="L_ColState">
         <source>Status</source>
@@ -244,16 +244,16 @@
         <translation>MB</translation>
     </message>
     <message id="L_MenuEdit">
-        <source>Edit</source>
-        <translation>编辑</translation>
+        <source>&amp;Edit</source>
+        <translation>编辑(&amp;E)</translation>
     </message>
     <message id="L_MenuWindow">
-        <source>Window</source>
-        <translation>窗口</translation>
+        <source>&amp;Window</source>
+        <translation>窗口(&amp;W)</translation>
     </message>
     <message id="L_MenuHelp">
-        <source>Help</source>
-        <translation>帮助</translation>
+        <source>&amp;Help</source>
+        <translation>帮助(&amp;H)</translation>
     </message>
     <message id="L_ToolBar">
         <source>Toolbar</source>
@@ -296,8 +296,8 @@
         <translation>即使使用最低质量也无法小于 %1</translation>
     </message>
     <message id="L_FailNoFitScaled">
-        <source>does not fit under %1 even at the lowest quality and the smallest size</source>
-        <translation>即使使用最低质量和最小尺寸也无法小于 %1</translation>
+        <source>does not fit under %1 even at the lowest quality and the smallest size, %2 (set in Preferences, or with --min-box in the terminal)</source>
+        <translation>即使使用最低质量和最小尺寸 %2 也无法小于 %1（最小尺寸可在首选项中设置，或在终端中使用 --min-box）</translation>
     </message>
     <message id="L_FailExportFolder">
         <source>the export folder is missing or cannot be written to</source>
@@ -450,6 +450,138 @@
     <message id="L_ResultWrittenTo">
         <source>Written to %1</source>
         <translation>已写入 %1</translation>
+    </message>
+    <message id="L_MenuView">
+        <source>&amp;View</source>
+        <translation>视图(&amp;V)</translation>
+    </message>
+    <message id="L_MIUndoRemove">
+        <source>&amp;Undo Remove</source>
+        <translation>撤销移除(&amp;U)</translation>
+    </message>
+    <message id="L_MICompare">
+        <source>&amp;Compare with Original</source>
+        <translation>与原图比较(&amp;C)</translation>
+    </message>
+    <message id="L_Compare">
+        <source>Compare</source>
+        <translation>比较</translation>
+    </message>
+    <message id="L_MIZoomFit">
+        <source>Zoom to &amp;Fit</source>
+        <translation>适合窗口(&amp;F)</translation>
+    </message>
+    <message id="L_ZoomFit">
+        <source>Fit</source>
+        <translation>适合</translation>
+    </message>
+    <message id="L_MIZoom100">
+        <source>Zoom &amp;100 %</source>
+        <translation>缩放 100 %(&amp;1)</translation>
+    </message>
+    <message id="L_Zoom100">
+        <source>100 %</source>
+        <translation>100 %</translation>
+    </message>
+    <message id="L_MIZoom200">
+        <source>Zoom &amp;200 %</source>
+        <translation>缩放 200 %(&amp;2)</translation>
+    </message>
+    <message id="L_Zoom200">
+        <source>200 %</source>
+        <translation>200 %</translation>
+    </message>
+    <message id="L_CompareViewName">
+        <source>Before and after</source>
+        <translation>处理前后对比</translation>
+    </message>
+    <message id="L_CompareViewDesc">
+        <source>The original left of the divider, the output right of it, at the same scale. Hold Space to see the original alone; Shift+Left and Shift+Right move the divider, Home and End put it at the edges; the arrow keys move the pictures.</source>
+        <translation>分隔线左侧为原图，右侧为输出，比例相同。按住空格键只显示原图；Shift+左方向键和 Shift+右方向键移动分隔线，Home 和 End 将其移到边缘；方向键移动图片。</translation>
+    </message>
+    <message id="L_CompareBefore">
+        <source>Original</source>
+        <translation>原图</translation>
+    </message>
+    <message id="L_CompareAfter">
+        <source>Output</source>
+        <translation>输出</translation>
+    </message>
+    <message id="L_CompareInfo">
+        <source>Output %1, %2 · SSIM %3</source>
+        <translation>输出 %1，%2 · SSIM %3</translation>
+    </message>
+    <message id="L_CompareComputing">
+        <source>computing…</source>
+        <translation>计算中…</translation>
+    </message>
+    <message id="L_CompareSsimTip">
+        <source>SSIM: how alike the output is to the original at the output's size, from 0 to 1 (identical).</source>
+        <translation>SSIM：输出与缩放到输出尺寸的原图有多相似，从 0 到 1（完全相同）。</translation>
+    </message>
+    <message id="L_CompareSourceFailed">
+        <source>The original cannot be read: %1</source>
+        <translation>无法读取原图：%1</translation>
+    </message>
+    <message id="L_CompareOutputFailed">
+        <source>The output cannot be read: %1</source>
+        <translation>无法读取输出：%1</translation>
+    </message>
+    <message id="L_PageNotOpened">
+        <source>Pictaro could not open the page %1: no web browser is set up to show it.</source>
+        <translation>Pictaro 无法打开页面 %1：没有设置可显示它的网页浏览器。</translation>
+    </message>
+    <message id="L_FolderNotOpened">
+        <source>Pictaro could not open the folder %1: no file manager is set up to show it.</source>
+        <translation>Pictaro 无法打开文件夹 %1：没有设置可显示它的文件管理器。</translation>
+    </message>
+    <message id="L_TableName">
+        <source>Pictures</source>
+        <translation>图片</translation>
+    </message>
+    <message id="L_TableDesc">
+        <source>The listed pictures. The arrow keys move between them, Delete removes the selected ones and Ctrl+Z puts them back.</source>
+        <translation>列表中的图片。方向键在图片间移动，Delete 移除所选图片，Ctrl+Z 将其放回。</translation>
+    </message>
+    <message id="L_PictureName">
+        <source>Picture</source>
+        <translation>图片</translation>
+    </message>
+    <message id="L_BrowsTip">
+        <source>Choose the export folder in a file chooser, where you can also make a new one</source>
+        <translation>在文件选择器中选择导出文件夹，也可以新建文件夹</translation>
+    </message>
+    <message id="L_OpenTip">
+        <source>Show the export folder in the file manager</source>
+        <translation>在文件管理器中显示导出文件夹</translation>
+    </message>
+    <message id="L_ExportTip">
+        <source>The folder the resized pictures are written to; the list holds the folders used last</source>
+        <translation>写入压缩后图片的文件夹；列表中是最近使用的文件夹</translation>
+    </message>
+    <message id="L_UnitKBTip">
+        <source>Kilobytes: 1 KB is 1,000 bytes</source>
+        <translation>千字节：1 KB 为 1,000 字节</translation>
+    </message>
+    <message id="L_UnitMBTip">
+        <source>Megabytes: 1 MB is 1,000,000 bytes</source>
+        <translation>兆字节：1 MB 为 1,000,000 字节</translation>
+    </message>
+    <message id="L_LimitWhole">
+        <source>The limit is a whole number.</source>
+        <translation>大小上限为整数。</translation>
+    </message>
+    <message id="L_LimitWholeKB">
+        <source>The limit is a whole number: for part of a MB, choose KB.</source>
+        <translation>大小上限为整数：不足 1 MB 时请选择 KB。</translation>
+    </message>
+    <message id="L_LimitWholeTry">
+        <source>The limit is a whole number: for %1, type %2.</source>
+        <translation>大小上限为整数：%1 请输入 %2。</translation>
+    </message>
+    <message id="L_WarningIcon">
+        <source>Warning</source>
+        <translation>警告</translation>
     </message>
 </context>
 </TS>

@@ -6,11 +6,13 @@
 #include "engine/KPJpegEstimate.h"
 #include "engine/KPQuality.h"
 #include "engine/KPQualitySearch.h"
+#include "engine/KPSsim.h"
 #include "list/KPListView.h"
 #include "settings/KPSettings.h"
 #include "support/KPFitSupport.h"
 #include "support/KPTestSupport.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QSet>
 #include <QSignalSpy>
@@ -81,6 +83,57 @@ private:
 
 private Q_SLOTS:
     void init() { m_folders = std::make_unique<KPTestFolders>(); }
+
+    // The SSIM the compare mode shows and the quality bench measures: 1 for the same
+    // picture, lower the more an encoding loses, no number where the window does not fit.
+    void ssim_data()
+    {
+        QTest::addColumn<QString>("other"); // compared with a 240x180 photo-like picture
+        QTest::addColumn<double>("low");    // NaN: no number
+        QTest::addColumn<double>("high");
+        const double none = std::nan("");
+        QTest::newRow("the same picture") << "same" << 0.99999 << 1.00001;
+        QTest::newRow("a JPEG at quality 90") << "jpeg90" << 0.9 << 0.999;
+        QTest::newRow("a JPEG at quality 10") << "jpeg10" << 0.2 << 0.9;
+        QTest::newRow("a flat picture") << "flat" << -1.0 << 0.2;
+        QTest::newRow("another size") << "size" << none << none;
+        QTest::newRow("smaller than the window") << "tiny" << none << none;
+    }
+    void ssim()
+    {
+        QFETCH(QString, other);
+        QFETCH(double, low);
+        QFETCH(double, high);
+        QImage source = KPTest::noisyImage(240, 180).convertToFormat(QImage::Format_RGB32);
+        QImage compared = source;
+        const auto jpeg = [&source](int quality) {
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            source.save(&buffer, "JPEG", quality);
+            return QImage::fromData(bytes, "JPEG").convertToFormat(QImage::Format_RGB32);
+        };
+        if (other == QLatin1String("jpeg90"))
+            compared = jpeg(90);
+        else if (other == QLatin1String("jpeg10"))
+            compared = jpeg(10);
+        else if (other == QLatin1String("flat"))
+            compared = KPTest::flatImage(240, 180, Qt::gray).convertToFormat(QImage::Format_RGB32);
+        else if (other == QLatin1String("size"))
+            compared = source.scaled(120, 90);
+        else if (other == QLatin1String("tiny"))
+            source = compared = source.copy(0, 0, 10, 10);
+        const double value = KPSsim::mean(source, compared);
+        if (std::isnan(low)) {
+            QVERIFY(std::isnan(value));
+            return;
+        }
+        QVERIFY2(value >= low && value <= high, qPrintable(QString::number(value)));
+        // A source larger than the output is compared at the output's size.
+        if (other == QLatin1String("same"))
+            QCOMPARE(KPSsim::atOutputSize(KPTest::noisyImage(480, 360), QSize(240, 181)).size(),
+                     QSize(240, 181));
+    }
 
     void searchFindsTheHighestQualityUnder_data()
     {

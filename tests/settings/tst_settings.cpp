@@ -70,6 +70,8 @@ private Q_SLOTS:
     void checkExPath();
     void exportPath_data();
     void exportPath();
+    void chooserFolder_data();
+    void chooserFolder();
 
 private:
     std::unique_ptr<KPTestSettings> m_settings;
@@ -354,6 +356,39 @@ void TestSettings::exportPath()
         QCOMPARE(result, OptionalText());
     else
         QCOMPARE(result, OptionalText(expected.isEmpty() ? base.path() : base.filePath(expected)));
+}
+
+void TestSettings::chooserFolder_data()
+{
+    QTest::addColumn<QString>("stored");   // under the temporary folder; "-": nothing stored
+    QTest::addColumn<QString>("expected"); // under the temporary folder; "-": the first start's
+    QTest::newRow("nothing stored") << QStringLiteral("-") << QStringLiteral("-");
+    QTest::newRow("the folder stored") << QStringLiteral("sub") << QStringLiteral("sub");
+    QTest::newRow("removed since: the nearest folder above")
+        << QStringLiteral("sub/gone/deeper") << QStringLiteral("sub");
+    QTest::newRow("a file in its place") << QStringLiteral("file") << QString();
+    QTest::newRow("nothing left of it") << QStringLiteral("/no/such/place") << QStringLiteral("-");
+}
+
+// A chooser starts in the folder it last showed, or as near to it as there still is; a
+// stored folder never sends it to the root folder.
+void TestSettings::chooserFolder()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, expected);
+    QTemporaryDir base;
+    QVERIFY(QDir(base.path()).mkpath(QStringLiteral("sub")));
+    QFile file(base.filePath(QStringLiteral("file")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QString first = KPSettings::chooserFolder(KPSettingsKey::BrowseFolder);
+    QVERIFY(QFileInfo(first).isDir());
+    if (stored != QLatin1String("-"))
+        KPSettings::setObject(KPSettingsKey::BrowseFolder,
+                              stored.startsWith(QLatin1Char('/')) ? stored : base.filePath(stored));
+    QCOMPARE(KPSettings::chooserFolder(KPSettingsKey::BrowseFolder),
+             expected == QLatin1String("-") ? first : QDir::cleanPath(base.filePath(expected)));
+    // Each chooser has its own.
+    QCOMPARE(KPSettings::chooserFolder(KPSettingsKey::AddFilesFolder), first);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

@@ -11,6 +11,7 @@
 #include "settings/KPSizeLimit.h"
 #include "support/KPTestSupport.h"
 #include "ui/KPAbout.h"
+#include "ui/KPInlineMessage.h"
 #include "ui/KPLocalization.h"
 #include "ui/KPMainWindow.h"
 #include "ui/KPProductInfo.h"
@@ -25,6 +26,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTest>
+#include <QToolButton>
 
 // The settings controls of the window: what they accept, what they store and load.
 class TestSettingsViews : public QObject
@@ -151,6 +153,70 @@ private Q_SLOTS:
         QCOMPARE(KPSettings::integerForKey(KPSettingsKey::LimitSizeUnit), 0);
     }
 
+    // A decimal point is refused as any other character, but the line under the field says
+    // that the limit is a whole number, and what to type in the other unit. Each step types
+    // into the field ("type:"), pastes over it ("paste:") or chooses a unit ("unit:").
+    void limitDecimalPointHint_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("hint");
+        const auto tryText = [](const char* decimal, const char* whole) {
+            return KPLocalization::text("L_LimitWholeTry")
+                .arg(QString::fromUtf8(decimal), QString::fromUtf8(whole));
+        };
+        QTest::newRow("0.5 MB") << QStringList{QStringLiteral("type:0.5")} << "05"
+                                << tryText("0.5 MB", "500 KB");
+        QTest::newRow("a comma") << QStringList{QStringLiteral("type:0,25")} << "025"
+                                 << tryText("0,25 MB", "250 KB");
+        QTest::newRow("below a KB is dropped") << QStringList{QStringLiteral("type:1.2345")}
+                                               << "12345" << tryText("1.2345 MB", "1234 KB");
+        QTest::newRow("the point alone") << QStringList{QStringLiteral("type:2.")} << "2"
+                                         << KPLocalization::text("L_LimitWholeKB");
+        QTest::newRow("in KB") << QStringList{QStringLiteral("unit:KB"), QStringLiteral("type:0.5")}
+                               << "05" << KPLocalization::text("L_LimitWhole");
+        QTest::newRow("pasted") << QStringList{QStringLiteral("paste:2.5")} << "1"
+                                << tryText("2.5 MB", "2500 KB");
+        QTest::newRow("pasted, then typed over")
+            << QStringList{QStringLiteral("paste:2.5"), QStringLiteral("type:7")} << "7"
+            << "";
+        QTest::newRow("the unit chosen")
+            << QStringList{QStringLiteral("type:0.5"), QStringLiteral("unit:KB")} << "05"
+            << "";
+        QTest::newRow("digits typed over")
+            << QStringList{QStringLiteral("type:0.5"), QStringLiteral("type:300")} << "300"
+            << "";
+        QTest::newRow("a letter") << QStringList{QStringLiteral("type:1x")} << "1"
+                                  << "";
+    }
+    void limitDecimalPointHint()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, shown);
+        QFETCH(QString, hint);
+        KPSizeLimit copy;
+        KPLimitView view(copy);
+        view.awakeFromNib();
+        view.show();
+        for (const QString& step : std::as_const(steps)) {
+            const QString what = step.section(QLatin1Char(':'), 1);
+            if (step.startsWith(QLatin1String("unit:"))) {
+                view.findChildren<QToolButton*>().at(what == QLatin1String("KB") ? 0 : 1)->click();
+                continue;
+            }
+            view.sizeTF()->selectAll();
+            if (step.startsWith(QLatin1String("paste:"))) {
+                QGuiApplication::clipboard()->setText(what);
+                view.sizeTF()->paste();
+            } else {
+                QTest::keyClicks(view.sizeTF(), what);
+            }
+        }
+        QCOMPARE(view.sizeTF()->text(), shown);
+        QCOMPARE(view.hint()->text(), hint);
+        QCOMPARE(view.hint()->isVisible(), !hint.isEmpty());
+    }
+
     void recentFolders_data()
     {
         QTest::addColumn<QStringList>("stored");
@@ -164,8 +230,15 @@ private Q_SLOTS:
         QTest::newRow("new folder goes first")
             << QStringList{QStringLiteral("/a")} << QStringLiteral("/b")
             << QStringList{QStringLiteral("/b"), QStringLiteral("/a")};
-        QTest::newRow("listed folder keeps the order")
+        // A folder used again moves to the top, so the next launch offers it first.
+        QTest::newRow("listed folder moves to the top")
             << QStringList{QStringLiteral("/a"), QStringLiteral("/b")} << QStringLiteral("/b")
+            << QStringList{QStringLiteral("/b"), QStringLiteral("/a")};
+        QTest::newRow("listed folder of ten drops none")
+            << ten << QStringLiteral("/f5")
+            << (QStringList{QStringLiteral("/f5")} + ten.mid(0, 5) + ten.mid(6));
+        QTest::newRow("the top one used again")
+            << QStringList{QStringLiteral("/a"), QStringLiteral("/b")} << QStringLiteral("/a")
             << QStringList{QStringLiteral("/a"), QStringLiteral("/b")};
         QTest::newRow("eleventh drops the last")
             << ten << QStringLiteral("/new")
@@ -193,6 +266,11 @@ private Q_SLOTS:
         QCOMPARE(KPSettings::arrayForKey(KPSettingsKey::PathList),
                  std::optional<QStringList>(expected));
         QCOMPARE(view.pathCB()->currentText(), typed);
+        // Relaunched, the field offers the folder used last.
+        KPExportFolder again;
+        KPExportPathView relaunched(again);
+        relaunched.awakeFromNib();
+        QCOMPARE(relaunched.pathCB()->currentText(), typed);
     }
 
     void exportViewChecksWhatItOpensAndChooses()
@@ -203,7 +281,10 @@ private Q_SLOTS:
         view.awakeFromNib();
         QCOMPARE(view.pathCB()->currentText(), QDir::homePath() + QStringLiteral("/Pictures"));
         QStringList opened;
-        view.setOpener([&opened](const QString& path) { opened.append(path); });
+        view.setOpener([&opened](const QString& path) {
+            opened.append(path);
+            return true;
+        });
         const QString missing = dir.filePath(QStringLiteral("new"));
         view.pathCB()->setEditText(missing);
         view.openPath(); // made, then opened
@@ -499,8 +580,12 @@ private Q_SLOTS:
         QVERIFY(about->isVisible());
         QCOMPARE(window.findChildren<KPAbout*>().size(), 1);
         QList<QUrl> opened;
-        about->setOpener([&opened](const QUrl& url) { opened.append(url); });
-        window.setUrlOpener([&opened](const QUrl& url) { opened.append(url); });
+        const auto opener = [&opened](const QUrl& url) {
+            opened.append(url);
+            return true;
+        };
+        about->setOpener(opener);
+        window.setUrlOpener(opener);
         about->gotoHomepage();
         window.helpAction()->trigger();
         QCOMPARE(opened.size(), 2);
@@ -514,6 +599,50 @@ private Q_SLOTS:
         window.preferenceAction()->trigger();
         QVERIFY(window.preferenceV()->isVisible());
         QVERIFY(!window.preferenceV()->isModal());
+    }
+
+    // Where no browser or file manager is set up the desktop opens nothing: Help, the home
+    // page and Open say so in the window, naming what they could not open.
+    void openFailureIsSaid_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("Help") << "help";
+        QTest::newRow("the home page") << "homepage";
+        QTest::newRow("Open") << "folder";
+    }
+    void openFailureIsSaid()
+    {
+        QFETCH(QString, command);
+        QTemporaryDir dir;
+        KPMainWindow window;
+        window.awakeFromNib();
+        window.show();
+        const auto refuse = [](const QUrl&) { return false; };
+        window.setUrlOpener(refuse);
+        window.aboutW()->setOpener(refuse);
+        window.exportPathV()->setOpener([](const QString&) { return false; });
+        window.exportPathV()->pathCB()->setEditText(dir.path());
+        KPInlineMessage* message = window.openProblem();
+        QString named = KPProductInfo::helpFile();
+        if (command == QLatin1String("help")) {
+            window.helpAction()->trigger();
+        } else if (command == QLatin1String("homepage")) {
+            window.aboutW()->showMe();
+            window.aboutW()->gotoHomepage();
+            message = window.aboutW()->problem();
+        } else {
+            window.exportPathV()->openPath();
+            message = window.exportPathV()->problem();
+            named = dir.path();
+        }
+        QVERIFY2(message->text().contains(named), qPrintable(message->text()));
+        QVERIFY(message->isVisibleTo(message->window()));
+        // Opened the next time, the message goes.
+        if (command == QLatin1String("help")) {
+            window.setUrlOpener([](const QUrl&) { return true; });
+            window.helpAction()->trigger();
+            QVERIFY(message->isHidden());
+        }
     }
 
     void versionLineWithoutATranslation()

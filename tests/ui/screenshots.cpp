@@ -2,7 +2,7 @@
 // looking at them as a user would: screenshots OUT_DIR [PICTURE_FOLDER]. The language
 // follows LANGUAGE/LANG; QT_SCALE_FACTOR=2 shows a 2x screen. With a picture folder it
 // also runs Resize over it (limit 150 KB, into OUT_DIR/export) and takes the run, its
-// end and its results.
+// end and its results, and the compare mode on the first converted picture (fit and 100 %).
 #include "engine/KPBatchRun.h"
 #include "list/KPDupPathPanel.h"
 #include "list/KPListView.h"
@@ -14,10 +14,13 @@
 #include "settings/KPPreferences.h"
 #include "support/KPTestSupport.h"
 #include "ui/KPAbout.h"
+#include "ui/KPComparePanel.h"
+#include "ui/KPImageLogView.h"
 #include "ui/KPLocalization.h"
 #include "ui/KPMainWindow.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -70,6 +73,16 @@ int main(int argc, char* argv[])
     QTest::qWait(1500);
     save(&window, "main");
 
+    // A decimal point typed into the limit: the line under the field answers it.
+    window.limitV()->setSelectedSegment(1);
+    window.limitV()->sizeTF()->setFocus();
+    window.limitV()->sizeTF()->selectAll();
+    QTest::keyClicks(window.limitV()->sizeTF(), QStringLiteral("0.5"));
+    QTest::qWait(100);
+    save(&window, "decimal-hint");
+    window.limitV()->sizeTF()->setText(QStringLiteral("150"));
+    window.limitV()->setSelectedSegment(0);
+
     const QSize size = window.size();
     window.resize(window.minimumSizeHint());
     QTest::qWait(300);
@@ -85,12 +98,17 @@ int main(int argc, char* argv[])
     save(window.aboutW(), "about");
     window.aboutW()->close();
 
-    // The shortcut names in the menus are Qt's own texts.
-    QMenu* menu = window.menuBar()->actions().first()->menu();
-    menu->popup(window.mapToGlobal(QPoint(0, window.menuBar()->height())));
-    QTest::qWait(200);
-    save(menu, "menu");
-    menu->close();
+    // The shortcut names in the menus are Qt's own texts; the mnemonics are underlined.
+    const char* const menuNames[] = {"menu-file", "menu-edit", "menu-view", "menu-window",
+                                     "menu-help"};
+    for (int i = 0; i < window.menuBar()->actions().size() && i < 5; ++i) {
+        QAction* title = window.menuBar()->actions().at(i);
+        QMenu* menu = title->menu();
+        menu->popup(window.mapToGlobal(window.menuBar()->actionGeometry(title).bottomLeft()));
+        QTest::qWait(200);
+        save(menu, menuNames[i]);
+        menu->close();
+    }
 
     auto* chooser = new QFileDialog(&window, KPLocalization::text("L_ChooseFiles"));
     chooser->show();
@@ -131,5 +149,24 @@ int main(int argc, char* argv[])
     }
     QTest::qWait(800);
     save(&window, "results");
+
+    // The first converted picture in compare mode, fitted and at 100 %.
+    for (int row = 0; row < int(jobs.size()); ++row) {
+        if (!jobs[row]->is(KPProgress::Converted))
+            continue;
+        // Selected anew, so that the panel shows it rather than the run's last picture.
+        window.picTableView()->picTV()->clearSelection();
+        window.picTableView()->selectRow(row);
+        KPComparePanel* compare = window.imgMsgV()->comparePanel();
+        compare->compareAction()->setChecked(true);
+        if (!QTest::qWaitFor([&] { return !compare->isLoading(); }, 60000))
+            return 1;
+        QTest::qWait(300);
+        save(&window, "compare-fit");
+        compare->zoomActions().at(1)->trigger();
+        QTest::qWait(300);
+        save(&window, "compare-100");
+        break;
+    }
     return 0;
 }

@@ -223,10 +223,19 @@ private Q_SLOTS:
             << QString() << QByteArray() << (oneKB + QStringList{QStringLiteral("--no-scale")})
             << qint64(0) << QStringLiteral("a.png")
             << QStringLiteral("does not fit under 1 KB even at the lowest quality");
+        // The reason names the box that stopped the scaling, and where it is set.
         QTest::newRow("no fit at the smallest size")
             << QString() << QByteArray() << oneKB << qint64(0) << QStringLiteral("a.png")
             << QStringLiteral("does not fit under 1 KB even at the lowest quality and the "
-                              "smallest size");
+                              "smallest size, 320 x 240 (set in Preferences, or with --min-box "
+                              "in the terminal)");
+        QTest::newRow("no fit at the box of --min-box")
+            << QString() << QByteArray()
+            << (oneKB + QStringList{QStringLiteral("--min-box"), QStringLiteral("200x150")})
+            << qint64(0) << QStringLiteral("a.png")
+            << QStringLiteral("does not fit under 1 KB even at the lowest quality and the "
+                              "smallest size, 200 x 150 (set in Preferences, or with --min-box "
+                              "in the terminal)");
     }
     void anyFailureExitsWithOne()
     {

@@ -11,8 +11,12 @@
 #include "settings/KPLimitView.h"
 #include "settings/KPNumberTextField.h"
 #include "settings/KPPathComboBox.h"
+#include "settings/KPPreferences.h"
 #include "settings/KPSettings.h"
 #include "support/KPTestSupport.h"
+#include "ui/KPAbout.h"
+#include "ui/KPComparePanel.h"
+#include "ui/KPCompareView.h"
 #include "ui/KPEndAlert.h"
 #include "ui/KPImageLogView.h"
 #include "ui/KPImageView.h"
@@ -23,16 +27,25 @@
 #include "ui/KPReportView.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTranslator>
 
 // Drag and drop cannot be driven through the offscreen platform; the test hands the
 // drop to the window as the platform would.
@@ -91,6 +104,77 @@ private:
         return QTest::qWaitFor([this] { return m_window->run()->isIdle(); }, 10000);
     }
 
+    // Shows the log view a converted job (an output of `output` pixels from a source twice
+    // as large) in compare mode, and waits for the comparison.
+    KPImageDataPtr convertedJob(QSize output = QSize(160, 120))
+    {
+        const QString source = m_in->filePath(QStringLiteral("c.png"));
+        const QString outputPath = m_out->filePath(QStringLiteral("c.jpg"));
+        const QImage picture = KPTest::noisyImage(2 * output.width(), 2 * output.height());
+        if (!KPTest::save(picture, source) ||
+            !KPTest::save(picture.scaled(output, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+                          outputPath, nullptr, 60))
+            return {};
+        auto job = std::make_shared<KPImageData>();
+        job->setPath(source);
+        job->setExportPath(outputPath);
+        job->setExportSize(quint64(QFileInfo(outputPath).size()));
+        job->setExportPixelSize(output);
+        job->setExportQuality(0.6f);
+        job->setProgress(KPProgress::Converted);
+        return job;
+    }
+    static void showJob(KPImageLogView& view, const KPImageDataPtr& job)
+    {
+        QVariantMap info;
+        info.insert(KPMessage::CurrentImage, QVariant::fromValue(job));
+        view.refreshImageLog({KPMessage::ImageLogRefresh, nullptr, info});
+    }
+    bool showConverted(KPImageLogView& view)
+    {
+        const KPImageDataPtr job = convertedJob();
+        if (!job)
+            return false;
+        showJob(view, job);
+        KPComparePanel* panel = view.comparePanel();
+        panel->compareAction()->setChecked(true);
+        return panel->isComparing() &&
+               QTest::qWaitFor([panel] { return !panel->isLoading(); }, 20000) &&
+               panel->compareV()->hasPictures();
+    }
+
+    // What a screen reader finds of each control shown in `top`: a name that says what it
+    // is, and, for a field, one that is not the value it holds. The unnamed ones, described.
+    static QStringList unnamedControls(QWidget* top)
+    {
+        // Containers, and the parts of other controls, need no name of their own.
+        static const QList<QAccessible::Role> parts = {
+            QAccessible::Client,    QAccessible::Pane,      QAccessible::Grouping,
+            QAccessible::Splitter,  QAccessible::Grip,      QAccessible::LayeredPane,
+            QAccessible::Separator, QAccessible::ScrollBar, QAccessible::MenuBar};
+        static const QList<QAccessible::Role> fields = {
+            QAccessible::EditableText, QAccessible::ComboBox, QAccessible::SpinBox};
+        QStringList unnamed;
+        for (QWidget* widget : top->findChildren<QWidget*>()) {
+            if (!widget->isVisibleTo(top))
+                continue;
+            QAccessibleInterface* control = QAccessible::queryAccessibleInterface(widget);
+            if (!control || parts.contains(control->role()))
+                continue;
+            const QString name = control->text(QAccessible::Name).trimmed();
+            const QString value = control->text(QAccessible::Value).trimmed();
+            const QString what = QStringLiteral("%1 \"%2\" (role %3)")
+                                     .arg(QString::fromLatin1(widget->metaObject()->className()),
+                                          widget->objectName())
+                                     .arg(int(control->role()));
+            if (name.isEmpty())
+                unnamed.append(what + QStringLiteral(" has no name"));
+            else if (fields.contains(control->role()) && name == value)
+                unnamed.append(what + QStringLiteral(" is named by its value \"%1\"").arg(value));
+        }
+        return unnamed;
+    }
+
     QString resultText(int row) const
     {
         return m_window->picTableView()
@@ -139,8 +223,10 @@ private Q_SLOTS:
         m_window->addPaths(pictures(3));
         QSignalSpy states(m_window->run(), &KPBatchRun::controllerState);
         QStringList openedFolders;
-        m_window->exportPathV()->setOpener(
-            [&](const QString& path) { openedFolders.append(path); });
+        m_window->exportPathV()->setOpener([&](const QString& path) {
+            openedFolders.append(path);
+            return true;
+        });
         int checkedRunningForm = 0;
         connect(m_window->run(), &KPBatchRun::jobFinished, this,
                 [&](const KPImageDataPtr&, int index, int count) {
@@ -313,6 +399,9 @@ private Q_SLOTS:
             << int(KPFailure::DiskFull) << KPFailureText::text(KPFailure::DiskFull);
         QTest::newRow("names the limit")
             << int(KPFailure::NoFit) << KPFailureText::text(KPFailure::NoFit, 500000);
+        QTest::newRow("names the smallest box")
+            << int(KPFailure::NoFitScaled)
+            << KPFailureText::text(KPFailure::NoFitScaled, 500000, QSize(200, 150));
         QTest::newRow("no reason given") << int(KPFailure::None) << QString();
     }
     void failedRowTellsWhy()
@@ -327,6 +416,8 @@ private Q_SLOTS:
             job->fail(KPFailure(failure));
         m_window->picTableView()->model()->setFailureLimit(500000);
         m_window->imgMsgV()->setFailureLimit(500000);
+        m_window->picTableView()->model()->setFailureBox(QSize(200, 150));
+        m_window->imgMsgV()->setFailureBox(QSize(200, 150));
         m_window->picLV()->refreshListView();
 
         const QString shown = reason.isEmpty() ? KPLocalization::text("L_LogConvertError")
@@ -687,6 +778,90 @@ private Q_SLOTS:
         }
     }
 
+    // Undo Remove puts the pictures of the latest removal back in their places, selected,
+    // and then those of the one before; Ctrl+Z reaches it. A path listed again since stays
+    // listed once; nothing changes during a run.
+    void undoRemoval_data()
+    {
+        QTest::addColumn<QList<QList<int>>>("removals"); // the rows selected for each, in turn
+        QTest::addColumn<int>("relisted");               // a picture added again after; -1 none
+        QTest::addColumn<int>("undos");
+        QTest::addColumn<QList<int>>("listed"); // which of the five pictures, in order
+        QTest::addColumn<QList<int>>("selected");
+        const QList<int> all{0, 1, 2, 3, 4};
+        QTest::newRow("rows 1 and 3")
+            << QList<QList<int>>{{1, 3}} << -1 << 1 << all << QList<int>{1, 3};
+        QTest::newRow("every row") << QList<QList<int>>{all} << -1 << 1 << all << all;
+        QTest::newRow("two removals, the latest undone")
+            << QList<QList<int>>{{0}, {2}} << -1 << 1 << QList<int>{1, 2, 3, 4} << QList<int>{2};
+        QTest::newRow("two removals, both undone")
+            << QList<QList<int>>{{0}, {2}} << -1 << 2 << all << QList<int>{0};
+        QTest::newRow("a path listed again since")
+            << QList<QList<int>>{{1, 2}} << 2 << 1 << QList<int>{0, 1, 3, 4, 2} << QList<int>{1};
+        QTest::newRow("nothing removed") << QList<QList<int>>{} << -1 << 1 << all << QList<int>{0};
+    }
+    void undoRemoval()
+    {
+        QFETCH(QList<QList<int>>, removals);
+        QFETCH(int, relisted);
+        QFETCH(int, undos);
+        QFETCH(QList<int>, listed);
+        QFETCH(QList<int>, selected);
+        const QStringList paths = pictures(5);
+        m_window->addPaths(paths);
+        QVERIFY(!m_window->undoAction()->isEnabled());
+        for (const QList<int>& rows : std::as_const(removals)) {
+            selectRows(rows);
+            m_window->deleteAction()->trigger();
+        }
+        if (relisted >= 0)
+            m_window->addPaths({paths.at(relisted)});
+        QCOMPARE(m_window->undoAction()->isEnabled(), !removals.isEmpty());
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        table()->setFocus();
+        for (int i = 0; i < undos; ++i)
+            QTest::keyClick(table(), Qt::Key_Z, Qt::ControlModifier);
+
+        QStringList expected;
+        for (int picture : std::as_const(listed))
+            expected.append(paths.at(picture));
+        QStringList shown;
+        for (int row = 0; row < table()->model()->rowCount(); ++row)
+            shown.append(m_window->picLV()->memberMAr().at(row)->path());
+        QCOMPARE(shown, expected);
+        QList<int> selectedRows;
+        for (const QModelIndex& index : table()->selectionModel()->selectedRows())
+            selectedRows.append(index.row());
+        std::sort(selectedRows.begin(), selectedRows.end());
+        QCOMPARE(selectedRows, selected);
+        QCOMPARE(m_window->reportV()->totalTF()->text(), QString::number(listed.size()));
+        QCOMPARE(m_window->undoAction()->isEnabled(), removals.size() > undos);
+        // The panel shows the first picture put back.
+        QCOMPARE(m_window->imgMsgV()->logNameTF()->text(),
+                 QFileInfo(expected.at(selected.first())).fileName());
+    }
+
+    void noUndoDuringARun()
+    {
+        m_window->addPaths(pictures(3));
+        selectRows({1});
+        m_window->deleteAction()->trigger();
+        QVERIFY(m_window->undoAction()->isEnabled());
+        bool undoneDuringTheRun = true;
+        connect(m_window->run(), &KPBatchRun::jobFinished, this, [&] {
+            undoneDuringTheRun = m_window->undoAction()->isEnabled();
+            m_window->undoDelPic();
+            undoneDuringTheRun = undoneDuringTheRun || m_window->picLV()->memberMAr().size() != 2;
+        });
+        m_window->resizeAction()->trigger();
+        QVERIFY(answerEndAlert());
+        QVERIFY(!undoneDuringTheRun);
+        QVERIFY(m_window->undoAction()->isEnabled());
+        m_window->undoAction()->trigger();
+        QCOMPARE(m_window->picLV()->memberMAr().size(), 3);
+    }
+
     // Each QRect is a selection range: x and width are columns, y and height rows. Only
     // rows with every column selected go; a row may be made of several ranges.
     void removeScatteredRows_data()
@@ -762,6 +937,60 @@ private Q_SLOTS:
                  KPLocalization::text("L_LogConvertWait"));
     }
 
+    // Add Files, Add Folder and Browse each open where they were last used, at first in
+    // the Pictures folder, never in the folder Pictaro was started in.
+    void choosersStartWhereLastUsed_data()
+    {
+        QTest::addColumn<QString>("chooser");
+        QTest::newRow("Add Files") << "files";
+        QTest::newRow("Add Folder") << "folder";
+        QTest::newRow("Browse") << "browse";
+    }
+    void choosersStartWhereLastUsed()
+    {
+        QFETCH(QString, chooser);
+        const QStringList files = pictures(1);
+        const auto open = [&](const QString& which) {
+            if (which == QLatin1String("files"))
+                m_window->addAction()->trigger();
+            else if (which == QLatin1String("folder"))
+                m_window->addFolderAction()->trigger();
+            else
+                m_window->exportPathV()->choosePath();
+            QFileDialog* shown = nullptr;
+            for (QFileDialog* dialog : m_window->findChildren<QFileDialog*>())
+                shown = dialog->isVisible() ? dialog : shown;
+            return shown;
+        };
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        const QString first = QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+        QVERIFY(first != QDir::currentPath());
+
+        QFileDialog* dialog = open(chooser);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->directory().absolutePath(), first);
+        dialog->setDirectory(m_in->path());
+        if (chooser == QLatin1String("files"))
+            dialog->selectFile(files.first());
+        static_cast<QDialog*>(dialog)->accept(); // as the chooser's own button
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        dialog = open(chooser);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->directory().absolutePath(), m_in->path());
+        dialog->reject();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        // Each chooser keeps its own.
+        for (const char* other : {"files", "folder", "browse"}) {
+            if (chooser == QLatin1String(other))
+                continue;
+            dialog = open(QLatin1String(other));
+            QCOMPARE(dialog->directory().absolutePath(), first);
+            dialog->reject();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+
     void dropFilesAndFolders()
     {
         const QStringList files = pictures(2);
@@ -821,6 +1050,276 @@ private Q_SLOTS:
             [&] { return !picture.data(Qt::DecorationRole).value<QImage>().isNull(); }, 10000));
         QVERIFY(picture.data(Qt::DecorationRole).value<QImage>().width() <=
                 2 * KPPicTableView::RowHeight * 4 / 3);
+    }
+
+    // Compare mode shows a converted picture's source and output in one place at one scale,
+    // the zoom and the panning shared; Space held shows the source alone, the divider
+    // follows the mouse and the keys. The SSIM comes from the pool; the GUI thread does not
+    // wait for it. A picture that cannot be compared shows the plain picture.
+    void compareMode_data()
+    {
+        QTest::addColumn<QString>("zoom"); // the zoom action; a picture's trouble otherwise
+        QTest::addColumn<QSizeF>("drawn"); // the pictures' size on a 1x screen; empty: fitted
+        QTest::newRow("fit") << "fit" << QSizeF(0, 0);
+        QTest::newRow("100 %") << "100" << QSizeF(400, 300);
+        QTest::newRow("200 %") << "200" << QSizeF(800, 600);
+        QTest::newRow("output gone") << "gone" << QSizeF();
+        QTest::newRow("a waiting picture") << "waiting" << QSizeF();
+        QTest::newRow("during a run") << "running" << QSizeF();
+    }
+    void compareMode()
+    {
+        QFETCH(QString, zoom);
+        QFETCH(QSizeF, drawn);
+        KPImageLogView view;
+        view.awakeFromNib();
+        view.resize(360, 420); // a picture area smaller than the output
+        view.show();
+        KPComparePanel* panel = view.comparePanel();
+        KPCompareView* compare = panel->compareV();
+        const KPImageDataPtr job = convertedJob(QSize(400, 300));
+        QVERIFY(job);
+        panel->compareAction()->setChecked(true);
+        if (zoom == QLatin1String("gone"))
+            QVERIFY(QFile::remove(job->exportPath()));
+        if (zoom == QLatin1String("waiting"))
+            job->setProgress(KPProgress::Waiting);
+        if (zoom == QLatin1String("running"))
+            panel->setRunning(true);
+        showJob(view, job);
+        if (!drawn.isValid() && zoom != QLatin1String("gone")) {
+            QVERIFY(!panel->compareAction()->isEnabled());
+            QVERIFY(!panel->isComparing());
+            QVERIFY(view.imageIV()->isVisible());
+            return;
+        }
+        QVERIFY(panel->isComparing());
+        QVERIFY(QTest::qWaitFor([panel] { return !panel->isLoading(); }, 20000));
+        if (zoom == QLatin1String("gone")) {
+            QVERIFY(!compare->hasPictures());
+            QVERIFY2(
+                panel->infoLB()->text().startsWith(
+                    KPLocalization::text("L_CompareOutputFailed").section(QLatin1Char('%'), 0, 0)),
+                qPrintable(panel->infoLB()->text()));
+            return;
+        }
+        // The output's pixel size and file size, and an SSIM between 0 and 1.
+        const QString info = panel->infoLB()->text();
+        QVERIFY2(info.contains(QStringLiteral("400 x 300")), qPrintable(info));
+        QVERIFY2(info.contains(KPStringTools::sizeSwitch(float(*job->exportSize()))),
+                 qPrintable(info));
+        const QRegularExpressionMatch ssim =
+            QRegularExpression(QStringLiteral("(0[.,]\\d{4}|1[.,]0000)")).match(info);
+        QVERIFY2(ssim.hasMatch(), qPrintable(info));
+        QVERIFY(ssim.captured(1).replace(QLatin1Char(','), QLatin1Char('.')).toDouble() > 0.5);
+
+        const int index = zoom == QLatin1String("fit") ? 0 : zoom == QLatin1String("100") ? 1 : 2;
+        panel->zoomActions().at(index)->trigger();
+        QSizeF expected = drawn / compare->devicePixelRatioF();
+        if (expected.isEmpty()) {
+            // Fitted: within the view, touching it on one side, the proportions kept.
+            expected = compare->pictureRect().size();
+            QVERIFY(expected.width() <= compare->width() && expected.height() <= compare->height());
+            QVERIFY(qFuzzyCompare(expected.width(), qreal(compare->width())) ||
+                    qFuzzyCompare(expected.height(), qreal(compare->height())));
+            QCOMPARE(qRound(expected.width() * 3), qRound(expected.height() * 4));
+        }
+        QCOMPARE(compare->pictureRect().size(), expected);
+        // Both sides are drawn into the one rectangle: the source at the output's size.
+        QCOMPARE(job->exportPixelSize(), QSize(400, 300));
+
+        // The keys pan both sides at once, as far as the edges.
+        compare->setFocus();
+        const QPointF centre = compare->pictureRect().center();
+        QTest::keyClick(compare, Qt::Key_Right);
+        const bool pannable = expected.width() > compare->width();
+        QCOMPARE(compare->pictureRect().center().x() < centre.x(), pannable);
+        for (int i = 0; i < 40; ++i)
+            QTest::keyClick(compare, Qt::Key_Right);
+        if (pannable)
+            QCOMPARE(compare->pictureRect().right(), qreal(compare->width()));
+        // Space held shows the source alone; the divider moves with Shift+arrows and the mouse.
+        QTest::keyPress(compare, Qt::Key_Space);
+        QVERIFY(compare->showsBeforeOnly());
+        QTest::keyRelease(compare, Qt::Key_Space);
+        QVERIFY(!compare->showsBeforeOnly());
+        QTest::keyClick(compare, Qt::Key_Left, Qt::ShiftModifier);
+        QCOMPARE(compare->divider(), 0.5 - KPCompareView::DividerStep);
+        const QPoint grip(int(compare->divider() * compare->width()), compare->height() / 2);
+        QTest::mousePress(compare, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(compare, QPoint(compare->width() / 4, grip.y()));
+        QTest::mouseRelease(compare, Qt::LeftButton, {}, QPoint(compare->width() / 4, grip.y()));
+        QVERIFY(qAbs(compare->divider() - 0.25) < 0.01);
+        // Ctrl+B leaves compare mode.
+        QTest::keyClick(compare, Qt::Key_B, Qt::ControlModifier);
+        QVERIFY(!panel->isComparing());
+    }
+
+    // Every control the window shows, in each state a user meets, has a name for assistive
+    // technology.
+    void everyControlHasAName_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::newRow("empty list") << "empty";
+        QTest::newRow("pictures listed") << "listed";
+        QTest::newRow("a problem said") << "problem";
+        QTest::newRow("compare mode") << "compare";
+        QTest::newRow("preferences") << "preferences";
+        QTest::newRow("about") << "about";
+    }
+    void everyControlHasAName()
+    {
+        QFETCH(QString, state);
+        QWidget* top = m_window.get();
+        if (state != QLatin1String("empty"))
+            m_window->addPaths(pictures(2));
+        if (state == QLatin1String("problem")) {
+            m_window->limitV()->sizeTF()->setText(QStringLiteral("0"));
+            m_window->resizeAction()->trigger();
+        } else if (state == QLatin1String("compare")) {
+            QVERIFY(showConverted(*m_window->imgMsgV()));
+        } else if (state == QLatin1String("preferences")) {
+            m_window->preferenceAction()->trigger();
+            top = m_window->preferenceV();
+        } else if (state == QLatin1String("about")) {
+            m_window->aboutAction()->trigger();
+            top = m_window->aboutW();
+        }
+        QCoreApplication::processEvents();
+        const QStringList unnamed = unnamedControls(top);
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QLatin1Char('\n'))));
+        if (top != m_window.get())
+            return;
+        // The folder field is named by its label, whatever folder it holds; Browse and Open
+        // say what they do.
+        QAccessibleInterface* folder =
+            QAccessible::queryAccessibleInterface(m_window->exportPathV()->pathCB());
+        QCOMPARE(folder->text(QAccessible::Name),
+                 KPLocalization::asName(KPLocalization::text("L_ExportLB")));
+        for (QPushButton* button : m_window->exportPathV()->findChildren<QPushButton*>())
+            QVERIFY(!QAccessible::queryAccessibleInterface(button)
+                         ->text(QAccessible::Description)
+                         .isEmpty());
+    }
+
+    // With pictures listed, Tab goes through the window's controls, each once, and comes
+    // back round: the table is one stop, not a trap. Shift+Tab goes the other way.
+    void tabGoesRoundTheWindow_data()
+    {
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("forward");
+        QTest::addColumn<bool>("comparing");
+        QTest::newRow("Tab") << int(Qt::NoModifier) << true << false;
+        QTest::newRow("Shift+Tab") << int(Qt::ShiftModifier) << false << false;
+        QTest::newRow("Ctrl+Tab") << int(Qt::ControlModifier) << true << false;
+        QTest::newRow("Ctrl+Shift+Tab")
+            << int(Qt::ControlModifier | Qt::ShiftModifier) << false << false;
+        QTest::newRow("Tab in compare mode") << int(Qt::NoModifier) << true << true;
+        QTest::newRow("Shift+Tab in compare mode") << int(Qt::ShiftModifier) << false << true;
+    }
+    void tabGoesRoundTheWindow()
+    {
+        QFETCH(int, modifiers);
+        QFETCH(bool, forward);
+        QFETCH(bool, comparing);
+        m_window->addPaths(pictures(3));
+        if (comparing)
+            QVERIFY(showConverted(*m_window->imgMsgV()));
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        table()->setFocus();
+        QVERIFY(table()->hasFocus());
+        QStringList visited;
+        for (int i = 0; i < 40; ++i) {
+            QWidget* focus = QApplication::focusWidget();
+            if (i > 0 && focus == table())
+                break;
+            visited.append(QAccessible::queryAccessibleInterface(focus)->text(QAccessible::Name));
+            QTest::keyClick(focus, Qt::Key_Tab, Qt::KeyboardModifiers(modifiers));
+        }
+        const auto name = [](const char* key) {
+            return KPLocalization::asName(KPLocalization::text(key));
+        };
+        // The unit is one stop, as radio buttons are: the one chosen (MB), arrows for the
+        // other.
+        QStringList expected = {name("L_LimitSizeLB"), name("L_UnitMB"), name("L_ExportLB"),
+                                name("L_Brows"), name("L_Open")};
+        // The panel's controls come before: Compare, the zooms, the pictures.
+        if (comparing)
+            expected = QStringList{name("L_Compare"), name("L_ZoomFit"), name("L_Zoom100"),
+                                   name("L_Zoom200"), name("L_CompareViewName")} +
+                       expected;
+        if (!forward)
+            std::reverse(expected.begin(), expected.end());
+        expected.prepend(name("L_TableName"));
+        QCOMPARE(visited, expected);
+        QVERIFY(table()->hasFocus());
+        // The arrow keys choose the other unit.
+        m_window->limitV()->sizeTF()->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+        QCOMPARE(m_window->limitV()->selectedSegment(), int(KPSizeLimit::KB));
+    }
+
+    // Every menu and menu item has a mnemonic in each language, none twice in one menu or
+    // among the menu bar's titles; the toolbar shows the texts without them. F10 opens the
+    // first menu.
+    void menusHaveMnemonics_data()
+    {
+        QTest::addColumn<QString>("language");
+        for (const char* language : {"en", "de", "fr", "es", "ja", "zh_CN"})
+            QTest::newRow(language) << QString::fromLatin1(language);
+    }
+    void menusHaveMnemonics()
+    {
+        QFETCH(QString, language);
+        QTranslator translator;
+        QVERIFY(translator.load(QStringLiteral(":/i18n/pictaro_%1.qm").arg(language)));
+        QCoreApplication::installTranslator(&translator);
+        const auto removeTranslator =
+            qScopeGuard([&translator] { QCoreApplication::removeTranslator(&translator); });
+        KPMainWindow window;
+        window.awakeFromNib();
+        QStringList problems;
+        const auto check = [&problems](const QString& where, const QList<QAction*>& actions) {
+            QMap<QChar, QString> taken;
+            for (const QAction* action : actions) {
+                if (action->isSeparator())
+                    continue;
+                const QString text = action->text();
+                const qsizetype at = text.indexOf(QRegularExpression(QStringLiteral("&[^&]")));
+                if (at < 0) {
+                    problems.append(QStringLiteral("%1: \"%2\" has none").arg(where, text));
+                    continue;
+                }
+                const QChar key = text.at(at + 1).toLower();
+                if (taken.contains(key))
+                    problems.append(QStringLiteral("%1: \"%2\" and \"%3\" share %4")
+                                        .arg(where, taken.value(key), text, key));
+                taken.insert(key, text);
+            }
+        };
+        check(QStringLiteral("menu bar"), window.menuBar()->actions());
+        for (const QAction* menu : window.menuBar()->actions())
+            check(menu->text(), menu->menu()->actions());
+        // Stop takes Resize's place while a run goes.
+        window.controllerState(true);
+        const QAction* fileMenu = window.menuBar()->actions().first();
+        check(fileMenu->text(), fileMenu->menu()->actions());
+        window.controllerState(false);
+        for (const QToolButton* button :
+             window.findChild<QToolBar*>()->findChildren<QToolButton*>()) {
+            if (button->text().contains(QLatin1Char('&')))
+                problems.append(QStringLiteral("toolbar: \"%1\"").arg(button->text()));
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_F10);
+        QTRY_COMPARE(QApplication::activePopupWidget(), fileMenu->menu());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
     }
 
     void closingDuringARunLeavesNothingBehind()
