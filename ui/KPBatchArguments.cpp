@@ -11,6 +11,8 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <functional>
+
 #include <sys/stat.h>
 
 namespace {
@@ -116,20 +118,25 @@ void addOptions(QCommandLineParser& parser)
     }
 }
 
-// The argument an unknown option's name came from, as the user wrote it ("--fast=3" for
-// "fast", "-limit" for "l").
-QString writtenAs(const QStringList& arguments, const QString& name)
+// The first option argument, before "--", that `matches`, as the user wrote it.
+QString firstWritten(const QStringList& arguments,
+                     const std::function<bool(const QString&)>& matches)
 {
     for (const QString& argument : arguments) {
         if (argument == QStringLiteral("--"))
             break;
-        const bool named = argument.startsWith(QStringLiteral("--"))
-                               ? argument.mid(2).section(QLatin1Char('='), 0, 0) == name
-                               : argument.startsWith(QLatin1Char('-')) && argument.contains(name);
-        if (named)
+        if (argument.startsWith(QLatin1Char('-')) && matches(argument))
             return argument;
     }
-    return QStringLiteral("--") + name;
+    return {};
+}
+
+// The name of a "--name" or "--name=value" argument.
+QString longName(const QString& argument)
+{
+    if (!argument.startsWith(QStringLiteral("--")))
+        return {};
+    return argument.mid(2).section(QLatin1Char('='), 0, 0);
 }
 
 // The option that ends the arguments without the value it takes, or nothing.
@@ -144,29 +151,24 @@ QString lackingValue(const QCommandLineParser& parser)
     return {};
 }
 
-// An option that takes no value given one ("--best=yes"), as written: no option Pictaro
-// knows, as the terminal has always said.
-QString flagWithValue(const QStringList& arguments)
-{
-    for (const QString& argument : arguments) {
-        if (argument == QStringLiteral("--"))
-            break;
-        if (!argument.startsWith(QStringLiteral("--")) || !argument.contains(QLatin1Char('=')))
-            continue;
-        const Rule* rule = ruleNamed(argument.mid(2).section(QLatin1Char('='), 0, 0));
-        if (rule && !rule->takesValue)
-            return argument;
-    }
-    return {};
-}
-
 QString parseFailure(const QCommandLineParser& parser, const QStringList& arguments)
 {
-    if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty())
-        return QStringLiteral("unknown option %1").arg(writtenAs(arguments, unknown.first()));
+    // An unknown option is named as written: "--fast=3" for "fast", "-limit" for "l".
+    if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty()) {
+        const QString name = unknown.first();
+        return QStringLiteral("unknown option %1")
+            .arg(firstWritten(arguments, [&](const QString& a) {
+                return a.startsWith(QStringLiteral("--")) ? longName(a) == name : a.contains(name);
+            }));
+    }
     if (const QString lacking = lackingValue(parser); !lacking.isEmpty())
         return QStringLiteral("--%1 needs a value").arg(lacking);
-    if (const QString flag = flagWithValue(arguments); !flag.isEmpty())
+    // A value for an option that takes none ("--best=yes") makes no option Pictaro knows.
+    const QString flag = firstWritten(arguments, [](const QString& a) {
+        const Rule* rule = ruleNamed(longName(a));
+        return rule && !rule->takesValue && a.contains(QLatin1Char('='));
+    });
+    if (!flag.isEmpty())
         return QStringLiteral("unknown option %1").arg(flag);
     return parser.errorText();
 }
