@@ -3,6 +3,7 @@
 #include <seccomp.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -110,18 +111,22 @@ void allowThreads(Filter& filter)
     filter.allow({SCMP_SYS(futex), SCMP_SYS(set_robust_list), SCMP_SYS(get_robust_list),
                   SCMP_SYS(rseq), SCMP_SYS(set_tid_address), SCMP_SYS(gettid),
                   SCMP_SYS(sched_yield), SCMP_SYS(sched_getaffinity), SCMP_SYS(exit)});
+    // A Qt thread wakes its event loop through an eventfd, a counter with no file behind it.
+    filter.allow({SCMP_SYS(eventfd2)});
     // A thread names itself (Qt's pool threads).
     for (const int option : {PR_SET_NAME, PR_GET_NAME})
         filter.add(SCMP_ACT_ALLOW, SCMP_SYS(prctl), {SCMP_A0(SCMP_CMP_EQ, scmp_datum_t(option))});
 }
 
-// Clocks and waiting, the process's own resource use and limits, and random numbers.
+// Clocks and waiting, the process's own resource use and limits, random numbers, and who
+// and where it is (exiv2 asks for the folder it runs in).
 void allowTime(Filter& filter)
 {
     filter.allow({SCMP_SYS(clock_gettime), SCMP_SYS(clock_getres), SCMP_SYS(gettimeofday),
                   SCMP_SYS(time), SCMP_SYS(times), SCMP_SYS(nanosleep), SCMP_SYS(clock_nanosleep),
                   SCMP_SYS(getrusage), SCMP_SYS(sysinfo), SCMP_SYS(getrandom), SCMP_SYS(getpid),
-                  SCMP_SYS(getuid), SCMP_SYS(geteuid), SCMP_SYS(getgid), SCMP_SYS(getegid)});
+                  SCMP_SYS(getuid), SCMP_SYS(geteuid), SCMP_SYS(getgid), SCMP_SYS(getegid),
+                  SCMP_SYS(getcwd)});
     // Its own limits only (pid 0), which it can lower but not raise past their hard
     // values: the address-space limit is set once the input's size is known.
     filter.add(SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), {SCMP_A0(SCMP_CMP_EQ, 0)});
@@ -171,7 +176,9 @@ bool traceProcess()
 
 bool KPHelperSandbox::enter()
 {
-    // The time zone, which the readers' date texts need, is read from its file now.
+    // The time zone, which the readers' date texts need, is read from its file now. Named,
+    // it is not looked for again at each date (unnamed, the C library reads the file anew).
+    ::setenv("TZ", ":/etc/localtime", 0);
     ::tzset();
     if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
         return false;

@@ -63,6 +63,12 @@ int main(int argc, char** argv)
     const KPMetadataReply reply = KPMetadataFilter::read(
         bytes, heif ? KPMetadataFilter::Source::Heif : KPMetadataFilter::Source::Other, *policy,
         copy);
-    const QByteArray answer = reply.encode();
+    QByteArray answer = reply.encode();
+    // More than Pictaro reads: the source's metadata cannot be carried.
+    if (answer.size() > KPMetadataReply::MaxBytes) {
+        KPMetadataReply none;
+        none.copy = copy ? KPMetadataReply::Copy::Unavailable : KPMetadataReply::Copy::NotAsked;
+        answer = none.encode();
+    }
     std::_Exit(out.write(answer) == answer.size() && out.flush() ? 0 : 1);
 }
