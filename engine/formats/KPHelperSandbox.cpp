@@ -49,15 +49,17 @@ struct Filter
     }
 };
 
-// Reading its input, writing its answer, and asking what they are. Descriptors 0 and 1
-// are the only ones it is given (2 is /dev/null); it opens none of its own, and a
-// descriptor it holds already (a library file kept open) can only be read.
+// Reading its input, writing its answer, and asking what they are: descriptor 0 is the
+// file, 1 the answer, both pipes to Pictaro, and 2 is /dev/null. It opens, duplicates and
+// creates no other descriptor but a thread's wake-up counter (see allowThreads).
 void allowDescriptors(Filter& filter)
 {
     filter.allow({SCMP_SYS(read), SCMP_SYS(readv), SCMP_SYS(pread64), SCMP_SYS(write),
                   SCMP_SYS(writev), SCMP_SYS(close), SCMP_SYS(lseek), SCMP_SYS(fstat),
                   SCMP_SYS(poll), SCMP_SYS(ppoll)});
-    // fstat() comes as newfstatat(fd, "", AT_EMPTY_PATH): a descriptor's, not a path's.
+    // fstat() comes as newfstatat(fd, "", AT_EMPTY_PATH). The flag cannot tell that the
+    // path is empty; with a path it tells at most a file's size and times, never what it
+    // holds.
     filter.add(SCMP_ACT_ALLOW, SCMP_SYS(newfstatat),
                {SCMP_A3(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, AT_EMPTY_PATH)});
     filter.add(SCMP_ACT_ALLOW, SCMP_SYS(statx),
@@ -70,8 +72,8 @@ void allowDescriptors(Filter& filter)
     const scmp_datum_t writing = O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_APPEND;
     filter.add(SCMP_ACT_ERRNO(EACCES), SCMP_SYS(openat), {SCMP_A2(SCMP_CMP_MASKED_EQ, writing, 0)});
     filter.add(SCMP_ACT_ERRNO(EACCES), SCMP_SYS(open), {SCMP_A1(SCMP_CMP_MASKED_EQ, writing, 0)});
-    // ImageMagick asks whether its file name ("BMP:") is a file before it reads a blob:
-    // every path is missing.
+    // ImageMagick asks whether its file name ("BMP:") is a file before it reads a blob,
+    // exiv2 where its program is: every path is missing.
     filter.add(SCMP_ACT_ERRNO(ENOENT), SCMP_SYS(newfstatat),
                {SCMP_A3(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, 0)});
     filter.add(SCMP_ACT_ERRNO(ENOENT), SCMP_SYS(statx),
@@ -100,9 +102,10 @@ void allowMemory(Filter& filter)
     filter.add(SCMP_ACT_ALLOW, SCMP_SYS(mprotect), {SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0)});
 }
 
-// Threads: the decoders (libde265, Qt's scaling) work on several. clone() only for a
-// thread of this process, never a new process; clone3() keeps its flags in memory the
-// filter cannot look at, so it answers "not here" and the C library falls back to clone().
+// Threads, and the end of each and of the process: the decoders (libde265, Qt's scaling)
+// work on several. clone() only for a thread of this process, never a new process;
+// clone3() keeps its flags in memory the filter cannot look at, so it answers "not here"
+// and the C library falls back to clone().
 void allowThreads(Filter& filter)
 {
     filter.add(SCMP_ACT_ALLOW, SCMP_SYS(clone),
@@ -110,7 +113,8 @@ void allowThreads(Filter& filter)
     filter.add(SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(clone3), {});
     filter.allow({SCMP_SYS(futex), SCMP_SYS(set_robust_list), SCMP_SYS(get_robust_list),
                   SCMP_SYS(rseq), SCMP_SYS(set_tid_address), SCMP_SYS(gettid),
-                  SCMP_SYS(sched_yield), SCMP_SYS(sched_getaffinity), SCMP_SYS(exit)});
+                  SCMP_SYS(sched_yield), SCMP_SYS(sched_getaffinity), SCMP_SYS(exit),
+                  SCMP_SYS(exit_group)});
     // A Qt thread wakes its event loop through an eventfd, a counter with no file behind it.
     filter.allow({SCMP_SYS(eventfd2)});
     // A thread names itself (Qt's pool threads).
@@ -118,15 +122,16 @@ void allowThreads(Filter& filter)
         filter.add(SCMP_ACT_ALLOW, SCMP_SYS(prctl), {SCMP_A0(SCMP_CMP_EQ, scmp_datum_t(option))});
 }
 
-// Clocks and waiting, the process's own resource use and limits, random numbers, and who
+// Clocks and waiting (a wait the process was stopped in resumes through
+// restart_syscall), the process's own resource use and limits, random numbers, and who
 // and where it is (exiv2 asks for the folder it runs in).
 void allowTime(Filter& filter)
 {
-    filter.allow({SCMP_SYS(clock_gettime), SCMP_SYS(clock_getres), SCMP_SYS(gettimeofday),
-                  SCMP_SYS(time), SCMP_SYS(times), SCMP_SYS(nanosleep), SCMP_SYS(clock_nanosleep),
-                  SCMP_SYS(getrusage), SCMP_SYS(sysinfo), SCMP_SYS(getrandom), SCMP_SYS(getpid),
-                  SCMP_SYS(getuid), SCMP_SYS(geteuid), SCMP_SYS(getgid), SCMP_SYS(getegid),
-                  SCMP_SYS(getcwd)});
+    filter.allow({SCMP_SYS(restart_syscall), SCMP_SYS(clock_gettime), SCMP_SYS(clock_getres),
+                  SCMP_SYS(gettimeofday), SCMP_SYS(time), SCMP_SYS(times), SCMP_SYS(nanosleep),
+                  SCMP_SYS(clock_nanosleep), SCMP_SYS(getrusage), SCMP_SYS(sysinfo),
+                  SCMP_SYS(getrandom), SCMP_SYS(getpid), SCMP_SYS(getuid), SCMP_SYS(geteuid),
+                  SCMP_SYS(getgid), SCMP_SYS(getegid), SCMP_SYS(getcwd)});
     // Its own limits only (pid 0), which it can lower but not raise past their hard
     // values: the address-space limit is set once the input's size is known.
     filter.add(SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), {SCMP_A0(SCMP_CMP_EQ, 0)});
@@ -137,10 +142,19 @@ void allowTime(Filter& filter)
 void allowSignals(Filter& filter)
 {
     filter.allow({SCMP_SYS(rt_sigaction), SCMP_SYS(rt_sigprocmask), SCMP_SYS(rt_sigreturn),
-                  SCMP_SYS(sigaltstack), SCMP_SYS(exit_group)});
+                  SCMP_SYS(sigaltstack)});
     const auto self = scmp_datum_t(::getpid());
     filter.add(SCMP_ACT_ALLOW, SCMP_SYS(tgkill), {SCMP_A0(SCMP_CMP_EQ, self)});
     filter.add(SCMP_ACT_ALLOW, SCMP_SYS(kill), {SCMP_A0(SCMP_CMP_EQ, self)});
+}
+
+// The sanitizer builds' runtime only: AddressSanitizer tells whether memory can be read
+// by writing it into a pipe of its own. The product build has none of these.
+void allowSanitizerRuntime([[maybe_unused]] Filter& filter)
+{
+#ifdef PICTARO_SANITIZER_RUNTIME
+    filter.allow({SCMP_SYS(pipe2), SCMP_SYS(pipe)});
+#endif
 }
 
 // Forbidden calls, made on purpose by the check.
@@ -203,6 +217,7 @@ bool KPHelperSandbox::enter()
     allowThreads(filter);
     allowTime(filter);
     allowSignals(filter);
+    allowSanitizerRuntime(filter);
     return filter.ok && seccomp_load(filter.context) == 0;
 }
 
