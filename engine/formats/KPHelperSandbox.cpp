@@ -49,6 +49,18 @@ struct Filter
     }
 };
 
+// Conditions on a call's arguments (libseccomp's SCMP_A0() and the like are C99 compound
+// literals).
+scmp_arg_cmp masked(unsigned argument, scmp_datum_t mask, scmp_datum_t value)
+{
+    return scmp_arg_cmp{argument, SCMP_CMP_MASKED_EQ, mask, value};
+}
+
+scmp_arg_cmp equal(unsigned argument, scmp_datum_t value)
+{
+    return scmp_arg_cmp{argument, SCMP_CMP_EQ, value, 0};
+}
+
 // Reading its input, writing its answer, and asking what they are: descriptor 0 is the
 // file, 1 the answer, both pipes to Pictaro, and 2 is /dev/null. It opens, duplicates and
 // creates no other descriptor but a thread's wake-up counter (see allowThreads).
@@ -60,24 +72,20 @@ void allowDescriptors(Filter& filter)
     // fstat() comes as newfstatat(fd, "", AT_EMPTY_PATH). The flag cannot tell that the
     // path is empty; with a path it tells at most a file's size and times, never what it
     // holds.
-    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(newfstatat),
-               {SCMP_A3(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, AT_EMPTY_PATH)});
-    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(statx),
-               {SCMP_A2(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, AT_EMPTY_PATH)});
+    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(newfstatat), {masked(3, AT_EMPTY_PATH, AT_EMPTY_PATH)});
+    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(statx), {masked(2, AT_EMPTY_PATH, AT_EMPTY_PATH)});
     // Paths. Whatever a library loads from files of its own was loaded before the filter
     // (ImageMagick's configuration and coders, the time zone); a file it would still
     // read later is refused (EACCES), so that it goes on without, as without a
     // configuration file, and no user's file can be read. An open that could write
     // (O_WRONLY, O_RDWR, O_CREAT, O_TRUNC, O_APPEND) is no such case: it ends the process.
     const scmp_datum_t writing = O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_APPEND;
-    filter.add(SCMP_ACT_ERRNO(EACCES), SCMP_SYS(openat), {SCMP_A2(SCMP_CMP_MASKED_EQ, writing, 0)});
-    filter.add(SCMP_ACT_ERRNO(EACCES), SCMP_SYS(open), {SCMP_A1(SCMP_CMP_MASKED_EQ, writing, 0)});
+    filter.add(SCMP_ACT_ERRNO(EACCES), SCMP_SYS(openat), {masked(2, writing, 0)});
+    filter.add(SCMP_ACT_ERRNO(EACCES), SCMP_SYS(open), {masked(1, writing, 0)});
     // ImageMagick asks whether its file name ("BMP:") is a file before it reads a blob,
     // exiv2 where its program is: every path is missing.
-    filter.add(SCMP_ACT_ERRNO(ENOENT), SCMP_SYS(newfstatat),
-               {SCMP_A3(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, 0)});
-    filter.add(SCMP_ACT_ERRNO(ENOENT), SCMP_SYS(statx),
-               {SCMP_A2(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, 0)});
+    filter.add(SCMP_ACT_ERRNO(ENOENT), SCMP_SYS(newfstatat), {masked(3, AT_EMPTY_PATH, 0)});
+    filter.add(SCMP_ACT_ERRNO(ENOENT), SCMP_SYS(statx), {masked(2, AT_EMPTY_PATH, 0)});
     filter.add(SCMP_ACT_ERRNO(ENOENT), SCMP_SYS(stat), {});
     filter.add(SCMP_ACT_ERRNO(ENOENT), SCMP_SYS(lstat), {});
     filter.add(SCMP_ACT_ERRNO(ENOENT), SCMP_SYS(access), {});
@@ -87,10 +95,10 @@ void allowDescriptors(Filter& filter)
     filter.add(SCMP_ACT_ERRNO(ENOENT), SCMP_SYS(readlinkat), {});
     // Whether a descriptor is a terminal, which the C library's output asks; the answer
     // changes nothing.
-    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(ioctl), {SCMP_A1(SCMP_CMP_EQ, TCGETS)});
+    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(ioctl), {equal(1, TCGETS)});
     // Its flags, never a duplicate beyond them or a lock.
     for (const int command : {F_GETFL, F_SETFL, F_GETFD, F_SETFD})
-        filter.add(SCMP_ACT_ALLOW, SCMP_SYS(fcntl), {SCMP_A1(SCMP_CMP_EQ, scmp_datum_t(command))});
+        filter.add(SCMP_ACT_ALLOW, SCMP_SYS(fcntl), {equal(1, scmp_datum_t(command))});
 }
 
 // Memory: the heap, mappings without a file, and handing pages back. No new code can be
@@ -98,8 +106,8 @@ void allowDescriptors(Filter& filter)
 void allowMemory(Filter& filter)
 {
     filter.allow({SCMP_SYS(brk), SCMP_SYS(munmap), SCMP_SYS(mremap), SCMP_SYS(madvise)});
-    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(mmap), {SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0)});
-    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(mprotect), {SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0)});
+    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(mmap), {masked(2, PROT_EXEC, 0)});
+    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(mprotect), {masked(2, PROT_EXEC, 0)});
 }
 
 // Threads, and the end of each and of the process: the decoders (libde265, Qt's scaling)
@@ -108,8 +116,7 @@ void allowMemory(Filter& filter)
 // and the C library falls back to clone().
 void allowThreads(Filter& filter)
 {
-    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(clone),
-               {SCMP_A0(SCMP_CMP_MASKED_EQ, CLONE_THREAD, CLONE_THREAD)});
+    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(clone), {masked(0, CLONE_THREAD, CLONE_THREAD)});
     filter.add(SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(clone3), {});
     filter.allow({SCMP_SYS(futex), SCMP_SYS(set_robust_list), SCMP_SYS(get_robust_list),
                   SCMP_SYS(rseq), SCMP_SYS(set_tid_address), SCMP_SYS(gettid),
@@ -119,7 +126,7 @@ void allowThreads(Filter& filter)
     filter.allow({SCMP_SYS(eventfd2)});
     // A thread names itself (Qt's pool threads).
     for (const int option : {PR_SET_NAME, PR_GET_NAME})
-        filter.add(SCMP_ACT_ALLOW, SCMP_SYS(prctl), {SCMP_A0(SCMP_CMP_EQ, scmp_datum_t(option))});
+        filter.add(SCMP_ACT_ALLOW, SCMP_SYS(prctl), {equal(0, scmp_datum_t(option))});
 }
 
 // Clocks and waiting (a wait the process was stopped in resumes through
@@ -134,7 +141,7 @@ void allowTime(Filter& filter)
                   SCMP_SYS(getgid), SCMP_SYS(getegid), SCMP_SYS(getcwd)});
     // Its own limits only (pid 0), which it can lower but not raise past their hard
     // values: the address-space limit is set once the input's size is known.
-    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), {SCMP_A0(SCMP_CMP_EQ, 0)});
+    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), {equal(0, 0)});
     filter.allow({SCMP_SYS(getrlimit)});
 }
 
@@ -144,8 +151,8 @@ void allowSignals(Filter& filter)
     filter.allow({SCMP_SYS(rt_sigaction), SCMP_SYS(rt_sigprocmask), SCMP_SYS(rt_sigreturn),
                   SCMP_SYS(sigaltstack)});
     const auto self = scmp_datum_t(::getpid());
-    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(tgkill), {SCMP_A0(SCMP_CMP_EQ, self)});
-    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(kill), {SCMP_A0(SCMP_CMP_EQ, self)});
+    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(tgkill), {equal(0, self)});
+    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(kill), {equal(0, self)});
 }
 
 // The sanitizer builds' runtime only: AddressSanitizer tells whether memory can be read
