@@ -8,6 +8,7 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <mutex>
 
 namespace {
 // Where a helper program is: beside the program's folder in libexec/pictaro when
@@ -33,22 +34,20 @@ QString findHelper(const QString& name, const QString& built, const QString& ins
     return QString();
 }
 
-// A test build runs the program a test names in place of a helper (a stand-in that
-// misbehaves); an installed program never does.
-QString standIn(const char* variable)
+// The programs the tests put in the helpers' places, if any.
+std::mutex standInMutex;
+QString standIns[2];
+
+QString standIn(KPDecodeHelper::Program program)
 {
-#ifdef PICTARO_HELPER_STAND_INS
-    return qEnvironmentVariable(variable);
-#else
-    Q_UNUSED(variable);
-    return QString();
-#endif
+    const std::lock_guard lock(standInMutex);
+    return standIns[int(program)];
 }
 } // namespace
 
 QString KPDecodeHelper::helperPath()
 {
-    if (const QString path = standIn("PICTARO_TEST_DECODE_HELPER"); !path.isEmpty())
+    if (const QString path = standIn(Program::Decode); !path.isEmpty())
         return path;
     static const QString path = findHelper(QStringLiteral("pictaro-decode"),
                                            QStringLiteral(PICTARO_DECODE_HELPER_BUILD_PATH),
@@ -58,12 +57,18 @@ QString KPDecodeHelper::helperPath()
 
 QString KPDecodeHelper::metadataHelperPath()
 {
-    if (const QString path = standIn("PICTARO_TEST_METADATA_HELPER"); !path.isEmpty())
+    if (const QString path = standIn(Program::Metadata); !path.isEmpty())
         return path;
     static const QString path = findHelper(QStringLiteral("pictaro-metadata"),
                                            QStringLiteral(PICTARO_METADATA_HELPER_BUILD_PATH),
                                            QStringLiteral(PICTARO_METADATA_HELPER_INSTALL_PATH));
     return path;
+}
+
+void KPDecodeHelper::setStandIn(Program program, const QString& path)
+{
+    const std::lock_guard lock(standInMutex);
+    standIns[int(program)] = path;
 }
 
 KPDecodeReply KPDecodeHelper::size(Kind kind, const QByteArray& bytes, const QByteArray& coder,

@@ -65,6 +65,16 @@ public:
     // The same for pictaro-metadata.
     static QString metadataHelperPath();
 
+    // For the tests: runs the program at `path` in the place of pictaro-decode or
+    // pictaro-metadata (a stand-in that misbehaves as a hostile file could make a helper);
+    // an empty path puts the helper back.
+    enum class Program
+    {
+        Decode,
+        Metadata,
+    };
+    static void setStandIn(Program program, const QString& path);
+
     // The most bytes a reply of pictaro-decode may have: a size query's header alone, a
     // picture's header and pixels, no more than `probed` and `box` (when valid) allow,
     // and never more than the picture-size limit.

@@ -88,11 +88,6 @@ target_compile_definitions(pictaro_formats_support PRIVATE
     PICTARO_METADATA_HELPER_BUILD_PATH="$<TARGET_FILE:pictaro_metadata_helper>"
     PICTARO_METADATA_HELPER_INSTALL_PATH="${CMAKE_INSTALL_FULL_LIBEXECDIR}/pictaro/pictaro-metadata")
 add_dependencies(pictaro_formats_support pictaro_decode_helper pictaro_metadata_helper)
-# The tests put misbehaving stand-ins in the helpers' place; an installed program never
-# looks for one.
-if(PICTARO_BUILD_TESTS)
-    target_compile_definitions(pictaro_formats_support PRIVATE PICTARO_HELPER_STAND_INS)
-endif()
 
 qt_add_plugin(pictaro_psd STATIC CLASS_NAME KPPsdPlugin PLUGIN_TYPE imageformats)
 target_sources(pictaro_psd PRIVATE

@@ -1,9 +1,10 @@
 #pragma once
 
 // A shell script in the place of pictaro-decode or pictaro-metadata, for as long as it
-// lives: a helper that misbehaves as a file that took over a decoder could make it. Test
-// builds look for one in PICTARO_TEST_DECODE_HELPER and PICTARO_TEST_METADATA_HELPER.
+// lives: a helper that misbehaves as a file that took over a decoder could make it.
 // Header-only, so the suites need no change to the shared test library.
+
+#include "engine/formats/KPDecodeHelper.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -15,16 +16,10 @@ namespace KPTest {
 class HelperStandIn
 {
 public:
-    enum class Helper
-    {
-        Decode,
-        Metadata,
-    };
+    using Helper = KPDecodeHelper::Program;
 
     // `script` is the body of a /bin/sh script; "$FOLDER" in it is a folder of its own.
-    HelperStandIn(Helper helper, const QByteArray& script)
-        : m_variable(helper == Helper::Decode ? "PICTARO_TEST_DECODE_HELPER"
-                                              : "PICTARO_TEST_METADATA_HELPER")
+    HelperStandIn(Helper helper, const QByteArray& script) : m_helper(helper)
     {
         const QString path = m_folder.filePath(QStringLiteral("stand-in.sh"));
         QFile file(path);
@@ -34,9 +29,9 @@ public:
             qFatal("cannot write %s", qPrintable(path));
         file.close();
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv(m_variable, QFile::encodeName(path));
+        KPDecodeHelper::setStandIn(m_helper, path);
     }
-    ~HelperStandIn() { qunsetenv(m_variable); }
+    ~HelperStandIn() { KPDecodeHelper::setStandIn(m_helper, QString()); }
     HelperStandIn(const HelperStandIn&) = delete;
     HelperStandIn& operator=(const HelperStandIn&) = delete;
 
@@ -68,7 +63,7 @@ public:
 
 private:
     QTemporaryDir m_folder;
-    const char* m_variable;
+    Helper m_helper;
 };
 
 } // namespace KPTest
