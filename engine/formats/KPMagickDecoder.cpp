@@ -96,11 +96,16 @@ void KPMagickDecoder::load(const QByteArray& coder)
     if (!knowsCoder(coder))
         return;
     // A ping of a few bytes that are no picture loads the coder's module, the libraries
-    // it needs and the texts of ImageMagick's messages.
+    // it needs and the texts of ImageMagick's messages. An icon's pictures may be PNGs,
+    // which ImageMagick's ICO coder hands to its PNG coder; an ICNS file's icons are read
+    // with the coder of their data.
     const char nothing[16] = {};
     const Magick::Blob blob(nothing, sizeof nothing);
-    const std::vector<const char*> used =
-        coder == "ICNS" ? std::vector{"PNG", "JP2", "J2K"} : std::vector{coder.constData()};
+    std::vector<const char*> used{coder.constData()};
+    if (coder == "ICO")
+        used = {"ICO", "PNG"};
+    else if (coder == "ICNS")
+        used = {"PNG", "JP2", "J2K"};
     for (const char* each : used) {
         Magick::Image picture;
         read(picture, blob, each, true);
