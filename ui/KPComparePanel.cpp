@@ -95,12 +95,22 @@ KPComparePanel::KPComparePanel(KPImageView* plain, QWidget* parent)
     connect(m_zoom200MI, &QAction::triggered, this,
             [this] { m_compareV->setZoom(KPCompareView::Zoom::Double); });
     updateMode();
+    connect(&m_loadWatcher, &QFutureWatcherBase::finished, this, &KPComparePanel::loadEnded);
 }
 
 KPComparePanel::~KPComparePanel()
 {
     drop();
     m_loader.waitForFinished();
+}
+
+void KPComparePanel::loadEnded()
+{
+    m_loading = false;
+    // A comparison of files no longer shown is not shown.
+    const QFuture<KPComparison> ended = m_loadWatcher.future();
+    if (!ended.isCanceled() && ended.resultCount() > 0 && m_loadingKey == m_loadedKey)
+        loaded(ended.result());
 }
 
 QList<QAction*> KPComparePanel::zoomActions() const
@@ -127,7 +137,7 @@ bool KPComparePanel::isComparing() const
 
 bool KPComparePanel::isLoading() const
 {
-    return !m_loaderShown.isFinished();
+    return m_loading;
 }
 
 void KPComparePanel::showJob(const KPImageDataPtr& job)
@@ -186,12 +196,9 @@ void KPComparePanel::load()
     m_loader = KPAsync::run([source = m_source, outputPath = m_output, stop] {
         return KPComparison::make(source, outputPath, [stop] { return stop->load(); });
     });
-    // A comparison of files no longer shown is not shown; the key tells, whenever the
-    // continuation runs.
-    m_loaderShown = m_loader.then(this, [this, key](const KPComparison& comparison) {
-        if (key == m_loadedKey)
-            loaded(comparison);
-    });
+    m_loadingKey = key;
+    m_loading = true;
+    m_loadWatcher.setFuture(m_loader);
 }
 
 void KPComparePanel::drop()

@@ -4,6 +4,7 @@
 #include "engine/KPImageData.h"
 
 #include <QFuture>
+#include <QFutureWatcher>
 #include <QWidget>
 
 #include <atomic>
@@ -49,6 +50,7 @@ private:
     void updateMode();
     void load();
     void loaded(const KPComparison& comparison);
+    void loadEnded();
     void drop();
     void showInfo();
 
@@ -73,7 +75,11 @@ private:
     // The files (and the output's version) of the comparison loaded or being loaded.
     QString m_loadedKey;
     std::optional<KPComparison> m_comparison;
+    // The comparison comes back through a watcher, a part of this panel, so that one that
+    // ends while the panel is destroyed has nothing left to post to.
     QFuture<KPComparison> m_loader;
-    QFuture<void> m_loaderShown;
+    QFutureWatcher<KPComparison> m_loadWatcher;
+    QString m_loadingKey; // the files the comparison being loaded is of
+    bool m_loading = false;
     std::shared_ptr<std::atomic_bool> m_stop;
 };

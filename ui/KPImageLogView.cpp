@@ -110,12 +110,22 @@ KPImageLogView::KPImageLogView(QWidget* parent)
                 if (note.name == KPMessage::ImageLogRefresh)
                     refreshImageLog(note);
             });
+    connect(&m_loadWatcher, &QFutureWatcherBase::finished, this, &KPImageLogView::loadEnded);
 }
 
 KPImageLogView::~KPImageLogView()
 {
     dropLoad();
     m_loader.waitForFinished();
+}
+
+void KPImageLogView::loadEnded()
+{
+    m_loading = false;
+    // A cancelled load is for a picture no longer shown.
+    const QFuture<QImage> ended = m_loadWatcher.future();
+    if (!ended.isCanceled() && ended.resultCount() > 0)
+        showPicture(ended.result());
 }
 
 void KPImageLogView::awakeFromNib()
@@ -145,7 +155,7 @@ void KPImageLogView::refreshLanguage()
 
 bool KPImageLogView::isLoadingPicture() const
 {
-    return !m_loaderShown.isFinished();
+    return m_loading;
 }
 
 void KPImageLogView::showPicture(const QImage& image)
@@ -155,8 +165,7 @@ void KPImageLogView::showPicture(const QImage& image)
 
 void KPImageLogView::dropLoad()
 {
-    // A cancelled load is not shown: its continuation, which runs on this thread, finds
-    // it cancelled. One not begun is not loaded at all.
+    // A cancelled load is not shown (see loadEnded); one not begun is not loaded at all.
     m_loader.cancel();
 }
 
@@ -168,7 +177,8 @@ void KPImageLogView::loadPicture(const QString& path)
     // half the size.
     const QSize box = (QSizeF(PreviewBox) * devicePixelRatioF()).toSize();
     m_loader = KPAsync::run([path, box] { return KPThumbnailCache::load(path, box); });
-    m_loaderShown = m_loader.then(this, [this](const QImage& image) { showPicture(image); });
+    m_loading = true;
+    m_loadWatcher.setFuture(m_loader);
 }
 
 void KPImageLogView::refreshImageLog(const KPNotification& notification)

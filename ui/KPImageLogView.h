@@ -4,6 +4,7 @@
 #include "engine/KPNotification.h"
 
 #include <QFuture>
+#include <QFutureWatcher>
 #include <QGroupBox>
 #include <QImage>
 
@@ -48,6 +49,7 @@ public:
 
 private:
     void showPicture(const QImage& image);
+    void loadEnded();
     void loadPicture(const QString& path);
     // Drops the picture still being loaded: it would show a job no longer shown.
     void dropLoad();
@@ -66,8 +68,12 @@ private:
     QLabel* m_logProgressTF;
     QProgressBar* m_logProgressPI;
     QImage m_defaultImage;
+    // The loaded preview comes back through a watcher, a part of this view: a load that
+    // ends while the view is destroyed then has nothing left to post to. (A continuation
+    // with this view as its context could post to it while it is being destroyed.)
     QFuture<QImage> m_loader;
-    QFuture<void> m_loaderShown; // the loaded picture shown, or dropped
+    QFutureWatcher<QImage> m_loadWatcher;
+    bool m_loading = false; // until the last load has been shown or dropped
     quint64 m_failureLimit = 0;
     QSize m_failureBox;
 };
