@@ -2,6 +2,7 @@
 #include "engine/KPFitter.h"
 #include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
+#include "engine/KPScalingPass.h"
 #include "settings/KPSettings.h"
 #include "support/KPFitSupport.h"
 #include "support/KPTestSupport.h"
@@ -205,7 +206,7 @@ private Q_SLOTS:
         QFETCH(quint64, limit);
         QFETCH(quint64, fileSize);
         QFETCH(float, factor);
-        QVERIFY(std::abs(KPFitter::scaleFactor(limit, fileSize) - factor) < 1e-5f);
+        QVERIFY(std::abs(KPScalingPass::scaleFactor(limit, fileSize) - factor) < 1e-5f);
     }
 
     void passSize_data()
@@ -238,7 +239,7 @@ private Q_SLOTS:
         QFETCH(QSize, expected);
         QFETCH(bool, last);
         bool isLast = !last;
-        QCOMPARE(KPFitter::passSize(picture, factor, 320.0f, 240.0f, isLast), expected);
+        QCOMPARE(KPScalingPass::passSize(picture, factor, 320.0f, 240.0f, isLast), expected);
         QCOMPARE(isLast, last);
     }
 
@@ -274,13 +275,13 @@ private Q_SLOTS:
         for (int value = 0; value < 256 && value < opaque.width() * opaque.height(); ++value)
             opaque.setPixel(value % opaque.width(), value / opaque.width(),
                             qRgb(value, 255 - value, value / 2));
-        const QImage fast = KPFitter::drawPass(opaque, target);
+        const QImage fast = KPScalingPass::drawPass(opaque, target);
         // The painter's way: the picture scaled as it is, then drawn (a picture with an alpha
         // channel takes the painter's path).
         const QImage scaled =
             opaque.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         const QImage painted = KPImageDecoder::flattenForJpeg(
-            KPFitter::drawPass(scaled.convertToFormat(QImage::Format_ARGB32), target));
+            KPScalingPass::drawPass(scaled.convertToFormat(QImage::Format_ARGB32), target));
         QCOMPARE(fast.format(), QImage::Format_RGB32);
         QCOMPARE(fast.size(), target);
         QCOMPARE(fast, painted);
