@@ -2,6 +2,9 @@
 #include "engine/KPFitter.h"
 #include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
+#include "engine/KPJpegEncoder.h"
+#include "engine/KPJpegEstimate.h"
+#include "engine/KPMetadata.h"
 #include "engine/KPScalingPass.h"
 #include "settings/KPSettings.h"
 #include "support/KPFitSupport.h"
@@ -94,6 +97,10 @@ private Q_SLOTS:
             QVERIFY(quint64(output.size()) <= quint64(bytes.size()));
             QCOMPARE(QImage::fromData(output, "JPEG").size(), QSize(64, 48));
         }
+        const QString wrong = KPTest::summaryMismatch(
+            *outcome.job, quint64(bytes.size()), QSize(64, 48),
+            kept ? KPJobSummary::Ending::CopiedUnchanged : KPJobSummary::Ending::Encoded);
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
     }
 
     void fileExactlyAtTheLimitIsNotUnder()
@@ -144,6 +151,7 @@ private Q_SLOTS:
         for (qsizetype i = 1; i < first.size(); ++i)
             QVERIFY(std::abs((first[i - 1] - first[i]) - 0.03f) < 1e-4f);
         QCOMPARE(outcome.job->progress(), qint32(KPProgress::Failed));
+        QVERIFY(!outcome.job->summary());
         QVERIFY(exportFiles().isEmpty());
     }
 
@@ -188,6 +196,56 @@ private Q_SLOTS:
         QVERIFY(outcome.encodings > 28);
         QVERIFY(exportFiles().isEmpty());
         QCOMPARE(*KPAtomicFile::readAll(source), before);
+    }
+
+    // The encoder the fittings write with gives the codec's very bytes, the metadata where
+    // an encoding made with it has it; its size estimate is the codec's own, for the
+    // coding the estimate counts.
+    void jpegEncoderWritesTheCodecsBytes_data()
+    {
+        QTest::addColumn<int>("quality");
+        QTest::addColumn<bool>("optimised");
+        QTest::addColumn<bool>("gated"); // rows handed over as a decode gives them
+        QTest::newRow("the best quality") << 100 << false << false;
+        QTest::newRow("a descent's step, gated") << 61 << false << true;
+        QTest::newRow("quality 0 encodes as 1") << 0 << false << false;
+        QTest::newRow("optimised tables") << 85 << true << false;
+    }
+    void jpegEncoderWritesTheCodecsBytes()
+    {
+        QFETCH(int, quality);
+        QFETCH(bool, optimised);
+        QFETCH(bool, gated);
+        const QImage picture =
+            KPTest::noisyImage(203, 115, 5).convertToFormat(QImage::Format_RGB32);
+        const QString source = writeSource(picture, QStringLiteral("m.jpg"));
+        QVERIFY(KPTest::exifWrite(source, {QStringLiteral("-IFD0:Make=PictaroCam"),
+                                           QStringLiteral("-IFD0:Artist=Ann Example")}));
+        const KPMetadata metadata = KPMetadata::read(*KPAtomicFile::readAll(source), "jpg",
+                                                     KPMetadataPolicy::KeepAll, false);
+        QVERIFY(!metadata.isEmpty());
+        KPJpegEncoder encoder(optimised ? KPJpegEncoder::Coding::Optimised
+                                        : KPJpegEncoder::Coding::Standard);
+        int gateAsked = 0;
+        KPRowGate gate;
+        if (gated)
+            gate = [&gateAsked](int) { return ++gateAsked > 0; };
+        KPJpegCodec codec;
+        const QByteArray bare = encoder.encode(picture, quality, KPMetadata(), gate);
+        QCOMPARE(bare, codec.encodeAtQuality(picture, std::max(quality, 1), optimised));
+        QCOMPARE(gateAsked > 0, gated);
+        const QByteArray carried = encoder.encode(picture, quality, metadata, {});
+        QCOMPARE(carried, encoder.withMetadata(bare, metadata, picture.size()));
+        QCOMPARE(qint64(carried.size() - bare.size()), encoder.metadataBytes(metadata));
+        QCOMPARE(encoder.decode(carried).size(), picture.size());
+
+        const std::unique_ptr<KPSizeEstimate> estimate = encoder.sizeEstimate();
+        QCOMPARE(bool(estimate), optimised);
+        if (estimate) {
+            KPJpegEstimate own;
+            QVERIFY(own.analyse(picture, 2) && estimate->analyse(picture, 2, {}));
+            QCOMPARE(estimate->size(quality, 2), own.size(quality, 2));
+        }
     }
 
     void scaleFactor_data()
