@@ -40,6 +40,7 @@ void KPFitter::fitJob(const KPImageDataPtr& job)
 void KPFitter::startJob(const KPImageDataPtr& job)
 {
     job->setFailure(KPFailure::None);
+    job->setSummary(std::nullopt);
     if (job->path().isEmpty()) {
         job->fail(KPFailure::SourceUnreadable);
         return;
@@ -47,7 +48,6 @@ void KPFitter::startJob(const KPImageDataPtr& job)
     job->setProgress(KPProgress::Converting);
     job->setExportQuality(std::nullopt);
     job->setExportPixelSize({});
-    job->setSummary(std::nullopt);
 }
 
 bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
