@@ -194,14 +194,19 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
     m_curLimitSize = limit;
     if (limit == 0)
         return; // the run stays in its running form until the user stops it
+    if (resetResults(setup) && startEveryJob(setup, limit))
+        endRun(setup);
+}
 
+bool KPBatchRun::resetResults(const RunSetup& setup)
+{
     {
         // Waits for the workers of an earlier, stopped run before its lists are emptied.
         std::unique_lock jobLock(m_jobMutex);
         // A run stopped while it waited here (Resize pressed again and again) must not
         // empty the lists of the run that came before or after it.
         if (!setup.run->flag)
-            return;
+            return false;
         std::lock_guard lock(m_resultMutex);
         m_okImgMAr.clear();
         m_errorImgMAr.clear();
@@ -213,7 +218,11 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
     if (!m_shuttingDown)
         QMetaObject::invokeMethod(
             this, [this] { Q_EMIT jobsReset(); }, Qt::QueuedConnection);
+    return true;
+}
 
+bool KPBatchRun::startEveryJob(const RunSetup& setup, quint64 limit)
+{
     QStringList sources;
     sources.reserve(setup.jobs.size());
     for (const KPImageDataPtr& job : setup.jobs)
@@ -227,7 +236,7 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
     for (int index = 0; index < int(setup.jobs.size()); ++index) {
         const KPImageDataPtr& job = setup.jobs.at(index);
         if (!setup.run->flag)
-            return; // stopped between two jobs
+            return false; // stopped between two jobs
         // Each ended worker keeps its stack mapped until it is joined; joining them as
         // the run goes keeps a long run's memory flat.
         reapFinishedThreads();
@@ -238,7 +247,7 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
                 return progress->inFlight == 0 || (progress->inFlight < parallel &&
                                                    progress->memoryInFlight + memory <= budget);
             }))
-            return; // the workers finish their jobs on their own
+            return false; // the workers finish their jobs on their own
         {
             std::lock_guard lock(progress->mutex);
             ++progress->inFlight;
@@ -249,11 +258,13 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
         });
         // Outputs are named in list order: the next job starts once this one has its name.
         if (!waitFor(setup, *progress, [&progress, index] { return progress->placed >= index; }))
-            return;
+            return false;
     }
-    if (!waitFor(setup, *progress, [&progress] { return progress->inFlight == 0; }))
-        return;
+    return waitFor(setup, *progress, [&progress] { return progress->inFlight == 0; });
+}
 
+void KPBatchRun::endRun(const RunSetup& setup)
+{
     // Stop pressed while the last job ran leaves the run stopped, not ended: the same
     // flag decides, taken in one step, so only one of the two can win.
     bool running = true;
@@ -309,51 +320,62 @@ qint64 KPBatchRun::memoryBudget()
     return qint64(pages) * pageSize / 4;
 }
 
+void KPBatchRun::Progress::markPlaced(int index)
+{
+    {
+        std::lock_guard lock(mutex);
+        placed = std::max(placed, index);
+    }
+    condition.notify_all();
+}
+
+void KPBatchRun::Progress::waitForTurn(int index)
+{
+    std::unique_lock lock(mutex);
+    condition.wait(lock, [this, index] { return reporting >= index; });
+}
+
+void KPBatchRun::Progress::passTurn(int index)
+{
+    {
+        std::lock_guard lock(mutex);
+        reporting = index + 1;
+    }
+    condition.notify_all();
+}
+
+void KPBatchRun::Progress::leave(int index, qint64 memory)
+{
+    markPlaced(index);
+    {
+        std::lock_guard lock(mutex);
+        --inFlight;
+        memoryInFlight -= memory;
+    }
+    condition.notify_all();
+}
+
 void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& job, int index,
                                  const std::shared_ptr<KPExportPlacement>& placement, quint64 limit,
                                  const std::shared_ptr<Progress>& progress, qint64 memory)
 {
     // However the job ends, the jobs after it must not wait for it: it counts as placed,
     // passes the turn to report once it has had it, and leaves the jobs in progress.
-    const auto markPlaced = [progress, index] {
-        {
-            std::lock_guard lock(progress->mutex);
-            progress->placed = std::max(progress->placed, index);
-        }
-        progress->condition.notify_all();
-    };
-    const auto waitForTurn = [progress, index] {
-        std::unique_lock lock(progress->mutex);
-        progress->condition.wait(lock, [&progress, index] { return progress->reporting >= index; });
-    };
-    const auto passTurn = [progress, index] {
-        {
-            std::lock_guard lock(progress->mutex);
-            progress->reporting = index + 1;
-        }
-        progress->condition.notify_all();
-    };
     struct Leave
     {
-        std::function<void()> leave;
-        ~Leave() { leave(); }
-    } leave{[progress, memory, markPlaced] {
-        markPlaced();
-        {
-            std::lock_guard lock(progress->mutex);
-            --progress->inFlight;
-            progress->memoryInFlight -= memory;
-        }
-        progress->condition.notify_all();
-    }};
+        std::shared_ptr<Progress> progress;
+        int index;
+        qint64 memory;
+        ~Leave() { progress->leave(index, memory); }
+    } leave{progress, index, memory};
 
     std::shared_lock jobLock(m_jobMutex);
     // Stopped while it waited for a worker of another run: the job has not begun, so
     // it does not begin (it would be filed into the next run's lists and run twice).
     if (!setup.run->flag) {
-        markPlaced();
-        waitForTurn();
-        passTurn();
+        progress->markPlaced(index);
+        progress->waitForTurn(index);
+        progress->passTurn(index);
         return;
     }
     const int count = int(setup.jobs.size());
@@ -362,8 +384,28 @@ void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& jo
             this, [this, job, index, count] { Q_EMIT jobStarted(job, index, count); },
             Qt::QueuedConnection);
 
+    const KPFitter::LogHandOff logHandOff = logHandOffFor(progress, index);
+    fitOne(setup, job, *placement, limit, logHandOff,
+           [progress, index] { progress->markPlaced(index); });
+    progress->markPlaced(index);
+    progress->waitForTurn(index);
+    fileAndReport(job, index, count);
+    logHandOff(job);
+    progress->passTurn(index);
+
+    // The pause lets the table catch up with the redraw; without a table there is
+    // nothing to redraw and no reason to wait.
+    if (setup.redrawList)
+        std::this_thread::sleep_for(std::chrono::milliseconds(RedrawPauseMs));
+    if (!m_shuttingDown)
+        QMetaObject::invokeMethod(
+            this, [this] { Q_EMIT listRefresh(); }, Qt::QueuedConnection);
+}
+
+KPFitter::LogHandOff KPBatchRun::logHandOffFor(const std::shared_ptr<Progress>& progress, int index)
+{
     // Of the jobs in progress, only the earliest in list order shows its steps.
-    auto logHandOff = [this, progress, index](const KPImageDataPtr& current) {
+    return [this, progress, index](const KPImageDataPtr& current) {
         if (progress->reporting != index)
             return;
         QVariantMap info;
@@ -371,22 +413,26 @@ void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& jo
         const KPNotification note{KPMessage::ImageLogRefresh, this, info};
         handOff([this, note] { Q_EMIT imageLogRefresh(note); });
     };
+}
 
-    {
-        KPFitter fitter(limit, setup.options, setup.exportSource, logHandOff, *placement);
-        // Stop, and closing the application, cut the job short: it ends failed within a
-        // band of rows of the codec, and its working file is removed.
-        fitter.setCancelled(
-            [this, run = setup.run] { return !run->flag.load() || m_shuttingDown.load(); });
-        fitter.setPreferences(setup.preferences);
-        fitter.setKeepsPreview(setup.keepPreviews);
-        fitter.setPlaced(markPlaced);
-        fitter.setThreads(std::max(1, QThread::idealThreadCount() / setup.parallelJobs));
-        fitter.fitJob(job);
-    }
-    markPlaced();
-    waitForTurn();
+void KPBatchRun::fitOne(const RunSetup& setup, const KPImageDataPtr& job,
+                        KPExportPlacement& placement, quint64 limit,
+                        const KPFitter::LogHandOff& logHandOff, std::function<void()> placed)
+{
+    KPFitter fitter(limit, setup.options, setup.exportSource, logHandOff, placement);
+    // Stop, and closing the application, cut the job short: it ends failed within a
+    // band of rows of the codec, and its working file is removed.
+    fitter.setCancelled(
+        [this, run = setup.run] { return !run->flag.load() || m_shuttingDown.load(); });
+    fitter.setPreferences(setup.preferences);
+    fitter.setKeepsPreview(setup.keepPreviews);
+    fitter.setPlaced(std::move(placed));
+    fitter.setThreads(std::max(1, QThread::idealThreadCount() / setup.parallelJobs));
+    fitter.fitJob(job);
+}
 
+void KPBatchRun::fileAndReport(const KPImageDataPtr& job, int index, int count)
+{
     QVariantMap report;
     {
         std::lock_guard lock(m_resultMutex);
@@ -402,14 +448,4 @@ void KPBatchRun::resizeOneThread(const RunSetup& setup, const KPImageDataPtr& jo
         Q_EMIT imageReportRefresh(reportNote);
         Q_EMIT jobFinished(job, index, count);
     });
-    logHandOff(job);
-    passTurn();
-
-    // The pause lets the table catch up with the redraw; without a table there is
-    // nothing to redraw and no reason to wait.
-    if (setup.redrawList)
-        std::this_thread::sleep_for(std::chrono::milliseconds(RedrawPauseMs));
-    if (!m_shuttingDown)
-        QMetaObject::invokeMethod(
-            this, [this] { Q_EMIT listRefresh(); }, Qt::QueuedConnection);
 }

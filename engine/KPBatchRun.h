@@ -134,6 +134,14 @@ private:
         std::atomic<int> reporting{0}; // the job whose turn it is to file and report
         int inFlight = 0;
         qint64 memoryInFlight = 0;
+
+        // The job at `index` has its output's name (or never will).
+        void markPlaced(int index);
+        // Waits until the job at `index` may file and report: the jobs before it have.
+        void waitForTurn(int index);
+        void passTurn(int index);
+        // The job at `index` has ended: it is placed, and its memory free for another.
+        void leave(int index, qint64 memory);
     };
     // What a run's threads need, copied when the run starts.
     struct RunSetup
@@ -150,9 +158,24 @@ private:
     };
 
     void resizeThreadFunc(const RunSetup& setup);
+    // Empties the result lists and sets every job waiting; false when the run was stopped
+    // while it waited for the workers of an earlier one.
+    bool resetResults(const RunSetup& setup);
+    // Starts a worker for each job in list order, as room allows, and waits for the last;
+    // false when the run was stopped.
+    bool startEveryJob(const RunSetup& setup, quint64 limit);
+    // The list ran to its end: the idle form and the end-of-run message, unless Stop won.
+    void endRun(const RunSetup& setup);
     void resizeOneThread(const RunSetup& setup, const KPImageDataPtr& job, int index,
                          const std::shared_ptr<KPExportPlacement>& placement, quint64 limit,
                          const std::shared_ptr<Progress>& progress, qint64 memory);
+    // The log hand-off of the job at `index`.
+    KPFitter::LogHandOff logHandOffFor(const std::shared_ptr<Progress>& progress, int index);
+    void fitOne(const RunSetup& setup, const KPImageDataPtr& job, KPExportPlacement& placement,
+                quint64 limit, const KPFitter::LogHandOff& logHandOff,
+                std::function<void()> placed);
+    // Files the job into its result list and hands the report over.
+    void fileAndReport(const KPImageDataPtr& job, int index, int count);
     // Waits until `ready` holds, seeing Stop within a poll; false when the run stopped.
     static bool waitFor(const RunSetup& setup, Progress& progress,
                         const std::function<bool()>& ready);

@@ -83,8 +83,8 @@ KPExportPlacement::Occupant KPExportPlacement::occupant(const QString& candidate
     return KPAtomicFile::isMarkedOutput(candidate) ? Occupant::PictaroOutput : Occupant::Other;
 }
 
-std::optional<KPExportPlacement::Placement> KPExportPlacement::place(const QString& folder,
-                                                                     const QString& sourcePath)
+std::optional<KPExportPlacement::Placement>
+KPExportPlacement::place(const QString& folder, const QString& sourcePath, const QString& extension)
 {
     const std::optional<QString> base = baseName(sourcePath);
     if (!base)
@@ -97,9 +97,8 @@ std::optional<KPExportPlacement::Placement> KPExportPlacement::place(const QStri
     const std::optional<FileId> sourceId = fileId(sourcePath);
     for (int number = 1;; ++number) {
         const QString suffix = number == 1 ? QString() : QStringLiteral("-%1").arg(number);
-        const QString name = fitted(*base, suffix + QStringLiteral(".jpg")) + suffix;
-        const QString candidate =
-            QStringLiteral("%1/%2.%3").arg(folder, name, QStringLiteral("jpg"));
+        const QString name = fitted(*base, suffix + QLatin1Char('.') + extension) + suffix;
+        const QString candidate = QStringLiteral("%1/%2.%3").arg(folder, name, extension);
         const QString claim = QDir::cleanPath(candidate);
         if (m_claimed.contains(claim) || isOtherSource(candidate, sourcePath, sourceId))
             continue;

@@ -9,14 +9,14 @@
 
 // Decides where each job of a run writes its output, so that no file Pictaro did not
 // write is ever overwritten or removed and no two jobs of one run share an output.
-// Outputs are named after the source's base name with the extension "jpg". A name is
-// taken when nothing is there, or Pictaro's own output of an earlier run (a plain file
-// with the output mark), which the new output replaces. A name that holds anything else
-// (the user's own file, another listed picture's source, a folder, a link), or that an
-// earlier job of the run already took, becomes "base-2.jpg", "base-3.jpg" and so on, in
-// list order. A job's own source under its output's name (the export folder holds the
-// sources) is replaced only when the run was asked to replace originals; otherwise the
-// output goes beside it. Used by one worker at a time.
+// Outputs are named after the source's base name with the output format's extension
+// ("jpg" unless told otherwise). A name is taken when nothing is there, or Pictaro's own
+// output of an earlier run (a plain file with the output mark), which the new output
+// replaces. A name that holds anything else (the user's own file, another listed
+// picture's source, a folder, a link), or that an earlier job of the run already took,
+// becomes "base-2.jpg", "base-3.jpg" and so on, in list order. A job's own source under its
+// output's name (the export folder holds the sources) is replaced only when the run was asked to
+// replace originals; otherwise the output goes beside it. Used by one worker at a time.
 class KPExportPlacement
 {
 public:
@@ -34,8 +34,10 @@ public:
         bool inPlace = false; // the output is the job's own source file
     };
 
-    // Chooses the output path for `sourcePath` in `folder` and claims it for this run.
-    std::optional<Placement> place(const QString& folder, const QString& sourcePath);
+    // Chooses the output path for `sourcePath` in `folder`, with the output format's
+    // extension, and claims it for this run.
+    std::optional<Placement> place(const QString& folder, const QString& sourcePath,
+                                   const QString& extension = QStringLiteral("jpg"));
 
     // How many of the listed sources a run into `folder` that replaces originals would
     // write over (their output's name is the source itself, by path or as the same file);

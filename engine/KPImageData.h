@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/KPFailure.h"
+#include "engine/KPJobSummary.h"
 
 #include <QImage>
 #include <QMetaType>
@@ -93,6 +94,10 @@ public:
     QSize exportPixelSize() const { return m_exportPixelSize.get(); }
     void setExportPixelSize(QSize size) { m_exportPixelSize.set(size); }
 
+    // What the job made, once it has ended converted; empty before, and for a failed job.
+    std::optional<KPJobSummary> summary() const { return m_summary.get(); }
+    void setSummary(std::optional<KPJobSummary> summary) { m_summary.set(std::move(summary)); }
+
     // Why the job failed; None while it has not. A run clears it when the job starts.
     KPFailure failure() const { return KPFailure(m_failure.load()); }
     void setFailure(KPFailure failure) { m_failure.store(qint32(failure)); }
@@ -116,6 +121,7 @@ public:
         setExportSize(std::nullopt);
         setExportQuality(std::nullopt);
         setExportPixelSize(QSize());
+        setSummary(std::nullopt);
     }
 
 private:
@@ -128,6 +134,7 @@ private:
     std::atomic<qint32> m_progress{static_cast<qint32>(KPProgress::New)};
     KPLockedField<std::optional<float>> m_exportQuality;
     KPLockedField<QSize> m_exportPixelSize;
+    KPLockedField<std::optional<KPJobSummary>> m_summary;
     std::atomic<qint32> m_failure{qint32(KPFailure::None)};
 };
 

@@ -195,9 +195,11 @@ QByteArray KPJpegCodec::encode(const QImage& image, float factor,
     return encodeRows(image, KPQuality::nearest(factor).jpegQuality(), false, gate, segments);
 }
 
-QByteArray KPJpegCodec::encodeAtQuality(const QImage& image, int quality, bool optimizeCoding)
+QByteArray KPJpegCodec::encodeAtQuality(const QImage& image, int quality, bool optimizeCoding,
+                                        const std::function<bool(int)>& gate,
+                                        const QByteArray& segments)
 {
-    return encodeRows(image, quality, optimizeCoding, {});
+    return encodeRows(image, quality, optimizeCoding, gate, segments);
 }
 
 QByteArray KPJpegCodec::encodeRows(const QImage& image, int quality, bool optimizeCoding,

@@ -68,7 +68,9 @@ public:
                       const QByteArray& segments = {});
     // The same at a whole JPEG quality, 1 to 100. Optimized Huffman tables make the file
     // a few percent smaller for the same picture, for about a fifth more time.
-    QByteArray encodeAtQuality(const QImage& image, int quality, bool optimizeCoding = false);
+    QByteArray encodeAtQuality(const QImage& image, int quality, bool optimizeCoding = false,
+                               const std::function<bool(int rows)>& gate = {},
+                               const QByteArray& segments = {});
     // Decodes JPEG data into Format_RGB32; a null image on failure or when the header
     // claims a picture larger than the decoder's allocation limit.
     QImage decode(const QByteArray& jpeg);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/KPAsync.h"
+#include "engine/KPRowDecode.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -16,7 +17,7 @@
 // the previous step's file is still being decoded: the two run side by side on two
 // cores, and the picture that comes out is the same as from a decode before the encode.
 // When no thread is free to decode, the first wait decodes the whole picture itself.
-class KPJpegStreamDecode
+class KPJpegStreamDecode final : public KPRowDecode
 {
 public:
     // Reads the header and starts decoding; nothing when the data is no JPEG this
@@ -24,17 +25,12 @@ public:
     // fails early once `cancelled` answers true.
     static std::shared_ptr<KPJpegStreamDecode> start(const QByteArray& jpeg,
                                                      std::function<bool()> cancelled = {});
-    ~KPJpegStreamDecode();
-    KPJpegStreamDecode(const KPJpegStreamDecode&) = delete;
-    KPJpegStreamDecode& operator=(const KPJpegStreamDecode&) = delete;
+    ~KPJpegStreamDecode() override;
 
-    QSize size() const { return m_image.size(); }
-    // Blocks until `rows` rows are decoded; false when decoding failed first.
-    bool waitRows(int rows);
-    // Blocks until the whole picture is decoded; false when decoding failed.
-    bool wait();
-    // The picture; whole once `wait` answered true.
-    const QImage& image() const { return m_image; }
+    QSize size() const override { return m_image.size(); }
+    bool waitRows(int rows) override;
+    bool wait() override;
+    const QImage& image() const override { return m_image; }
 
 private:
     KPJpegStreamDecode() = default;

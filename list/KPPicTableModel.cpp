@@ -106,18 +106,16 @@ QVariant KPPicTableModel::resultData(const KPImageData& job, int role) const
     case KPProgress::Converted: {
         if (role == Qt::ForegroundRole)
             return {};
-        const std::optional<quint64> output = job.exportSize();
-        if (!output)
+        const std::optional<KPJobSummary> summary = job.summary();
+        if (!summary)
             return {};
-        const std::optional<quint64> source = job.size();
-        // No quality: the source's own bytes were kept.
-        const QString text = !job.exportQuality() ? KPStringTools::keptText(*output)
-                             : source             ? KPStringTools::savingText(*source, *output)
-                                                  : KPStringTools::shortSize(*output);
+        const QString text = summary->isCopy() ? KPStringTools::keptText(summary->outputBytes)
+                                               : KPStringTools::savingText(summary->sourceBytes,
+                                                                           summary->outputBytes);
         // The name may not be the one expected (photo-2.jpg beside a file of the user's).
         if (role == Qt::ToolTipRole)
             return text + QLatin1Char('\n') +
-                   KPLocalization::text("L_ResultWrittenTo").arg(job.exportPath());
+                   KPLocalization::text("L_ResultWrittenTo").arg(summary->outputPath);
         return text;
     }
     case KPProgress::Failed:

@@ -57,16 +57,17 @@ int KPStringTools::savingPercent(quint64 source, quint64 output)
 
 QString KPStringTools::savingText(quint64 source, quint64 output, const QLocale& locale)
 {
+    const QString from = sizeSwitch(float(source));
+    const QString to = sizeSwitch(float(output));
     const int saving = savingPercent(source, output);
     if (saving == 0) // encoded, and no smaller than its source: the sizes alone
-        return QStringLiteral("%1 \u2192 %2").arg(shortSize(source, locale), shortSize(output, locale));
-    return qtTrId("L_ResultSaving")
-        .arg(shortSize(source, locale), shortSize(output, locale), locale.toString(saving));
+        return QStringLiteral("%1 \u2192 %2").arg(from, to);
+    return qtTrId("L_ResultSaving").arg(from, to, locale.toString(saving));
 }
 
-QString KPStringTools::keptText(quint64 output, const QLocale& locale)
+QString KPStringTools::keptText(quint64 output)
 {
-    return qtTrId("L_ResultKept").arg(shortSize(output, locale));
+    return qtTrId("L_ResultKept").arg(sizeSwitch(float(output)));
 }
 
 QString KPStringTools::capitalised(const QString& text)
@@ -76,7 +77,8 @@ QString KPStringTools::capitalised(const QString& text)
     return text.left(1).toUpper() + text.mid(1);
 }
 
-std::optional<QString> KPStringTools::getStrToIdxByBackward(const QString& text, const QString& find)
+std::optional<QString> KPStringTools::getStrToIdxByBackward(const QString& text,
+                                                            const QString& find)
 {
     if (find.isEmpty())
         return std::nullopt;

@@ -2,7 +2,6 @@
 
 #include "engine/KPBatchRun.h"
 #include "engine/KPExportPlacement.h"
-#include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
 #include "engine/KPPath.h"
 #include "engine/KPQuality.h"
@@ -160,7 +159,8 @@ void KPBatchFrontEnd::printJob(const KPImageDataPtr& job)
 {
     clearProgressLine();
     const QString name = KPTerminalText::escaped(job->path());
-    if (!job->is(KPProgress::Converted)) {
+    const std::optional<KPJobSummary> summary = job->summary();
+    if (!job->is(KPProgress::Converted) || !summary) {
         const QString reason = KPFailureText::text(
             job->failure(), m_options.limitBytes,
             KPFitPreferences::smallestBox(m_options.fit, KPFitPreferences::stored()));
@@ -171,21 +171,24 @@ void KPBatchFrontEnd::printJob(const KPImageDataPtr& job)
         m_out.flush();
         return;
     }
-    const QString output = job->exportPath();
-    QString detail = KPStringTools::sizeSwitch(float(job->exportSize().value_or(0)));
-    QSize pixels = job->exportPixelSize();
-    if (const std::optional<float> quality = job->exportQuality())
-        detail += QStringLiteral(", quality %1").arg(KPQuality::nearest(*quality).jpegQuality());
-    else if (job->size() && job->exportSize() != job->size())
+    QString detail = KPStringTools::sizeSwitch(float(summary->outputBytes));
+    switch (summary->ending) {
+    case KPJobSummary::Ending::Encoded:
+        if (summary->quality)
+            detail += QStringLiteral(", quality %1").arg(summary->quality->jpegQuality());
+        break;
+    case KPJobSummary::Ending::CopiedWithoutMetadata:
         detail += QStringLiteral(", copied unchanged but for its metadata");
-    else
+        break;
+    case KPJobSummary::Ending::CopiedUnchanged:
         detail += QStringLiteral(", copied unchanged");
-    if (!pixels.isValid())
-        pixels = KPImageDecoder::probeFile(output);
+        break;
+    }
+    const QSize pixels = summary->outputPixels;
     if (pixels.isValid())
         detail += QStringLiteral(", %1x%2").arg(pixels.width()).arg(pixels.height());
     m_out << QStringLiteral("OK      %1 -> %2 (%3)\n")
-                 .arg(name, KPTerminalText::escaped(output), detail);
+                 .arg(name, KPTerminalText::escaped(summary->outputPath), detail);
     m_out.flush();
 }
 

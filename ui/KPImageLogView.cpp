@@ -50,9 +50,9 @@ QSize headerSize(const QString& path)
 }
 
 // Written like the quality floor of the preferences, so the two compare at a glance.
-QString qualityText(float factor)
+QString qualityText(KPQuality quality)
 {
-    return QStringLiteral("%1 %").arg(KPQuality::nearest(factor).jpegQuality());
+    return QStringLiteral("%1 %").arg(quality.jpegQuality());
 }
 
 QLabel* valueLabel(QWidget* parent)
@@ -212,14 +212,7 @@ void KPImageLogView::refreshImageLog(const KPNotification& notification)
             loadPicture(exportPath); // kept unchanged: nothing was decoded
         }
         m_logNameTF->setText(KPPath::displayName(KPPath::fileName(exportPath)));
-        QSize pixels = job->exportPixelSize();
-        if (!pixels.isValid())
-            pixels = output.isNull() ? headerSize(exportPath) : output.size();
-        m_logScaleTF->setText(pixelSizeText(pixels));
-        m_logSizeTF->setText(KPStringTools::sizeSwitch(float(job->exportSize().value_or(0))));
-        // A copy kept unchanged was never encoded, so it has no quality to show.
-        const std::optional<float> quality = job->exportQuality();
-        m_logQualityTF->setText(quality ? qualityText(*quality) : QString());
+        showOutputValues(*job, output);
     } else {
         const QString path = job->path();
         loadPicture(path);
@@ -232,6 +225,25 @@ void KPImageLogView::refreshImageLog(const KPNotification& notification)
     }
     refreshViewState(job);
     m_comparePanel->showJob(job);
+}
+
+void KPImageLogView::showOutputValues(const KPImageData& job, const QImage& output)
+{
+    // A job that has ended is shown as its summary has it; one converting, its last step.
+    const std::optional<KPJobSummary> summary = job.summary();
+    QSize pixels = summary ? summary->outputPixels : job.exportPixelSize();
+    if (!pixels.isValid())
+        pixels = output.size();
+    m_logScaleTF->setText(pixelSizeText(pixels));
+    const quint64 bytes = summary ? summary->outputBytes : job.exportSize().value_or(0);
+    m_logSizeTF->setText(KPStringTools::sizeSwitch(float(bytes)));
+    // A copy was never encoded, so it has no quality to show.
+    std::optional<KPQuality> quality;
+    if (summary)
+        quality = summary->quality;
+    else if (const std::optional<float> factor = job.exportQuality())
+        quality = KPQuality::nearest(*factor);
+    m_logQualityTF->setText(quality ? qualityText(*quality) : QString());
 }
 
 void KPImageLogView::refreshViewState(const KPImageDataPtr& job)

@@ -50,6 +50,8 @@ public:
 private:
     void showPicture(const QImage& image);
     void loadEnded();
+    // The output's pixel size, file size and quality.
+    void showOutputValues(const KPImageData& job, const QImage& output);
     void loadPicture(const QString& path);
     // Drops the picture still being loaded: it would show a job no longer shown.
     void dropLoad();

@@ -482,7 +482,8 @@ private Q_SLOTS:
         const QByteArray output = *KPAtomicFile::readAll(job->exportPath());
         QCOMPARE(*job->exportSize(), quint64(output.size()));
         QVERIFY(quint64(output.size()) < limit);
-        if (underAlready && name.endsWith(QLatin1String(".jpg"))) {
+        const bool kept = underAlready && name.endsWith(QLatin1String(".jpg"));
+        if (kept) {
             QCOMPARE(output, bytes);
             QVERIFY(!job->exportQuality());
         } else {
@@ -490,6 +491,10 @@ private Q_SLOTS:
             QCOMPARE(job->exportPixelSize(), QSize(400, 300));
             QCOMPARE(decodes, 1); // the source, once; never a file it wrote
         }
+        const QString wrong = KPTest::summaryMismatch(*job, quint64(bytes.size()), QSize(400, 300),
+                                                      kept ? KPJobSummary::Ending::CopiedUnchanged
+                                                           : KPJobSummary::Ending::Encoded);
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
         QCOMPARE(*KPAtomicFile::readAll(source), bytes);
     }
 

@@ -2,6 +2,10 @@
 #include "engine/KPFitter.h"
 #include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
+#include "engine/KPJpegEncoder.h"
+#include "engine/KPJpegEstimate.h"
+#include "engine/KPMetadata.h"
+#include "engine/KPScalingPass.h"
 #include "settings/KPSettings.h"
 #include "support/KPFitSupport.h"
 #include "support/KPTestSupport.h"
@@ -93,6 +97,10 @@ private Q_SLOTS:
             QVERIFY(quint64(output.size()) <= quint64(bytes.size()));
             QCOMPARE(QImage::fromData(output, "JPEG").size(), QSize(64, 48));
         }
+        const QString wrong = KPTest::summaryMismatch(
+            *outcome.job, quint64(bytes.size()), QSize(64, 48),
+            kept ? KPJobSummary::Ending::CopiedUnchanged : KPJobSummary::Ending::Encoded);
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
     }
 
     void fileExactlyAtTheLimitIsNotUnder()
@@ -143,6 +151,7 @@ private Q_SLOTS:
         for (qsizetype i = 1; i < first.size(); ++i)
             QVERIFY(std::abs((first[i - 1] - first[i]) - 0.03f) < 1e-4f);
         QCOMPARE(outcome.job->progress(), qint32(KPProgress::Failed));
+        QVERIFY(!outcome.job->summary());
         QVERIFY(exportFiles().isEmpty());
     }
 
@@ -189,6 +198,56 @@ private Q_SLOTS:
         QCOMPARE(*KPAtomicFile::readAll(source), before);
     }
 
+    // The encoder the fittings write with gives the codec's very bytes, the metadata where
+    // an encoding made with it has it; its size estimate is the codec's own, for the
+    // coding the estimate counts.
+    void jpegEncoderWritesTheCodecsBytes_data()
+    {
+        QTest::addColumn<int>("quality");
+        QTest::addColumn<bool>("optimised");
+        QTest::addColumn<bool>("gated"); // rows handed over as a decode gives them
+        QTest::newRow("the best quality") << 100 << false << false;
+        QTest::newRow("a descent's step, gated") << 61 << false << true;
+        QTest::newRow("quality 0 encodes as 1") << 0 << false << false;
+        QTest::newRow("optimised tables") << 85 << true << false;
+    }
+    void jpegEncoderWritesTheCodecsBytes()
+    {
+        QFETCH(int, quality);
+        QFETCH(bool, optimised);
+        QFETCH(bool, gated);
+        const QImage picture =
+            KPTest::noisyImage(203, 115, 5).convertToFormat(QImage::Format_RGB32);
+        const QString source = writeSource(picture, QStringLiteral("m.jpg"));
+        QVERIFY(KPTest::exifWrite(source, {QStringLiteral("-IFD0:Make=PictaroCam"),
+                                           QStringLiteral("-IFD0:Artist=Ann Example")}));
+        const KPMetadata metadata = KPMetadata::read(*KPAtomicFile::readAll(source), "jpg",
+                                                     KPMetadataPolicy::KeepAll, false);
+        QVERIFY(!metadata.isEmpty());
+        KPJpegEncoder encoder(optimised ? KPJpegEncoder::Coding::Optimised
+                                        : KPJpegEncoder::Coding::Standard);
+        int gateAsked = 0;
+        KPRowGate gate;
+        if (gated)
+            gate = [&gateAsked](int) { return ++gateAsked > 0; };
+        KPJpegCodec codec;
+        const QByteArray bare = encoder.encode(picture, quality, KPMetadata(), gate);
+        QCOMPARE(bare, codec.encodeAtQuality(picture, std::max(quality, 1), optimised));
+        QCOMPARE(gateAsked > 0, gated);
+        const QByteArray carried = encoder.encode(picture, quality, metadata, {});
+        QCOMPARE(carried, encoder.withMetadata(bare, metadata, picture.size()));
+        QCOMPARE(qint64(carried.size() - bare.size()), encoder.metadataBytes(metadata));
+        QCOMPARE(encoder.decode(carried).size(), picture.size());
+
+        const std::unique_ptr<KPSizeEstimate> estimate = encoder.sizeEstimate();
+        QCOMPARE(bool(estimate), optimised);
+        if (estimate) {
+            KPJpegEstimate own;
+            QVERIFY(own.analyse(picture, 2) && estimate->analyse(picture, 2, {}));
+            QCOMPARE(estimate->size(quality, 2), own.size(quality, 2));
+        }
+    }
+
     void scaleFactor_data()
     {
         QTest::addColumn<quint64>("limit");
@@ -205,7 +264,7 @@ private Q_SLOTS:
         QFETCH(quint64, limit);
         QFETCH(quint64, fileSize);
         QFETCH(float, factor);
-        QVERIFY(std::abs(KPFitter::scaleFactor(limit, fileSize) - factor) < 1e-5f);
+        QVERIFY(std::abs(KPScalingPass::scaleFactor(limit, fileSize) - factor) < 1e-5f);
     }
 
     void passSize_data()
@@ -238,7 +297,7 @@ private Q_SLOTS:
         QFETCH(QSize, expected);
         QFETCH(bool, last);
         bool isLast = !last;
-        QCOMPARE(KPFitter::passSize(picture, factor, 320.0f, 240.0f, isLast), expected);
+        QCOMPARE(KPScalingPass::passSize(picture, factor, 320.0f, 240.0f, isLast), expected);
         QCOMPARE(isLast, last);
     }
 
@@ -274,13 +333,13 @@ private Q_SLOTS:
         for (int value = 0; value < 256 && value < opaque.width() * opaque.height(); ++value)
             opaque.setPixel(value % opaque.width(), value / opaque.width(),
                             qRgb(value, 255 - value, value / 2));
-        const QImage fast = KPFitter::drawPass(opaque, target);
+        const QImage fast = KPScalingPass::drawPass(opaque, target);
         // The painter's way: the picture scaled as it is, then drawn (a picture with an alpha
         // channel takes the painter's path).
         const QImage scaled =
             opaque.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         const QImage painted = KPImageDecoder::flattenForJpeg(
-            KPFitter::drawPass(scaled.convertToFormat(QImage::Format_ARGB32), target));
+            KPScalingPass::drawPass(scaled.convertToFormat(QImage::Format_ARGB32), target));
         QCOMPARE(fast.format(), QImage::Format_RGB32);
         QCOMPARE(fast.size(), target);
         QCOMPARE(fast, painted);

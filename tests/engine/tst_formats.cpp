@@ -14,6 +14,7 @@
 #include "settings/KPSettings.h"
 #include "support/KPBmpWriter.h"
 #include "support/KPFaultSupport.h"
+#include "support/KPFitSupport.h"
 #include "support/KPHeifWriter.h"
 #include "support/KPHelperStandIn.h"
 #include "support/KPTestSupport.h"
@@ -1352,6 +1353,11 @@ private Q_SLOTS:
         original.setAutoTransform(true);
         QCOMPARE(picture, original.read());
         QCOMPARE(picture.size(), upright.size());
+        const QString wrong =
+            KPTest::summaryMismatch(*outcome.job, quint64(before.size()), upright.size(),
+                                    sameBytes ? KPJobSummary::Ending::CopiedUnchanged
+                                              : KPJobSummary::Ending::CopiedWithoutMetadata);
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 
         const QJsonObject found = KPTest::exifTags(output);
         const QString dump = QString::fromUtf8(QJsonDocument(found).toJson());

@@ -1,6 +1,21 @@
 #include "support/KPFitSupport.h"
 
+#include "engine/KPAtomicFile.h"
 #include "engine/KPExportPlacement.h"
+
+namespace {
+QString described(const KPJobSummary& summary)
+{
+    return QStringLiteral("ending %1, %2 -> %3 bytes, %4x%5, quality %6, %7")
+        .arg(int(summary.ending))
+        .arg(summary.sourceBytes)
+        .arg(summary.outputBytes)
+        .arg(summary.outputPixels.width())
+        .arg(summary.outputPixels.height())
+        .arg(summary.quality ? summary.quality->percent() : -1)
+        .arg(summary.outputPath);
+}
+} // namespace
 
 namespace KPTest {
 KPImageDataPtr job(const QString& source, KPProgress progress)
@@ -23,5 +38,24 @@ void fitJobs(const QList<KPImageDataPtr>& jobs, quint64 limit, const KPFitOption
             limit, options, [folder] { return std::optional<QString>(folder); }, log, placement);
         fitter.fitJob(job);
     }
+}
+
+QString summaryMismatch(const KPImageData& job, quint64 sourceBytes, QSize pixels,
+                        KPJobSummary::Ending ending)
+{
+    const std::optional<KPJobSummary> summary = job.summary();
+    if (!summary)
+        return QStringLiteral("no summary");
+    KPJobSummary expected;
+    expected.ending = ending;
+    expected.sourceBytes = sourceBytes;
+    expected.outputBytes = KPAtomicFile::fileSize(job.exportPath()).value_or(0);
+    expected.outputPixels = pixels;
+    if (ending == KPJobSummary::Ending::Encoded)
+        expected.quality = KPQuality::nearest(job.exportQuality().value_or(-1.0f));
+    expected.outputPath = job.exportPath();
+    if (*summary == expected)
+        return {};
+    return described(*summary) + QStringLiteral(" instead of ") + described(expected);
 }
 } // namespace KPTest

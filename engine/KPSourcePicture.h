@@ -1,0 +1,86 @@
+#pragma once
+
+#include "engine/KPAsync.h"
+#include "engine/KPFailure.h"
+#include "engine/KPImageDecoder.h"
+#include "engine/KPMetadata.h"
+#include "engine/KPMetadataPolicy.h"
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// One job's source picture, read once and shared by whichever fitting runs: its bytes
+// (their size looked at before a byte is read), its header, its picture decoded on
+// another core and its metadata read in pictaro-metadata, both started as soon as the
+// source is known to be whole. One per job, used on the job's thread.
+class KPSourcePicture
+{
+public:
+    KPSourcePicture() = default;
+    KPSourcePicture(const KPSourcePicture&) = delete;
+    KPSourcePicture& operator=(const KPSourcePicture&) = delete;
+
+    // Reads the file and its header: None, or why no reader can take it (Stopped when
+    // `cancelled` ended a reader in pictaro-decode).
+    KPFailure read(const QString& path, const std::function<bool()>& cancelled);
+    quint64 size() const { return m_size; }
+    QSize pixels() const { return m_pixels; } // upright, from the header
+    bool isJpeg() const { return m_isJpeg; }
+    // The bytes as read, until releaseBytes().
+    const QByteArray& bytes() const { return m_bytes; }
+
+    // Which reading of the metadata a job needs: for the copy of a JPEG already under the
+    // limit, unless it keeps all; for the encodings, unless they carry none.
+    struct MetadataReading
+    {
+        bool forCopy = false;
+        bool forEncodings = false;
+    };
+    static MetadataReading metadataReading(KPMetadataPolicy policy, bool mayHold, bool mayKeepCopy);
+
+    // Starts, on other cores, the metadata reading the policy asks for and the decode: at
+    // once when the picture is to be encoded whatever happens (as large as `limit`, or no
+    // JPEG), else only if it comes to that. Stop (`cancelled`) ends both.
+    void start(KPMetadataPolicy policy, quint64 limit, const std::function<bool()>& cancelled);
+    // Lets go of the bytes once the working file holds them; a copy still to be rewritten
+    // without some metadata keeps them.
+    void releaseBytes();
+
+    // Whether the copy of the source, to be kept, has to be rewritten without some metadata.
+    bool copyMayChange() const { return m_reading.forCopy; }
+    struct Copy
+    {
+        QByteArray bytes;
+        bool rewritten = false; // false: the source's own bytes
+    };
+    // The copy to keep, once the metadata is read; nothing when it cannot be made without
+    // what is to be removed. The bytes are let go.
+    std::optional<Copy> takeCopy();
+
+    // Whether the decoded picture is still to be taken.
+    bool hasPicture() const { return m_decode.isValid(); }
+    // The decoded picture, waited for; taken once.
+    KPImageDecoder::Decoded takePicture();
+    // The metadata the encodings carry, waited for and fitted into the limit; nothing to
+    // carry when none was read.
+    const KPMetadata& metadata();
+
+    // Waits for a decode or reading still running; one not begun is dropped.
+    void release();
+
+private:
+    QByteArray m_bytes;
+    QByteArray m_hint; // the type the name gives
+    quint64 m_size = 0;
+    QSize m_pixels;
+    bool m_isJpeg = false;
+    quint64 m_limit = 0;
+    MetadataReading m_reading;
+    KPAsync::Task<KPImageDecoder::Decoded> m_decode;
+    KPAsync::Task<KPMetadata> m_metadataRead;
+    KPMetadata m_metadata;
+};
