@@ -21,7 +21,9 @@ constexpr std::array<const char*, 9> Coders = {"BMP", "ICO",  "TIFF", "GIF", "JP
 // The memory limit prepare() was given.
 qint64 memoryLimit = 0;
 
-KPFailure reasonFor(const Magick::Exception& error)
+} // namespace
+
+KPFailure KPMagickDecoder::reasonFor(const Magick::Exception& error)
 {
     if (dynamic_cast<const Magick::ErrorResourceLimit*>(&error) ||
         dynamic_cast<const Magick::WarningResourceLimit*>(&error) ||
@@ -33,6 +35,7 @@ KPFailure reasonFor(const Magick::Exception& error)
     return KPFailure::Damaged;
 }
 
+namespace {
 // Reads the first picture with the named coder. Warnings about the picture's
 // data (a short file, a bad checksum) fail it, as the engine's other readers do: ImageMagick fills
 // what is missing and carries on. Others (an unknown tag) do not.
@@ -54,7 +57,7 @@ KPFailure read(Magick::Image& picture, const Magick::Blob& blob, const char* cod
     } catch (const Magick::Warning&) {
         // The picture was read; the warning was about something else.
     } catch (const Magick::Exception& error) {
-        return reasonFor(error);
+        return KPMagickDecoder::reasonFor(error);
     } catch (const std::exception&) {
         return KPFailure::TooLargeToDecode; // std::bad_alloc under the address-space limit
     }
