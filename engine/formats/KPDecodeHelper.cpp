@@ -1,6 +1,7 @@
 #include "engine/formats/KPDecodeHelper.h"
 
 #include "engine/formats/KPHelperCall.h"
+#include "engine/formats/KPHelperLog.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,6 +1,7 @@
 #include "engine/formats/KPHelperCall.h"
 
 #include "engine/formats/KPChildProcess.h"
+#include "engine/formats/KPHelperLog.h"
 #include "engine/formats/KPHelperPayload.h"
 #include "engine/formats/KPHelperSandbox.h"
 #include "engine/formats/KPHelperWireReader.h"
@@ -9,8 +10,6 @@
 
 #include <csignal>
 #include <cstring>
-
-Q_LOGGING_CATEGORY(lcPictaroHelper, "pictaro.helper", QtInfoMsg)
 
 namespace {
 // What became of the process, as a reason for the user, and in words for the log.

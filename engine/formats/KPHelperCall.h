@@ -6,14 +6,9 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QLoggingCategory>
 #include <QString>
 
 #include <functional>
-
-// What the helpers did, with the end of their standard error: off unless asked for with
-// QT_LOGGING_RULES="pictaro.helper.debug=true".
-Q_DECLARE_LOGGING_CATEGORY(lcPictaroHelper)
 
 // One call of a helper program: the request and the file's bytes written to it, its
 // answer read within the bounds the request allows, and what became of the process

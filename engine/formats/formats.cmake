@@ -95,6 +95,7 @@ add_library(pictaro_formats_support STATIC
     ${pictaro_formats_dir}/KPMetadataReply.h ${pictaro_formats_dir}/KPMetadataReply.cpp
     ${pictaro_formats_dir}/KPChildProcess.h ${pictaro_formats_dir}/KPChildProcess.cpp
     ${pictaro_formats_dir}/KPHelperCall.h ${pictaro_formats_dir}/KPHelperCall.cpp
+    ${pictaro_formats_dir}/KPHelperLog.h ${pictaro_formats_dir}/KPHelperLog.cpp
     ${pictaro_formats_dir}/KPHelperHandler.h ${pictaro_formats_dir}/KPHelperHandler.cpp
     ${pictaro_formats_dir}/KPIcnsLayout.h ${pictaro_formats_dir}/KPIcnsLayout.cpp
     ${pictaro_formats_dir}/KPIcoLayout.h ${pictaro_formats_dir}/KPIcoLayout.cpp
