@@ -21,15 +21,16 @@ class HelperStandIn
 public:
     using Helper = KPDecodeHelper::Program;
 
-    // `script` is the body of a /bin/sh script; "$FOLDER" in it is a folder of its own.
+    // `script` is the body of a /bin/sh script; "$FOLDER" in it is a folder of its own. A
+    // stand-in killed by a signal leaves no core file.
     // Pictaro waits for it `deadlineMs` when above 0, else as long as for the helper.
     HelperStandIn(Helper helper, const QByteArray& script, qint64 deadlineMs = 0) : m_helper(helper)
     {
         const QString path = m_folder.filePath(QStringLiteral("stand-in.sh"));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) ||
-            file.write("#!/bin/sh\nFOLDER='" + QFile::encodeName(m_folder.path()) + "'\n" + script +
-                       '\n') < 0)
+            file.write("#!/bin/sh\nulimit -c 0\nFOLDER='" + QFile::encodeName(m_folder.path()) +
+                       "'\n" + script + '\n') < 0)
             qFatal("cannot write %s", qPrintable(path));
         file.close();
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
