@@ -33,6 +33,10 @@ const char* KPFailureText::key(KPFailure failure)
         return "L_FailCamera";
     case KPFailure::Unsupported:
         return "L_FailUnsupported";
+    case KPFailure::DecoderCrashed:
+        return "L_FailDecoderCrashed";
+    case KPFailure::DecoderTimedOut:
+        return "L_FailDecoderTimedOut";
     }
     return "";
 }

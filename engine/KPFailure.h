@@ -20,6 +20,8 @@ enum class KPFailure : qint32
     Stopped,            // the run was stopped in the middle of the job
     CameraNotSupported, // a raw file of a camera the raw reader does not know
     Unsupported,        // no reader takes the file
+    DecoderCrashed,     // the helper process reading the file was killed by a signal
+    DecoderTimedOut,    // the helper process reading the file ran past its time
 };
 
 namespace KPFailureText {

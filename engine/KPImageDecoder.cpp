@@ -9,6 +9,7 @@
 #include "engine/formats/KPHeifPlugin.h"
 #include "engine/formats/KPIcnsLayout.h"
 #include "engine/formats/KPIcoLayout.h"
+#include "engine/formats/KPPsdLayout.h"
 #include "engine/formats/KPRawHandler.h"
 
 #include <QBuffer>
@@ -158,6 +159,23 @@ Reading readWithQt(const QByteArray& bytes, bool sizeOnly, QSize box,
     return Reading{sizeOnly ? QImage() : image, size, KPFailure::None};
 }
 
+// A Photoshop document, by its content: its layout is checked here, which gives its size,
+// and its picture is decoded in pictaro-decode.
+Reading readPsd(const QByteArray& bytes, bool sizeOnly, QSize box,
+                const std::function<bool()>& cancelled)
+{
+    const std::optional<KPPsdLayout> layout = KPPsdLayout::read(bytes);
+    if (!layout)
+        return Reading{{}, {}, KPFailure::Damaged};
+    const QSize size = layout->size();
+    if (tooLargeForQt(size))
+        return Reading{{}, {}, KPFailure::TooLargeToDecode};
+    if (sizeOnly)
+        return Reading{{}, size, KPFailure::None};
+    return fromReply(
+        KPDecodeHelper::decode(KPDecodeHelper::Kind::Psd, bytes, {}, box, cancelled, size));
+}
+
 // `probed` is the size the same reading gave with `sizeOnly`, or invalid.
 Reading read(const QByteArray& bytes, const QByteArray& formatHint, bool sizeOnly, QSize box,
              const std::function<bool()>& cancelled = {}, QSize probed = {})
@@ -169,6 +187,8 @@ Reading read(const QByteArray& bytes, const QByteArray& formatHint, bool sizeOnl
                              ? KPDecodeHelper::size(kind, bytes, {}, cancelled)
                              : KPDecodeHelper::decode(kind, bytes, {}, box, cancelled, probed));
     }
+    if (KPPsdLayout::readHeader(bytes))
+        return readPsd(bytes, sizeOnly, box, cancelled);
     const QByteArray coder = KPSecondReader::coderFor(formatHint);
     // `sameReader`: the size, if probed, came from the second reader too; a file it takes
     // only once Qt has failed to decode it was probed by Qt.

@@ -11,11 +11,12 @@
 
 // Opens source pictures, for the fitting, the table's thumbnails and the preview alike.
 // Each type goes to its reader by the name of the file: camera raw files to LibRaw and
-// HEIC, HEIF and AVIF to libheif, both in the pictaro-decode process; the others to
-// Qt's readers, by content, and, when Qt turns a file away or would read it wrongly, to
-// ImageMagick in pictaro-decode with the coder of the file's own type. Pictures come
-// out upright (EXIF orientation applied), in sRGB; a picture that cannot be read comes
-// with the reason.
+// HEIC, HEIF and AVIF to libheif, both in the pictaro-decode process; Photoshop documents,
+// by content, to ImageMagick in pictaro-decode once their layout is checked here; the
+// others to Qt's readers, by content, and, when Qt turns a file away or would read it
+// wrongly, to ImageMagick in pictaro-decode with the coder of the file's own type.
+// Pictures come out upright (EXIF orientation applied), in sRGB; a picture that cannot be
+// read comes with the reason.
 class KPImageDecoder
 {
 public:

@@ -51,14 +51,18 @@ void watchInterrupts(KPBatchFrontEnd& frontEnd)
 }
 // The image readers report every damaged file on the way; the terminal already says
 // which pictures failed, so their chatter is shown only with PICTARO_VERBOSE set.
+// Pictaro's own categories ("pictaro.helper") say nothing unless turned on by name, with
+// QT_LOGGING_RULES: then they are shown.
 void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     static const bool verbose = qEnvironmentVariableIsSet("PICTARO_VERBOSE");
     const bool reader =
         context.category && (qstrncmp(context.category, "qt.imageformats", 15) == 0 ||
                              qstrncmp(context.category, "qt.gui.imageio", 14) == 0);
-    if (!verbose && (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg ||
-                     (reader && type == QtCriticalMsg)))
+    const bool asked = context.category && qstrncmp(context.category, "pictaro.", 8) == 0;
+    if (!verbose && !asked &&
+        (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg ||
+         (reader && type == QtCriticalMsg)))
         return;
     std::fputs(qPrintable(qFormatLogMessage(type, context, message) + QLatin1Char('\n')), stderr);
 }

@@ -1,7 +1,7 @@
 #include "engine/formats/KPDecodeHelper.h"
 
-#include "engine/formats/KPChildProcess.h"
-#include "engine/formats/KPHelperSandbox.h"
+#include "engine/formats/KPHelperCall.h"
+#include "engine/formats/KPHelperLog.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -34,20 +34,40 @@ QString findHelper(const QString& name, const QString& built, const QString& ins
     return QString();
 }
 
-// The programs the tests put in the helpers' places, if any.
+// The programs the tests put in the helpers' places, if any, with their deadlines.
+struct StandIn
+{
+    QString path;
+    qint64 deadlineMs = 0;
+};
 std::mutex standInMutex;
-QString standIns[2];
+StandIn standIns[2];
 
-QString standIn(KPDecodeHelper::Program program)
+StandIn standIn(KPDecodeHelper::Program program)
 {
     const std::lock_guard lock(standInMutex);
     return standIns[int(program)];
+}
+
+KPHelperRequest::Reader readerOf(KPDecodeHelper::Kind kind)
+{
+    switch (kind) {
+    case KPDecodeHelper::Kind::Raw:
+        return KPHelperRequest::Reader::Raw;
+    case KPDecodeHelper::Kind::Heif:
+        return KPHelperRequest::Reader::Heif;
+    case KPDecodeHelper::Kind::Magick:
+        return KPHelperRequest::Reader::Second;
+    case KPDecodeHelper::Kind::Psd:
+        return KPHelperRequest::Reader::Psd;
+    }
+    return KPHelperRequest::Reader::Second;
 }
 } // namespace
 
 QString KPDecodeHelper::helperPath()
 {
-    if (const QString path = standIn(Program::Decode); !path.isEmpty())
+    if (const QString path = standIn(Program::Decode).path; !path.isEmpty())
         return path;
     static const QString path = findHelper(QStringLiteral("pictaro-decode"),
                                            QStringLiteral(PICTARO_DECODE_HELPER_BUILD_PATH),
@@ -57,7 +77,7 @@ QString KPDecodeHelper::helperPath()
 
 QString KPDecodeHelper::metadataHelperPath()
 {
-    if (const QString path = standIn(Program::Metadata); !path.isEmpty())
+    if (const QString path = standIn(Program::Metadata).path; !path.isEmpty())
         return path;
     static const QString path = findHelper(QStringLiteral("pictaro-metadata"),
                                            QStringLiteral(PICTARO_METADATA_HELPER_BUILD_PATH),
@@ -65,10 +85,18 @@ QString KPDecodeHelper::metadataHelperPath()
     return path;
 }
 
-void KPDecodeHelper::setStandIn(Program program, const QString& path)
+void KPDecodeHelper::setStandIn(Program program, const QString& path, qint64 deadlineMs)
 {
     const std::lock_guard lock(standInMutex);
-    standIns[int(program)] = path;
+    standIns[int(program)] = StandIn{path, deadlineMs};
+}
+
+qint64 KPDecodeHelper::deadlineMs(Program program, const KPHelperRequest& request)
+{
+    if (const StandIn stood = standIn(program); !stood.path.isEmpty() && stood.deadlineMs > 0)
+        return stood.deadlineMs;
+    const bool decoding = request.operation == KPHelperRequest::Operation::Decode;
+    return qint64(decoding ? DecodeSeconds : SizeSeconds) * 1000;
 }
 
 KPDecodeReply KPDecodeHelper::size(Kind kind, const QByteArray& bytes, const QByteArray& coder,
@@ -83,21 +111,6 @@ KPDecodeReply KPDecodeHelper::decode(Kind kind, const QByteArray& bytes, const Q
     return run(kind, false, bytes, coder, box, cancelled, probed);
 }
 
-qint64 KPDecodeHelper::replyLimit(bool sizeOnly, QSize box, QSize probed)
-{
-    if (sizeOnly)
-        return KPDecodeReply::HeaderBytes;
-    const qint64 limit = QImageReader::allocationLimit() > 0
-                             ? qint64(QImageReader::allocationLimit()) << 20
-                             : MaxPictureBytes;
-    qint64 pixels = limit / 4;
-    for (const QSize bound : {box, probed}) {
-        if (bound.isValid() && !bound.isEmpty())
-            pixels = std::min(pixels, qint64(bound.width()) * bound.height());
-    }
-    return KPDecodeReply::HeaderBytes + pixels * 4;
-}
-
 KPDecodeReply KPDecodeHelper::run(Kind kind, bool sizeOnly, const QByteArray& bytes,
                                   const QByteArray& coder, QSize box, const Cancelled& cancelled,
                                   QSize probed)
@@ -109,34 +122,24 @@ KPDecodeReply KPDecodeHelper::run(Kind kind, bool sizeOnly, const QByteArray& by
     if (cancelled && cancelled())
         return KPDecodeReply::failed(KPFailure::Stopped);
 
-    QString kindArgument;
-    switch (kind) {
-    case Kind::Raw:
-        kindArgument = QStringLiteral("raw");
-        break;
-    case Kind::Heif:
-        kindArgument = QStringLiteral("heif");
-        break;
-    case Kind::Magick:
-        kindArgument = QStringLiteral("magick:") + QString::fromLatin1(coder);
-        break;
-    }
+    KPHelperRequest request;
+    request.operation =
+        sizeOnly ? KPHelperRequest::Operation::Size : KPHelperRequest::Operation::Decode;
+    request.reader = readerOf(kind);
+    request.coder = kind == Kind::Magick ? coder : QByteArray();
     // The decoders' buffers are held to Qt's allocation limit, as a picture Qt decodes is.
-    QStringList arguments{kindArgument,
-                          sizeOnly ? QStringLiteral("size") : QStringLiteral("decode"),
-                          QString::number(QImageReader::allocationLimit())};
-    if (box.isValid() && !box.isEmpty())
-        arguments << QString::number(box.width()) << QString::number(box.height());
-
-    KPFailure failure = KPFailure::None;
-    const std::optional<QByteArray> output =
-        runProcess(helperPath(), arguments, bytes, sizeOnly ? SizeSeconds : DecodeSeconds,
-                   replyLimit(sizeOnly, box, probed), cancelled, failure);
-    if (!output)
-        return KPDecodeReply::failed(failure);
-    std::optional<KPDecodeReply> reply = KPDecodeReply::decode(*output);
-    if (!reply || (reply->ok() && sizeOnly != reply->picture.isNull()))
+    request.memoryLimitMB = QImageReader::allocationLimit();
+    request.box = box.isValid() && !box.isEmpty() ? box : QSize();
+    request.probed = sizeOnly ? QSize() : probed;
+    const KPHelperCall::Outcome outcome = KPHelperCall::run(
+        helperPath(), request, bytes, deadlineMs(Program::Decode, request), cancelled);
+    if (outcome.failure != KPFailure::None)
+        return KPDecodeReply::failed(outcome.failure);
+    std::optional<KPDecodeReply> reply = KPDecodeReply::fromFrames(outcome.frames, !sizeOnly);
+    if (!reply) {
+        qCDebug(lcPictaroHelper) << "pictaro-decode answered no reply for" << request.describe();
         return KPDecodeReply::failed(KPFailure::Damaged);
+    }
     return *reply;
 }
 
@@ -146,52 +149,19 @@ std::optional<KPMetadataReply> KPDecodeHelper::metadata(bool heif, const QByteAr
 {
     if (bytes.isEmpty() || bytes.size() > MaxFileBytes || (cancelled && cancelled()))
         return std::nullopt;
-    QStringList arguments{heif ? QStringLiteral("heif") : QStringLiteral("other"),
-                          KPMetadataPolicies::name(policy),
-                          QString::number(QImageReader::allocationLimit())};
-    if (copy)
-        arguments << QStringLiteral("copy");
-    KPFailure failure = KPFailure::None;
-    const std::optional<QByteArray> output =
-        runProcess(metadataHelperPath(), arguments, bytes, SizeSeconds, KPMetadataReply::MaxBytes,
-                   cancelled, failure);
-    if (!output)
+    KPHelperRequest request;
+    request.operation = KPHelperRequest::Operation::Metadata;
+    request.reader = heif ? KPHelperRequest::Reader::Heif : KPHelperRequest::Reader::Exiv2;
+    request.policy = policy;
+    request.copy = copy;
+    request.memoryLimitMB = QImageReader::allocationLimit();
+    // Metadata that cannot be read never fails a picture: why is only logged.
+    const KPHelperCall::Outcome outcome = KPHelperCall::run(
+        metadataHelperPath(), request, bytes, deadlineMs(Program::Metadata, request), cancelled);
+    if (outcome.failure != KPFailure::None)
         return std::nullopt;
-    return KPMetadataReply::decode(*output);
-}
-
-std::optional<QByteArray> KPDecodeHelper::runProcess(const QString& program,
-                                                     const QStringList& arguments,
-                                                     const QByteArray& bytes, int seconds,
-                                                     qint64 maxOutput, const Cancelled& cancelled,
-                                                     KPFailure& failure)
-{
-    if (program.isEmpty()) {
-        failure = KPFailure::Unsupported;
-        return std::nullopt;
-    }
-    // A large raw file takes some tens of seconds: a stopped run does not wait for it.
-    const KPChildProcess::Result ran = KPChildProcess::run(
-        program, arguments, bytes, qint64(seconds) * 1000, maxOutput, cancelled);
-    if (!ran.started) {
-        failure = KPFailure::Unsupported;
-        return std::nullopt;
-    }
-    if (ran.cancelled) {
-        failure = KPFailure::Stopped;
-        return std::nullopt;
-    }
-    // A system that cannot hold the helper in its sandbox runs no reader in it.
-    if (ran.finished && ran.exitCode == KPHelperSandbox::RefusedExit) {
-        failure = KPFailure::Unsupported;
-        return std::nullopt;
-    }
-    // What a crash leaves on stderr (glibc's "buffer overflow detected") is no news for the
-    // user: the picture fails. So does a helper the sandbox ended (SIGSYS), and one that
-    // wrote more than the request can need.
-    if (!ran.finished || ran.exitCode != 0) {
-        failure = KPFailure::Damaged;
-        return std::nullopt;
-    }
-    return ran.output;
+    std::optional<KPMetadataReply> reply = KPMetadataReply::fromFrames(outcome.frames);
+    if (!reply)
+        qCDebug(lcPictaroHelper) << "pictaro-metadata answered no reply for" << request.describe();
+    return reply;
 }

@@ -2,6 +2,7 @@
 
 #include "engine/KPMetadataPolicy.h"
 #include "engine/formats/KPDecodeReply.h"
+#include "engine/formats/KPHelperRequest.h"
 #include "engine/formats/KPMetadataReply.h"
 
 #include <QByteArray>
@@ -13,9 +14,10 @@
 
 // Runs pictaro-decode, the process the risky decoders live in (see
 // pictaro_decode_main.cpp), on a file's bytes. Whatever happens to the process, the
-// answer is a picture or a failure with its reason: a crash, a hang past the time
-// limit, or a reply that makes no sense fail the file as damaged. Likewise
-// pictaro-metadata, the process the metadata reader lives in.
+// answer is a picture or a failure with its reason (see KPHelperCall): the helper's own
+// refusal, a crash, a hang past the time limit, or a reply that makes no sense, which
+// fails the file as damaged. Likewise pictaro-metadata, the process the metadata reader
+// lives in.
 class KPDecodeHelper
 {
 public:
@@ -26,6 +28,7 @@ public:
         Raw,    // LibRaw
         Heif,   // libheif: HEIC, HEIF, AVIF
         Magick, // ImageMagick with the coder given
+        Psd,    // ImageMagick's Photoshop coder, on a document whose layout was checked
     };
 
     // How long the process may take to read a header, and to decode a picture (a
@@ -33,10 +36,7 @@ public:
     static constexpr int SizeSeconds = 60;
     static constexpr int DecodeSeconds = 300;
     // The largest file handed over.
-    static constexpr qint64 MaxFileBytes = qint64(1) << 30;
-    // The most pixel bytes a picture may come back with when Qt's allocation limit sets
-    // none.
-    static constexpr qint64 MaxPictureBytes = qint64(1) << 30;
+    static constexpr qint64 MaxFileBytes = KPHelperWire::MaxInputBytes;
 
     // Asked while the process works: when it answers true, the process is ended and the
     // answer is the failure Stopped.
@@ -66,27 +66,20 @@ public:
     static QString metadataHelperPath();
 
     // For the tests: runs the program at `path` in the place of pictaro-decode or
-    // pictaro-metadata (a stand-in that misbehaves as a hostile file could make a helper);
-    // an empty path puts the helper back.
+    // pictaro-metadata (a stand-in that misbehaves as a hostile file could make a helper),
+    // with `deadlineMs` in the place of the helper's time limit when it is above 0; an
+    // empty path puts the helper back.
     enum class Program
     {
         Decode,
         Metadata,
     };
-    static void setStandIn(Program program, const QString& path);
-
-    // The most bytes a reply of pictaro-decode may have: a size query's header alone, a
-    // picture's header and pixels, no more than `probed` and `box` (when valid) allow,
-    // and never more than the picture-size limit.
-    static qint64 replyLimit(bool sizeOnly, QSize box, QSize probed);
+    static void setStandIn(Program program, const QString& path, qint64 deadlineMs = 0);
 
 private:
     static KPDecodeReply run(Kind kind, bool sizeOnly, const QByteArray& bytes,
                              const QByteArray& coder, QSize box, const Cancelled& cancelled,
                              QSize probed);
-    // Runs the program on the bytes: its standard output, or the failure. An answer
-    // longer than `maxOutput` bytes ends the program and fails as damaged.
-    static std::optional<QByteArray>
-    runProcess(const QString& program, const QStringList& arguments, const QByteArray& bytes,
-               int seconds, qint64 maxOutput, const Cancelled& cancelled, KPFailure& failure);
+    // How long the program may take for the request, stand-ins their own.
+    static qint64 deadlineMs(Program program, const KPHelperRequest& request);
 };

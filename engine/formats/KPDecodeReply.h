@@ -1,18 +1,20 @@
 #pragma once
 
 #include "engine/KPFailure.h"
+#include "engine/formats/KPHelperWire.h"
 
-#include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QSize>
 
 #include <optional>
 
-class QIODevice;
+class KPHelperWireWriter;
 
-// What pictaro-decode writes back to the reader that ran it: why it failed, or the
-// picture's upright size and, unless only the size was asked for, its pixels in sRGB,
-// upright, possibly scaled down to a box the reader gave.
+// What pictaro-decode answers: why it refused the file, or the picture's upright size and,
+// unless only the size was asked for, its pixels in sRGB, upright, possibly scaled down to
+// a box the reader gave. On the wire (see KPHelperWire.h) a Failure frame, or a Size frame
+// and, for a picture, a Pixels frame.
 struct KPDecodeReply
 {
     KPFailure failure = KPFailure::None;
@@ -22,13 +24,16 @@ struct KPDecodeReply
     static KPDecodeReply failed(KPFailure reason) { return KPDecodeReply{reason, {}, {}}; }
     bool ok() const { return failure == KPFailure::None; }
 
-    bool writeTo(QIODevice& out) const;
-    // Nothing for a reply that is cut short, malformed or does not hold the pixels its
-    // header announces.
-    static std::optional<KPDecodeReply> decode(const QByteArray& bytes);
+    bool writeTo(KPHelperWireWriter& out) const;
+    // The reply of a helper that did not refuse the file. Nothing for frames that do not
+    // make one: a missing or malformed size, pixels where none were asked for or none
+    // where they were, pixels other than their header announces. The picture is the
+    // Pixels frame's own bytes, not a copy of them.
+    static std::optional<KPDecodeReply> fromFrames(QList<KPHelperWire::Frame> frames,
+                                                   bool withPixels);
 
     // Sides beyond this are refused, whatever a reply says.
-    static constexpr int MaxSide = 1000000;
-    // The header before the pixels; a failure or a size is nothing more.
-    static constexpr qsizetype HeaderBytes = 28;
+    static constexpr int MaxSide = KPHelperWire::MaxSide;
+    // The Pixels frame's own header, before the rows.
+    static constexpr qsizetype PixelHeaderBytes = 12;
 };

@@ -4,11 +4,11 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <initializer_list>
 #include <sched.h>
+#include <string_view>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
@@ -16,6 +16,7 @@
 #include <sys/socket.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <utility>
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define PICTARO_SANITIZER_RUNTIME
@@ -62,8 +63,8 @@ scmp_arg_cmp equal(unsigned argument, scmp_datum_t value)
 }
 
 // Reading its input, writing its answer, and asking what they are: descriptor 0 is the
-// file, 1 the answer, both pipes to Pictaro, and 2 is /dev/null. It opens, duplicates and
-// creates no other descriptor but a thread's wake-up counter (see allowThreads).
+// request and the file, 1 the answer, 2 its error output, all three Pictaro's. It opens, duplicates
+// and creates no other descriptor but a thread's wake-up counter (see allowThreads).
 void allowDescriptors(Filter& filter)
 {
     filter.allow({SCMP_SYS(read), SCMP_SYS(readv), SCMP_SYS(pread64), SCMP_SYS(write),
@@ -232,18 +233,27 @@ int KPHelperSandbox::check(const char* call)
 {
     if (!enter())
         return RefusedExit;
-    bool known = false;
-    if (std::strcmp(call, "open-read") == 0)
+    const std::string_view name(call);
+    if (name == "open-read")
         return openForReading() ? Unfiltered : 0;
-    if (std::strcmp(call, "open-write") == 0)
-        known = openForWriting();
-    else if (std::strcmp(call, "socket") == 0)
-        known = connectSocket();
-    else if (std::strcmp(call, "exec") == 0)
-        known = executeProgram();
-    else if (std::strcmp(call, "ptrace") == 0)
-        known = traceProcess();
-    else if (std::strcmp(call, "none") == 0)
+    if (name == "none")
         return 0;
-    return known ? Unfiltered : 2;
+    const std::pair<std::string_view, bool (*)()> forbidden[] = {
+        {"open-write", openForWriting},
+        {"socket", connectSocket},
+        {"exec", executeProgram},
+        {"ptrace", traceProcess},
+    };
+    for (const auto& [each, make] : forbidden) {
+        if (name == each)
+            return make() ? Unfiltered : 2;
+    }
+    return 2;
+}
+
+std::optional<int> KPHelperSandbox::checkRequested(int argc, char** argv)
+{
+    if (argc != 3 || std::string_view(argv[1]) != CheckArgument)
+        return std::nullopt;
+    return check(argv[2]);
 }

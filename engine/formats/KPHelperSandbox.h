@@ -4,10 +4,12 @@
 // a byte of its input: it can gain no privileges (PR_SET_NO_NEW_PRIVS), and a seccomp
 // filter lets only the system calls a decode needs through: reading its input and writing
 // its answer on the descriptors it was given, memory, threads, clocks, signals to itself
-// and exit. Any other call kills the process with SIGSYS, which Pictaro takes for a
-// damaged file: a file that takes over a decoder can open nothing for writing, reach no
-// socket, start no program and trace no process. The list and the reason for each group
-// of calls are in KPHelperSandbox.cpp.
+// and exit. Any other call kills the process with SIGSYS, which Pictaro reports as a
+// decoder that crashed on the file: a file that takes over a decoder can open nothing for writing,
+// reach no socket, start no program and trace no process. The list and the reason for each group of
+// calls are in KPHelperSandbox.cpp.
+#include <optional>
+
 class KPHelperSandbox
 {
 public:
@@ -30,5 +32,7 @@ public:
     // place, so the check gives a hostile file no more than the sandbox allows.
     static int check(const char* call);
     static constexpr const char* CheckArgument = "sandbox-check";
+    // The check's exit status when the helper's arguments ask for it, else nothing.
+    static std::optional<int> checkRequested(int argc, char** argv);
     static constexpr int Unfiltered = 4;
 };

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -21,7 +23,9 @@ constexpr std::array<const char*, 9> Coders = {"BMP", "ICO",  "TIFF", "GIF", "JP
 // The memory limit prepare() was given.
 qint64 memoryLimit = 0;
 
-KPFailure reasonFor(const Magick::Exception& error)
+} // namespace
+
+KPFailure KPMagickDecoder::reasonFor(const Magick::Exception& error)
 {
     if (dynamic_cast<const Magick::ErrorResourceLimit*>(&error) ||
         dynamic_cast<const Magick::WarningResourceLimit*>(&error) ||
@@ -33,6 +37,7 @@ KPFailure reasonFor(const Magick::Exception& error)
     return KPFailure::Damaged;
 }
 
+namespace {
 // Reads the first picture with the named coder. Warnings about the picture's
 // data (a short file, a bad checksum) fail it, as the engine's other readers do: ImageMagick fills
 // what is missing and carries on. Others (an unknown tag) do not.
@@ -54,7 +59,7 @@ KPFailure read(Magick::Image& picture, const Magick::Blob& blob, const char* cod
     } catch (const Magick::Warning&) {
         // The picture was read; the warning was about something else.
     } catch (const Magick::Exception& error) {
-        return reasonFor(error);
+        return KPMagickDecoder::reasonFor(error);
     } catch (const std::exception&) {
         return KPFailure::TooLargeToDecode; // std::bad_alloc under the address-space limit
     }
@@ -112,84 +117,107 @@ void KPMagickDecoder::load(const QByteArray& coder)
     }
 }
 
+namespace {
+// What ImageMagick is handed and with which coder: of an icon file, its largest picture
+// alone (as from Qt's reader); of an ICNS file, its largest icon, with the coder of its
+// data; else the whole file. Nothing when the icon file's directory makes no sense.
+std::optional<std::pair<Magick::Blob, QByteArray>> chosenPicture(const QByteArray& bytes,
+                                                                 const QByteArray& coder)
+{
+    if (coder == "ICO") {
+        std::optional<QByteArray> single;
+        if (const std::optional<int> largest = KPIcoLayout::largest(bytes))
+            single = KPIcoLayout::alone(bytes, *largest);
+        if (!single)
+            return std::nullopt;
+        return std::pair(Magick::Blob(single->constData(), size_t(single->size())), coder);
+    }
+    if (coder == "ICNS") {
+        const std::optional<KPIcnsLayout::Icon> icon = KPIcnsLayout::largest(bytes, true);
+        if (!icon)
+            return std::nullopt;
+        QByteArray dataCoder = icon->data == KPIcnsLayout::Data::Png ? "PNG" : "JP2";
+        if (icon->data == KPIcnsLayout::Data::Jpeg2000 && uchar(bytes.at(icon->offset)) == 0xff)
+            dataCoder = "J2K"; // a bare codestream
+        return std::pair(Magick::Blob(bytes.constData() + icon->offset, size_t(icon->length)),
+                         dataCoder);
+    }
+    return std::pair(Magick::Blob(bytes.constData(), size_t(bytes.size())), coder);
+}
+
+bool turnsSides(Magick::OrientationType orientation)
+{
+    return orientation == Magick::LeftTopOrientation ||
+           orientation == Magick::RightTopOrientation ||
+           orientation == Magick::RightBottomOrientation ||
+           orientation == Magick::LeftBottomOrientation;
+}
+
+// The picture's pixels, upright when `orient`, in RGB; `colorSpace` the profile they are
+// still in, if any. Throws what ImageMagick throws.
+QImage pixelsOf(Magick::Image& picture, bool orient, QColorSpace& colorSpace)
+{
+    if (orient)
+        picture.autoOrient();
+    const QSize size(int(picture.columns()), int(picture.rows()));
+    colorSpace = KPMagickColour::toRgb(picture);
+    const bool transparent = picture.matte();
+    QImage out(size, transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (out.isNull())
+        return out;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    const char* order = "BGRA";
+#else
+    const char* order = "ARGB";
+#endif
+    picture.write(0, 0, size_t(size.width()), size_t(size.height()), order, Magick::CharPixel,
+                  out.bits());
+    if (!transparent) {
+        // Some coders leave an unused alpha byte at 0; Qt's opaque format wants 255.
+        for (int y = 0; y < out.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+            for (int x = 0; x < out.width(); ++x)
+                line[x] |= 0xff000000u;
+        }
+    }
+    return out;
+}
+} // namespace
+
 KPDecodeReply KPMagickDecoder::decode(const QByteArray& bytes, const QByteArray& coder,
                                       bool sizeOnly, bool orient)
 {
     if (!knowsCoder(coder) || bytes.isEmpty())
         return KPDecodeReply::failed(KPFailure::Unsupported);
-    Magick::Blob blob;
-    QByteArray dataCoder = coder;
-    std::optional<QByteArray> single;
-    if (coder == "ICO") {
-        // The largest of an icon file's pictures, as from Qt's reader.
-        if (const std::optional<int> largest = KPIcoLayout::largest(bytes))
-            single = KPIcoLayout::alone(bytes, *largest);
-        if (!single)
-            return KPDecodeReply::failed(KPFailure::Damaged);
-        blob = Magick::Blob(single->constData(), size_t(single->size()));
-    } else if (coder == "ICNS") {
-        const std::optional<KPIcnsLayout::Icon> icon = KPIcnsLayout::largest(bytes, true);
-        if (!icon)
-            return KPDecodeReply::failed(KPFailure::Damaged);
-        dataCoder = icon->data == KPIcnsLayout::Data::Png ? "PNG" : "JP2";
-        if (icon->data == KPIcnsLayout::Data::Jpeg2000 && uchar(bytes.at(icon->offset)) == 0xff)
-            dataCoder = "J2K"; // a bare codestream
-        blob = Magick::Blob(bytes.constData() + icon->offset, size_t(icon->length));
-    } else {
-        blob = Magick::Blob(bytes.constData(), size_t(bytes.size()));
-    }
-
+    const auto chosen = chosenPicture(bytes, coder);
+    if (!chosen)
+        return KPDecodeReply::failed(KPFailure::Damaged);
     Magick::Image picture;
-    const KPFailure failure = read(picture, blob, dataCoder.constData(), sizeOnly);
+    const KPFailure failure = read(picture, chosen->first, chosen->second.constData(), sizeOnly);
     if (failure != KPFailure::None)
         return KPDecodeReply::failed(failure);
 
-    QSize size(int(picture.columns()), int(picture.rows()));
+    const QSize size(int(picture.columns()), int(picture.rows()));
     // ImageMagick keeps 16 bits a channel and four channels: a picture that cannot fit
     // fails from its header already, so that it is not kept as it is.
     if (memoryLimit > 0 && qint64(size.width()) * size.height() * 8 > memoryLimit)
         return KPDecodeReply::failed(KPFailure::TooLargeToDecode);
-    const Magick::OrientationType orientation =
-        orient ? picture.orientation() : Magick::UndefinedOrientation;
-    const bool turned = orientation == Magick::LeftTopOrientation ||
-                        orientation == Magick::RightTopOrientation ||
-                        orientation == Magick::RightBottomOrientation ||
-                        orientation == Magick::LeftBottomOrientation;
-    if (sizeOnly)
+    if (sizeOnly) {
+        const bool turned = orient && turnsSides(picture.orientation());
         return KPDecodeReply{KPFailure::None, turned ? size.transposed() : size, {}};
-
+    }
     QColorSpace colorSpace;
     QImage out;
     try {
-        if (orient)
-            picture.autoOrient();
-        size = QSize(int(picture.columns()), int(picture.rows()));
-        colorSpace = KPMagickColour::toRgb(picture);
-        const bool transparent = picture.matte();
-        out = QImage(size, transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-        if (out.isNull())
-            return KPDecodeReply::failed(KPFailure::TooLargeToDecode);
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-        const char* order = "BGRA";
-#else
-        const char* order = "ARGB";
-#endif
-        picture.write(0, 0, size_t(size.width()), size_t(size.height()), order, Magick::CharPixel,
-                      out.bits());
-        if (!transparent) {
-            // Some coders leave an unused alpha byte at 0; Qt's opaque format wants 255.
-            for (int y = 0; y < out.height(); ++y) {
-                auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-                for (int x = 0; x < out.width(); ++x)
-                    line[x] |= 0xff000000u;
-            }
-        }
+        out = pixelsOf(picture, orient, colorSpace);
     } catch (const Magick::Exception& error) {
         return KPDecodeReply::failed(reasonFor(error));
     } catch (const std::exception&) {
         return KPDecodeReply::failed(KPFailure::TooLargeToDecode);
     }
+    if (out.isNull())
+        return KPDecodeReply::failed(KPFailure::TooLargeToDecode);
     if (colorSpace.isValid())
         out.setColorSpace(colorSpace);
-    return KPDecodeReply{KPFailure::None, size, out};
+    return KPDecodeReply{KPFailure::None, out.size(), out};
 }

@@ -4,6 +4,10 @@
 
 #include <QByteArray>
 
+namespace Magick {
+class Exception;
+}
+
 // The second reader: ImageMagick, for accepted files that Qt's readers turn away or
 // read wrongly (BMPs with V2 or V3 headers or with more than 8 bits a channel, planar
 // TIFFs, icons stored as JPEG 2000). It runs in pictaro-decode, and only ever with the
@@ -28,4 +32,8 @@ public:
     // has one. With `sizeOnly`, only the size.
     static KPDecodeReply decode(const QByteArray& bytes, const QByteArray& coder, bool sizeOnly,
                                 bool orient = true);
+
+    // The reason an ImageMagick error gives: its resource limits make a picture too large,
+    // a coder it lacks or its policy forbids one Pictaro does not read, the rest damaged.
+    static KPFailure reasonFor(const Magick::Exception& error);
 };

@@ -1,15 +1,21 @@
 #pragma once
 
+#include "engine/formats/KPHelperWire.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 
 #include <optional>
 
+class KPHelperWireWriter;
+
 // What pictaro-metadata answers when asked for a source's metadata (KPMetadataFilter does
 // the reading there). Pictaro itself never parses a source's metadata: it copies the
 // segments below into each encoding and writes the output's pixel size at the places
-// given, and makes an unchanged copy from the pieces given.
+// given, and makes an unchanged copy from the pieces given. On the wire (see
+// KPHelperWire.h) a Metadata frame, then a Segment frame for each segment and a Piece
+// frame for each piece, in their order.
 struct KPMetadataReply
 {
     enum class Dimension : quint32
@@ -53,10 +59,12 @@ struct KPMetadataReply
     Copy copy = Copy::NotAsked;
     QList<Piece> pieces;
 
-    QByteArray encode() const;
-    // Nothing for a reply that is cut short, malformed, or whose segments or patches do
-    // not hold together.
-    static std::optional<KPMetadataReply> decode(const QByteArray& bytes);
+    bool writeTo(KPHelperWireWriter& out) const;
+    // The whole stream of the reply, as the helper writes it.
+    QByteArray stream() const;
+    // Nothing for frames that do not make a reply: malformed, out of order, or segments
+    // or patches that do not hold together.
+    static std::optional<KPMetadataReply> fromFrames(const QList<KPHelperWire::Frame>& frames);
 
     // Whether the bytes are exactly one APPn marker segment.
     static bool isAppSegment(QByteArrayView bytes);
@@ -67,7 +75,7 @@ struct KPMetadataReply
     static constexpr int MaxPieces = 4096;
     // The most bytes a reply may take. What it carries are JPEG marker segments, of at
     // most 64 KiB each: up to MaxSegments for the encodings (half a MiB), the few the
-    // copy writes anew (SOI, Exif, XMP, orientation), and the framing of MaxPieces pieces
-    // (80 KiB). 4 MiB leaves room several times over; a reply beyond it is no reply.
+    // copy writes anew (SOI, Exif, XMP, orientation), and the frames of MaxPieces pieces
+    // (128 KiB). 4 MiB leaves room several times over; a reply beyond it is no reply.
     static constexpr qint64 MaxBytes = qint64(4) << 20;
 };

@@ -2,11 +2,9 @@
 
 #include <QImageIOHandler>
 
-// Reads the merged picture of a Photoshop document (PSD, and PSB of the same layout)
-// through ImageMagick's Magick++: 1-, 8-, 16- and 32-bit documents in greyscale,
-// indexed, RGB, CMYK, Lab, duotone and bitmap modes. The picture comes out as 8 bits a
-// channel in sRGB (CMYK through its embedded profile when it has one), or tagged with
-// its embedded RGB profile for the caller to convert.
+// Reads the merged picture of a Photoshop document (PSD, and PSB of the same layout):
+// its layout is checked here (KPPsdLayout), its pixels decoded by ImageMagick in
+// pictaro-decode (see KPPsdDecoder). The picture comes out as 8 bits a channel in sRGB.
 class KPPsdHandler : public QImageIOHandler
 {
 public:
@@ -17,7 +15,4 @@ public:
 
     // Whether the device starts like a Photoshop document.
     static bool canRead(QIODevice* device);
-
-    // The largest file the handler takes into memory.
-    static constexpr qint64 MaxFileBytes = qint64(4) << 30;
 };

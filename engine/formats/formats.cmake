@@ -2,11 +2,12 @@
 # through ImageMagick's Magick++, camera raw files through LibRaw, HEIC, HEIF and AVIF
 # through libheif. Each is a static Qt image plugin: Qt links a registration object
 # into every program that links a static plugin, so QImageReader reads these types
-# wherever it is used. LibRaw, libheif and ImageMagick's second reading of the files Qt
-# cannot read run in a process of their own, pictaro-decode; exiv2's reading of every
-# picture's metadata in another, pictaro-metadata. Both enter a seccomp sandbox
-# (libseccomp) before they read a file. The fuzz targets include this file on its own,
-# without the core.
+# wherever it is used. LibRaw, libheif, and ImageMagick for Photoshop documents and the
+# second reading of the files Qt cannot read run in a process of their own,
+# pictaro-decode; exiv2's reading of every picture's metadata in another,
+# pictaro-metadata. Both enter a seccomp sandbox (libseccomp) before they read a file;
+# Pictaro itself links none of these libraries. The fuzz targets include this file on its
+# own, without the core.
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(PICTARO_MAGICKPP REQUIRED IMPORTED_TARGET Magick++)
@@ -28,10 +29,27 @@ endforeach()
 set(pictaro_formats_dir ${CMAKE_CURRENT_LIST_DIR})
 get_filename_component(pictaro_formats_root "${CMAKE_CURRENT_LIST_DIR}/../.." ABSOLUTE)
 
-# LibRaw, libheif and ImageMagick's second reader run in pictaro-decode (see
-# pictaro_decode_main.cpp).
+# Both ends of the wire between Pictaro and its helpers (see KPHelperWire.h).
+set(pictaro_helper_wire_sources
+    ${pictaro_formats_dir}/KPHelperWire.h ${pictaro_formats_dir}/KPHelperPayload.h
+    ${pictaro_formats_dir}/KPHelperWireWriter.h ${pictaro_formats_dir}/KPHelperWireWriter.cpp
+    ${pictaro_formats_dir}/KPHelperWireReader.h ${pictaro_formats_dir}/KPHelperWireReader.cpp
+    ${pictaro_formats_dir}/KPHelperRequest.h ${pictaro_formats_dir}/KPHelperRequest.cpp
+)
+# The helpers' own end: the request and the file from standard input, the sandbox, the
+# limits.
+set(pictaro_helper_side_sources
+    ${pictaro_helper_wire_sources}
+    ${pictaro_formats_dir}/KPHelperSession.h ${pictaro_formats_dir}/KPHelperSession.cpp
+    ${pictaro_formats_dir}/KPHelperLimits.h ${pictaro_formats_dir}/KPHelperLimits.cpp
+    ${pictaro_formats_dir}/KPHelperSandbox.h ${pictaro_formats_dir}/KPHelperSandbox.cpp
+)
+
+# LibRaw, libheif and ImageMagick (Photoshop documents, the second reader) run in
+# pictaro-decode (see pictaro_decode_main.cpp).
 add_executable(pictaro_decode_helper
     ${pictaro_formats_dir}/pictaro_decode_main.cpp
+    ${pictaro_helper_side_sources}
     ${pictaro_formats_dir}/KPDecodeReply.h ${pictaro_formats_dir}/KPDecodeReply.cpp
     ${pictaro_formats_dir}/KPRawDeveloper.h ${pictaro_formats_dir}/KPRawDeveloper.cpp
     ${pictaro_formats_dir}/KPLibRaw.h
@@ -40,8 +58,8 @@ add_executable(pictaro_decode_helper
     ${pictaro_formats_dir}/KPMagickColour.h ${pictaro_formats_dir}/KPMagickColour.cpp
     ${pictaro_formats_dir}/KPIcnsLayout.h ${pictaro_formats_dir}/KPIcnsLayout.cpp
     ${pictaro_formats_dir}/KPIcoLayout.h ${pictaro_formats_dir}/KPIcoLayout.cpp
-    ${pictaro_formats_dir}/KPHelperLimits.h ${pictaro_formats_dir}/KPHelperLimits.cpp
-    ${pictaro_formats_dir}/KPHelperSandbox.h ${pictaro_formats_dir}/KPHelperSandbox.cpp
+    ${pictaro_formats_dir}/KPPsdDecoder.h ${pictaro_formats_dir}/KPPsdDecoder.cpp
+    ${pictaro_formats_dir}/KPPsdLayout.h ${pictaro_formats_dir}/KPPsdLayout.cpp
 )
 set_target_properties(pictaro_decode_helper PROPERTIES OUTPUT_NAME pictaro-decode AUTOMOC OFF)
 target_include_directories(pictaro_decode_helper PRIVATE ${pictaro_formats_root})
@@ -53,12 +71,11 @@ target_link_libraries(pictaro_decode_helper PRIVATE Qt6::Gui PkgConfig::PICTARO_
 # since it links only Qt Core, exiv2 and libheif.
 add_executable(pictaro_metadata_helper
     ${pictaro_formats_dir}/pictaro_metadata_main.cpp
+    ${pictaro_helper_side_sources}
     ${pictaro_formats_dir}/KPMetadataReply.h ${pictaro_formats_dir}/KPMetadataReply.cpp
     ${pictaro_formats_dir}/KPMetadataFilter.h ${pictaro_formats_dir}/KPMetadataFilter.cpp
     ${pictaro_formats_dir}/KPLocationTags.h ${pictaro_formats_dir}/KPLocationTags.cpp
     ${pictaro_formats_dir}/KPJpegLayout.h ${pictaro_formats_dir}/KPJpegLayout.cpp
-    ${pictaro_formats_dir}/KPHelperLimits.h ${pictaro_formats_dir}/KPHelperLimits.cpp
-    ${pictaro_formats_dir}/KPHelperSandbox.h ${pictaro_formats_dir}/KPHelperSandbox.cpp
 )
 set_target_properties(pictaro_metadata_helper PROPERTIES OUTPUT_NAME pictaro-metadata AUTOMOC OFF)
 target_include_directories(pictaro_metadata_helper PRIVATE ${pictaro_formats_root})
@@ -68,17 +85,23 @@ include(GNUInstallDirs)
 install(TARGETS pictaro_decode_helper pictaro_metadata_helper
         RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/pictaro)
 
-# What the core and the plugins share: the client of pictaro-decode, and the handler
-# of the types decoded there.
+# What the core and the plugins share: the client of the helpers, the handler of the
+# types decoded there, and the layout checks made in Pictaro before a file is handed over.
 add_library(pictaro_formats_support STATIC
+    ${pictaro_helper_wire_sources}
     ${pictaro_formats_dir}/KPDeviceBytes.h ${pictaro_formats_dir}/KPDeviceBytes.cpp
     ${pictaro_formats_dir}/KPDecodeReply.h ${pictaro_formats_dir}/KPDecodeReply.cpp
     ${pictaro_formats_dir}/KPDecodeHelper.h ${pictaro_formats_dir}/KPDecodeHelper.cpp
     ${pictaro_formats_dir}/KPMetadataReply.h ${pictaro_formats_dir}/KPMetadataReply.cpp
     ${pictaro_formats_dir}/KPChildProcess.h ${pictaro_formats_dir}/KPChildProcess.cpp
+    ${pictaro_formats_dir}/KPHelperCall.h ${pictaro_formats_dir}/KPHelperCall.cpp
+    ${pictaro_formats_dir}/KPHelperLog.h ${pictaro_formats_dir}/KPHelperLog.cpp
     ${pictaro_formats_dir}/KPHelperHandler.h ${pictaro_formats_dir}/KPHelperHandler.cpp
     ${pictaro_formats_dir}/KPIcnsLayout.h ${pictaro_formats_dir}/KPIcnsLayout.cpp
     ${pictaro_formats_dir}/KPIcoLayout.h ${pictaro_formats_dir}/KPIcoLayout.cpp
+    ${pictaro_formats_dir}/KPPsdLayout.h ${pictaro_formats_dir}/KPPsdLayout.cpp
+    # The helpers' refusal names their sandbox's exit status.
+    ${pictaro_formats_dir}/KPHelperSandbox.h
 )
 target_include_directories(pictaro_formats_support PUBLIC ${pictaro_formats_root})
 target_link_libraries(pictaro_formats_support PUBLIC Qt6::Gui)
@@ -93,11 +116,8 @@ qt_add_plugin(pictaro_psd STATIC CLASS_NAME KPPsdPlugin PLUGIN_TYPE imageformats
 target_sources(pictaro_psd PRIVATE
     ${pictaro_formats_dir}/KPPsdPlugin.h ${pictaro_formats_dir}/KPPsdPlugin.cpp
     ${pictaro_formats_dir}/KPPsdHandler.h ${pictaro_formats_dir}/KPPsdHandler.cpp
-    ${pictaro_formats_dir}/KPPsdLayout.h ${pictaro_formats_dir}/KPPsdLayout.cpp
-    ${pictaro_formats_dir}/KPMagickColour.h ${pictaro_formats_dir}/KPMagickColour.cpp
 )
-target_link_libraries(pictaro_psd PUBLIC Qt6::Gui PRIVATE pictaro_formats_support
-                      PkgConfig::PICTARO_MAGICKPP)
+target_link_libraries(pictaro_psd PUBLIC Qt6::Gui PRIVATE pictaro_formats_support)
 
 qt_add_plugin(pictaro_raw STATIC CLASS_NAME KPRawPlugin PLUGIN_TYPE imageformats)
 target_sources(pictaro_raw PRIVATE

@@ -323,6 +323,14 @@
         <source>not a picture type Pictaro reads</source>
         <translation>kein Bildtyp, den Pictaro liest</translation>
     </message>
+    <message id="L_FailDecoderCrashed">
+        <source>the decoder crashed on this file</source>
+        <translation>der Decoder ist bei dieser Datei abgestürzt</translation>
+    </message>
+    <message id="L_FailDecoderTimedOut">
+        <source>the decoder took too long</source>
+        <translation>der Decoder hat zu lange gebraucht</translation>
+    </message>
     <message id="L_NeedLimit">
         <source>Enter a size limit above 0.</source>
         <translation>Geben Sie ein Größenlimit über 0 ein.</translation>

@@ -323,6 +323,14 @@
         <source>not a picture type Pictaro reads</source>
         <translation>not a picture type Pictaro reads</translation>
     </message>
+    <message id="L_FailDecoderCrashed">
+        <source>the decoder crashed on this file</source>
+        <translation>the decoder crashed on this file</translation>
+    </message>
+    <message id="L_FailDecoderTimedOut">
+        <source>the decoder took too long</source>
+        <translation>the decoder took too long</translation>
+    </message>
     <message id="L_NeedLimit">
         <source>Enter a size limit above 0.</source>
         <translation>Enter a size limit above 0.</translation>

@@ -323,6 +323,14 @@
         <source>not a picture type Pictaro reads</source>
         <translation>tipo de imagen que Pictaro no lee</translation>
     </message>
+    <message id="L_FailDecoderCrashed">
+        <source>the decoder crashed on this file</source>
+        <translation>el decodificador falló con este archivo</translation>
+    </message>
+    <message id="L_FailDecoderTimedOut">
+        <source>the decoder took too long</source>
+        <translation>el decodificador tardó demasiado</translation>
+    </message>
     <message id="L_NeedLimit">
         <source>Enter a size limit above 0.</source>
         <translation>Introduzca un límite de tamaño mayor que 0.</translation>

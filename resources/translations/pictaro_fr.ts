@@ -323,6 +323,14 @@
         <source>not a picture type Pictaro reads</source>
         <translation>type d'image que Pictaro ne lit pas</translation>
     </message>
+    <message id="L_FailDecoderCrashed">
+        <source>the decoder crashed on this file</source>
+        <translation>le décodeur a planté sur ce fichier</translation>
+    </message>
+    <message id="L_FailDecoderTimedOut">
+        <source>the decoder took too long</source>
+        <translation>le décodeur a mis trop de temps</translation>
+    </message>
     <message id="L_NeedLimit">
         <source>Enter a size limit above 0.</source>
         <translation>Saisissez une taille maximale supérieure à 0.</translation>

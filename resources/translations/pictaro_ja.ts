@@ -323,6 +323,14 @@
         <source>not a picture type Pictaro reads</source>
         <translation>Pictaro が読めない画像形式です</translation>
     </message>
+    <message id="L_FailDecoderCrashed">
+        <source>the decoder crashed on this file</source>
+        <translation>このファイルでデコーダーがクラッシュしました</translation>
+    </message>
+    <message id="L_FailDecoderTimedOut">
+        <source>the decoder took too long</source>
+        <translation>デコーダーの処理に時間がかかりすぎました</translation>
+    </message>
     <message id="L_NeedLimit">
         <source>Enter a size limit above 0.</source>
         <translation>0 より大きいサイズ上限を入力してください。</translation>

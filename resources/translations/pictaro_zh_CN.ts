@@ -323,6 +323,14 @@
         <source>not a picture type Pictaro reads</source>
         <translation>Pictaro 无法读取此图片类型</translation>
     </message>
+    <message id="L_FailDecoderCrashed">
+        <source>the decoder crashed on this file</source>
+        <translation>解码器在处理此文件时崩溃</translation>
+    </message>
+    <message id="L_FailDecoderTimedOut">
+        <source>the decoder took too long</source>
+        <translation>解码器耗时过长</translation>
+    </message>
     <message id="L_NeedLimit">
         <source>Enter a size limit above 0.</source>
         <translation>请输入大于 0 的大小限制。</translation>

@@ -8,7 +8,9 @@
 #include "engine/KPSecondReader.h"
 #include "engine/formats/KPChildProcess.h"
 #include "engine/formats/KPDecodeHelper.h"
+#include "engine/formats/KPHelperRequest.h"
 #include "engine/formats/KPHelperSandbox.h"
+#include "engine/formats/KPHelperWireReader.h"
 #include "list/KPListView.h"
 #include "list/KPThumbnailCache.h"
 #include "settings/KPSettings.h"
@@ -40,6 +42,8 @@
 #include <sys/resource.h>
 #include <thread>
 #include <vector>
+
+Q_DECLARE_METATYPE(KPHelperRequest)
 
 // Every picture type a user may list, written by Qt, by ImageMagick, by heif-enc, by
 // png2icns or (for the camera raw kinds) as a DNG, through the engine: each comes out as
@@ -837,14 +841,15 @@ private Q_SLOTS:
         QTest::newRow("heic, no primary picture")
             << QStringLiteral("none.heic") << heic << damaged << true;
         // Files that crash LibRaw 0.20 while it reads their header, found by fuzzing.
+        const int crashed = int(KPFailure::DecoderCrashed);
         for (const char* crash : {"libraw-crash-tiff-ifd.raw", "libraw-crash-hasselblad.raw"}) {
-            QTest::newRow(crash) << QStringLiteral("crash.raw") << testData(crash) << damaged
+            QTest::newRow(crash) << QStringLiteral("crash.raw") << testData(crash) << crashed
                                  << true;
         }
         // A file that makes libheif 1.15 fail an assertion and abort while decoding, found
         // by fuzzing; its header reads well.
         QTest::newRow("libheif-assert-imginfo.heic")
-            << QStringLiteral("assert.heic") << testData("libheif-assert-imginfo.heic") << damaged
+            << QStringLiteral("assert.heic") << testData("libheif-assert-imginfo.heic") << crashed
             << false;
         // A raw file's name does not make a TIFF picture a raw one.
         QTest::newRow("raw, plain tiff")
@@ -919,37 +924,64 @@ private Q_SLOTS:
     }
 
     // A helper that misbehaves, as a file that took over a decoder could make it, fails
-    // the picture with a reason, and Pictaro reads no more of its answer than the request
-    // can need: a stand-in that streams without end never grows this process.
+    // the picture with a reason that tells a crash, a hang and the helper's own refusal
+    // apart, and Pictaro reads no more of its answer than the request can need: a stand-in
+    // that streams without end never grows this process.
     void misbehavingHelperFailsThePicture_data()
     {
-        using Helper = KPTest::HelperStandIn::Helper;
-        QTest::addColumn<int>("helper"); // Helper
+        using KPTest::HelperStandIn;
+        QTest::addColumn<int>("helper"); // HelperStandIn::Helper
         QTest::addColumn<QByteArray>("script");
-        QTest::addColumn<int>("request"); // 0 size, 1 decode of a 2 x 2 picture, 2 metadata
-        QTest::addColumn<int>("reason");  // KPFailure; None for a reply taken
-        const int decode = int(Helper::Decode);
+        QTest::addColumn<int>("request");       // 0 size, 1 decode of a 2 x 2 picture, 2 metadata
+        QTest::addColumn<int>("reason");        // KPFailure; None for a reply taken
+        QTest::addColumn<qint64>("deadlineMs"); // 0: the helper's own
+        const int decode = int(HelperStandIn::Helper::Decode);
         const int damaged = int(KPFailure::Damaged);
+        const int crashed = int(KPFailure::DecoderCrashed);
         const QByteArray flood = "exec cat /dev/zero";
         const QByteArray huge =
-            "printf '" + KPTest::HelperStandIn::replyHeader(1000000, 1000000) + "'\n" + flood;
-        QTest::newRow("size query, streams without end") << decode << huge << 0 << damaged;
-        QTest::newRow("decode, beyond the probed size") << decode << huge << 1 << damaged;
+            "printf '" + HelperStandIn::replyHeader(1000000, 1000000) + "'\n" + flood;
+        QTest::newRow("size query, streams without end") << decode << huge << 0 << damaged << 0ll;
+        QTest::newRow("decode, beyond the probed size") << decode << huge << 1 << damaged << 0ll;
         QTest::newRow("decode, one byte beyond")
+            << decode << "printf '" + HelperStandIn::replyHeader(2, 2) + "'\nhead -c 17 /dev/zero"
+            << 1 << damaged << 0ll;
+        // Refused from the frame's header: the pixels never come.
+        QTest::newRow("decode, a frame claiming one byte beyond")
             << decode
-            << "printf '" + KPTest::HelperStandIn::replyHeader(2, 2) + "'\nhead -c 17 /dev/zero"
-            << 1 << damaged;
+            << "printf '" + HelperStandIn::replyHeader(2, 2, true, 1) + "'\nexec sleep 600" << 1
+            << damaged << 0ll;
         QTest::newRow("decode, exactly the probed size")
-            << decode
-            << "printf '" + KPTest::HelperStandIn::replyHeader(2, 2) + "'\nhead -c 16 /dev/zero"
-            << 1 << int(KPFailure::None);
+            << decode << "printf '" + HelperStandIn::replyHeader(2, 2) + "'\nhead -c 16 /dev/zero"
+            << 1 << int(KPFailure::None) << 0ll;
+        // Frames each within bounds, without end.
+        const QByteArray piece =
+            HelperStandIn::escaped(HelperStandIn::frames([](KPHelperWireWriter& out) {
+                out.frame(KPHelperWire::FrameType::Metadata, QByteArray(8, '\0'));
+                out.frame(KPHelperWire::FrameType::Piece, QByteArray(4, '\0') + "\xff\xd8");
+            }));
         QTest::newRow("metadata, streams without end")
-            << int(Helper::Metadata) << "printf KPM1\n" + flood << 2 << damaged;
+            << int(HelperStandIn::Helper::Metadata)
+            << "printf '" + piece + "'\nwhile :; do printf '" + piece.right(18 * 4) + "'; done" << 2
+            << damaged << 0ll;
         QTest::newRow("killed by its sandbox")
-            << decode << QByteArray("kill -SYS $$") << 1 << damaged;
+            << decode << QByteArray("kill -SYS $$") << 1 << crashed << 0ll;
+        QTest::newRow("crashes") << decode << QByteArray("kill -SEGV $$") << 1 << crashed << 0ll;
+        QTest::newRow("ends with a status of its own")
+            << decode << QByteArray("exit 1") << 1 << crashed << 0ll;
+        QTest::newRow("hangs past its deadline") << decode << QByteArray("exec sleep 600") << 1
+                                                 << int(KPFailure::DecoderTimedOut) << 300ll;
+        QTest::newRow("past its CPU time")
+            << decode << QByteArray("kill -XCPU $$") << 0 << int(KPFailure::DecoderTimedOut) << 0ll;
+        QTest::newRow("refuses the file")
+            << decode << "printf '" + HelperStandIn::refusal(KPFailure::CameraNotSupported) + "'"
+            << 1 << int(KPFailure::CameraNotSupported) << 0ll;
+        QTest::newRow("refuses it for a reason no helper gives")
+            << decode << "printf '" + HelperStandIn::refusal(KPFailure::DiskFull) + "'" << 0
+            << damaged << 0ll;
         QTest::newRow("no sandbox on this system")
             << decode << "exit " + QByteArray::number(KPHelperSandbox::RefusedExit) << 1
-            << int(KPFailure::Unsupported);
+            << int(KPFailure::Unsupported) << 0ll;
     }
     void misbehavingHelperFailsThePicture()
     {
@@ -957,7 +989,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, script);
         QFETCH(int, request);
         QFETCH(int, reason);
-        const KPTest::HelperStandIn standIn(KPTest::HelperStandIn::Helper(helper), script);
+        QFETCH(qint64, deadlineMs);
+        const KPTest::HelperStandIn standIn(KPTest::HelperStandIn::Helper(helper), script,
+                                            deadlineMs);
         const QByteArray bytes(1000, 'x');
         rusage before{};
         getrusage(RUSAGE_SELF, &before);
@@ -982,6 +1016,118 @@ private Q_SLOTS:
             qPrintable(QStringLiteral("grew by %1 KiB").arg(after.ru_maxrss - before.ru_maxrss)));
     }
 
+    // The request and each kind of reply come back from the wire as they went, within the
+    // bounds the request sets; a frame beyond them is refused from its header, before the
+    // bytes it claims arrive.
+    void helperWireRoundTrip_data()
+    {
+        using Operation = KPHelperRequest::Operation;
+        using Reader = KPHelperRequest::Reader;
+        using KPTest::HelperStandIn;
+        QTest::addColumn<KPHelperRequest>("request");
+        QTest::addColumn<QByteArray>("reply"); // the helper's stream
+        QTest::addColumn<qint64>("refusedAt"); // bytes after which it is refused; -1: taken
+        auto ask = [](Operation operation, Reader reader, QSize box = {}, QSize probed = {}) {
+            KPHelperRequest request;
+            request.operation = operation;
+            request.reader = reader;
+            request.memoryLimitMB = 1024;
+            request.box = box;
+            request.probed = probed;
+            return request;
+        };
+        auto answer = [](const KPDecodeReply& reply) {
+            return HelperStandIn::frames([&reply](KPHelperWireWriter& out) { reply.writeTo(out); });
+        };
+        QImage opaque = quarters(80, 60);
+        QImage transparent = quarters(3, 2).convertToFormat(QImage::Format_ARGB32);
+        transparent.setPixel(1, 1, qRgba(10, 20, 30, 40));
+        KPHelperRequest second =
+            ask(Operation::Decode, Reader::Second, QSize(80, 60), QSize(160, 120));
+        second.coder = "BMP";
+        QTest::newRow("size query")
+            << ask(Operation::Size, Reader::Raw)
+            << answer(KPDecodeReply{KPFailure::None, QSize(6000, 4000), {}}) << qint64(-1);
+        QTest::newRow("decode, scaled to the box")
+            << second << answer(KPDecodeReply{KPFailure::None, QSize(160, 120), opaque})
+            << qint64(-1);
+        QTest::newRow("decode, transparent, the probed size")
+            << ask(Operation::Decode, Reader::Psd, {}, QSize(3, 2))
+            << answer(KPDecodeReply{KPFailure::None, QSize(3, 2), transparent}) << qint64(-1);
+        KPMetadataReply metadata;
+        metadata.readable = true;
+        const QByteArray app1 = QByteArray("\xff\xe1\x00\x0c", 4) + QByteArray(10, 'm');
+        metadata.segments = {{app1,
+                              {{4, KPMetadataReply::Dimension::Width, true},
+                               {8, KPMetadataReply::Dimension::Height, false}}}};
+        metadata.copy = KPMetadataReply::Copy::Rewritten;
+        metadata.pieces = {{QByteArray("\xff\xd8", 2), -1, 0}, {app1, -1, 0}, {{}, 20, 5000}};
+        KPHelperRequest heif = ask(Operation::Metadata, Reader::Heif);
+        heif.policy = KPMetadataPolicy::KeepAll;
+        heif.copy = true;
+        QTest::newRow("metadata with a copy") << heif << metadata.stream() << qint64(-1);
+
+        // Refused where the Pixels frame's header ends.
+        const QByteArray beyondBox =
+            answer(KPDecodeReply{KPFailure::None, QSize(160, 121), quarters(80, 61)});
+        QTest::newRow("decode, a row beyond the box")
+            << second << beyondBox
+            << qint64(beyondBox.size() - KPDecodeReply::PixelHeaderBytes - 80 * 61 * 4);
+        const QByteArray pixels = answer(KPDecodeReply{KPFailure::None, QSize(3, 2), transparent});
+        QTest::newRow("size query answered with pixels")
+            << ask(Operation::Size, Reader::Heif) << pixels
+            << qint64(pixels.size() - KPDecodeReply::PixelHeaderBytes - 3 * 2 * 4);
+        KPMetadataReply large;
+        large.copy = KPMetadataReply::Copy::Rewritten;
+        large.pieces = QList<KPMetadataReply::Piece>(KPMetadataReply::MaxPieces,
+                                                     {QByteArray(1100, 'p'), -1, 0});
+        // The magic and the Metadata frame, then as many pieces as the total leaves room for:
+        // the header of the next is refused.
+        const qint64 start = 4 + 12 + 8;
+        const qint64 piece = 12 + 4 + 1100;
+        QTest::newRow("metadata beyond its total")
+            << ask(Operation::Metadata, Reader::Exiv2) << large.stream()
+            << start + (KPMetadataReply::MaxBytes - start) / piece * piece + 12;
+    }
+    void helperWireRoundTrip()
+    {
+        QFETCH(KPHelperRequest, request);
+        QFETCH(QByteArray, reply);
+        QFETCH(qint64, refusedAt);
+        // The request, as the helper reads it after Pictaro's stream head.
+        KPHelperWireReader asked(KPHelperRequest::requestBounds());
+        QVERIFY(asked.feed(request.streamHead(0)));
+        const QList<KPHelperWire::Frame> head = asked.takeFrames();
+        QCOMPARE(head.size(), 2);
+        const std::optional<KPHelperRequest> read = KPHelperRequest::decode(head[0].payload);
+        QVERIFY(read && *read == request);
+
+        KPHelperWireReader answered(request.replyBounds());
+        if (refusedAt >= 0) {
+            QVERIFY2(answered.feed(reply.left(refusedAt - 1)), qPrintable(answered.error()));
+            QVERIFY(!answered.feed(reply.mid(refusedAt - 1, 1)));
+            QVERIFY(!answered.error().isEmpty());
+            return;
+        }
+        QVERIFY2(answered.feed(reply), qPrintable(answered.error()));
+        QVERIFY(answered.atFrameEnd());
+        const QList<KPHelperWire::Frame> frames = answered.takeFrames();
+        if (request.operation == KPHelperRequest::Operation::Metadata) {
+            const std::optional<KPMetadataReply> metadata = KPMetadataReply::fromFrames(frames);
+            QVERIFY(metadata);
+            QCOMPARE(metadata->stream(), reply);
+            return;
+        }
+        const bool decode = request.operation == KPHelperRequest::Operation::Decode;
+        const std::optional<KPDecodeReply> decoded = KPDecodeReply::fromFrames(frames, decode);
+        QVERIFY(decoded);
+        QCOMPARE(KPTest::HelperStandIn::frames(
+                     [&decoded](KPHelperWireWriter& out) { decoded->writeTo(out); }),
+                 reply);
+        // Neither way is a picture taken for another without pixels of its own.
+        QVERIFY(!KPDecodeReply::fromFrames(frames, !decode));
+    }
+
     // Stop ends every call of a helper, also one that hangs in a file's header, and the
     // helper goes with everything it started.
     void stopEndsAHangingHelper_data()
@@ -994,7 +1140,8 @@ private Q_SLOTS:
         const QByteArray hang = "sleep 600 &\necho $! > \"$FOLDER/child\"\nwait";
         QTest::newRow("size query") << int(Helper::Decode) << hang << QStringLiteral("hang.raw");
         QTest::newRow("decode") << int(Helper::Decode)
-                                << "if [ \"$2\" = size ]; then printf '" +
+                                << KPTest::HelperStandIn::readOperation() +
+                                       "\nif [ \"$operation\" = 0 ]; then printf '" +
                                        KPTest::HelperStandIn::replyHeader(64, 48, false) +
                                        "'; exit 0; fi\n" + hang
                                 << QStringLiteral("hang.raw");
@@ -1052,34 +1199,46 @@ private Q_SLOTS:
         QFETCH(QString, program);
         QFETCH(QString, call);
         QFETCH(int, signal);
-        const KPChildProcess::Result ran = KPChildProcess::run(
-            program, {QString::fromLatin1(KPHelperSandbox::CheckArgument), call}, {}, 60000, 1024,
-            {});
+        KPChildProcess::Job job;
+        job.program = program;
+        job.arguments = {QString::fromLatin1(KPHelperSandbox::CheckArgument), call};
+        job.deadlineMs = 60000;
+        const KPChildProcess::Result ran = KPChildProcess::run(job);
         QVERIFY(ran.started);
         QCOMPARE(ran.signal, signal);
         if (signal == 0)
             QCOMPARE(ran.exitCode, 0);
     }
 
-    // A helper waiting for its file is in its sandbox already.
+    // A helper that has its request and waits for the file is in its sandbox already.
     void helperWaitsInItsSandbox_data()
     {
         QTest::addColumn<QString>("program");
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("operation"); // KPHelperRequest::Operation
+        QTest::addColumn<int>("reader");    // KPHelperRequest::Reader
         QTest::newRow("pictaro-decode")
-            << KPDecodeHelper::helperPath()
-            << QStringList{QStringLiteral("raw"), QStringLiteral("size"), QStringLiteral("1024")};
+            << KPDecodeHelper::helperPath() << int(KPHelperRequest::Operation::Size)
+            << int(KPHelperRequest::Reader::Raw);
+        QTest::newRow("pictaro-decode, psd")
+            << KPDecodeHelper::helperPath() << int(KPHelperRequest::Operation::Decode)
+            << int(KPHelperRequest::Reader::Psd);
         QTest::newRow("pictaro-metadata")
-            << KPDecodeHelper::metadataHelperPath()
-            << QStringList{QStringLiteral("other"), QStringLiteral("keep"), QStringLiteral("1024")};
+            << KPDecodeHelper::metadataHelperPath() << int(KPHelperRequest::Operation::Metadata)
+            << int(KPHelperRequest::Reader::Exiv2);
     }
     void helperWaitsInItsSandbox()
     {
         QFETCH(QString, program);
-        QFETCH(QStringList, arguments);
+        QFETCH(int, operation);
+        QFETCH(int, reader);
+        KPHelperRequest request;
+        request.operation = KPHelperRequest::Operation(operation);
+        request.reader = KPHelperRequest::Reader(reader);
+        request.memoryLimitMB = 1024;
         QProcess helper;
-        helper.start(program, arguments);
+        helper.start(program, {});
         QVERIFY(helper.waitForStarted());
+        helper.write(request.streamHead(1000));
         auto status = [&helper] {
             QFile file(QStringLiteral("/proc/%1/status").arg(helper.processId()));
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

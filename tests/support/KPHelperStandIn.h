@@ -5,7 +5,10 @@
 // Header-only, so the suites need no change to the shared test library.
 
 #include "engine/formats/KPDecodeHelper.h"
+#include "engine/formats/KPDecodeReply.h"
+#include "engine/formats/KPHelperWireWriter.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -18,18 +21,20 @@ class HelperStandIn
 public:
     using Helper = KPDecodeHelper::Program;
 
-    // `script` is the body of a /bin/sh script; "$FOLDER" in it is a folder of its own.
-    HelperStandIn(Helper helper, const QByteArray& script) : m_helper(helper)
+    // `script` is the body of a /bin/sh script; "$FOLDER" in it is a folder of its own. A
+    // stand-in killed by a signal leaves no core file.
+    // Pictaro waits for it `deadlineMs` when above 0, else as long as for the helper.
+    HelperStandIn(Helper helper, const QByteArray& script, qint64 deadlineMs = 0) : m_helper(helper)
     {
         const QString path = m_folder.filePath(QStringLiteral("stand-in.sh"));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) ||
-            file.write("#!/bin/sh\nFOLDER='" + QFile::encodeName(m_folder.path()) + "'\n" + script +
-                       '\n') < 0)
+            file.write("#!/bin/sh\nulimit -c 0\nFOLDER='" + QFile::encodeName(m_folder.path()) +
+                       "'\n" + script + '\n') < 0)
             qFatal("cannot write %s", qPrintable(path));
         file.close();
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        KPDecodeHelper::setStandIn(m_helper, path);
+        KPDecodeHelper::setStandIn(m_helper, path, deadlineMs);
     }
     ~HelperStandIn() { KPDecodeHelper::setStandIn(m_helper, QString()); }
     HelperStandIn(const HelperStandIn&) = delete;
@@ -37,17 +42,59 @@ public:
 
     QString folder() const { return m_folder.path(); }
 
-    // The header of a decoding reply (see KPDecodeReply), as printf(1) escapes: a picture
-    // of `width` x `height` pixels, opaque, whose pixels follow, or only its size.
-    static QByteArray replyHeader(quint32 width, quint32 height, bool pixels = true)
+    // Bytes as printf(1) escapes, for a script to write.
+    static QByteArray escaped(const QByteArray& bytes)
     {
-        QByteArray text = "KPD1\\000\\000\\000\\000";
-        for (const quint32 value : {width, height, width, height, quint32(pixels ? 1 : 0)}) {
-            for (int shift = 0; shift < 32; shift += 8)
-                text +=
-                    '\\' + QByteArray::number((value >> shift) & 0xff, 8).rightJustified(3, '0');
-        }
+        QByteArray text;
+        for (const char byte : bytes)
+            text += '\\' + QByteArray::number(uchar(byte), 8).rightJustified(3, '0');
         return text;
+    }
+
+    // The wire's frames (see KPHelperWire.h) that `write` writes, from the stream's start.
+    template <typename Write> static QByteArray frames(const Write& write)
+    {
+        QByteArray bytes;
+        QBuffer device(&bytes);
+        device.open(QIODevice::WriteOnly);
+        KPHelperWireWriter writer(device);
+        write(writer);
+        return bytes;
+    }
+
+    // The start of a decoding reply, as printf(1) escapes: the size of a picture of
+    // `width` x `height` pixels and, with `pixels`, the header of its opaque pixels, whose
+    // rows follow, the frame claiming `extra` bytes more than they take.
+    static QByteArray replyHeader(quint32 width, quint32 height, bool pixels = true,
+                                  qint64 extra = 0)
+    {
+        return escaped(frames([&](KPHelperWireWriter& out) {
+            QByteArray size;
+            KPHelperWireWriter::put32(size, width);
+            KPHelperWireWriter::put32(size, height);
+            out.frame(KPHelperWire::FrameType::Size, size);
+            if (!pixels)
+                return;
+            QByteArray header;
+            for (const quint32 value : {width, height, quint32(1)})
+                KPHelperWireWriter::put32(header, value);
+            out.header(KPHelperWire::FrameType::Pixels,
+                       KPDecodeReply::PixelHeaderBytes + qint64(width) * height * 4 + extra);
+            out.part(header);
+        }));
+    }
+
+    // A helper's refusal of the file, as printf(1) escapes.
+    static QByteArray refusal(KPFailure reason)
+    {
+        return escaped(frames([reason](KPHelperWireWriter& out) { out.refuse(reason); }));
+    }
+
+    // A line of script that reads the request's operation into $operation: 0 for a size
+    // query, 1 for a decode, 2 for metadata.
+    static QByteArray readOperation()
+    {
+        return "operation=$(head -c 20 | od -An -tu4 -j16 | tr -d ' ')";
     }
 
     // Whether the process runs (not gone, not a zombie waiting to be reaped).

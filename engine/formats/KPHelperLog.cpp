@@ -1,0 +1,3 @@
+#include "engine/formats/KPHelperLog.h"
+
+Q_LOGGING_CATEGORY(lcPictaroHelper, "pictaro.helper", QtInfoMsg)
