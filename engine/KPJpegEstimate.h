@@ -1,12 +1,16 @@
 #pragma once
 
+#include "engine/KPCoefficientCapture.h"
+
 #include <QImage>
 #include <QSize>
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
+
+class KPHuffmanModel;
+class KPJpegQuantiser;
 
 // What KPJpegCodec::encodeAtQuality(picture, quality, true) would write, in bytes, at any
 // quality, without encoding: the colour conversion, the 4:2:0 downsampling and the forward
@@ -56,16 +60,10 @@ public:
     static constexpr double StuffedShare = 0.72 / 256.0;
 
 private:
-    struct Counts;
-    // How each coefficient of the luma and the chroma table is quantised at one quality.
-    struct Divisors
-    {
-        std::array<std::array<std::uint32_t, 64>, 2> reciprocal{};
-        std::array<std::array<std::int16_t, 64>, 2> half{};
-    };
-    void countRange(const Divisors& divisors, std::size_t first, std::size_t last,
-                    Counts& counts) const;
     qint64 count(int quality, int threads, int rowStep) const;
+    // Counts the symbols of blocks [first, last), whole MCUs, into `model`.
+    void countRange(const KPJpegQuantiser& quantiser, std::size_t first, std::size_t last,
+                    KPHuffmanModel& model) const;
 
     // Memory mapped for the coefficients, in large pages where the system offers them:
     // on some virtual machines first touching 4 KB pages costs more than the whole
@@ -95,10 +93,7 @@ private:
     std::int16_t* m_coefficients = nullptr;
     std::size_t m_blocks = 0;
     std::size_t m_mcuRows = 0;
-    int m_blocksPerMcu = 0;
-    std::array<int, 10> m_componentOf{}; // of each block of an MCU
-    std::array<int, 4> m_tableOf{};      // quantisation and Huffman table of each component
-    int m_components = 0;
+    KPCoefficientCapture::Layout m_layout;
     QSize m_pixels;
     double m_sampleScale = 1.0; // the picture's rows over the rows analysed
 };
