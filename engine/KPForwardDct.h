@@ -37,3 +37,12 @@ public:
     template <Path P = Fastest>
     static void transform(const std::uint8_t* const* rows, std::size_t x, std::int16_t* out);
 };
+
+template <>
+void KPForwardDct::transform<KPForwardDct::Path::Portable>(const std::uint8_t* const* rows,
+                                                           std::size_t x, std::int16_t* out);
+#if defined(__SSE2__)
+template <>
+void KPForwardDct::transform<KPForwardDct::Path::Sse2>(const std::uint8_t* const* rows,
+                                                       std::size_t x, std::int16_t* out);
+#endif
