@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/KPCoefficientCapture.h"
+#include "engine/KPLargePages.h"
 
 #include <QImage>
 #include <QSize>
@@ -65,31 +66,8 @@ private:
     void countRange(const KPJpegQuantiser& quantiser, std::size_t first, std::size_t last,
                     KPHuffmanModel& model) const;
 
-    // Memory mapped for the coefficients, in large pages where the system offers them:
-    // on some virtual machines first touching 4 KB pages costs more than the whole
-    // analysis of what goes into them.
-    class Pages
-    {
-    public:
-        Pages() = default;
-        explicit Pages(std::size_t bytes);
-        ~Pages();
-        Pages(Pages&& other) noexcept;
-        Pages& operator=(Pages&& other) noexcept;
-        Pages(const Pages&) = delete;
-        Pages& operator=(const Pages&) = delete;
-        void* data() const { return m_data; }
-        std::size_t size() const { return m_size; }
-
-    private:
-        void* m_base = nullptr; // the mapping
-        std::size_t m_length = 0;
-        void* m_data = nullptr; // its first large-page boundary
-        std::size_t m_size = 0;
-    };
-
     // 64 a block, zig-zag order, in coding order; kept from one analysis to the next.
-    Pages m_pages;
+    KPLargePages m_pages;
     std::int16_t* m_coefficients = nullptr;
     std::size_t m_blocks = 0;
     std::size_t m_mcuRows = 0;
