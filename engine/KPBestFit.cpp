@@ -290,7 +290,6 @@ KPBestFit::Outcome KPBestFit::searchByEncoding(Sizes& sizes)
 {
     if (m_metadataBytes >= m_limit)
         return Outcome::DoesNotFit;
-    const QImage& picture = *sizes.picture;
     const auto measure = [this, &sizes](const QList<int>& qualities) {
         QList<std::optional<qint64>> found(qualities.size());
         if (!encode(sizes, qualities))
@@ -305,11 +304,7 @@ KPBestFit::Outcome KPBestFit::searchByEncoding(Sizes& sizes)
         m_failed = true;
         return Outcome::Failed;
     }
-    if (!result.quality)
-        return Outcome::DoesNotFit;
-    return m_best && m_best->pixels == picture.size() && m_best->quality == *result.quality
-               ? Outcome::Fits
-               : Outcome::DoesNotFit;
+    return result.quality ? foundAt(sizes, *result.quality) : Outcome::DoesNotFit;
 }
 
 KPBestFit::Outcome KPBestFit::search(Sizes& sizes)
