@@ -164,9 +164,10 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
         return false;
     }
     const QByteArray hint = KPImageDecoder::formatHint(source);
-    const KPImageDecoder::Probed probed = KPImageDecoder::looksComplete(*bytes)
-                                              ? KPImageDecoder::probeSource(*bytes, hint)
-                                              : KPImageDecoder::Probed{{}, KPFailure::Damaged};
+    const KPImageDecoder::Probed probed =
+        KPImageDecoder::looksComplete(*bytes)
+            ? KPImageDecoder::probeSource(*bytes, hint, m_cancelled)
+            : KPImageDecoder::Probed{{}, KPFailure::Damaged};
     if (!probed.isValid()) {
         fail(job, probed.failure);
         return false;
@@ -201,8 +202,8 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
     // A copy that will be encoded whatever else happens (as large as the limit, or not a
     // JPEG) starts its decode now, on another core, while the copy is written. A smaller
     // JPEG is decoded only if it comes to that.
-    auto decode = [data = *bytes, hint, cancelled = m_cancelled] {
-        return KPImageDecoder::decodeSource(data, hint, cancelled);
+    auto decode = [data = *bytes, hint, cancelled = m_cancelled, pixels] {
+        return KPImageDecoder::decodeSource(data, hint, cancelled, pixels);
     };
     using Decode = KPAsync::Task<KPImageDecoder::Decoded>;
     m_sourceDecode = quint64(bytes->size()) >= m_curLimitSize || !m_sourceIsJpeg

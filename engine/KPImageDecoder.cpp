@@ -158,20 +158,25 @@ Reading readWithQt(const QByteArray& bytes, bool sizeOnly, QSize box,
     return Reading{sizeOnly ? QImage() : image, size, KPFailure::None};
 }
 
+// `probed` is the size the same reading gave with `sizeOnly`, or invalid.
 Reading read(const QByteArray& bytes, const QByteArray& formatHint, bool sizeOnly, QSize box,
-             const std::function<bool()>& cancelled = {})
+             const std::function<bool()>& cancelled = {}, QSize probed = {})
 {
     using Kind = KPDecodeHelper::Kind;
     if (KPImageDecoder::isRawType(formatHint) || KPImageDecoder::isHeifType(formatHint)) {
         const Kind kind = KPImageDecoder::isRawType(formatHint) ? Kind::Raw : Kind::Heif;
-        return fromReply(sizeOnly ? KPDecodeHelper::size(kind, bytes)
-                                  : KPDecodeHelper::decode(kind, bytes, {}, box, cancelled));
+        return fromReply(sizeOnly
+                             ? KPDecodeHelper::size(kind, bytes, {}, cancelled)
+                             : KPDecodeHelper::decode(kind, bytes, {}, box, cancelled, probed));
     }
     const QByteArray coder = KPSecondReader::coderFor(formatHint);
-    auto second = [&] {
-        Reading reading = fromReply(
-            sizeOnly ? KPDecodeHelper::size(Kind::Magick, bytes, coder)
-                     : KPDecodeHelper::decode(Kind::Magick, bytes, coder, box, cancelled));
+    // `sameReader`: the size, if probed, came from the second reader too; a file it takes
+    // only once Qt has failed to decode it was probed by Qt.
+    auto second = [&](bool sameReader) {
+        Reading reading =
+            fromReply(sizeOnly ? KPDecodeHelper::size(Kind::Magick, bytes, coder, cancelled)
+                               : KPDecodeHelper::decode(Kind::Magick, bytes, coder, box, cancelled,
+                                                        sameReader ? probed : QSize()));
         // ImageMagick applies no orientation a PNG states, as Qt's reader does not.
         const int orientation = coder == "PNG" ? KPPngOrientation::of(bytes) : 1;
         if (KPPngOrientation::swapsSides(orientation))
@@ -181,10 +186,10 @@ Reading read(const QByteArray& bytes, const QByteArray& formatHint, bool sizeOnl
         return reading;
     };
     if (!coder.isEmpty() && KPSecondReader::qtMisreads(bytes))
-        return second();
+        return second(true);
     Reading reading = readWithQt(bytes, sizeOnly, box, cancelled);
     if (reading.failure == KPFailure::Damaged && !coder.isEmpty())
-        return second();
+        return second(false);
     return reading;
 }
 
@@ -201,11 +206,12 @@ QImage inSrgb(QImage image)
 } // namespace
 
 KPImageDecoder::Probed KPImageDecoder::probeSource(const QByteArray& bytes,
-                                                   const QByteArray& formatHint)
+                                                   const QByteArray& formatHint,
+                                                   const std::function<bool()>& cancelled)
 {
     if (bytes.isEmpty())
         return Probed{{}, KPFailure::Damaged};
-    const Reading reading = read(bytes, formatHint, true, {});
+    const Reading reading = read(bytes, formatHint, true, {}, cancelled);
     if (reading.failure != KPFailure::None)
         return Probed{{}, reading.failure};
     if (!reading.size.isValid() || reading.size.isEmpty())
@@ -343,13 +349,14 @@ bool KPImageDecoder::looksComplete(const QByteArray& bytes)
 
 KPImageDecoder::Decoded KPImageDecoder::decodeSource(const QByteArray& bytes,
                                                      const QByteArray& formatHint,
-                                                     const std::function<bool()>& cancelled)
+                                                     const std::function<bool()>& cancelled,
+                                                     QSize probed)
 {
     applyAllocationLimit();
     if (bytes.isEmpty())
         return Decoded{{}, KPFailure::Damaged, {}};
     KPCodecTimer timer(KPCodecStats::sourceNs, KPCodecStats::sourceCount);
-    const Reading reading = read(bytes, formatHint, false, {}, cancelled);
+    const Reading reading = read(bytes, formatHint, false, {}, cancelled, probed);
     if (reading.image.isNull())
         return Decoded{
             {}, reading.failure == KPFailure::None ? KPFailure::Damaged : reading.failure, {}};

@@ -50,7 +50,10 @@ public:
     // reader accepts. Qt's readers choose by content; raw and HEIF files go by their name
     // (raw files are TIFF inside more often than not, and the TIFF reader would show
     // only the small preview they carry).
-    static Probed probeSource(const QByteArray& bytes, const QByteArray& formatHint = {});
+    // `cancelled`, asked while a reader in pictaro-decode works, ends it: the failure is
+    // then Stopped.
+    static Probed probeSource(const QByteArray& bytes, const QByteArray& formatHint = {},
+                              const std::function<bool()>& cancelled = {});
     static QSize probe(const QByteArray& bytes, const QByteArray& formatHint = {})
     {
         return probeSource(bytes, formatHint).size;
@@ -72,9 +75,10 @@ public:
     // JPEG has none), as Format_RGB32; a null image and the reason on failure. The hint
     // is taken as by `probeSource`.
     // `cancelled`, asked while a reader in pictaro-decode works, ends it: the failure is
-    // then Stopped.
+    // then Stopped. `probed`, when valid, is the size `probeSource` gave: a reader in
+    // pictaro-decode that probed the file may not answer with more pixels than that.
     static Decoded decodeSource(const QByteArray& bytes, const QByteArray& formatHint = {},
-                                const std::function<bool()>& cancelled = {});
+                                const std::function<bool()>& cancelled = {}, QSize probed = {});
     static QImage decodeForFitting(const QByteArray& bytes, const QByteArray& formatHint = {})
     {
         return decodeSource(bytes, formatHint).image;

@@ -12,6 +12,8 @@ packages=(
     # picture types beyond Qt's own readers: PSD and the second reader through ImageMagick,
     # camera raw through LibRaw, HEIC, HEIF and AVIF through libheif; metadata through exiv2
     libmagick++-6.q16-dev libraw-dev libheif-dev libexiv2-dev
+    # the decoding helpers' sandbox: a seccomp filter
+    libseccomp-dev
     # reading pictures (TIFF, WebP and others, through the Qt image plugins)
     qt6-image-formats-plugins
     # tests: a virtual display for the window tests, and tools to find and photograph the window

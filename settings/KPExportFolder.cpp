@@ -2,8 +2,10 @@
 
 #include "engine/KPPath.h"
 #include "settings/KPSettings.h"
+#include "ui/KPLocalization.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -44,7 +46,7 @@ QString KPExportFolder::expandTilde(const QString& path)
     return home + rest;
 }
 
-KPExportFolder::Check KPExportFolder::checkExPathDetailed(const QString& path)
+KPExportFolder::Check KPExportFolder::check(const QString& path)
 {
     const QString expanded = expandTilde(path);
     if (expanded.isEmpty())
@@ -53,21 +55,50 @@ KPExportFolder::Check KPExportFolder::checkExPathDetailed(const QString& path)
     struct stat info
     {
     };
-    Check result = Check::Usable;
     if (::stat(native.constData(), &info) == 0) {
         if (!S_ISDIR(info.st_mode))
-            result = Check::NotAFolder;
-        else if (::access(native.constData(), W_OK | X_OK) != 0)
-            result = Check::NotWritable;
-    } else if (::mkdir(native.constData(), 0777) != 0 && errno != EEXIST) {
-        // Only the last component is made: a missing parent is a failure.
-        result = Check::CannotCreate;
+            return Check::NotAFolder;
+        if (::access(native.constData(), W_OK | X_OK) != 0)
+            return Check::NotWritable;
+        return Check::Usable;
     }
-    if (result == Check::Usable)
+    // Only the last component is made: a missing parent is a failure.
+    if (::mkdir(native.constData(), 0777) != 0 && errno != EEXIST)
+        return Check::CannotCreate;
+    return Check::Usable;
+}
+
+KPExportFolder::Check KPExportFolder::checkExPathDetailed(const QString& path)
+{
+    const Check result = check(path);
+    if (result == Check::Usable) {
+        const QString expanded = expandTilde(path);
         KPSettings::setObject(KPSettingsKey::CurrentExportPath, QDir::isAbsolutePath(expanded)
                                                                     ? expanded
                                                                     : KPPath::absolute(expanded));
+    }
     return result;
+}
+
+QString KPExportFolder::problemText(Check check, const QString& folder, const QString& shownAs)
+{
+    const QString shown = shownAs.isEmpty() ? QDir::toNativeSeparators(folder) : shownAs;
+    switch (check) {
+    case Check::Usable:
+        return {};
+    case Check::Empty:
+        return KPLocalization::text("L_ExportEmpty");
+    case Check::NotAFolder:
+        return KPLocalization::text("L_ExportNotAFolder").arg(shown);
+    case Check::NotWritable:
+        return KPLocalization::text("L_ExportNotWritable").arg(shown);
+    case Check::CannotCreate:
+        // Creating makes only the last component: say which part is missing.
+        if (!QFileInfo(QFileInfo(folder).absolutePath()).isDir())
+            return KPLocalization::text("L_ExportNoParent").arg(shown);
+        return KPLocalization::text("L_ExportCannotCreate").arg(shown);
+    }
+    return {};
 }
 
 bool KPExportFolder::checkExPath(const QString& path)

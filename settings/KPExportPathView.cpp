@@ -10,7 +10,6 @@
 
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -86,32 +85,10 @@ bool KPExportPathView::checkBeforeRun()
     // A long path would stretch the window; the whole of it is in the tool tip.
     const QString elided =
         m_problem->fontMetrics().elidedText(QDir::toNativeSeparators(folder), Qt::ElideMiddle, 360);
-    m_problem->showMessage(problemText(check, folder, elided));
-    m_problem->setToolTip(problemText(check, folder));
+    m_problem->showMessage(KPExportFolder::problemText(check, folder, elided));
+    m_problem->setToolTip(KPExportFolder::problemText(check, folder));
     KPInlineMessage::markField(m_pathCB, true);
     return false;
-}
-
-QString KPExportPathView::problemText(KPExportFolder::Check check, const QString& folder,
-                                      const QString& shownAs)
-{
-    const QString shown = shownAs.isEmpty() ? QDir::toNativeSeparators(folder) : shownAs;
-    switch (check) {
-    case KPExportFolder::Check::Usable:
-        return {};
-    case KPExportFolder::Check::Empty:
-        return KPLocalization::text("L_ExportEmpty");
-    case KPExportFolder::Check::NotAFolder:
-        return KPLocalization::text("L_ExportNotAFolder").arg(shown);
-    case KPExportFolder::Check::NotWritable:
-        return KPLocalization::text("L_ExportNotWritable").arg(shown);
-    case KPExportFolder::Check::CannotCreate:
-        // Creating makes only the last component: say which part is missing.
-        if (!QFileInfo(QFileInfo(folder).absolutePath()).isDir())
-            return KPLocalization::text("L_ExportNoParent").arg(shown);
-        return KPLocalization::text("L_ExportCannotCreate").arg(shown);
-    }
-    return {};
 }
 
 std::optional<QString> KPExportPathView::exportPath() const

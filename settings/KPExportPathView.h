@@ -45,10 +45,6 @@ public:
     // reason, until the next edit.
     bool checkBeforeRun();
     KPInlineMessage* problem() const { return m_problem; }
-    // The message for a folder that failed the check, naming it (as `shownAs` when given,
-    // for a shortened path).
-    static QString problemText(KPExportFolder::Check check, const QString& folder,
-                               const QString& shownAs = {});
 
     // Replaces the folder dialog (tests answer it here): called back with the chosen
     // folders, or not at all when the dialog was cancelled.

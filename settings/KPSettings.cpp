@@ -48,6 +48,14 @@ void write(const QString& key, const QVariant& value)
     }
 }
 
+// A value for this process alone, the store's file left as it is.
+void keep(const QString& key, const QVariant& value)
+{
+    const QString file = store().fileName();
+    std::lock_guard lock(keptMutex);
+    kept[file].insert(key, value);
+}
+
 // Whether a stored value reads as what its key holds; one that does not (text where a
 // number belongs, a number out of its range) counts as missing for the defaults.
 bool readable(const QVariant& value, QMetaType::Type type, float low, float high)
@@ -175,13 +183,23 @@ QVariant KPSettings::defaultValue(const QString& key)
     return {};
 }
 
-void KPSettings::checkDefaultSetting()
+void KPSettings::fillDefaults(void (*put)(const QString&, const QVariant&))
 {
     for (const KPSettingDefault& entry : defaults()) {
         const QVariant value = read(entry.key);
         if (!value.isValid() || !readable(value, entry.type, entry.low, entry.high))
-            write(entry.key, entry.value);
+            put(entry.key, entry.value);
     }
+}
+
+void KPSettings::checkDefaultSetting()
+{
+    fillDefaults(write);
+}
+
+void KPSettings::assumeDefaultSetting()
+{
+    fillDefaults(keep);
 }
 
 QString KPSettings::chooserFolder(const QString& key)

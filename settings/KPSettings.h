@@ -78,6 +78,10 @@ public:
     // Fills in every missing default, and replaces a stored value that does not read as
     // its kind (text for a number, a quality floor outside 0 to 1); flushes.
     static void checkDefaultSetting();
+    // Reads from now on as checkDefaultSetting() would leave the store, without writing
+    // it: the defaults it would store hold in this process alone. The terminal reads the
+    // window's preferences and leaves them as they are.
+    static void assumeDefaultSetting();
 
     // The defaults, in the order the start-up writes them. The number of pictures at once
     // and the metadata choice are not among them: a store without them reads their
@@ -97,4 +101,8 @@ public:
     static constexpr int MaxParallelJobs = 16;
     // The stored number of pictures converted at once, kept within 1 to MaxParallelJobs.
     static int parallelJobs();
+
+private:
+    // Hands `put` each default whose key is missing or holds what does not read as it.
+    static void fillDefaults(void (*put)(const QString&, const QVariant&));
 };

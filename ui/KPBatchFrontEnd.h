@@ -37,13 +37,6 @@ public:
         bool stats = false;
     };
 
-    // Parses the arguments (without the program name). On failure, `error` says what is
-    // wrong and nothing is returned.
-    static std::optional<Options> parse(const QStringList& arguments, QString& error);
-    // Parses a limit such as "500KB", "2 MB" or "750kb"; 0 when it is not one.
-    static quint64 parseLimit(const QString& text, QString& error);
-    static QString usage();
-
     KPBatchFrontEnd(Options options, QTextStream& out, QTextStream& err, QObject* parent = nullptr);
     ~KPBatchFrontEnd() override;
 

@@ -2,6 +2,7 @@
 
 #include "engine/KPImageDecoder.h"
 #include "settings/KPSettings.h"
+#include "ui/KPBatchArguments.h"
 #include "ui/KPBatchFrontEnd.h"
 #include "ui/KPLocalization.h"
 #include "ui/KPTerminalText.h"
@@ -83,29 +84,28 @@ int KPTerminal::run(QCoreApplication& application, const QStringList& arguments)
 
     QTextStream out(stdout);
     QTextStream err(stderr);
-    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
-        out << KPBatchFrontEnd::usage();
+    QString error;
+    std::optional<KPBatchArguments::Request> request = KPBatchArguments::parse(arguments, error);
+    if (!request) {
+        err << QStringLiteral("pictaro: %1\nTry 'pictaro --help' for more information.\n")
+                   .arg(KPTerminalText::escaped(error));
+        return KPBatchFrontEnd::BadArguments;
+    }
+    if (request->asks == KPBatchArguments::Request::Asks::Help) {
+        out << KPBatchArguments::usage();
         return KPBatchFrontEnd::AllConverted;
     }
-    if (arguments.contains(QStringLiteral("--version")) ||
-        arguments.contains(QStringLiteral("-v"))) {
+    if (request->asks == KPBatchArguments::Request::Asks::Version) {
         out << QStringLiteral("Pictaro %1\n").arg(QCoreApplication::applicationVersion());
         return KPBatchFrontEnd::AllConverted;
     }
 
     qInstallMessageHandler(quietMessages);
-    KPSettings::checkDefaultSetting();
+    // The window's preferences fill in what the options leave open; a run changes none.
+    KPSettings::assumeDefaultSetting();
     KPImageDecoder::applyAllocationLimit();
 
-    QString error;
-    std::optional<KPBatchFrontEnd::Options> options = KPBatchFrontEnd::parse(arguments, error);
-    if (!options) {
-        err << QStringLiteral("pictaro: %1\nTry 'pictaro --help' for more information.\n")
-                   .arg(KPTerminalText::escaped(error));
-        return KPBatchFrontEnd::BadArguments;
-    }
-
-    KPBatchFrontEnd frontEnd(std::move(*options), out, err);
+    KPBatchFrontEnd frontEnd(std::move(request->options), out, err);
     QObject::connect(&frontEnd, &KPBatchFrontEnd::finished, &application, &QCoreApplication::exit);
     watchInterrupts(frontEnd);
     frontEnd.start();

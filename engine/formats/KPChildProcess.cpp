@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -34,18 +35,116 @@ struct Descriptors
     }
 };
 
-void endChild(pid_t pid)
+// The child leads its own process group, whose number is its pid. The group is killed
+// only while the child is not yet reaped: until then no other process can be given that
+// number.
+void killGroup(pid_t pid)
 {
+    ::kill(-pid, SIGKILL);
     ::kill(pid, SIGKILL);
-    int status = 0;
+}
+
+void reap(pid_t pid, int& status)
+{
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+}
+
+void endChild(pid_t pid)
+{
+    killGroup(pid);
+    int status = 0;
+    reap(pid, status);
+}
+
+// Starts the program with the child's ends of the pipes; -1 when it cannot be started.
+pid_t spawn(const QString& program, const QStringList& arguments, const Descriptors& fd)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fd.fds[1], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, fd.fds[3], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    // Whatever this process blocks or ignores (the terminal's Ctrl+C handling) is not
+    // handed on.
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (const int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&defaults, signal);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    // A group of its own, so that whatever it starts can be killed with it.
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
+                                              POSIX_SPAWN_SETPGROUP);
+
+    const QByteArray path = QFile::encodeName(program);
+    std::vector<QByteArray> words{path};
+    for (const QString& argument : arguments)
+        words.push_back(argument.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    pid_t pid = -1;
+    const int spawned =
+        ::posix_spawn(&pid, path.constData(), &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    return spawned == 0 ? pid : -1;
+}
+
+// Reads what is ready on the output into `output`, never past `maxOutput` bytes; false
+// once more than that was written. Closes the descriptor at its end.
+bool drain(int& fd, QByteArray& output, qint64 maxOutput, std::vector<char>& buffer)
+{
+    for (;;) {
+        // One byte more than may come tells a reply that is too long.
+        const auto room =
+            size_t(std::min<qint64>(qint64(buffer.size()), maxOutput - output.size() + 1));
+        const ssize_t got = ::read(fd, buffer.data(), room);
+        if (got > 0) {
+            if (output.size() + got > maxOutput)
+                return false;
+            output.append(buffer.data(), got);
+            continue;
+        }
+        if (got == 0 || (errno != EAGAIN && errno != EINTR))
+            Descriptors::closeOne(fd); // the child closed its output
+        return true;
+    }
+}
+
+// Waits for a child whose output is closed: it has ended, or is about to. It is looked at
+// without being reaped, so that its group can still be killed, with anything it left
+// behind. False when `givenUp` answered true or waiting failed; the child is then ended.
+bool awaitEnd(pid_t pid, int& status, const std::function<bool()>& givenUp)
+{
+    for (;;) {
+        siginfo_t ended{};
+        const int waited = ::waitid(P_PID, id_t(pid), &ended, WEXITED | WNOHANG | WNOWAIT);
+        if (waited == 0 && ended.si_pid == pid)
+            break;
+        if ((waited < 0 && errno != EINTR) || givenUp()) {
+            endChild(pid);
+            return false;
+        }
+        ::usleep(2000);
+    }
+    killGroup(pid);
+    reap(pid, status);
+    return true;
 }
 } // namespace
 
 KPChildProcess::Result KPChildProcess::run(const QString& program, const QStringList& arguments,
                                            const QByteArray& input, qint64 timeoutMs,
-                                           const std::function<bool()>& cancelled)
+                                           qint64 maxOutput, const std::function<bool()>& cancelled)
 {
     Result result;
     Descriptors fd;
@@ -64,40 +163,8 @@ KPChildProcess::Result KPChildProcess::run(const QString& program, const QString
     // A decoded picture is tens of megabytes: a larger pipe means fewer turns each way.
     ::fcntl(fd.fds[2], F_SETPIPE_SZ, 1 << 20);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fd.fds[1], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, fd.fds[3], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    // Whatever this process blocks or ignores (the terminal's Ctrl+C handling) is not
-    // handed on.
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (const int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&defaults, signal);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    const QByteArray path = QFile::encodeName(program);
-    std::vector<QByteArray> words{path};
-    for (const QString& argument : arguments)
-        words.push_back(argument.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-
-    pid_t pid = -1;
-    const int spawned =
-        ::posix_spawn(&pid, path.constData(), &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    if (spawned != 0)
+    const pid_t pid = spawn(program, arguments, fd);
+    if (pid < 0)
         return result;
     result.started = true;
     Descriptors::closeOne(fd.fds[1]);
@@ -107,13 +174,16 @@ KPChildProcess::Result KPChildProcess::run(const QString& program, const QString
 
     QElapsedTimer clock;
     clock.start();
+    const std::function<bool()> givenUp = [&] {
+        result.cancelled = cancelled && cancelled();
+        return result.cancelled || clock.elapsed() > timeoutMs;
+    };
     qsizetype written = 0;
     if (input.isEmpty())
         Descriptors::closeOne(fd.fds[0]);
     std::vector<char> buffer(1 << 20);
     while (fd.fds[2] >= 0) {
-        if ((cancelled && cancelled()) || clock.elapsed() > timeoutMs) {
-            result.cancelled = cancelled && cancelled();
+        if (givenUp()) {
             endChild(pid);
             return result;
         }
@@ -135,37 +205,18 @@ KPChildProcess::Result KPChildProcess::run(const QString& program, const QString
             if (written == input.size() || (sent < 0 && errno != EAGAIN && errno != EINTR))
                 Descriptors::closeOne(fd.fds[0]);
         }
-        if (watched[0].revents) {
-            for (;;) {
-                const ssize_t got = ::read(fd.fds[2], buffer.data(), buffer.size());
-                if (got > 0) {
-                    result.output.append(buffer.data(), got);
-                    continue;
-                }
-                if (got == 0 || (errno != EAGAIN && errno != EINTR))
-                    Descriptors::closeOne(fd.fds[2]); // the child closed its output
-                break;
-            }
+        if (watched[0].revents && !drain(fd.fds[2], result.output, maxOutput, buffer)) {
+            endChild(pid);
+            result.overflowed = true;
+            result.output.clear();
+            return result;
         }
     }
-    // Its output is closed: it has ended, or is about to.
     int status = 0;
-    for (;;) {
-        const pid_t ended = ::waitpid(pid, &status, WNOHANG);
-        if (ended == pid)
-            break;
-        if (ended < 0 && errno != EINTR) {
-            endChild(pid);
-            return result;
-        }
-        if ((cancelled && cancelled()) || clock.elapsed() > timeoutMs) {
-            result.cancelled = cancelled && cancelled();
-            endChild(pid);
-            return result;
-        }
-        ::usleep(2000);
-    }
+    if (!awaitEnd(pid, status, givenUp))
+        return result;
     result.finished = WIFEXITED(status);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     return result;
 }

@@ -11,7 +11,8 @@
 // the decoding helper. Started with posix_spawn: the child runs no code of this process
 // before it executes the program (QProcess's child runs Qt's own code in this process's
 // memory until then, which ThreadSanitizer cannot follow). Its standard error goes to
-// /dev/null.
+// /dev/null. The program leads a process group of its own, and whenever it is ended
+// before its time, everything it started goes with it.
 class KPChildProcess
 {
 public:
@@ -20,14 +21,16 @@ public:
     struct Result
     {
         bool started = false;  // false: the program could not be started at all
-        bool finished = false; // ran to its end, not killed for time or by `cancelled`
+        bool finished = false; // ran to its end, not killed for time, size or `cancelled`
         bool cancelled = false;
-        int exitCode = -1; // -1 when it ended by a signal
+        bool overflowed = false; // killed for writing more than `maxOutput` bytes
+        int exitCode = -1;       // -1 when it ended by a signal
+        int signal = 0;          // the signal that ended it, if one did
         QByteArray output;
     };
 
-    // Waits at most `timeoutMs` (the program is killed after that), asking `cancelled`
-    // every tenth of a second.
+    // Waits at most `timeoutMs` and reads at most `maxOutput` bytes (the program is
+    // killed at either), asking `cancelled` every tenth of a second.
     static Result run(const QString& program, const QStringList& arguments, const QByteArray& input,
-                      qint64 timeoutMs, const std::function<bool()>& cancelled);
+                      qint64 timeoutMs, qint64 maxOutput, const std::function<bool()>& cancelled);
 };

@@ -1,10 +1,14 @@
 #include "engine/formats/KPDecodeHelper.h"
 
 #include "engine/formats/KPChildProcess.h"
+#include "engine/formats/KPHelperSandbox.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageReader>
+
+#include <algorithm>
+#include <mutex>
 
 namespace {
 // Where a helper program is: beside the program's folder in libexec/pictaro when
@@ -29,10 +33,22 @@ QString findHelper(const QString& name, const QString& built, const QString& ins
     }
     return QString();
 }
+
+// The programs the tests put in the helpers' places, if any.
+std::mutex standInMutex;
+QString standIns[2];
+
+QString standIn(KPDecodeHelper::Program program)
+{
+    const std::lock_guard lock(standInMutex);
+    return standIns[int(program)];
+}
 } // namespace
 
 QString KPDecodeHelper::helperPath()
 {
+    if (const QString path = standIn(Program::Decode); !path.isEmpty())
+        return path;
     static const QString path = findHelper(QStringLiteral("pictaro-decode"),
                                            QStringLiteral(PICTARO_DECODE_HELPER_BUILD_PATH),
                                            QStringLiteral(PICTARO_DECODE_HELPER_INSTALL_PATH));
@@ -41,25 +57,50 @@ QString KPDecodeHelper::helperPath()
 
 QString KPDecodeHelper::metadataHelperPath()
 {
+    if (const QString path = standIn(Program::Metadata); !path.isEmpty())
+        return path;
     static const QString path = findHelper(QStringLiteral("pictaro-metadata"),
                                            QStringLiteral(PICTARO_METADATA_HELPER_BUILD_PATH),
                                            QStringLiteral(PICTARO_METADATA_HELPER_INSTALL_PATH));
     return path;
 }
 
-KPDecodeReply KPDecodeHelper::size(Kind kind, const QByteArray& bytes, const QByteArray& coder)
+void KPDecodeHelper::setStandIn(Program program, const QString& path)
 {
-    return run(kind, true, bytes, coder, {}, {});
+    const std::lock_guard lock(standInMutex);
+    standIns[int(program)] = path;
+}
+
+KPDecodeReply KPDecodeHelper::size(Kind kind, const QByteArray& bytes, const QByteArray& coder,
+                                   const Cancelled& cancelled)
+{
+    return run(kind, true, bytes, coder, {}, cancelled, {});
 }
 
 KPDecodeReply KPDecodeHelper::decode(Kind kind, const QByteArray& bytes, const QByteArray& coder,
-                                     QSize box, const Cancelled& cancelled)
+                                     QSize box, const Cancelled& cancelled, QSize probed)
 {
-    return run(kind, false, bytes, coder, box, cancelled);
+    return run(kind, false, bytes, coder, box, cancelled, probed);
+}
+
+qint64 KPDecodeHelper::replyLimit(bool sizeOnly, QSize box, QSize probed)
+{
+    if (sizeOnly)
+        return KPDecodeReply::HeaderBytes;
+    const qint64 limit = QImageReader::allocationLimit() > 0
+                             ? qint64(QImageReader::allocationLimit()) << 20
+                             : MaxPictureBytes;
+    qint64 pixels = limit / 4;
+    for (const QSize bound : {box, probed}) {
+        if (bound.isValid() && !bound.isEmpty())
+            pixels = std::min(pixels, qint64(bound.width()) * bound.height());
+    }
+    return KPDecodeReply::HeaderBytes + pixels * 4;
 }
 
 KPDecodeReply KPDecodeHelper::run(Kind kind, bool sizeOnly, const QByteArray& bytes,
-                                  const QByteArray& coder, QSize box, const Cancelled& cancelled)
+                                  const QByteArray& coder, QSize box, const Cancelled& cancelled,
+                                  QSize probed)
 {
     if (bytes.isEmpty())
         return KPDecodeReply::failed(KPFailure::Damaged);
@@ -88,8 +129,9 @@ KPDecodeReply KPDecodeHelper::run(Kind kind, bool sizeOnly, const QByteArray& by
         arguments << QString::number(box.width()) << QString::number(box.height());
 
     KPFailure failure = KPFailure::None;
-    const std::optional<QByteArray> output = runProcess(
-        helperPath(), arguments, bytes, sizeOnly ? SizeSeconds : DecodeSeconds, cancelled, failure);
+    const std::optional<QByteArray> output =
+        runProcess(helperPath(), arguments, bytes, sizeOnly ? SizeSeconds : DecodeSeconds,
+                   replyLimit(sizeOnly, box, probed), cancelled, failure);
     if (!output)
         return KPDecodeReply::failed(failure);
     std::optional<KPDecodeReply> reply = KPDecodeReply::decode(*output);
@@ -111,7 +153,8 @@ std::optional<KPMetadataReply> KPDecodeHelper::metadata(bool heif, const QByteAr
         arguments << QStringLiteral("copy");
     KPFailure failure = KPFailure::None;
     const std::optional<QByteArray> output =
-        runProcess(metadataHelperPath(), arguments, bytes, SizeSeconds, cancelled, failure);
+        runProcess(metadataHelperPath(), arguments, bytes, SizeSeconds, KPMetadataReply::MaxBytes,
+                   cancelled, failure);
     if (!output)
         return std::nullopt;
     return KPMetadataReply::decode(*output);
@@ -120,15 +163,16 @@ std::optional<KPMetadataReply> KPDecodeHelper::metadata(bool heif, const QByteAr
 std::optional<QByteArray> KPDecodeHelper::runProcess(const QString& program,
                                                      const QStringList& arguments,
                                                      const QByteArray& bytes, int seconds,
-                                                     const Cancelled& cancelled, KPFailure& failure)
+                                                     qint64 maxOutput, const Cancelled& cancelled,
+                                                     KPFailure& failure)
 {
     if (program.isEmpty()) {
         failure = KPFailure::Unsupported;
         return std::nullopt;
     }
     // A large raw file takes some tens of seconds: a stopped run does not wait for it.
-    const KPChildProcess::Result ran =
-        KPChildProcess::run(program, arguments, bytes, qint64(seconds) * 1000, cancelled);
+    const KPChildProcess::Result ran = KPChildProcess::run(
+        program, arguments, bytes, qint64(seconds) * 1000, maxOutput, cancelled);
     if (!ran.started) {
         failure = KPFailure::Unsupported;
         return std::nullopt;
@@ -137,8 +181,14 @@ std::optional<QByteArray> KPDecodeHelper::runProcess(const QString& program,
         failure = KPFailure::Stopped;
         return std::nullopt;
     }
+    // A system that cannot hold the helper in its sandbox runs no reader in it.
+    if (ran.finished && ran.exitCode == KPHelperSandbox::RefusedExit) {
+        failure = KPFailure::Unsupported;
+        return std::nullopt;
+    }
     // What a crash leaves on stderr (glibc's "buffer overflow detected") is no news for the
-    // user: the picture fails.
+    // user: the picture fails. So does a helper the sandbox ended (SIGSYS), and one that
+    // wrote more than the request can need.
     if (!ran.finished || ran.exitCode != 0) {
         failure = KPFailure::Damaged;
         return std::nullopt;

@@ -8,7 +8,6 @@
 
 namespace {
 constexpr char Magic[4] = {'K', 'P', 'D', '1'};
-constexpr qsizetype HeaderBytes = 28;
 
 enum PixelFormat : quint32
 {

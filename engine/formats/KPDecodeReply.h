@@ -29,4 +29,6 @@ struct KPDecodeReply
 
     // Sides beyond this are refused, whatever a reply says.
     static constexpr int MaxSide = 1000000;
+    // The header before the pixels; a failure or a size is nothing more.
+    static constexpr qsizetype HeaderBytes = 28;
 };

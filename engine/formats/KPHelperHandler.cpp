@@ -51,7 +51,7 @@ bool KPHelperHandler::read(QImage* image)
         return false;
     const bool scaled = m_scaledSize.isValid() && !m_scaledSize.isEmpty();
     const KPDecodeReply decoded =
-        KPDecodeHelper::decode(m_kind, m_bytes, {}, scaled ? m_scaledSize : QSize());
+        KPDecodeHelper::decode(m_kind, m_bytes, {}, scaled ? m_scaledSize : QSize(), {}, m_size);
     m_bytes = QByteArray();
     m_state = State::Failed; // read once
     if (!decoded.ok())

@@ -2,11 +2,13 @@
 
 #include <sys/resource.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define PICTARO_UNDER_ASAN
+// AddressSanitizer and ThreadSanitizer reserve terabytes of shadow memory, which count
+// against an address-space limit.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define PICTARO_SHADOW_MEMORY
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define PICTARO_UNDER_ASAN
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define PICTARO_SHADOW_MEMORY
 #endif
 #endif
 
@@ -16,7 +18,7 @@ void KPHelperLimits::apply(qint64 memoryLimit, qint64 fileBytes)
     setrlimit(RLIMIT_CORE, &noCore);
     const rlimit cpu{300, 310};
     setrlimit(RLIMIT_CPU, &cpu);
-#ifndef PICTARO_UNDER_ASAN
+#ifndef PICTARO_SHADOW_MEMORY
     if (memoryLimit > 0) {
         // The decoder's buffers and the picture, each held to the limit, two copies of
         // the file, and the libraries with their threads.

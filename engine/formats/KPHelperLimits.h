@@ -6,6 +6,7 @@
 // must not make it run or grow without end, nor leave a core dump.
 namespace KPHelperLimits {
 // CPU time, no core file, and an address space for buffers held to `memoryLimit` bytes
-// and a file of `fileBytes` (left out under AddressSanitizer, which reserves terabytes).
+// and a file of `fileBytes` (left out under AddressSanitizer and ThreadSanitizer, which reserve
+// terabytes).
 void apply(qint64 memoryLimit, qint64 fileBytes);
 } // namespace KPHelperLimits

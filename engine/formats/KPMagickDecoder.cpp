@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 // The coders of the accepted types Qt also reads, and JPEG 2000 for icons. ICNS is no
@@ -88,6 +89,27 @@ void KPMagickDecoder::prepare(qint64 limit)
     Limits::height(std::min(Limits::height(), MagickCore::MagickSizeType(KPDecodeReply::MaxSide)));
     Limits::listLength(std::min(Limits::listLength(), MagickCore::MagickSizeType(10000)));
     Limits::thread(1);
+}
+
+void KPMagickDecoder::load(const QByteArray& coder)
+{
+    if (!knowsCoder(coder))
+        return;
+    // A ping of a few bytes that are no picture loads the coder's module, the libraries
+    // it needs and the texts of ImageMagick's messages. An icon's pictures may be PNGs,
+    // which ImageMagick's ICO coder hands to its PNG coder; an ICNS file's icons are read
+    // with the coder of their data.
+    const char nothing[16] = {};
+    const Magick::Blob blob(nothing, sizeof nothing);
+    std::vector<const char*> used{coder.constData()};
+    if (coder == "ICO")
+        used = {"ICO", "PNG"};
+    else if (coder == "ICNS")
+        used = {"PNG", "JP2", "J2K"};
+    for (const char* each : used) {
+        Magick::Image picture;
+        read(picture, blob, each, true);
+    }
 }
 
 KPDecodeReply KPMagickDecoder::decode(const QByteArray& bytes, const QByteArray& coder,

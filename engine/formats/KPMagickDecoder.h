@@ -19,6 +19,9 @@ public:
 
     // Sets ImageMagick up for this process, its memory held to `memoryLimit` bytes.
     static void prepare(qint64 memoryLimit);
+    // Loads now what a decode with `coder` would load from files when first used (its
+    // module and the libraries that one needs), so that the decode itself opens no file.
+    static void load(const QByteArray& coder);
 
     // The first picture of the file (of an icon file, the largest), upright (its EXIF or TIFF
     // orientation applied when `orient`), in RGB; tagged with its profile's colour space when it

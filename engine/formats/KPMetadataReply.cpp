@@ -101,7 +101,8 @@ QByteArray KPMetadataReply::encode() const
 
 std::optional<KPMetadataReply> KPMetadataReply::decode(const QByteArray& bytes)
 {
-    if (bytes.size() < 4 || std::memcmp(bytes.constData(), Magic, 4) != 0)
+    if (bytes.size() < 4 || bytes.size() > MaxBytes ||
+        std::memcmp(bytes.constData(), Magic, 4) != 0)
         return std::nullopt;
     Reader in(bytes);
     KPMetadataReply reply;

@@ -65,4 +65,9 @@ struct KPMetadataReply
     static constexpr int MaxSegments = 8;
     static constexpr int MaxPatches = 4;
     static constexpr int MaxPieces = 4096;
+    // The most bytes a reply may take. What it carries are JPEG marker segments, of at
+    // most 64 KiB each: up to MaxSegments for the encodings (half a MiB), the few the
+    // copy writes anew (SOI, Exif, XMP, orientation), and the framing of MaxPieces pieces
+    // (80 KiB). 4 MiB leaves room several times over; a reply beyond it is no reply.
+    static constexpr qint64 MaxBytes = qint64(4) << 20;
 };

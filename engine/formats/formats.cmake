@@ -4,14 +4,16 @@
 # into every program that links a static plugin, so QImageReader reads these types
 # wherever it is used. LibRaw, libheif and ImageMagick's second reading of the files Qt
 # cannot read run in a process of their own, pictaro-decode; exiv2's reading of every
-# picture's metadata in another, pictaro-metadata. The fuzz targets include this file on
-# its own, without the core.
+# picture's metadata in another, pictaro-metadata. Both enter a seccomp sandbox
+# (libseccomp) before they read a file. The fuzz targets include this file on its own,
+# without the core.
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(PICTARO_MAGICKPP REQUIRED IMPORTED_TARGET Magick++)
 pkg_check_modules(PICTARO_LIBRAW REQUIRED IMPORTED_TARGET libraw_r)
 pkg_check_modules(PICTARO_LIBHEIF REQUIRED IMPORTED_TARGET libheif)
 pkg_check_modules(PICTARO_EXIV2 REQUIRED IMPORTED_TARGET exiv2)
+pkg_check_modules(PICTARO_SECCOMP REQUIRED IMPORTED_TARGET libseccomp)
 
 # Magick++'s flags ask for OpenMP, which only ImageMagick's own libraries use (and link
 # themselves); left in, clang builds would also need its OpenMP runtime.
@@ -39,11 +41,13 @@ add_executable(pictaro_decode_helper
     ${pictaro_formats_dir}/KPIcnsLayout.h ${pictaro_formats_dir}/KPIcnsLayout.cpp
     ${pictaro_formats_dir}/KPIcoLayout.h ${pictaro_formats_dir}/KPIcoLayout.cpp
     ${pictaro_formats_dir}/KPHelperLimits.h ${pictaro_formats_dir}/KPHelperLimits.cpp
+    ${pictaro_formats_dir}/KPHelperSandbox.h ${pictaro_formats_dir}/KPHelperSandbox.cpp
 )
 set_target_properties(pictaro_decode_helper PROPERTIES OUTPUT_NAME pictaro-decode AUTOMOC OFF)
 target_include_directories(pictaro_decode_helper PRIVATE ${pictaro_formats_root})
 target_link_libraries(pictaro_decode_helper PRIVATE Qt6::Gui PkgConfig::PICTARO_LIBRAW
-                      PkgConfig::PICTARO_LIBHEIF PkgConfig::PICTARO_MAGICKPP)
+                      PkgConfig::PICTARO_LIBHEIF PkgConfig::PICTARO_MAGICKPP
+                      PkgConfig::PICTARO_SECCOMP)
 
 # exiv2 runs in pictaro-metadata (see pictaro_metadata_main.cpp), which starts quickly
 # since it links only Qt Core, exiv2 and libheif.
@@ -54,11 +58,12 @@ add_executable(pictaro_metadata_helper
     ${pictaro_formats_dir}/KPLocationTags.h ${pictaro_formats_dir}/KPLocationTags.cpp
     ${pictaro_formats_dir}/KPJpegLayout.h ${pictaro_formats_dir}/KPJpegLayout.cpp
     ${pictaro_formats_dir}/KPHelperLimits.h ${pictaro_formats_dir}/KPHelperLimits.cpp
+    ${pictaro_formats_dir}/KPHelperSandbox.h ${pictaro_formats_dir}/KPHelperSandbox.cpp
 )
 set_target_properties(pictaro_metadata_helper PROPERTIES OUTPUT_NAME pictaro-metadata AUTOMOC OFF)
 target_include_directories(pictaro_metadata_helper PRIVATE ${pictaro_formats_root})
 target_link_libraries(pictaro_metadata_helper PRIVATE Qt6::Core PkgConfig::PICTARO_LIBHEIF
-                      PkgConfig::PICTARO_EXIV2)
+                      PkgConfig::PICTARO_EXIV2 PkgConfig::PICTARO_SECCOMP)
 include(GNUInstallDirs)
 install(TARGETS pictaro_decode_helper pictaro_metadata_helper
         RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/pictaro)

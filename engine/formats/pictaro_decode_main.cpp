@@ -8,9 +8,17 @@
 //
 // A box asks for a picture to be shown at that size (a thumbnail, a preview): it comes
 // back scaled down to fit, from the file's own small picture where it has one.
+//
+// Before it reads its input it enters its sandbox (KPHelperSandbox), once everything the
+// decoders load from files of their own has been loaded.
+//
+//   pictaro-decode sandbox-check CALL
+//
+// checks the sandbox: see KPHelperSandbox::check.
 #include "engine/formats/KPDecodeReply.h"
 #include "engine/formats/KPHeifDecoder.h"
 #include "engine/formats/KPHelperLimits.h"
+#include "engine/formats/KPHelperSandbox.h"
 #include "engine/formats/KPMagickDecoder.h"
 #include "engine/formats/KPRawDeveloper.h"
 
@@ -54,6 +62,10 @@ int main(int argc, char** argv)
     // Pictaro waits for this process: when the thread that started it is gone (Pictaro was
     // killed), there is nobody to decode for.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // Every way out after the sandbox is std::_Exit: there is nothing to tidy, and the
+    // sanitizers' leak check at exit would need calls the sandbox forbids.
+    if (argc == 3 && std::strcmp(argv[1], KPHelperSandbox::CheckArgument) == 0)
+        std::_Exit(KPHelperSandbox::check(argv[2]));
     if (argc != 4 && argc != 6)
         return 2;
     const char* kind = argv[1];
@@ -71,11 +83,19 @@ int main(int argc, char** argv)
     QFile out;
     if (!in.open(stdin, QIODevice::ReadOnly) || !out.open(stdout, QIODevice::WriteOnly))
         return 2;
-    const QByteArray bytes = in.readAll();
-    KPHelperLimits::apply(memoryLimit, bytes.size());
     if (memoryLimit > 0)
         QImageReader::setAllocationLimit(int(memoryLimit >> 20));
+    // ImageMagick reads its configuration and loads the coder this file needs here, outside
+    // the sandbox: a raw file's preview is a JPEG.
     KPMagickDecoder::prepare(memoryLimit);
+    if (std::strncmp(kind, "magick:", 7) == 0)
+        KPMagickDecoder::load(QByteArray(kind + 7));
+    else if (std::strcmp(kind, "raw") == 0)
+        KPMagickDecoder::load("JPEG");
+    if (!KPHelperSandbox::enter())
+        std::_Exit(KPHelperSandbox::RefusedExit);
+    const QByteArray bytes = in.readAll();
+    KPHelperLimits::apply(memoryLimit, bytes.size());
 
     KPDecodeReply reply = run(kind, sizeOnly, bytes, memoryLimit, box);
     if (reply.ok() && !reply.picture.isNull()) {
@@ -90,5 +110,5 @@ int main(int argc, char** argv)
         if (picture.isNull())
             reply = KPDecodeReply::failed(KPFailure::TooLargeToDecode);
     }
-    return reply.writeTo(out) && out.flush() ? 0 : 1;
+    std::_Exit(reply.writeTo(out) && out.flush() ? 0 : 1);
 }

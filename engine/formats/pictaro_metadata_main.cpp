@@ -8,8 +8,15 @@
 //   pictaro-metadata heif|other keep|no-location|strip MEMORY_LIMIT_MB [copy]
 //
 // `copy` also asks how to copy the file, a JPEG, without what the choice removes.
+//
+// Before it reads its input it enters its sandbox (KPHelperSandbox), once exiv2 is set up.
+//
+//   pictaro-metadata sandbox-check CALL
+//
+// checks the sandbox: see KPHelperSandbox::check.
 #include "engine/KPMetadataPolicy.h"
 #include "engine/formats/KPHelperLimits.h"
+#include "engine/formats/KPHelperSandbox.h"
 #include "engine/formats/KPMetadataFilter.h"
 #include "engine/formats/KPMetadataReply.h"
 
@@ -26,6 +33,10 @@ int main(int argc, char** argv)
     // Pictaro waits for this process: when the thread that started it is gone, so is the
     // reason to read.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // Every way out after the sandbox is std::_Exit: there is nothing to tidy, and the
+    // sanitizers' leak check at exit would need calls the sandbox forbids.
+    if (argc == 3 && std::strcmp(argv[1], KPHelperSandbox::CheckArgument) == 0)
+        std::_Exit(KPHelperSandbox::check(argv[2]));
     if (argc != 4 && argc != 5)
         return 2;
     const bool heif = std::strcmp(argv[1], "heif") == 0;
@@ -44,12 +55,20 @@ int main(int argc, char** argv)
     QFile out;
     if (!in.open(stdin, QIODevice::ReadOnly) || !out.open(stdout, QIODevice::WriteOnly))
         return 2;
+    KPMetadataFilter::prepare();
+    if (!KPHelperSandbox::enter())
+        std::_Exit(KPHelperSandbox::RefusedExit);
     const QByteArray bytes = in.readAll();
     KPHelperLimits::apply(memoryLimit, bytes.size());
-    KPMetadataFilter::prepare();
     const KPMetadataReply reply = KPMetadataFilter::read(
         bytes, heif ? KPMetadataFilter::Source::Heif : KPMetadataFilter::Source::Other, *policy,
         copy);
-    const QByteArray answer = reply.encode();
-    return out.write(answer) == answer.size() && out.flush() ? 0 : 1;
+    QByteArray answer = reply.encode();
+    // More than Pictaro reads: the source's metadata cannot be carried.
+    if (answer.size() > KPMetadataReply::MaxBytes) {
+        KPMetadataReply none;
+        none.copy = copy ? KPMetadataReply::Copy::Unavailable : KPMetadataReply::Copy::NotAsked;
+        answer = none.encode();
+    }
+    std::_Exit(out.write(answer) == answer.size() && out.flush() ? 0 : 1);
 }

@@ -6,13 +6,16 @@
 #include "engine/KPMetadataPolicy.h"
 #include "engine/KPPngOrientation.h"
 #include "engine/KPSecondReader.h"
+#include "engine/formats/KPChildProcess.h"
 #include "engine/formats/KPDecodeHelper.h"
+#include "engine/formats/KPHelperSandbox.h"
 #include "list/KPListView.h"
 #include "list/KPThumbnailCache.h"
 #include "settings/KPSettings.h"
 #include "support/KPBmpWriter.h"
 #include "support/KPFaultSupport.h"
 #include "support/KPHeifWriter.h"
+#include "support/KPHelperStandIn.h"
 #include "support/KPTestSupport.h"
 
 #include <QBuffer>
@@ -30,7 +33,10 @@
 #include <QtEndian>
 
 #include <cmath>
+#include <csignal>
+#include <functional>
 #include <map>
+#include <sys/resource.h>
 #include <thread>
 #include <vector>
 
@@ -337,7 +343,8 @@ private:
         qint64 encodings = 0;
     };
 
-    Outcome fit(const QString& source, quint64 limit, KPFitOptions options = {})
+    Outcome fit(const QString& source, quint64 limit, KPFitOptions options = {},
+                const std::function<bool()>& cancelled = {})
     {
         Outcome outcome;
         outcome.job = std::make_shared<KPImageData>();
@@ -348,6 +355,8 @@ private:
         const qint64 before = KPCodecStats::encodeCount.load();
         KPFitter fitter(
             limit, options, [folder] { return std::optional<QString>(folder); }, {}, placement);
+        if (cancelled)
+            fitter.setCancelled(cancelled);
         fitter.fitJob(outcome.job);
         outcome.encodings = KPCodecStats::encodeCount.load() - before;
         return outcome;
@@ -880,7 +889,7 @@ private Q_SLOTS:
     }
 
     // A stopped run does not wait for the readers in pictaro-decode, which take some tens
-    // of seconds for a large raw file: the decode ends, and says why.
+    // of seconds for a large raw file: the header read and the decode end, and say why.
     void stoppedRunEndsTheDecode_data()
     {
         QTest::addColumn<QString>("name");
@@ -904,6 +913,180 @@ private Q_SLOTS:
             KPImageDecoder::decodeSource(bytes, hint, [] { return true; });
         QVERIFY(stopped.image.isNull());
         QCOMPARE(stopped.failure, KPFailure::Stopped);
+        QCOMPARE(KPImageDecoder::probeSource(bytes, hint, [] { return true; }).failure,
+                 KPFailure::Stopped);
+    }
+
+    // A helper that misbehaves, as a file that took over a decoder could make it, fails
+    // the picture with a reason, and Pictaro reads no more of its answer than the request
+    // can need: a stand-in that streams without end never grows this process.
+    void misbehavingHelperFailsThePicture_data()
+    {
+        using Helper = KPTest::HelperStandIn::Helper;
+        QTest::addColumn<int>("helper"); // Helper
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<int>("request"); // 0 size, 1 decode of a 2 x 2 picture, 2 metadata
+        QTest::addColumn<int>("reason");  // KPFailure; None for a reply taken
+        const int decode = int(Helper::Decode);
+        const int damaged = int(KPFailure::Damaged);
+        const QByteArray flood = "exec cat /dev/zero";
+        const QByteArray huge =
+            "printf '" + KPTest::HelperStandIn::replyHeader(1000000, 1000000) + "'\n" + flood;
+        QTest::newRow("size query, streams without end") << decode << huge << 0 << damaged;
+        QTest::newRow("decode, beyond the probed size") << decode << huge << 1 << damaged;
+        QTest::newRow("decode, one byte beyond")
+            << decode
+            << "printf '" + KPTest::HelperStandIn::replyHeader(2, 2) + "'\nhead -c 17 /dev/zero"
+            << 1 << damaged;
+        QTest::newRow("decode, exactly the probed size")
+            << decode
+            << "printf '" + KPTest::HelperStandIn::replyHeader(2, 2) + "'\nhead -c 16 /dev/zero"
+            << 1 << int(KPFailure::None);
+        QTest::newRow("metadata, streams without end")
+            << int(Helper::Metadata) << "printf KPM1\n" + flood << 2 << damaged;
+        QTest::newRow("killed by its sandbox")
+            << decode << QByteArray("kill -SYS $$") << 1 << damaged;
+        QTest::newRow("no sandbox on this system")
+            << decode << "exit " + QByteArray::number(KPHelperSandbox::RefusedExit) << 1
+            << int(KPFailure::Unsupported);
+    }
+    void misbehavingHelperFailsThePicture()
+    {
+        QFETCH(int, helper);
+        QFETCH(QByteArray, script);
+        QFETCH(int, request);
+        QFETCH(int, reason);
+        const KPTest::HelperStandIn standIn(KPTest::HelperStandIn::Helper(helper), script);
+        const QByteArray bytes(1000, 'x');
+        rusage before{};
+        getrusage(RUSAGE_SELF, &before);
+        KPFailure failure = KPFailure::None;
+        if (request == 2) {
+            const std::optional<KPMetadataReply> reply =
+                KPDecodeHelper::metadata(false, bytes, KPMetadataPolicy::KeepAll, false);
+            // Metadata that cannot be read never fails a picture; it is left out.
+            failure = reply ? KPFailure::None : KPFailure::Damaged;
+        } else {
+            using Kind = KPDecodeHelper::Kind;
+            failure =
+                request == 0
+                    ? KPDecodeHelper::size(Kind::Raw, bytes).failure
+                    : KPDecodeHelper::decode(Kind::Raw, bytes, {}, {}, {}, QSize(2, 2)).failure;
+        }
+        QCOMPARE(int(failure), reason);
+        rusage after{};
+        getrusage(RUSAGE_SELF, &after);
+        QVERIFY2(
+            after.ru_maxrss - before.ru_maxrss < 64 * 1024,
+            qPrintable(QStringLiteral("grew by %1 KiB").arg(after.ru_maxrss - before.ru_maxrss)));
+    }
+
+    // Stop ends every call of a helper, also one that hangs in a file's header, and the
+    // helper goes with everything it started.
+    void stopEndsAHangingHelper_data()
+    {
+        using Helper = KPTest::HelperStandIn::Helper;
+        QTest::addColumn<int>("helper"); // Helper
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("name");
+        // The helper's own child hangs; the helper waits for it.
+        const QByteArray hang = "sleep 600 &\necho $! > \"$FOLDER/child\"\nwait";
+        QTest::newRow("size query") << int(Helper::Decode) << hang << QStringLiteral("hang.raw");
+        QTest::newRow("decode") << int(Helper::Decode)
+                                << "if [ \"$2\" = size ]; then printf '" +
+                                       KPTest::HelperStandIn::replyHeader(64, 48, false) +
+                                       "'; exit 0; fi\n" + hang
+                                << QStringLiteral("hang.raw");
+        QTest::newRow("metadata") << int(Helper::Metadata) << hang << QStringLiteral("hang.jpg");
+    }
+    void stopEndsAHangingHelper()
+    {
+        QFETCH(int, helper);
+        QFETCH(QByteArray, script);
+        QFETCH(QString, name);
+        const KPTest::HelperStandIn standIn(KPTest::HelperStandIn::Helper(helper), script);
+        const QString childFile = standIn.folder() + QStringLiteral("/child");
+        const QString source = m_folders->in.filePath(name);
+        if (name.endsWith(QLatin1String(".jpg"))) {
+            writeSource(quarters(320, 240), name);
+            QVERIFY(KPTest::exifWrite(source, cameraTags()));
+        } else {
+            writeBytes(source, QByteArray(5000, 'x'));
+        }
+        // Stop is pressed once the helper's child is running.
+        const Outcome outcome = fit(source, 1000, {}, [childFile] {
+            QFile file(childFile);
+            return file.open(QIODevice::ReadOnly) && !file.readAll().trimmed().isEmpty();
+        });
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Failed));
+        QCOMPARE(outcome.job->failure(), KPFailure::Stopped);
+        QFile file(childFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const qint64 child = file.readAll().trimmed().toLongLong();
+        QVERIFY(child > 0);
+        QTRY_VERIFY(!KPTest::HelperStandIn::runs(child));
+    }
+
+    // Each helper holds itself to its sandbox before it reads a byte: a call it forbids
+    // ends it (SIGSYS), a file it would read is refused, and a decode's own calls pass.
+    void helperSandboxEndsForbiddenCalls_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<int>("signal"); // 0: ends by itself, with status 0
+        for (const QString& program :
+             {KPDecodeHelper::helperPath(), KPDecodeHelper::metadataHelperPath()}) {
+            const QString name = QFileInfo(program).fileName();
+            for (const char* call : {"open-write", "socket", "exec", "ptrace"})
+                QTest::addRow("%s, %s", qPrintable(name), call)
+                    << program << QString::fromLatin1(call) << SIGSYS;
+            QTest::addRow("%s, reads a file", qPrintable(name))
+                << program << QStringLiteral("open-read") << 0;
+            QTest::addRow("%s, nothing forbidden", qPrintable(name))
+                << program << QStringLiteral("none") << 0;
+        }
+    }
+    void helperSandboxEndsForbiddenCalls()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, call);
+        QFETCH(int, signal);
+        const KPChildProcess::Result ran = KPChildProcess::run(
+            program, {QString::fromLatin1(KPHelperSandbox::CheckArgument), call}, {}, 60000, 1024,
+            {});
+        QVERIFY(ran.started);
+        QCOMPARE(ran.signal, signal);
+        if (signal == 0)
+            QCOMPARE(ran.exitCode, 0);
+    }
+
+    // A helper waiting for its file is in its sandbox already.
+    void helperWaitsInItsSandbox_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("pictaro-decode")
+            << KPDecodeHelper::helperPath()
+            << QStringList{QStringLiteral("raw"), QStringLiteral("size"), QStringLiteral("1024")};
+        QTest::newRow("pictaro-metadata")
+            << KPDecodeHelper::metadataHelperPath()
+            << QStringList{QStringLiteral("other"), QStringLiteral("keep"), QStringLiteral("1024")};
+    }
+    void helperWaitsInItsSandbox()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        QProcess helper;
+        helper.start(program, arguments);
+        QVERIFY(helper.waitForStarted());
+        auto status = [&helper] {
+            QFile file(QStringLiteral("/proc/%1/status").arg(helper.processId()));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        QTRY_VERIFY2(status().contains("\nSeccomp:\t2\n"), status().constData());
+        QVERIFY2(status().contains("\nNoNewPrivs:\t1\n"), status().constData());
+        helper.closeWriteChannel();
+        QVERIFY(helper.waitForFinished());
     }
 
     // Thumbnails and the preview read files by name: the suffix picks the reader, also

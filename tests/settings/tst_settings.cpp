@@ -314,6 +314,9 @@ void TestSettings::checkExPath()
     path.replace(QLatin1Char('@'), base.path());
     path.replace(QLatin1Char('~'), QStringLiteral("~/") + QFileInfo(base.path()).fileName());
 
+    // The terminal's check stores nothing; the window's stores the folder it accepts.
+    QCOMPARE(KPExportFolder::check(path), expected);
+    QVERIFY(!KPSettings::contains(KPSettingsKey::CurrentExportPath));
     QCOMPARE(KPExportFolder::checkExPathDetailed(path), expected);
     QCOMPARE(KPExportFolder::checkExPath(path), expected == Check::Usable);
     if (expected == Check::Usable) {

@@ -1,5 +1,6 @@
 #include "engine/KPAtomicFile.h"
 #include "engine/KPPath.h"
+#include "support/KPFaultSupport.h"
 #include "support/KPTestSupport.h"
 
 #include <QDir>
@@ -17,12 +18,20 @@ class TestBatchCli : public QObject
 
 private:
     std::unique_ptr<KPTemporaryDir> m_dir;
+    QStringList m_storeChangedBy; // the runs that changed the preferences store
 
     using Result = KPTest::PictaroResult;
 
+    // Every run, whatever it is asked and however it ends, leaves the window's preferences
+    // store as it found it: absent stays absent, a file keeps its bytes (see cleanup()).
     Result pictaro(const QStringList& arguments)
     {
-        return KPTest::runPictaro(arguments, m_dir->filePath(QStringLiteral("config")));
+        const QString config = m_dir->filePath(QStringLiteral("config"));
+        const QHash<QString, QByteArray> before = KPFault::snapshot(config);
+        Result result = KPTest::runPictaro(arguments, config);
+        if (KPFault::snapshot(config) != before)
+            m_storeChangedBy.append(arguments.join(QLatin1Char(' ')));
+        return result;
     }
 
     QString path(const QString& relative) const { return m_dir->filePath(relative); }
@@ -62,8 +71,15 @@ private Q_SLOTS:
         QVERIFY2(!qgetenv("PICTARO_BINARY").isEmpty(),
                  "PICTARO_BINARY names the program under test");
         m_dir = std::make_unique<KPTemporaryDir>();
+        m_storeChangedBy.clear();
         QDir().mkpath(path(QStringLiteral("in")));
         KPTest::save(KPTest::noisyImage(320, 240), path(QStringLiteral("in/a.png")));
+    }
+    void cleanup()
+    {
+        QVERIFY2(m_storeChangedBy.isEmpty(),
+                 qPrintable(QStringLiteral("the preferences store changed by pictaro ") +
+                            m_storeChangedBy.join(QStringLiteral("; pictaro "))));
     }
 
     void badArguments_data()
@@ -148,15 +164,32 @@ private Q_SLOTS:
                            QStringLiteral("1MB"),    QStringLiteral("--export"),
                            QStringLiteral("OUT"),    in}
             << QStringLiteral("unknown option");
+        const QStringList run = {QStringLiteral("--limit"), QStringLiteral("1MB"),
+                                 QStringLiteral("--export"), QStringLiteral("OUT")};
+        QTest::newRow("a word after one dash")
+            << QStringList{QStringLiteral("-limit"), QStringLiteral("1MB"),
+                           QStringLiteral("--export"), QStringLiteral("OUT"), in}
+            << QStringLiteral("unknown option -limit\n");
+        QTest::newRow("a value for an option without one")
+            << (run + QStringList{QStringLiteral("--best=yes"), in})
+            << QStringLiteral("unknown option --best=yes\n");
+        QTest::newRow("no value at the end")
+            << (QStringList{in} + run.first(3)) << QStringLiteral("--export needs a value\n");
+        QTest::newRow("a dash is a path") << (run + QStringList{QStringLiteral("-")})
+                                          << QStringLiteral("no such file or folder: -\n");
+        QTest::newRow("--help after --")
+            << (run + QStringList{QStringLiteral("--"), QStringLiteral("--help")})
+            << QStringLiteral("no such file or folder: --help\n");
     }
     void badArguments()
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, says);
         for (QString& argument : arguments) {
+            // MISSING first: it holds "IN".
+            argument.replace(QStringLiteral("MISSING"), path(QStringLiteral("missing")));
             argument.replace(QStringLiteral("IN"), path(QStringLiteral("in")));
             argument.replace(QStringLiteral("OUT"), path(QStringLiteral("out")));
-            argument.replace(QStringLiteral("MISSING"), path(QStringLiteral("missing")));
         }
         const Result result = pictaro(QStringList{QStringLiteral("--batch")} + arguments);
         QCOMPARE(result.exitCode, 2);
@@ -173,6 +206,11 @@ private Q_SLOTS:
         const Result help = pictaro({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.out.contains(QStringLiteral("--limit")));
+        // Asked for, help wins over what else is given.
+        const Result helpFirst =
+            pictaro({QStringLiteral("--batch"), QStringLiteral("--fast"), QStringLiteral("-h")});
+        QCOMPARE(helpFirst.exitCode, 0);
+        QCOMPARE(helpFirst.out, help.out);
     }
 
     void convertsAFolderUnderTheLimit()
