@@ -17,8 +17,8 @@
 
 #include "engine/KPAtomicFile.h"
 #include "engine/KPBestFit.h"
+#include "engine/KPCodecStats.h"
 #include "engine/KPImageDecoder.h"
-#include "engine/KPJpegCodec.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -102,6 +102,8 @@ int main(int argc, char* argv[])
     }
     const QList<QImage> pictures = decodedPictures(*options);
     KPBench::figure("pictures", qint64(pictures.size()));
+    KPCodecStats stats;
+    stats.attach();
     std::vector<double> seconds;
     std::vector<double> cpu;
     qint64 encodings = 0;
@@ -127,14 +129,17 @@ int main(int argc, char* argv[])
     KPBench::figure("fastest_s", KPBench::percentile(seconds, 0.0));
     KPBench::figure("cpu_median_s", KPBench::percentile(cpu, 0.5));
     KPBench::figure("encodings", encodings);
-    const auto perRound = [&seconds](const std::atomic<qint64>& total) {
-        return double(total.load()) / double(seconds.size());
+    const auto perRound = [&seconds](qint64 total) {
+        return double(total) / double(seconds.size());
     };
-    KPBench::figure("encode_ms_per_round", perRound(KPCodecStats::encodeNs) / 1e6);
-    KPBench::figure("analyse_ms_per_round", perRound(KPCodecStats::analyseNs) / 1e6);
-    KPBench::figure("estimate_ms_per_round", perRound(KPCodecStats::estimateNs) / 1e6);
-    KPBench::figure("analyses", qint64(perRound(KPCodecStats::analyseCount)));
-    KPBench::figure("estimates", qint64(perRound(KPCodecStats::estimateCount)));
+    const auto milliseconds = [&stats, &perRound](KPCodecStats::Work work) {
+        return perRound(stats.nanoseconds(work)) / 1e6;
+    };
+    KPBench::figure("encode_ms_per_round", milliseconds(KPCodecStats::Encode));
+    KPBench::figure("analyse_ms_per_round", milliseconds(KPCodecStats::Analyse));
+    KPBench::figure("estimate_ms_per_round", milliseconds(KPCodecStats::Estimate));
+    KPBench::figure("analyses", qint64(perRound(stats.count(KPCodecStats::Analyse))));
+    KPBench::figure("estimates", qint64(perRound(stats.count(KPCodecStats::Estimate))));
     std::printf("chosen=%s\n", chosen.result().toHex().left(12).constData());
     return 0;
 }

@@ -269,7 +269,7 @@ void KPFitter::settle(const KPImageDataPtr& job)
     if (m_pendingDecode) {
         bool ok = false;
         {
-            KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
+            KPCodecTimer timer(KPCodecStats::Decode);
             ok = m_pendingDecode->wait();
         }
         if (ok)
@@ -291,7 +291,7 @@ QImage KPFitter::workingImage(const KPImageDataPtr& job)
     if (image.isNull() && m_sourceDecode.isValid()) {
         KPImageDecoder::Decoded decoded;
         {
-            KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
+            KPCodecTimer timer(KPCodecStats::Decode);
             decoded = m_sourceDecode.take();
         }
         if (decoded.image.isNull())
@@ -362,7 +362,7 @@ bool KPFitter::convertImageType(const KPImageDataPtr& job)
     }
     QImage decoded;
     {
-        KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
+        KPCodecTimer timer(KPCodecStats::Decode);
         if (const std::optional<QByteArray> onDisk = KPAtomicFile::readAll(m_workPath)) {
             decoded = m_codec.decode(*onDisk);
             if (decoded.isNull())

@@ -31,7 +31,7 @@ bool KPJpegEstimate::analyse(const QImage& picture, int threads,
     m_sampleScale = 1.0;
     if (picture.isNull() || picture.format() != QImage::Format_RGB32)
         return false;
-    KPCodecTimer timer(KPCodecStats::analyseNs, KPCodecStats::analyseCount);
+    KPCodecTimer timer(KPCodecStats::Analyse);
     const int width = picture.width();
     const int height = picture.height();
     const int bands = (height + BandRows - 1) / BandRows;
@@ -183,7 +183,7 @@ qint64 KPJpegEstimate::count(int quality, int threads, int rowStep) const
 {
     if (!isValid())
         return 0;
-    KPCodecTimer timer(KPCodecStats::estimateNs, KPCodecStats::estimateCount);
+    KPCodecTimer timer(KPCodecStats::Estimate);
     const KPJpegQuantiser quantiser(quality);
     // The rows of MCUs counted (every one, or the middle one of each group of rowStep),
     // shared out among the threads in whole rows.

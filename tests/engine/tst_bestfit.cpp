@@ -1,6 +1,7 @@
 #include "engine/KPAtomicFile.h"
 #include "engine/KPBatchRun.h"
 #include "engine/KPBestFit.h"
+#include "engine/KPCodecStats.h"
 #include "engine/KPFitter.h"
 #include "engine/KPForwardDct.h"
 #include "engine/KPJpegCodec.h"
@@ -69,10 +70,11 @@ private:
                           int* decodes = nullptr)
     {
         const KPImageDataPtr job = KPTest::job(source, KPProgress::New);
-        const qint64 before = KPCodecStats::decodeCount.load();
+        KPCodecStats stats;
+        stats.attach();
         KPTest::fitJobs({job}, limit, options, m_folders->out.path());
         if (decodes)
-            *decodes = int(KPCodecStats::decodeCount.load() - before);
+            *decodes = int(stats.count(KPCodecStats::Decode));
         return job;
     }
 
@@ -605,12 +607,13 @@ private Q_SLOTS:
                 *chosen = best;
             else
                 KPSettings::setBool(KPSettingsKey::BestQualityFit, best);
-            const qint64 before = KPCodecStats::decodeCount.load();
+            KPCodecStats stats;
+            stats.attach();
             run.resize(list.memberMAr());
             QVERIFY(QTest::qWaitFor([&] { return ended.count() == decodes.size() + 1; }, 60000));
             QVERIFY(QTest::qWaitFor([&] { return run.isIdle(); }, 60000));
             QCOMPARE(list.memberMAr().first()->progress(), qint32(KPProgress::Converted));
-            decodes.append(int(KPCodecStats::decodeCount.load() - before));
+            decodes.append(int(stats.count(KPCodecStats::Decode)));
         }
         // The stepwise fitting decodes each file it wrote; the best-quality one only the source.
         QVERIFY2(
