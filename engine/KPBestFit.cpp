@@ -241,24 +241,13 @@ QList<int> KPBestFit::roundAround(Sizes& sizes, int guess, int low, int high)
     return qualities;
 }
 
-void KPBestFit::narrow(const Sizes& sizes, const QList<int>& qualities, int& low, int& high) const
-{
-    for (const int quality : qualities) {
-        if (under(double(sizes.real.at(quality))) && quality > low)
-            low = quality;
-    }
-    for (const int quality : qualities) {
-        if (!under(double(sizes.real.at(quality))) && quality > low && quality < high)
-            high = quality;
-    }
-}
-
 KPBestFit::Outcome KPBestFit::searchQuality(Sizes& sizes)
 {
     if (m_metadataBytes >= m_limit)
         return Outcome::DoesNotFit;
-    int low = m_lowest - 1; // the highest quality encoded under the limit, when at least the floor
-    int high = 101;         // the lowest quality encoded over it above `low`
+    // Of the real encodings; the low end is below the floor until one fits.
+    KPQualitySearch::Bracket bracket{m_lowest - 1, 101, std::nullopt, std::nullopt};
+    const auto& [low, high, lowSize, highSize] = bracket;
     for (int round = 0; high - low > 1; ++round) {
         if (cancelled()) {
             m_failed = true;
@@ -270,7 +259,10 @@ KPBestFit::Outcome KPBestFit::searchQuality(Sizes& sizes)
         const QList<int> qualities = roundAround(sizes, *guess, low, high);
         if (!encode(sizes, qualities))
             return Outcome::Failed;
-        narrow(sizes, qualities, low, high);
+        QList<std::optional<qint64>> encoded;
+        for (const int quality : qualities)
+            encoded.append(sizes.real.at(quality));
+        bracket.take(qualities, encoded, m_limit - m_metadataBytes);
         // Done when the next quality up is known, or expected, to be over the limit.
         if (low >= m_lowest && (high == low + 1 || !close(sizes, low + 1)))
             break;

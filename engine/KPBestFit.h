@@ -104,8 +104,6 @@ private:
     // limit: the estimates' guess while they are trusted, then the middle.
     std::optional<int> nextGuess(Sizes& sizes, int round, int low, int high);
     QList<int> roundAround(Sizes& sizes, int guess, int low, int high);
-    // Takes the qualities just encoded into the bracket.
-    void narrow(const Sizes& sizes, const QList<int>& qualities, int& low, int& high) const;
     // Whether the encoding kept is the one found at `quality` of this picture.
     Outcome foundAt(const Sizes& sizes, int quality) const;
     // The highest quality in [first, last] estimated to fit: rough estimates find it,
