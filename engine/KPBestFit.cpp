@@ -149,127 +149,131 @@ bool KPBestFit::encode(Sizes& sizes, const QList<int>& qualities)
     return true;
 }
 
+std::optional<int> KPBestFit::highestWithin(int first, int last,
+                                            const std::function<qint64(int)>& size)
+{
+    if (first > last)
+        return std::nullopt;
+    const qint64 available = m_limit - m_metadataBytes;
+    const qint64 atFirst = size(first);
+    if (atFirst >= available)
+        return std::nullopt;
+    if (first == last)
+        return first;
+    const qint64 atLast = size(last);
+    if (atLast < available)
+        return last;
+    const auto measure = [this, &size](const QList<int>& qualities) {
+        QList<std::optional<qint64>> found;
+        for (const int quality : qualities) {
+            if (cancelled())
+                found.append(std::nullopt);
+            else
+                found.append(size(quality));
+        }
+        return found;
+    };
+    return KPQualitySearch::highestUnder(first, last, available, 1, measure,
+                                         std::make_pair(first, atFirst),
+                                         std::make_pair(last, atLast))
+        .quality;
+}
+
+std::optional<int> KPBestFit::guessWithin(Sizes& sizes, int first, int last)
+{
+    if (first > last)
+        return std::nullopt;
+    // Rough sizes find the neighbourhood, whole ones settle it with a step or two.
+    const std::optional<int> near =
+        highestWithin(first, last, [this, &sizes](int q) { return roughlyEstimated(sizes, q); });
+    const auto fits = [this, &sizes](int quality) {
+        return under(double(estimated(sizes, quality)));
+    };
+    int quality = near.value_or(first);
+    for (int steps = 0; steps < MaxSettleSteps; ++steps) {
+        if (fits(quality)) {
+            if (quality == last || !fits(quality + 1))
+                return quality;
+            ++quality;
+        } else {
+            if (quality == first)
+                return std::nullopt;
+            --quality;
+        }
+    }
+    // The rough sizes were far off: the whole estimates alone decide.
+    return highestWithin(first, last, [this, &sizes](int q) { return estimated(sizes, q); });
+}
+
+bool KPBestFit::close(Sizes& sizes, int quality)
+{
+    return double(estimated(sizes, quality) + m_metadataBytes) <
+           double(m_limit) * (1.0 + Tolerance);
+}
+
+bool KPBestFit::clearlyUnder(Sizes& sizes, int quality)
+{
+    return double(estimated(sizes, quality) + m_metadataBytes) <
+           double(m_limit) * (1.0 - Tolerance);
+}
+
+std::optional<int> KPBestFit::nextGuess(Sizes& sizes, int round, int low, int high)
+{
+    const int first = std::max(low + 1, m_lowest);
+    if (round >= GuidedRounds)
+        return std::max(first, (low + high) / 2);
+    if (const std::optional<int> guess = guessWithin(sizes, first, high - 1))
+        return guess;
+    // Nothing above the quality found is expected to fit, or not even the floor: only an
+    // estimate of the floor too close to the limit to tell is worth an encoding then.
+    if (low < m_lowest && close(sizes, m_lowest))
+        return m_lowest;
+    return std::nullopt;
+}
+
+QList<int> KPBestFit::roundAround(Sizes& sizes, int guess, int low, int high)
+{
+    QList<int> qualities{guess};
+    if (guess + 1 < high && close(sizes, guess + 1))
+        qualities.append(guess + 1); // may fit as well: the other core tells at once
+    else if (guess - 1 > low && guess - 1 >= m_lowest && !clearlyUnder(sizes, guess))
+        qualities.append(guess - 1); // the guess itself may not fit
+    return qualities;
+}
+
 KPBestFit::Outcome KPBestFit::searchQuality(Sizes& sizes)
 {
     if (m_metadataBytes >= m_limit)
         return Outcome::DoesNotFit;
-    const qint64 available = m_limit - m_metadataBytes;
-    // The real sizes seen so far against the estimates: the estimate's error is mostly
-    // the same share at neighbouring qualities, so it corrects the next guess.
-    double ratio = 1.0;
-    const auto expected = [this, &sizes, &ratio](int quality) {
-        return double(estimated(sizes, quality)) * ratio;
-    };
-    const auto close = [this, &expected](int quality) {
-        return expected(quality) + double(m_metadataBytes) < double(m_limit) * (1.0 + Tolerance);
-    };
-    // The highest quality inside [first, last] whose size, as `size` gives it, is under
-    // the limit: a search between the two ends, interpolating from its first round.
-    const auto searchWithin =
-        [this, available](int first, int last,
-                          const std::function<double(int)>& size) -> std::optional<int> {
-        if (first > last)
-            return std::nullopt;
-        const auto atFirst = qint64(std::ceil(size(first)));
-        if (atFirst >= available)
-            return std::nullopt;
-        if (first == last)
-            return first;
-        const auto atLast = qint64(std::ceil(size(last)));
-        if (atLast < available)
-            return last;
-        const auto measure = [this, &size](const QList<int>& qualities) {
-            QList<std::optional<qint64>> found;
-            for (const int quality : qualities) {
-                if (cancelled())
-                    found.append(std::nullopt);
-                else
-                    found.append(qint64(std::ceil(size(quality))));
-            }
-            return found;
-        };
-        return KPQualitySearch::highestUnder(first, last, available, 1, measure,
-                                             std::make_pair(first, atFirst),
-                                             std::make_pair(last, atLast))
-            .quality;
-    };
-    // The same on the estimates as corrected: rough sizes find the neighbourhood, whole
-    // ones settle it with a step or two.
-    const auto guessWithin = [this, &sizes, &ratio, &expected, &searchWithin,
-                              available](int first, int last) -> std::optional<int> {
-        if (first > last)
-            return std::nullopt;
-        const auto fits = [&expected, available](int quality) {
-            return expected(quality) < double(available);
-        };
-        const std::optional<int> near = searchWithin(first, last, [this, &sizes, &ratio](int q) {
-            return double(roughlyEstimated(sizes, q)) * ratio;
-        });
-        int quality = near.value_or(first);
-        for (int steps = 0; steps < MaxSettleSteps; ++steps) {
-            if (fits(quality)) {
-                if (quality == last || !fits(quality + 1))
-                    return quality;
-                ++quality;
-            } else {
-                if (quality == first)
-                    return std::nullopt;
-                --quality;
-            }
-        }
-        // The rough sizes were far off: the whole estimates alone decide.
-        return searchWithin(first, last, expected);
-    };
-
-    int low = m_lowest - 1; // the highest quality encoded under the limit, when at least the floor
-    int high = 101;         // the lowest quality encoded over it above `low`
+    // Of the real encodings; the low end is below the floor until one fits.
+    KPQualitySearch::Bracket bracket{m_lowest - 1, 101, std::nullopt, std::nullopt};
+    const auto& [low, high, lowSize, highSize] = bracket;
     for (int round = 0; high - low > 1; ++round) {
         if (cancelled()) {
             m_failed = true;
             return Outcome::Failed;
         }
-        const int first = std::max(low + 1, m_lowest);
-        std::optional<int> guess;
-        if (round < GuidedRounds)
-            guess = guessWithin(first, high - 1);
-        else
-            guess = std::max(first, (low + high) / 2);
-        if (!guess) {
-            if (low >= m_lowest)
-                break; // nothing above the quality found is expected to fit
-            // Not even the floor is expected to fit: only an estimate too close to the
-            // limit to tell is worth an encoding.
-            if (!close(m_lowest))
-                return Outcome::DoesNotFit;
-            guess = m_lowest;
-        }
-        QList<int> qualities{*guess};
-        if (*guess + 1 < high && close(*guess + 1))
-            qualities.append(*guess + 1); // may fit as well: the other core tells at once
-        else if (*guess - 1 > low && *guess - 1 >= m_lowest &&
-                 !(expected(*guess) + double(m_metadataBytes) <
-                   double(m_limit) * (1.0 - Tolerance)))
-            qualities.append(*guess - 1); // the guess itself may not fit
+        const std::optional<int> guess = nextGuess(sizes, round, low, high);
+        if (!guess)
+            break;
+        const QList<int> qualities = roundAround(sizes, *guess, low, high);
         if (!encode(sizes, qualities))
             return Outcome::Failed;
-        for (const int quality : qualities) {
-            if (under(double(sizes.real[quality])) && quality > low)
-                low = quality;
-        }
-        for (const int quality : qualities) {
-            if (!under(double(sizes.real[quality])) && quality > low && quality < high)
-                high = quality;
-        }
-        const qint64 guessEstimate = estimated(sizes, *guess);
-        if (guessEstimate > 0)
-            ratio = double(sizes.real[*guess]) / double(guessEstimate);
+        QList<std::optional<qint64>> encoded;
+        for (const int quality : qualities)
+            encoded.append(sizes.real.at(quality));
+        bracket.take(qualities, encoded, m_limit - m_metadataBytes);
         // Done when the next quality up is known, or expected, to be over the limit.
-        if (low >= m_lowest && (high == low + 1 || !close(low + 1)))
+        if (low >= m_lowest && (high == low + 1 || !close(sizes, low + 1)))
             break;
     }
-    if (low < m_lowest)
-        return Outcome::DoesNotFit;
-    return m_best && m_best->pixels == sizes.picture->size() && m_best->quality == low
+    return foundAt(sizes, low);
+}
+
+KPBestFit::Outcome KPBestFit::foundAt(const Sizes& sizes, int quality) const
+{
+    return quality >= m_lowest && m_best && m_best->pixels == sizes.picture->size() &&
+                   m_best->quality == quality
                ? Outcome::Fits
                : Outcome::DoesNotFit;
 }
@@ -278,7 +282,6 @@ KPBestFit::Outcome KPBestFit::searchByEncoding(Sizes& sizes)
 {
     if (m_metadataBytes >= m_limit)
         return Outcome::DoesNotFit;
-    const QImage& picture = *sizes.picture;
     const auto measure = [this, &sizes](const QList<int>& qualities) {
         QList<std::optional<qint64>> found(qualities.size());
         if (!encode(sizes, qualities))
@@ -293,11 +296,7 @@ KPBestFit::Outcome KPBestFit::searchByEncoding(Sizes& sizes)
         m_failed = true;
         return Outcome::Failed;
     }
-    if (!result.quality)
-        return Outcome::DoesNotFit;
-    return m_best && m_best->pixels == picture.size() && m_best->quality == *result.quality
-               ? Outcome::Fits
-               : Outcome::DoesNotFit;
+    return result.quality ? foundAt(sizes, *result.quality) : Outcome::DoesNotFit;
 }
 
 KPBestFit::Outcome KPBestFit::search(Sizes& sizes)
@@ -368,89 +367,115 @@ std::optional<KPBestFit::Choice> KPBestFit::fit(const QImage& pristine, std::opt
     const double smallest = minimumScale(pristine.size(), *scaling);
     if (smallest >= 1.0)
         return std::nullopt; // never enlarged
-    const auto available = double(m_limit - m_metadataBytes);
+    Scaled fitted;
+    if (!findScale(pristine, smallest, floorBytes, fitted))
+        return std::nullopt;
+    return fitAtScale(pristine, smallest, fitted);
+}
 
+std::optional<qint64> KPBestFit::floorSize(const QImage& scaled, KPJpegEstimate& estimate)
+{
+    if (scaled.isNull() || !analyse(estimate, scaled)) {
+        m_failed = true;
+        return std::nullopt;
+    }
+    qint64 bytes = 0;
+    if (estimate.isValid()) {
+        bytes = estimate.size(m_lowest, m_threads);
+    } else {
+        QByteArray data;
+        const std::optional<qint64> encoded = encodeTrial(m_codecs[0], scaled, m_lowest, data);
+        if (!encoded) {
+            m_failed = true;
+            return std::nullopt;
+        }
+        ++m_encodings;
+        bytes = *encoded;
+    }
+    if (m_trial)
+        m_trial(m_lowest, scaled.size(), bytes, estimate.isValid());
+    return bytes;
+}
+
+bool KPBestFit::findScale(const QImage& pristine, double smallest, qint64 floorBytes,
+                          Scaled& fitted)
+{
+    const auto available = double(m_limit - m_metadataBytes);
     // The file's size follows the pixel count roughly, so the first scale comes from the
     // square root of the size ratio; each estimate at the floor then refines it.
     double scale = std::clamp(std::sqrt(ScaleAim * available / double(floorBytes)), smallest, 1.0);
-    double fits = 0.0;   // the largest scale estimated to fit at the floor
-    double tooBig = 1.0; // the smallest scale estimated not to
-    QImage fitted;
-    KPJpegEstimate fittedEstimate;
+    double tooBig = 1.0; // the smallest scale estimated not to fit
     KPJpegEstimate trialEstimate;
     for (int trial = 0; trial < MaxScaleTrials; ++trial) {
         if (cancelled()) {
             m_failed = true;
-            return std::nullopt;
+            return false;
         }
         const QSize size = scaledSize(pristine.size(), scale);
         QImage scaled = pristine.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        if (scaled.isNull() || !analyse(trialEstimate, scaled)) {
-            m_failed = true;
-            return std::nullopt;
-        }
-        qint64 bytes = 0;
-        if (trialEstimate.isValid()) {
-            bytes = trialEstimate.size(m_lowest, m_threads);
-        } else {
-            QByteArray data;
-            const std::optional<qint64> encoded = encodeTrial(m_codecs[0], scaled, m_lowest, data);
-            if (!encoded) {
-                m_failed = true;
-                return std::nullopt;
-            }
-            ++m_encodings;
-            bytes = *encoded;
-        }
-        if (m_trial)
-            m_trial(m_lowest, size, bytes, trialEstimate.isValid());
+        const std::optional<qint64> bytes = floorSize(scaled, trialEstimate);
+        if (!bytes)
+            return false;
         // The next scale follows the size ratio, kept inside what is known: above the
         // largest scale that fits, below the smallest that does not.
-        double next = scale * std::sqrt(ScaleAim * available / double(bytes));
-        if (under(double(bytes))) {
-            fits = scale;
-            fitted = std::move(scaled);
-            std::swap(fittedEstimate, trialEstimate);
-            if (double(bytes) >= ScaleCloseEnough * available)
+        double next = scale * std::sqrt(ScaleAim * available / double(*bytes));
+        if (under(double(*bytes))) {
+            fitted.scale = scale;
+            fitted.picture = std::move(scaled);
+            std::swap(fitted.estimate, trialEstimate);
+            if (double(*bytes) >= ScaleCloseEnough * available)
                 break;
         } else {
             tooBig = scale;
             if (scale <= smallest)
                 break; // not even the box fits at the floor
         }
-        if (next <= fits || next >= tooBig)
-            next = fits > 0.0 ? (fits + tooBig) / 2.0 : (smallest + tooBig) / 2.0;
+        if (next <= fitted.scale || next >= tooBig)
+            next = fitted.scale > 0.0 ? (fitted.scale + tooBig) / 2.0 : (smallest + tooBig) / 2.0;
         scale = std::clamp(next, smallest, 1.0);
-        if (scaledSize(pristine.size(), scale) == size ||
-            (fits > 0.0 && scaledSize(pristine.size(), scale) == scaledSize(pristine.size(), fits)))
+        const QSize nextSize = scaledSize(pristine.size(), scale);
+        if (nextSize == size ||
+            (fitted.scale > 0.0 && nextSize == scaledSize(pristine.size(), fitted.scale)))
             break; // no other pixel size left to try
     }
+    return true;
+}
 
+std::optional<KPBestFit::Choice> KPBestFit::fitAtScale(const QImage& pristine, double smallest,
+                                                       Scaled& fitted)
+{
     // The quality at the scale found, confirmed by encodings as at full size. When those
     // find even the floor over the limit after all, the scale shrinks by what they show.
-    for (int retry = 0; fits > 0.0 && retry <= MaxScaleRetries; ++retry) {
-        Sizes scaledSizes;
-        scaledSizes.picture = &fitted;
-        scaledSizes.estimate = &fittedEstimate;
-        const Outcome outcome = search(scaledSizes);
+    for (int retry = 0; fitted.scale > 0.0 && retry <= MaxScaleRetries; ++retry) {
+        Sizes sizes;
+        sizes.picture = &fitted.picture;
+        sizes.estimate = &fitted.estimate;
+        const Outcome outcome = search(sizes);
         if (outcome == Outcome::Fits)
             return m_best;
         if (outcome == Outcome::Failed)
             return std::nullopt;
-        const auto floorAtScale = scaledSizes.real.find(m_lowest);
-        if (floorAtScale == scaledSizes.real.end() || fits <= smallest)
+        const auto floorAtScale = sizes.real.find(m_lowest);
+        if (floorAtScale == sizes.real.end() || fitted.scale <= smallest)
             return std::nullopt;
-        const QSize before = fitted.size();
-        double smaller = fits * std::sqrt(ScaleAim * available / double(floorAtScale->second));
-        if (scaledSize(pristine.size(), smaller) == before)
-            smaller = fits * 0.99;
-        fits = std::max(smaller, smallest);
-        fitted = pristine.scaled(scaledSize(pristine.size(), fits), Qt::IgnoreAspectRatio,
-                                 Qt::SmoothTransformation);
-        if (fitted.isNull() || !analyse(fittedEstimate, fitted)) {
-            m_failed = true;
+        if (!shrink(pristine, smallest, floorAtScale->second, fitted))
             return std::nullopt;
-        }
     }
     return std::nullopt;
+}
+
+bool KPBestFit::shrink(const QImage& pristine, double smallest, qint64 floorBytes, Scaled& fitted)
+{
+    const auto available = double(m_limit - m_metadataBytes);
+    double smaller = fitted.scale * std::sqrt(ScaleAim * available / double(floorBytes));
+    if (scaledSize(pristine.size(), smaller) == fitted.picture.size())
+        smaller = fitted.scale * 0.99;
+    fitted.scale = std::max(smaller, smallest);
+    fitted.picture = pristine.scaled(scaledSize(pristine.size(), fitted.scale),
+                                     Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (fitted.picture.isNull() || !analyse(fitted.estimate, fitted.picture)) {
+        m_failed = true;
+        return false;
+    }
+    return true;
 }

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QSize>
 
 #include <array>
@@ -87,8 +88,34 @@ private:
         std::map<int, qint64> real;
     };
 
-    // Finds the quality for one picture; the encoding found becomes m_best.
+    // The largest scale found at which the floor fits, with the picture at that scale and
+    // its estimate; a scale of 0 while none is known.
+    struct Scaled
+    {
+        double scale = 0.0;
+        QImage picture;
+        KPJpegEstimate estimate;
+    };
+
+    // Finds the quality for one picture; the encoding found becomes m_best. Each round
+    // encodes the quality the estimates point to, and a neighbour too close to tell.
     Outcome searchQuality(Sizes& sizes);
+    // What a round encodes, given the qualities known under (`low`) and over (`high`) the
+    // limit: the estimates' guess while they are trusted, then the middle.
+    std::optional<int> nextGuess(Sizes& sizes, int round, int low, int high);
+    QList<int> roundAround(Sizes& sizes, int guess, int low, int high);
+    // Whether the encoding kept is the one found at `quality` of this picture.
+    Outcome foundAt(const Sizes& sizes, int quality) const;
+    // The highest quality in [first, last] estimated to fit: rough estimates find it,
+    // whole ones settle it.
+    std::optional<int> guessWithin(Sizes& sizes, int first, int last);
+    // The highest quality in [first, last] whose size, as `size` gives it, is under the
+    // limit: a search between the two ends.
+    std::optional<int> highestWithin(int first, int last, const std::function<qint64(int)>& size);
+    // Whether the estimate at a quality is too close to the limit to tell it fits, from
+    // above and from below.
+    bool close(Sizes& sizes, int quality);
+    bool clearlyUnder(Sizes& sizes, int quality);
     // The same by real encodings alone, for a picture whose DCT could not be kept.
     Outcome searchByEncoding(Sizes& sizes);
     // Either of the two, as the picture's estimate allows.
@@ -101,6 +128,15 @@ private:
     // Searches the picture at full size; when nothing fits there, answers the floor's
     // size (encoded or estimated) for the scaling to start from, else 0.
     qint64 fullSizeFloor(const QImage& pristine, bool scaling);
+    // Looks for the largest scale, not below `smallest`, at which the floor is estimated
+    // to fit; false on a failure.
+    bool findScale(const QImage& pristine, double smallest, qint64 floorBytes, Scaled& fitted);
+    // The floor's size of a scaled picture, estimated (or encoded without an estimate).
+    std::optional<qint64> floorSize(const QImage& scaled, KPJpegEstimate& estimate);
+    // Searches the quality at the scale found, shrinking it while encodings find the
+    // floor over the limit after all.
+    std::optional<Choice> fitAtScale(const QImage& pristine, double smallest, Scaled& fitted);
+    bool shrink(const QImage& pristine, double smallest, qint64 floorBytes, Scaled& fitted);
     // Real encodings of the picture at the given qualities, at once; false on a failure.
     bool encode(Sizes& sizes, const QList<int>& qualities);
     std::optional<qint64> encodeTrial(KPJpegCodec& codec, const QImage& picture, int quality,

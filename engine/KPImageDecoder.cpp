@@ -375,7 +375,7 @@ KPImageDecoder::Decoded KPImageDecoder::decodeSource(const QByteArray& bytes,
     applyAllocationLimit();
     if (bytes.isEmpty())
         return Decoded{{}, KPFailure::Damaged, {}};
-    KPCodecTimer timer(KPCodecStats::sourceNs, KPCodecStats::sourceCount);
+    KPCodecTimer timer(KPCodecStats::Source);
     const Reading reading = read(bytes, formatHint, false, {}, cancelled, probed);
     if (reading.image.isNull())
         return Decoded{

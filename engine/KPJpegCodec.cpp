@@ -12,55 +12,7 @@
 #include <cstdlib>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-
-std::atomic<qint64> KPCodecStats::encodeNs{0};
-std::atomic<qint64> KPCodecStats::decodeNs{0};
-std::atomic<qint64> KPCodecStats::encodeCount{0};
-std::atomic<qint64> KPCodecStats::decodeCount{0};
-std::atomic<qint64> KPCodecStats::analyseNs{0};
-std::atomic<qint64> KPCodecStats::analyseCount{0};
-std::atomic<qint64> KPCodecStats::estimateNs{0};
-std::atomic<qint64> KPCodecStats::estimateCount{0};
-std::atomic<qint64> KPCodecStats::chosenCount{0};
-std::atomic<qint64> KPCodecStats::chosenErrorSum{0};
-std::atomic<qint64> KPCodecStats::chosenErrorMax{0};
-
-void KPCodecStats::addChosen(qint64 estimate, qint64 real)
-{
-    if (real <= 0)
-        return;
-    const auto error = qint64(std::llround(std::abs(double(estimate - real)) * 1e6 / double(real)));
-    chosenCount.fetch_add(1, std::memory_order_relaxed);
-    chosenErrorSum.fetch_add(error, std::memory_order_relaxed);
-    qint64 largest = chosenErrorMax.load(std::memory_order_relaxed);
-    while (error > largest &&
-           !chosenErrorMax.compare_exchange_weak(largest, error, std::memory_order_relaxed)) {
-    }
-}
-std::atomic<qint64> KPCodecStats::sourceNs{0};
-std::atomic<qint64> KPCodecStats::sourceCount{0};
-
-namespace {
-qint64 nowNs()
-{
-    using namespace std::chrono;
-    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-} // namespace
-
-KPCodecTimer::KPCodecTimer(std::atomic<qint64>& total, std::atomic<qint64>& count)
-    : m_total(total), m_start(nowNs())
-{
-    count.fetch_add(1, std::memory_order_relaxed);
-}
-
-KPCodecTimer::~KPCodecTimer()
-{
-    m_total.fetch_add(nowNs() - m_start, std::memory_order_relaxed);
-}
 
 namespace {
 struct EncodeError
@@ -207,7 +159,7 @@ QByteArray KPJpegCodec::encodeRows(const QImage& image, int quality, bool optimi
 {
     if (image.isNull() || image.format() != QImage::Format_RGB32)
         return {};
-    KPCodecTimer timer(KPCodecStats::encodeNs, KPCodecStats::encodeCount);
+    KPCodecTimer timer(KPCodecStats::Encode);
     GrowingDestination out;
     const bool ok =
         compressRows(image.constBits(), image.bytesPerLine(), image.width(), image.height(),
@@ -225,7 +177,7 @@ QImage KPJpegCodec::decode(const QByteArray& jpeg)
 {
     if (jpeg.isEmpty())
         return {};
-    KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
+    KPCodecTimer timer(KPCodecStats::Decode);
     // The row decoder the fitting streams from, waited for whole.
     const std::shared_ptr<KPJpegStreamDecode> decode = KPJpegStreamDecode::start(jpeg, m_cancelled);
     if (!decode || !decode->wait())

@@ -1,50 +1,11 @@
 #pragma once
 
+#include "engine/KPCodecTimer.h"
+
 #include <QByteArray>
 #include <QImage>
 
-#include <atomic>
 #include <functional>
-
-// Time spent inside the codec calls of all runs in this process, so the benchmark can
-// tell the engine's own overhead apart from encoding and decoding.
-struct KPCodecStats
-{
-    static std::atomic<qint64> encodeNs;
-    static std::atomic<qint64> decodeNs;
-    static std::atomic<qint64> encodeCount;
-    static std::atomic<qint64> decodeCount;
-    // The size estimates of the best-quality fitting: analyses of a picture's DCT, and
-    // sizes worked out from them.
-    static std::atomic<qint64> analyseNs;
-    static std::atomic<qint64> analyseCount;
-    static std::atomic<qint64> estimateNs;
-    static std::atomic<qint64> estimateCount;
-    // How far the estimate of each encoding written was from its real size, in millionths
-    // of the real size: the sum (to take the mean) and the largest, without sign.
-    static std::atomic<qint64> chosenCount;
-    static std::atomic<qint64> chosenErrorSum;
-    static std::atomic<qint64> chosenErrorMax;
-    static void addChosen(qint64 estimate, qint64 real);
-    // The sources' own decoding for fitting (any type, by any reader), counted apart from
-    // the JPEG codec's work; its waits are in the decodings above as well.
-    static std::atomic<qint64> sourceNs;
-    static std::atomic<qint64> sourceCount;
-};
-
-// Adds the time from its making to its end to one of the totals above.
-class KPCodecTimer
-{
-public:
-    KPCodecTimer(std::atomic<qint64>& total, std::atomic<qint64>& count);
-    ~KPCodecTimer();
-    KPCodecTimer(const KPCodecTimer&) = delete;
-    KPCodecTimer& operator=(const KPCodecTimer&) = delete;
-
-private:
-    std::atomic<qint64>& m_total;
-    qint64 m_start;
-};
 
 // JPEG encoding and decoding of the working picture through libjpeg-turbo, straight
 // from and into QImage's Format_RGB32 pixels without intermediate copies. One codec

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "engine/KPCoefficientCapture.h"
+#include "engine/KPLargePages.h"
+
 #include <QImage>
 #include <QSize>
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
+
+class KPHuffmanModel;
+class KPJpegQuantiser;
 
 // What KPJpegCodec::encodeAtQuality(picture, quality, true) would write, in bytes, at any
 // quality, without encoding: the colour conversion, the 4:2:0 downsampling and the forward
@@ -56,49 +61,17 @@ public:
     static constexpr double StuffedShare = 0.72 / 256.0;
 
 private:
-    struct Counts;
-    // How each coefficient of the luma and the chroma table is quantised at one quality.
-    struct Divisors
-    {
-        std::array<std::array<std::uint32_t, 64>, 2> reciprocal{};
-        std::array<std::array<std::int16_t, 64>, 2> half{};
-    };
-    void countRange(const Divisors& divisors, std::size_t first, std::size_t last,
-                    Counts& counts) const;
     qint64 count(int quality, int threads, int rowStep) const;
-
-    // Memory mapped for the coefficients, in large pages where the system offers them:
-    // on some virtual machines first touching 4 KB pages costs more than the whole
-    // analysis of what goes into them.
-    class Pages
-    {
-    public:
-        Pages() = default;
-        explicit Pages(std::size_t bytes);
-        ~Pages();
-        Pages(Pages&& other) noexcept;
-        Pages& operator=(Pages&& other) noexcept;
-        Pages(const Pages&) = delete;
-        Pages& operator=(const Pages&) = delete;
-        void* data() const { return m_data; }
-        std::size_t size() const { return m_size; }
-
-    private:
-        void* m_base = nullptr; // the mapping
-        std::size_t m_length = 0;
-        void* m_data = nullptr; // its first large-page boundary
-        std::size_t m_size = 0;
-    };
+    // Counts the symbols of blocks [first, last), whole MCUs, into `model`.
+    void countRange(const KPJpegQuantiser& quantiser, std::size_t first, std::size_t last,
+                    KPHuffmanModel& model) const;
 
     // 64 a block, zig-zag order, in coding order; kept from one analysis to the next.
-    Pages m_pages;
+    KPLargePages m_pages;
     std::int16_t* m_coefficients = nullptr;
     std::size_t m_blocks = 0;
     std::size_t m_mcuRows = 0;
-    int m_blocksPerMcu = 0;
-    std::array<int, 10> m_componentOf{}; // of each block of an MCU
-    std::array<int, 4> m_tableOf{};      // quantisation and Huffman table of each component
-    int m_components = 0;
+    KPCoefficientCapture::Layout m_layout;
     QSize m_pixels;
     double m_sampleScale = 1.0; // the picture's rows over the rows analysed
 };

@@ -38,6 +38,23 @@ QList<int> KPQualitySearch::roundQualities(int low, std::optional<qint64> lowSiz
     return qualities;
 }
 
+void KPQualitySearch::Bracket::take(const QList<int>& qualities,
+                                    const QList<std::optional<qint64>>& sizes, qint64 limit)
+{
+    for (qsizetype i = 0; i < qualities.size(); ++i) {
+        if (*sizes[i] < limit && qualities[i] > low) {
+            low = qualities[i];
+            lowSize = sizes[i];
+        }
+    }
+    for (qsizetype i = 0; i < qualities.size(); ++i) {
+        if (*sizes[i] >= limit && qualities[i] > low && qualities[i] < high) {
+            high = qualities[i];
+            highSize = sizes[i];
+        }
+    }
+}
+
 KPQualitySearch::Result
 KPQualitySearch::highestUnder(int lowest, int highest, qint64 limit, int perRound,
                               const Measure& measure,
@@ -46,18 +63,17 @@ KPQualitySearch::highestUnder(int lowest, int highest, qint64 limit, int perRoun
 {
     Result result;
     perRound = std::max(1, perRound);
-    int low = lowest - 1; // nothing under the limit found yet
-    std::optional<qint64> lowSize;
-    int high = highest + 1; // nothing over it found yet
-    std::optional<qint64> highSize;
+    // Nothing under the limit, nor over it, found yet.
+    Bracket bracket{lowest - 1, highest + 1, std::nullopt, std::nullopt};
     if (knownUnder && knownUnder->first >= lowest && knownUnder->first <= highest) {
-        low = knownUnder->first;
-        lowSize = knownUnder->second;
+        bracket.low = knownUnder->first;
+        bracket.lowSize = knownUnder->second;
     }
-    if (knownOver && knownOver->first > low && knownOver->first <= highest) {
-        high = knownOver->first;
-        highSize = knownOver->second;
+    if (knownOver && knownOver->first > bracket.low && knownOver->first <= highest) {
+        bracket.high = knownOver->first;
+        bracket.highSize = knownOver->second;
     }
+    auto& [low, high, lowSize, highSize] = bracket;
     bool guided = true;
     while (high - low > 1) {
         QList<int> qualities;
@@ -79,18 +95,7 @@ KPQualitySearch::highestUnder(int lowest, int highest, qint64 limit, int perRoun
             return result;
         }
         const int width = high - low;
-        for (qsizetype i = 0; i < qualities.size(); ++i) {
-            if (*sizes[i] < limit && qualities[i] > low) {
-                low = qualities[i];
-                lowSize = sizes[i];
-            }
-        }
-        for (qsizetype i = 0; i < qualities.size(); ++i) {
-            if (*sizes[i] >= limit && qualities[i] > low && qualities[i] < high) {
-                high = qualities[i];
-                highSize = sizes[i];
-            }
-        }
+        bracket.take(qualities, sizes, limit);
         if (low < lowest)
             break; // not even the lowest quality fits
         // Estimates that stop halving the bracket give way to an even split for a round.

@@ -20,6 +20,20 @@ public:
     // encoding that failed. The search ends when any fails.
     using Measure = std::function<QList<std::optional<qint64>>(const QList<int>& qualities)>;
 
+    // What is known so far: `low` is the highest quality measured under the limit, `high`
+    // the lowest measured over it above `low`, each with its size once measured.
+    struct Bracket
+    {
+        int low = 0;
+        int high = 101;
+        std::optional<qint64> lowSize;
+        std::optional<qint64> highSize;
+
+        // Takes in the sizes measured at the qualities (every one of them known).
+        void take(const QList<int>& qualities, const QList<std::optional<qint64>>& sizes,
+                  qint64 limit);
+    };
+
     struct Result
     {
         std::optional<int> quality; // the highest quality found under the limit

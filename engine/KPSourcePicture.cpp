@@ -82,7 +82,7 @@ KPImageDecoder::Decoded KPSourcePicture::takePicture()
 {
     if (!m_decode.isValid())
         return {QImage(), KPFailure::Damaged, QSize()};
-    KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
+    KPCodecTimer timer(KPCodecStats::Decode);
     return m_decode.take();
 }
 

@@ -48,7 +48,7 @@ void KPStepwiseFit::settle(const KPImageDataPtr& job)
     if (m_pendingDecode) {
         bool ok = false;
         {
-            KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
+            KPCodecTimer timer(KPCodecStats::Decode);
             ok = m_pendingDecode->wait();
         }
         if (ok)
@@ -143,7 +143,7 @@ bool KPStepwiseFit::readBack(const KPImageDataPtr& job, const QByteArray& data)
     }
     QImage decoded;
     {
-        KPCodecTimer timer(KPCodecStats::decodeNs, KPCodecStats::decodeCount);
+        KPCodecTimer timer(KPCodecStats::Decode);
         if (const std::optional<QByteArray> onDisk = m_workspace.readWorking()) {
             decoded = m_encoder.decode(*onDisk);
             if (decoded.isNull())

@@ -48,6 +48,8 @@ KPBatchFrontEnd::KPBatchFrontEnd(Options options, QTextStream& out, QTextStream&
     });
     m_run->setFitOptions(m_options.fit);
     m_run->setKeepsPreviews(false);
+    if (m_options.stats)
+        m_stats.attach();
     connect(m_run.get(), &KPBatchRun::imageLogRefresh, this, &KPBatchFrontEnd::onLog);
     connect(m_run.get(), &KPBatchRun::jobFinished, this, &KPBatchFrontEnd::onJobFinished);
     connect(m_run.get(), &KPBatchRun::runEnded, this, &KPBatchFrontEnd::onRunEnded);
@@ -202,29 +204,8 @@ void KPBatchFrontEnd::onRunEnded()
     const qsizetype total = m_list->memberMAr().size();
     const qsizetype converted = m_done - m_failed;
     const qsizetype notRun = total - m_done;
-    if (m_options.stats) {
-        m_err << QStringLiteral("codec: %1 encodings %2 ms, %3 decodings %4 ms\n")
-                     .arg(KPCodecStats::encodeCount.load())
-                     .arg(double(KPCodecStats::encodeNs.load()) / 1e6, 0, 'f', 1)
-                     .arg(KPCodecStats::decodeCount.load())
-                     .arg(double(KPCodecStats::decodeNs.load()) / 1e6, 0, 'f', 1);
-        if (const qint64 chosen = KPCodecStats::chosenCount.load(); chosen > 0) {
-            m_err << QStringLiteral("estimates: %1 analyses %2 ms, %3 sizes %4 ms; error at the "
-                                    "quality written: mean %5 %, largest %6 % (%7 pictures)\n")
-                         .arg(KPCodecStats::analyseCount.load())
-                         .arg(double(KPCodecStats::analyseNs.load()) / 1e6, 0, 'f', 1)
-                         .arg(KPCodecStats::estimateCount.load())
-                         .arg(double(KPCodecStats::estimateNs.load()) / 1e6, 0, 'f', 1)
-                         .arg(double(KPCodecStats::chosenErrorSum.load()) / double(chosen) / 1e4, 0,
-                              'f', 3)
-                         .arg(double(KPCodecStats::chosenErrorMax.load()) / 1e4, 0, 'f', 3)
-                         .arg(chosen);
-        }
-        m_err << QStringLiteral("sources: %1 decoded in %2 ms\n")
-                     .arg(KPCodecStats::sourceCount.load())
-                     .arg(double(KPCodecStats::sourceNs.load()) / 1e6, 0, 'f', 1);
-        m_err.flush();
-    }
+    if (m_options.stats)
+        printStats();
     if (notRun > 0)
         m_out << QStringLiteral("%1 converted, %2 failed, %3 not converted (stopped)\n")
                      .arg(converted)
@@ -234,4 +215,31 @@ void KPBatchFrontEnd::onRunEnded()
         m_out << QStringLiteral("%1 converted, %2 failed\n").arg(converted).arg(m_failed);
     m_out.flush();
     Q_EMIT finished(m_failed == 0 && notRun == 0 && m_refused == 0 ? AllConverted : SomeFailed);
+}
+
+void KPBatchFrontEnd::printStats()
+{
+    const auto ms = [this](KPCodecStats::Work work) {
+        return double(m_stats.nanoseconds(work)) / 1e6;
+    };
+    m_err << QStringLiteral("codec: %1 encodings %2 ms, %3 decodings %4 ms\n")
+                 .arg(m_stats.count(KPCodecStats::Encode))
+                 .arg(ms(KPCodecStats::Encode), 0, 'f', 1)
+                 .arg(m_stats.count(KPCodecStats::Decode))
+                 .arg(ms(KPCodecStats::Decode), 0, 'f', 1);
+    if (const qint64 chosen = m_stats.chosenCount(); chosen > 0) {
+        m_err << QStringLiteral("estimates: %1 analyses %2 ms, %3 sizes %4 ms; error at the "
+                                "quality written: mean %5 %, largest %6 % (%7 pictures)\n")
+                     .arg(m_stats.count(KPCodecStats::Analyse))
+                     .arg(ms(KPCodecStats::Analyse), 0, 'f', 1)
+                     .arg(m_stats.count(KPCodecStats::Estimate))
+                     .arg(ms(KPCodecStats::Estimate), 0, 'f', 1)
+                     .arg(m_stats.chosenErrorMean(), 0, 'f', 3)
+                     .arg(m_stats.chosenErrorLargest(), 0, 'f', 3)
+                     .arg(chosen);
+    }
+    m_err << QStringLiteral("sources: %1 decoded in %2 ms\n")
+                 .arg(m_stats.count(KPCodecStats::Source))
+                 .arg(ms(KPCodecStats::Source), 0, 'f', 1);
+    m_err.flush();
 }

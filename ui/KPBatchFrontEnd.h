@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/KPCodecStats.h"
 #include "engine/KPFitter.h"
 #include "engine/KPNotification.h"
 
@@ -57,10 +58,14 @@ private:
     // are kept, their outputs written beside them.
     void tellOriginalsKept();
     void clearProgressLine();
+    // The codec's counts and times, for --stats.
+    void printStats();
 
     Options m_options;
     QTextStream& m_out;
     QTextStream& m_err;
+    // Before the run, so that it goes after it: attached for --stats alone.
+    KPCodecStats m_stats;
     std::unique_ptr<KPListView> m_list;
     std::unique_ptr<KPBatchRun> m_run;
     bool m_tty = false;

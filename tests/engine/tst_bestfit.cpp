@@ -1,9 +1,12 @@
 #include "engine/KPAtomicFile.h"
 #include "engine/KPBatchRun.h"
 #include "engine/KPBestFit.h"
+#include "engine/KPCodecStats.h"
 #include "engine/KPFitter.h"
+#include "engine/KPForwardDct.h"
 #include "engine/KPJpegCodec.h"
 #include "engine/KPJpegEstimate.h"
+#include "engine/KPJpegQuantiser.h"
 #include "engine/KPQuality.h"
 #include "engine/KPQualitySearch.h"
 #include "engine/KPSsim.h"
@@ -67,10 +70,11 @@ private:
                           int* decodes = nullptr)
     {
         const KPImageDataPtr job = KPTest::job(source, KPProgress::New);
-        const qint64 before = KPCodecStats::decodeCount.load();
+        KPCodecStats stats;
+        stats.attach();
         KPTest::fitJobs({job}, limit, options, m_folders->out.path());
         if (decodes)
-            *decodes = int(KPCodecStats::decodeCount.load() - before);
+            *decodes = int(stats.count(KPCodecStats::Decode));
         return job;
     }
 
@@ -361,6 +365,82 @@ private Q_SLOTS:
         }
     }
 
+    // The DCT's two ways (plain C++, and SSE2 where built) give the same integers, on blocks
+    // that drive the 16-bit lanes to their extremes; a flat block's DC is its samples' sum
+    // about the centre. Each quality's nonzero mask, both ways, marks exactly the
+    // coefficients that quantise to something.
+    void dctPathsAgree_data()
+    {
+        QTest::addColumn<QByteArray>("samples"); // eight rows of the same length, row after row
+        QTest::addColumn<int>("flatDc");         // of the first block, when it is flat
+        const auto pattern = [](int width, auto sample) {
+            QByteArray samples(8 * width, Qt::Uninitialized);
+            for (int y = 0; y < 8; ++y) {
+                for (int x = 0; x < width; ++x)
+                    samples[y * width + x] = char(sample(x, y));
+            }
+            return samples;
+        };
+        const int none = std::numeric_limits<int>::min();
+        QTest::newRow("black") << pattern(8, [](int, int) { return 0; }) << -8192;
+        QTest::newRow("white") << pattern(8, [](int, int) { return 255; }) << 8128;
+        QTest::newRow("centre") << pattern(8, [](int, int) { return 128; }) << 0;
+        QTest::newRow("checks") << pattern(16, [](int x, int y) { return ((x ^ y) & 1) ? 255 : 0; })
+                                << none;
+        QTest::newRow("columns") << pattern(16, [](int x, int) { return (x & 1) ? 255 : 0; })
+                                 << none;
+        QTest::newRow("rows") << pattern(16, [](int, int y) { return (y & 1) ? 0 : 255; }) << none;
+        QTest::newRow("one bright sample")
+            << pattern(8, [](int x, int y) { return x == 7 && y == 0 ? 255 : 0; }) << none;
+        QTest::newRow("ramp") << pattern(64, [](int x, int y) { return (x * 4 + y * 3) % 256; })
+                              << none;
+        const QImage noise = KPTest::noisyImage(512, 8, 31).convertToFormat(QImage::Format_RGB32);
+        QTest::newRow("noise") << pattern(512, [&noise](int x, int y) {
+            return qGreen(noise.pixel(x, y));
+        }) << none;
+    }
+    void dctPathsAgree()
+    {
+        QFETCH(QByteArray, samples);
+        QFETCH(int, flatDc);
+        const auto width = std::size_t(samples.size() / 8);
+        std::array<const std::uint8_t*, 8> rows{};
+        for (std::size_t y = 0; y < 8; ++y)
+            rows[y] = reinterpret_cast<const std::uint8_t*>(samples.constData()) + y * width;
+        for (std::size_t x = 0; x + 8 <= width; x += 8) {
+            std::array<std::int16_t, KPForwardDct::BlockSize> portable{};
+            std::array<std::int16_t, KPForwardDct::BlockSize> fastest{};
+            KPForwardDct::transform<KPForwardDct::Path::Portable>(rows.data(), x, portable.data());
+            KPForwardDct::transform(rows.data(), x, fastest.data());
+            for (std::size_t k = 0; k < portable.size(); ++k)
+                QVERIFY2(portable[k] == fastest[k],
+                         qPrintable(QStringLiteral("block at %1, coefficient %2: %3 and %4")
+                                        .arg(x)
+                                        .arg(k)
+                                        .arg(portable[k])
+                                        .arg(fastest[k])));
+            if (x == 0 && flatDc != std::numeric_limits<int>::min()) {
+                QCOMPARE(int(portable[0]), flatDc);
+                QVERIFY(std::all_of(portable.begin() + 1, portable.end(),
+                                    [](std::int16_t c) { return c == 0; }));
+            }
+            for (const int quality : {1, 50, 90, 100}) {
+                const KPJpegQuantiser quantiser(quality);
+                for (const std::size_t table : {std::size_t(0), std::size_t(1)}) {
+                    std::uint64_t quantised = 0;
+                    for (std::size_t k = 0; k < portable.size(); ++k) {
+                        if (quantiser.quantise(table, k, portable[k]) != 0)
+                            quantised |= std::uint64_t(1) << k;
+                    }
+                    QCOMPARE(
+                        quantiser.nonzeroMask<KPForwardDct::Path::Portable>(table, portable.data()),
+                        quantised);
+                    QCOMPARE(quantiser.nonzeroMask(table, portable.data()), quantised);
+                }
+            }
+        }
+    }
+
     // When not even the floor fits, the picture is scaled from the original: the
     // proportions stay, the box is kept, nothing is enlarged.
     void scalingKeepsProportionsAndTheBox_data()
@@ -532,12 +612,13 @@ private Q_SLOTS:
                 *chosen = best;
             else
                 KPSettings::setBool(KPSettingsKey::BestQualityFit, best);
-            const qint64 before = KPCodecStats::decodeCount.load();
+            KPCodecStats stats;
+            stats.attach();
             run.resize(list.memberMAr());
             QVERIFY(QTest::qWaitFor([&] { return ended.count() == decodes.size() + 1; }, 60000));
             QVERIFY(QTest::qWaitFor([&] { return run.isIdle(); }, 60000));
             QCOMPARE(list.memberMAr().first()->progress(), qint32(KPProgress::Converted));
-            decodes.append(int(KPCodecStats::decodeCount.load() - before));
+            decodes.append(int(stats.count(KPCodecStats::Decode)));
         }
         // The stepwise fitting decodes each file it wrote; the best-quality one only the source.
         QVERIFY2(

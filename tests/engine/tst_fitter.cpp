@@ -1,4 +1,5 @@
 #include "engine/KPAtomicFile.h"
+#include "engine/KPCodecStats.h"
 #include "engine/KPFitter.h"
 #include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
@@ -43,9 +44,10 @@ private:
         auto log = [&outcome](const KPImageDataPtr& job) {
             outcome.loggedQualities.append(job->exportQuality().value_or(-1.0f));
         };
-        const qint64 before = KPCodecStats::encodeCount.load();
+        KPCodecStats stats;
+        stats.attach();
         KPTest::fitJobs({outcome.job}, limit, options, m_folders->out.path(), log);
-        outcome.encodings = KPCodecStats::encodeCount.load() - before;
+        outcome.encodings = stats.count(KPCodecStats::Encode);
         return outcome;
     }
 

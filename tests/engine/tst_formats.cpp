@@ -1,4 +1,5 @@
 #include "engine/KPAtomicFile.h"
+#include "engine/KPCodecStats.h"
 #include "engine/KPDngWriter.h"
 #include "engine/KPFitter.h"
 #include "engine/KPImageDecoder.h"
@@ -357,13 +358,14 @@ private:
         outcome.job->setProgress(KPProgress::Waiting);
         KPExportPlacement placement({source});
         const QString folder = m_folders->out.path();
-        const qint64 before = KPCodecStats::encodeCount.load();
+        KPCodecStats stats;
+        stats.attach();
         KPFitter fitter(
             limit, options, [folder] { return std::optional<QString>(folder); }, {}, placement);
         if (cancelled)
             fitter.setCancelled(cancelled);
         fitter.fitJob(outcome.job);
-        outcome.encodings = KPCodecStats::encodeCount.load() - before;
+        outcome.encodings = stats.count(KPCodecStats::Encode);
         return outcome;
     }
 

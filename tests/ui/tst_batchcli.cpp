@@ -419,14 +419,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("option");
         QTest::addColumn<bool>("storedBest");
-        QTest::newRow("--best") << QStringLiteral("--best") << false;
-        QTest::newRow("--stepwise over a stored best") << QStringLiteral("--stepwise") << true;
-        QTest::newRow("--jobs=2 with a stored best") << QStringLiteral("--jobs=2") << true;
+        QTest::addColumn<bool>("stats"); // --stats as well
+        QTest::newRow("--best") << QStringLiteral("--best") << false << false;
+        QTest::newRow("--stepwise over a stored best")
+            << QStringLiteral("--stepwise") << true << false;
+        QTest::newRow("--jobs=2 with a stored best") << QStringLiteral("--jobs=2") << true << false;
+        QTest::newRow("--best --stats") << QStringLiteral("--best") << false << true;
+        QTest::newRow("--stepwise --stats") << QStringLiteral("--stepwise") << true << true;
     }
     void fittingModeOptions()
     {
         QFETCH(QString, option);
         QFETCH(bool, storedBest);
+        QFETCH(bool, stats);
         QFile config(path(QStringLiteral("config/Pictaro/Pictaro.conf")));
         QVERIFY(QDir().mkpath(QFileInfo(config).absolutePath()));
         QVERIFY(config.open(QIODevice::WriteOnly));
@@ -435,11 +440,31 @@ private Q_SLOTS:
         config.close();
         const QString out = path(QStringLiteral("out"));
         KPTest::save(KPTest::noisyImage(800, 600), path(QStringLiteral("in/b.png")));
-        const Result result = pictaro({QStringLiteral("--batch"), option, QStringLiteral("--limit"),
-                                       QStringLiteral("60KB"), QStringLiteral("--export"), out,
-                                       path(QStringLiteral("in/b.png"))});
+        QStringList arguments{QStringLiteral("--batch"),       option,
+                              QStringLiteral("--limit"),       QStringLiteral("60KB"),
+                              QStringLiteral("--export"),      out,
+                              path(QStringLiteral("in/b.png"))};
+        if (stats)
+            arguments.append(QStringLiteral("--stats"));
+        const Result result = pictaro(arguments);
         QCOMPARE(result.exitCode, 0);
         QVERIFY(QFileInfo(path(QStringLiteral("out/b.jpg"))).size() < 60000);
+        // The counts of the run's own work; the estimates' line only where they chose.
+        const QRegularExpression codec(QStringLiteral("^codec: ([1-9]\\d*) encodings [\\d.]+ ms, "
+                                                      "([1-9]\\d*) decodings [\\d.]+ ms$"),
+                                       QRegularExpression::MultilineOption);
+        QCOMPARE(codec.match(result.err).hasMatch(), stats);
+        const bool best = option == QStringLiteral("--best");
+        QCOMPARE(result.err.contains(QRegularExpression(
+                     QStringLiteral("^estimates: [1-9]\\d* analyses [\\d.]+ ms, [1-9]\\d* sizes "
+                                    "[\\d.]+ ms; error at the quality written: mean [\\d.]+ %, "
+                                    "largest [\\d.]+ % \\(1 pictures\\)$"),
+                     QRegularExpression::MultilineOption)),
+                 stats && best);
+        QCOMPARE(result.err.contains(
+                     QRegularExpression(QStringLiteral("^sources: 1 decoded in [\\d.]+ ms$"),
+                                        QRegularExpression::MultilineOption)),
+                 stats);
         const QRegularExpression line(QStringLiteral("quality (\\d+), (\\d+)x(\\d+)"));
         const QRegularExpressionMatch match = line.match(result.out);
         QVERIFY2(match.hasMatch(), qPrintable(result.out));
