@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/KPMetadataPolicy.h"
+#include "engine/KPOutputFormat.h"
 
 #include <optional>
 
@@ -15,6 +16,7 @@ struct KPFitOptions
     std::optional<bool> bestQuality; // the best-quality fitting instead of the stepwise one
     std::optional<int> parallelJobs; // pictures converted at once by a run
     std::optional<KPMetadataPolicy> metadataPolicy;
+    std::optional<KPOutputFormat> outputFormat;
     // A job whose output's name is its own source (the export folder holds the sources)
     // replaces it; without it the output goes beside the source. Only ever set because
     // the user asked for it in so many words.

@@ -14,6 +14,7 @@ KPFitPreferences KPFitPreferences::stored()
         [] { return KPSettings::boolForKey(KPSettingsKey::BestQualityFit); },
         [] { return KPSettings::parallelJobs(); },
         [] { return KPSettings::metadataPolicy(); },
+        [] { return KPSettings::outputFormat(); },
     };
 }
 

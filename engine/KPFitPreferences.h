@@ -19,6 +19,8 @@ struct KPFitPreferences
     std::function<bool()> bestQuality;
     std::function<int()> parallelJobs;
     std::function<KPMetadataPolicy()> metadataPolicy;
+    // Absent: JPEG.
+    std::function<KPOutputFormat()> outputFormat = [] { return KPOutputFormats::Default; };
 
     static KPFitPreferences stored();
     // The smallest box a picture may be scaled down to, in whole pixels: the options' sides

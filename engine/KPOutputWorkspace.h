@@ -36,6 +36,7 @@ public:
     void setPlaced(std::function<void()> placed) { m_placed = std::move(placed); }
     // Whether the job keeps a preview of its result for the views (on by default).
     void setKeepsPreview(bool keep) { m_keepsPreview = keep; }
+    bool keepsPreview() const { return m_keepsPreview; }
 
     // Names the output of `source`, with the extension given: asks the export folder, then
     // the placement. None, ExportFolder (no usable folder) or Unsupported (no base name).
