@@ -57,6 +57,18 @@ int KPAvifEncoder::quantiserOf(int quality)
     return ((100 - clamped) * AVIF_QUANTIZER_WORST_QUALITY + 50) / 100;
 }
 
+std::pair<int, int> KPAvifEncoder::sameAs(int quality) const
+{
+    const int quantiser = quantiserOf(quality);
+    int first = std::clamp(quality, 0, 100);
+    int last = first;
+    while (first > 0 && quantiserOf(first - 1) == quantiser)
+        --first;
+    while (last < 100 && quantiserOf(last + 1) == quantiser)
+        ++last;
+    return {first, last};
+}
+
 void KPAvifEncoder::setCancelled(std::function<bool()> cancelled)
 {
     m_cancelled = std::move(cancelled);

@@ -30,6 +30,8 @@ public:
     std::shared_ptr<KPRowDecode> startDecode(const QByteArray&) override { return {}; }
     QImage decode(const QByteArray& encoding) override;
     std::unique_ptr<KPSizeEstimate> sizeEstimate() const override { return {}; }
+    // The qualities of one quantiser: 64 steps over 101 qualities.
+    std::pair<int, int> sameAs(int quality) const override;
 
     // The AV1 quantiser of a quality, 0 to 100: 63 (coarsest) at 0, 0 at 100.
     static int quantiserOf(int quality);

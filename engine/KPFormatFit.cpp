@@ -81,7 +81,22 @@ std::optional<qint64> KPFormatFit::predicted(Curve& curve, int quality)
     const std::optional<qint64> reduced = reducedSize(curve, quality);
     if (!reduced)
         return std::nullopt;
-    return qint64(std::llround(curve.ratio * double(*reduced))) + m_metadataBytes;
+    return qint64(std::llround(ratioAt(curve, quality) * double(*reduced))) + m_metadataBytes;
+}
+
+double KPFormatFit::ratioAt(const Curve& curve, int quality)
+{
+    if (curve.ratios.empty())
+        return curve.ratio;
+    const auto above = curve.ratios.lower_bound(quality);
+    if (above == curve.ratios.end())
+        return std::prev(above)->second;
+    if (above->first == quality || above == curve.ratios.begin())
+        return above->second;
+    const auto below = std::prev(above);
+    const double t = double(quality - below->first) / double(above->first - below->first);
+    return std::exp(std::log(below->second) +
+                    t * (std::log(above->second) - std::log(below->second)));
 }
 
 std::optional<int> KPFormatFit::highestPredicted(Curve& curve, int first, int last, double target)
@@ -130,15 +145,17 @@ bool KPFormatFit::encodeFull(Curve& curve, int quality)
     const std::optional<qint64> reduced = reducedSize(curve, quality);
     if (!reduced)
         return false;
-    curve.ratio =
+    curve.ratios[quality] =
         std::max(1e-3, double(size - m_metadataBytes) / double(std::max<qint64>(1, *reduced)));
-    if (quality == m_lowest)
+    // The qualities that encode the same are known with it, the floor among them.
+    const auto [first, last] = m_encoder.sameAs(quality);
+    if (first <= m_lowest && m_lowest <= last)
         curve.floorBytes = size;
     if (size < m_limit) {
-        curve.under = quality;
-        m_best = Choice{std::move(data), quality, picture.size()};
+        curve.under = std::max(quality, last);
+        m_best = Choice{std::move(data), curve.under, picture.size()};
     } else {
-        curve.over = quality;
+        curve.over = std::max(std::min(quality, first), curve.under + 1);
     }
     return true;
 }
@@ -194,14 +211,19 @@ std::optional<KPFormatFit::Choice> KPFormatFit::fit(const QImage& pristine,
         return m_best;
     if (outcome == Outcome::Failed || smallest >= 1.0 || full.floorBytes <= m_metadataBytes)
         return std::nullopt; // never enlarged
-    return fitScaled(pristine, smallest, full.floorBytes);
+    return fitScaled(pristine, smallest, full);
 }
 
 std::optional<KPFormatFit::Choice> KPFormatFit::fitScaled(const QImage& pristine, double smallest,
-                                                          qint64 floorBytes)
+                                                          const Curve& full)
 {
     const auto available = double(m_limit - m_metadataBytes);
     double scale = 1.0;
+    qint64 floorBytes = full.floorBytes;
+    // How the last size stood to its reduced copy at the floor, and their pixels.
+    double floorRatio = ratioAt(full, m_lowest);
+    double pixels = double(pristine.width()) * pristine.height();
+    double reducedPixels = double(full.reduced.width()) * full.reduced.height();
     for (int attempt = 0; attempt < MaxScaleTries && scale > smallest; ++attempt) {
         // The file's size follows the pixel count roughly.
         const double next =
@@ -215,12 +237,21 @@ std::optional<KPFormatFit::Choice> KPFormatFit::fitScaled(const QImage& pristine
         }
         Curve curve;
         prepare(curve, scaled);
+        // The reduced copies of two sizes of one picture are nearly the same picture: the
+        // last size's ratio, taken to the new pixel counts, is the better first guess.
+        const double scaledPixels = double(scaled.width()) * scaled.height();
+        const double scaledReduced = double(curve.reduced.width()) * curve.reduced.height();
+        if (scaledReduced < scaledPixels && reducedPixels < pixels)
+            curve.ratio = floorRatio * (scaledPixels / pixels) * (reducedPixels / scaledReduced);
         const Outcome outcome = search(curve, scale > smallest);
         if (outcome == Outcome::Fits)
             return m_best;
         if (outcome == Outcome::Failed || curve.floorBytes <= m_metadataBytes)
             return std::nullopt;
         floorBytes = curve.floorBytes;
+        floorRatio = ratioAt(curve, m_lowest);
+        pixels = scaledPixels;
+        reducedPixels = scaledReduced;
     }
     return std::nullopt;
 }

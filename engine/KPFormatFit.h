@@ -60,7 +60,10 @@ private:
         const QImage* picture = nullptr;
         QImage reduced;
         std::map<int, qint64> reducedSizes;
-        double ratio = 1.0;    // full size over reduced size, near the last quality encoded
+        double ratio = 1.0; // full size over reduced size, before any full encoding
+        // Full size over reduced size at each quality encoded in full: it moves with the
+        // quality where the copy lost detail the picture has (fine textures).
+        std::map<int, double> ratios;
         int under = -1;        // the highest quality encoded under the limit
         int over = 101;        // the lowest quality encoded over it, above `under`
         qint64 floorBytes = 0; // the floor's full size, encoded or predicted
@@ -78,12 +81,17 @@ private:
     void prepare(Curve& curve, const QImage& picture) const;
     std::optional<qint64> reducedSize(Curve& curve, int quality);
     std::optional<qint64> predicted(Curve& curve, int quality);
+    // The ratio at a quality: between two qualities encoded in full, interpolated on its
+    // logarithm; beyond them, the nearest one's.
+    static double ratioAt(const Curve& curve, int quality);
     // The highest quality in [first, last] predicted under `target` bytes; nothing when
     // not even `first` is, or on a failure (m_failed then tells).
     std::optional<int> highestPredicted(Curve& curve, int first, int last, double target);
     // A full encoding with the metadata; false on a failure.
     bool encodeFull(Curve& curve, int quality);
-    std::optional<Choice> fitScaled(const QImage& pristine, double smallest, qint64 floorBytes);
+    // Shrinks the picture until the floor fits at a size, starting from what the full
+    // size showed, and searches the quality there.
+    std::optional<Choice> fitScaled(const QImage& pristine, double smallest, const Curve& full);
     bool cancelled() const;
 
     KPEncoder& m_encoder;
