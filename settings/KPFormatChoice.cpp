@@ -1,5 +1,6 @@
 #include "settings/KPFormatChoice.h"
 
+#include "settings/KPPathComboBoxAccessible.h"
 #include "settings/KPSettings.h"
 #include "ui/KPLocalization.h"
 
@@ -14,6 +15,8 @@ KPFormatChoice::KPFormatChoice(QWidget* parent)
     for (const KPOutputFormat format : KPOutputFormats::All)
         m_formatCB->addItem(KPOutputFormats::title(format), int(format));
     m_captionLB->setBuddy(m_formatCB);
+    // Named by its label for a screen reader, not by the format it shows.
+    KPPathComboBoxAccessible::install();
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_captionLB);
