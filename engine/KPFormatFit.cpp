@@ -189,6 +189,9 @@ KPFormatFit::Outcome KPFormatFit::search(Curve& curve, bool mayPredictOver)
         if (!encodeFull(curve, *guess))
             return Outcome::Failed;
     }
+    // Rounds that ran out above the floor leave the floor's own encoding to decide.
+    if (curve.under < m_lowest && curve.over > m_lowest && !encodeFull(curve, m_lowest))
+        return Outcome::Failed;
     return curve.under >= m_lowest ? Outcome::Fits : Outcome::DoesNotFit;
 }
 
