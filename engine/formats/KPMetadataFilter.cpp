@@ -148,7 +148,7 @@ void keepLensName(Exiv2::ExifData& exif)
     const std::string name = lens->print(&exif);
     const bool named =
         std::any_of(name.begin(), name.end(), [](unsigned char c) { return std::isalpha(c) != 0; });
-    if (named && name.find("Unknown") == std::string::npos && name.size() < 128)
+    if (named && name.find("Unknown") == std::string::npos && name != "n/a" && name.size() < 128)
         exif["Exif.Photo.LensModel"] = name;
 }
 

@@ -1192,6 +1192,8 @@ private Q_SLOTS:
                     << program << QString::fromLatin1(call) << SIGSYS;
             QTest::addRow("%s, reads a file", qPrintable(name))
                 << program << QStringLiteral("open-read") << 0;
+            QTest::addRow("%s, looks up the user", qPrintable(name))
+                << program << QStringLiteral("user-lookup") << 0;
             QTest::addRow("%s, nothing forbidden", qPrintable(name))
                 << program << QStringLiteral("none") << 0;
         }
