@@ -1,6 +1,8 @@
 #include "engine/KPOutputWorkspace.h"
 
 #include "engine/KPAtomicFile.h"
+#include "engine/KPFileDates.h"
+#include "engine/KPKeptFolder.h"
 #include "engine/KPPath.h"
 
 #include <QBuffer>
@@ -23,13 +25,24 @@ KPFailure KPOutputWorkspace::name(const QString& source, const QString& extensio
     const std::optional<QString> folder = m_exportPath ? m_exportPath() : std::nullopt;
     if (!folder)
         return KPFailure::ExportFolder;
+    QString target = *folder;
+    if (!m_subfolder.isEmpty()) {
+        if (const KPFailure making = KPKeptFolder::make(*folder, m_subfolder);
+            making != KPFailure::None) {
+            if (m_placed)
+                m_placed();
+            return making;
+        }
+        target += QLatin1Char('/') + m_subfolder;
+    }
+    m_source = source;
     const std::optional<KPExportPlacement::Placement> placement =
-        m_placement.place(*folder, source, extension);
+        m_placement.place(target, source, extension);
     if (m_placed)
         m_placed();
     if (!placement)
         return KPFailure::Unsupported; // a file name without an extension
-    m_folder = *folder;
+    m_folder = target;
     m_outputPath = placement->outputPath;
     m_inPlace = placement->inPlace;
     m_named = true;
@@ -77,6 +90,10 @@ KPFailure KPOutputWorkspace::keep(bool sourceIsResult)
     KPFailure failure = KPFailure::None;
     int error = 0;
     if (sourceIsResult) {
+        KPAtomicFile::remove(m_workPath);
+    } else if (m_keepsDates && !KPFileDates::copy(m_source, m_workPath)) {
+        // An output without the dates asked for is not what the run promised.
+        failure = KPFailure::WriteFailed;
         KPAtomicFile::remove(m_workPath);
     } else if (!KPAtomicFile::placeOutput(m_workPath, m_outputPath, m_inPlace, &error)) {
         failure = KPFailureText::forWriteError(error);
