@@ -284,7 +284,9 @@ bool KPBatchRun::runForSet(const RunSetup& setup, quint64 limit)
     fitting.parallelJobs = 1;
 
     KPBudgetRun::Hooks hooks;
-    hooks.cancelled = [this, run = setup.run] { return !run->flag.load() || m_shuttingDown.load(); };
+    hooks.cancelled = [this, run = setup.run] {
+        return !run->flag.load() || m_shuttingDown.load();
+    };
     hooks.log = logHandOffFor(progress, 0);
     hooks.started = [this, progress, count](const KPImageDataPtr& job, int index) {
         progress->reporting = index;

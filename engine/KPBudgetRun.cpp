@@ -36,7 +36,7 @@ std::optional<KPSizeCurve> KPBudgetRun::analyse(const KPImageDataPtr& job, quint
     source.releaseBytes();
     const KPImageDecoder::Decoded decoded = source.takePicture();
     if (decoded.image.isNull()) {
-        job->fail(cancelled() ? KPFailure::Stopped
+        job->fail(cancelled()                          ? KPFailure::Stopped
                   : decoded.failure == KPFailure::None ? KPFailure::Damaged
                                                        : decoded.failure);
         return std::nullopt;

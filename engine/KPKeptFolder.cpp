@@ -28,8 +28,8 @@ QString KPKeptFolder::relativeFolder(const QString& root, const QString& source)
 KPFailure KPKeptFolder::make(const QString& exportFolder, const QString& relative)
 {
     // The export folder itself is the user's choice, a link to a folder included.
-    int folder = ::open(KPPath::toNative(exportFolder).constData(),
-                        O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int folder =
+        ::open(KPPath::toNative(exportFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0)
         return KPFailure::ExportFolder;
     KPFailure failure = KPFailure::None;
@@ -45,8 +45,8 @@ KPFailure KPKeptFolder::make(const QString& exportFolder, const QString& relativ
             failure = KPFailureText::forWriteError(errno);
             break;
         }
-        const int next = ::openat(folder, name.constData(),
-                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int next =
+            ::openat(folder, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (next < 0) {
             failure = errno == ELOOP || errno == ENOTDIR ? KPFailure::FolderInTheWay
                                                          : KPFailureText::forWriteError(errno);

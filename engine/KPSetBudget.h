@@ -24,9 +24,9 @@ public:
     struct Plan
     {
         bool fits = false;
-        qint64 over = 0;          // by how much the least the set can be brought to is over
-        QList<qint64> limits;     // each picture's own limit, in bytes; they add up to the budget
-        QList<int> qualities;     // the quality planned for each; 0 where it must be scaled
+        qint64 over = 0;      // by how much the least the set can be brought to is over
+        QList<qint64> limits; // each picture's own limit, in bytes; they add up to the budget
+        QList<int> qualities; // the quality planned for each; 0 where it must be scaled
     };
     static Plan plan(const QList<KPSizeCurve>& curves, qint64 budget);
 

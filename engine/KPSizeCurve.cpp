@@ -38,9 +38,9 @@ std::optional<QList<qint64>> sizesOf(const QImage& picture, int lowest, KPEncode
     for (qsizetype at = 1; at < known.size(); ++at) {
         const int from = known[at - 1], to = known[at];
         for (int quality = from + 1; quality < to; ++quality)
-            sizes[quality - lowest] = sizes[from - lowest] + (sizes[to - lowest] -
-                                                              sizes[from - lowest]) *
-                                                                 (quality - from) / (to - from);
+            sizes[quality - lowest] =
+                sizes[from - lowest] +
+                (sizes[to - lowest] - sizes[from - lowest]) * (quality - from) / (to - from);
     }
     return sizes;
 }
@@ -64,7 +64,8 @@ std::optional<KPSizeCurve> KPSizeCurve::of(const QImage& picture, int lowest, do
     KPSizeCurve curve;
     curve.lowest = std::clamp(lowest, 1, 100);
     const qint64 metadataBytes = encoder.metadataBytes(metadata);
-    std::optional<QList<qint64>> sizes = sizesOf(picture, curve.lowest, encoder, cancelled, threads);
+    std::optional<QList<qint64>> sizes =
+        sizesOf(picture, curve.lowest, encoder, cancelled, threads);
     if (!sizes || sizes->isEmpty())
         return std::nullopt;
     for (qint64& size : *sizes)

@@ -60,8 +60,8 @@ void KPSourcePicture::start(KPMetadataPolicy policy, quint64 limit,
         return KPImageDecoder::decodeSource(data, hint, cancelled, pixels);
     };
     using Decode = KPAsync::Task<KPImageDecoder::Decoded>;
-    m_decode = !mayKeepCopy ? Decode::start(std::move(decode))
-                                            : Decode::deferred(std::move(decode));
+    m_decode =
+        !mayKeepCopy ? Decode::start(std::move(decode)) : Decode::deferred(std::move(decode));
 }
 
 void KPSourcePicture::releaseBytes()

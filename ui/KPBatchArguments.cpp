@@ -62,8 +62,8 @@ void readMaxBox(Reading& reading, const QString& value)
 {
     const std::optional<QSize> box = readBox(reading, QStringLiteral("--max-box"), value);
     if (box && box->isEmpty())
-        reading.error = QStringLiteral("--max-box takes sides of at least 1 pixel, not \"%1\"")
-                            .arg(value);
+        reading.error =
+            QStringLiteral("--max-box takes sides of at least 1 pixel, not \"%1\"").arg(value);
     reading.options.fit.largestBox = box.value_or(QSize());
 }
 
@@ -264,9 +264,8 @@ void checkRun(Reading& reading, const QStringList& paths)
     reading.error = boxesClash(reading.options.fit);
     if (!reading.error.isEmpty())
         return;
-    reading.options.limitBytes =
-        KPBatchArguments::parseLimit(reading.total.value_or(reading.limit.value_or(QString())),
-                                     reading.error);
+    reading.options.limitBytes = KPBatchArguments::parseLimit(
+        reading.total.value_or(reading.limit.value_or(QString())), reading.error);
     if (reading.options.limitBytes == 0)
         return;
     if (!reading.exportFolder || reading.exportFolder->isEmpty()) {
