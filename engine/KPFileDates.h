@@ -2,14 +2,23 @@
 
 #include <QString>
 
-// A source's file dates given to its output, so that photo managers and file browsers sort
-// the outputs as the originals.
+#include <optional>
+
+#include <time.h>
+
+// A source's file dates, given to its output so that photo managers and file browsers sort
+// the outputs as the originals. Read before the source is: reading it may move its access
+// time on.
 class KPFileDates
 {
 public:
-    KPFileDates() = delete;
+    // The access and modification times of `path` (followed when a link); nothing when they
+    // cannot be read.
+    static std::optional<KPFileDates> of(const QString& path);
+    // Gives `path` (never followed when a link) these times; false when they cannot be set.
+    bool applyTo(const QString& path) const;
 
-    // Gives `target` (never followed when a link) the access and modification times of
-    // `source`; false when either cannot be read or set.
-    static bool copy(const QString& source, const QString& target);
+private:
+    struct timespec m_accessed = {};
+    struct timespec m_modified = {};
 };

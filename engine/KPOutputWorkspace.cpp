@@ -1,7 +1,6 @@
 #include "engine/KPOutputWorkspace.h"
 
 #include "engine/KPAtomicFile.h"
-#include "engine/KPFileDates.h"
 #include "engine/KPKeptFolder.h"
 #include "engine/KPPath.h"
 
@@ -35,7 +34,8 @@ KPFailure KPOutputWorkspace::name(const QString& source, const QString& extensio
         }
         target += QLatin1Char('/') + m_subfolder;
     }
-    m_source = source;
+    // Before the source is read, which may move its access time on.
+    m_sourceDates = m_keepsDates ? KPFileDates::of(source) : std::nullopt;
     const std::optional<KPExportPlacement::Placement> placement =
         m_placement.place(target, source, extension);
     if (m_placed)
@@ -91,7 +91,7 @@ KPFailure KPOutputWorkspace::keep(bool sourceIsResult)
     int error = 0;
     if (sourceIsResult) {
         KPAtomicFile::remove(m_workPath);
-    } else if (m_keepsDates && !KPFileDates::copy(m_source, m_workPath)) {
+    } else if (m_keepsDates && !(m_sourceDates && m_sourceDates->applyTo(m_workPath))) {
         // An output without the dates asked for is not what the run promised.
         failure = KPFailure::WriteFailed;
         KPAtomicFile::remove(m_workPath);

@@ -2,6 +2,7 @@
 
 #include "engine/KPExportPlacement.h"
 #include "engine/KPFailure.h"
+#include "engine/KPFileDates.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -81,7 +82,7 @@ private:
     bool m_keepsPreview = true;
     QString m_subfolder;
     bool m_keepsDates = false;
-    QString m_source;
+    std::optional<KPFileDates> m_sourceDates; // read when named, if the dates are kept
 
     QString m_folder;
     QString m_outputPath;
