@@ -67,6 +67,7 @@ KPLimitView::KPLimitView(KPSizeLimit& limit, QWidget* parent)
     m_eachBT->setChecked(true);
     KPFocusRing::attach(m_eachBT, 3, QPalette::ButtonText);
     KPFocusRing::attach(m_allBT, 3, QPalette::ButtonText);
+
     auto* appliesTo = new QHBoxLayout;
     appliesTo->setSpacing(0);
     appliesTo->addWidget(m_eachBT);
@@ -114,6 +115,9 @@ void KPLimitView::refreshLanguage()
     m_eachBT->setText(KPLocalization::text("L_LimitEach"));
     m_allBT->setText(KPLocalization::text("L_LimitAllTogether"));
     for (QToolButton* button : {m_eachBT, m_allBT}) {
+        // Their words, unlike KB and MB, would be cut short in a narrow window.
+        button->setMinimumWidth(0);
+        button->setMinimumWidth(button->sizeHint().width());
         button->setToolTip(KPLocalization::text("L_LimitAppliesToTip"));
         button->setAccessibleDescription(KPLocalization::text("L_LimitAppliesTo"));
     }
