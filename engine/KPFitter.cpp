@@ -1,5 +1,6 @@
 #include "engine/KPFitter.h"
 
+#include "engine/KPKeptFolder.h"
 #include "engine/KPQuality.h"
 
 KPFitter::KPFitter(quint64 limitSize, KPFitOptions options, ExportPathSource exportPath,
@@ -26,7 +27,7 @@ void KPFitter::fitJob(const KPImageDataPtr& job)
     if (job->is(KPProgress::Converting) && copyImageToExportPath(job)) {
         // Only a JPEG stays as it is: the output is named .jpg, and upload forms look at
         // what the file holds. Any other type is encoded, even when it is small.
-        if (m_source.isJpeg() && keepCopy(job)) {
+        if (m_source.isJpeg() && m_source.insideLargestBox() && keepCopy(job)) {
             // Converted by the copy.
         } else if (job->is(KPProgress::Converting) && best) {
             m_bestQuality.fit(job, scaling);
@@ -55,6 +56,9 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
     if (job->is(KPProgress::Failed))
         return false;
     const QString source = job->path();
+    if (m_settings.keepFolders())
+        m_workspace.setSubfolder(KPKeptFolder::relativeFolder(job->root(), source));
+    m_workspace.setKeepsDates(m_settings.keepDates());
     const KPFailure naming = m_workspace.name(source, m_encoder.extension());
     job->setExportPath(m_workspace.outputPath()); // none without a folder
     if (naming != KPFailure::None) {
@@ -67,6 +71,7 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
         return false;
     }
     job->setExportImage(QImage());
+    m_source.setLargestBox(m_settings.largestBox());
     // The metadata is read in pictaro-metadata, and the picture decoded, while the copy is
     // written.
     m_source.start(m_settings.metadataPolicy(), m_context.limit, m_context.cancelled);

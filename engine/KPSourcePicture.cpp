@@ -2,6 +2,7 @@
 
 #include "engine/KPAtomicFile.h"
 #include "engine/KPJpegCodec.h"
+#include "engine/KPLargestBox.h"
 
 KPFailure KPSourcePicture::read(const QString& path, const std::function<bool()>& cancelled)
 {
@@ -45,7 +46,7 @@ void KPSourcePicture::start(KPMetadataPolicy policy, quint64 limit,
                             const std::function<bool()>& cancelled)
 {
     m_limit = limit;
-    const bool mayKeepCopy = m_isJpeg && m_size < limit;
+    const bool mayKeepCopy = m_isJpeg && m_size < limit && insideLargestBox();
     m_reading = metadataReading(policy, KPMetadata::mayHold(m_bytes), mayKeepCopy);
     if (m_reading.forCopy || m_reading.forEncodings)
         m_metadataRead = KPAsync::Task<KPMetadata>::start(
@@ -59,8 +60,8 @@ void KPSourcePicture::start(KPMetadataPolicy policy, quint64 limit,
         return KPImageDecoder::decodeSource(data, hint, cancelled, pixels);
     };
     using Decode = KPAsync::Task<KPImageDecoder::Decoded>;
-    m_decode = m_size >= limit || !m_isJpeg ? Decode::start(std::move(decode))
-                                            : Decode::deferred(std::move(decode));
+    m_decode =
+        !mayKeepCopy ? Decode::start(std::move(decode)) : Decode::deferred(std::move(decode));
 }
 
 void KPSourcePicture::releaseBytes()
@@ -82,8 +83,19 @@ KPImageDecoder::Decoded KPSourcePicture::takePicture()
 {
     if (!m_decode.isValid())
         return {QImage(), KPFailure::Damaged, QSize()};
-    KPCodecTimer timer(KPCodecStats::Decode);
-    return m_decode.take();
+    KPImageDecoder::Decoded decoded;
+    {
+        KPCodecTimer timer(KPCodecStats::Decode);
+        decoded = m_decode.take();
+    }
+    if (m_largestBox && !decoded.image.isNull())
+        decoded.image = KPLargestBox::fitted(decoded.image, *m_largestBox);
+    return decoded;
+}
+
+bool KPSourcePicture::insideLargestBox() const
+{
+    return !m_largestBox || KPLargestBox::holds(m_pixels, *m_largestBox);
 }
 
 const KPMetadata& KPSourcePicture::metadata()

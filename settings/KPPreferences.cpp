@@ -4,6 +4,7 @@
 #include "settings/KPMetadataGroup.h"
 #include "settings/KPNumberTextField.h"
 #include "settings/KPSettings.h"
+#include "settings/KPUploadRulesGroup.h"
 #include "ui/KPLocalization.h"
 
 #include <QCheckBox>
@@ -72,7 +73,7 @@ KPPreferences::KPPreferences(QWidget* parent)
       m_qualitySlider(new QSlider(Qt::Horizontal, this)), m_scaleCB(new QCheckBox(this)),
       m_bestQualityCB(new QCheckBox(this)), m_parallelJobsSB(new QSpinBox(this)),
       m_cancelBT(new QPushButton(this)), m_okBT(new QPushButton(this)),
-      m_metadataGroup(new KPMetadataGroup(this))
+      m_metadataGroup(new KPMetadataGroup(this)), m_uploadRulesGroup(new KPUploadRulesGroup(this))
 {
     setModal(false);
     setMinimumWidth(440);
@@ -138,6 +139,7 @@ KPPreferences::KPPreferences(QWidget* parent)
     layout->addSpacing(4);
     layout->addWidget(m_imageScaleLB);
     layout->addLayout(box);
+    layout->addWidget(m_uploadRulesGroup);
     layout->addSpacing(12);
     layout->addLayout(parallelJobs);
     layout->addWidget(m_parallelJobsHintLB);
@@ -182,6 +184,7 @@ void KPPreferences::refreshLanguage()
     m_parallelJobsLB->setText(KPLocalization::text("L_ParallelJobs"));
     m_parallelJobsHintLB->setText(KPLocalization::text("L_ParallelJobsHint"));
     m_metadataGroup->refreshLanguage();
+    m_uploadRulesGroup->refreshLanguage();
 }
 
 void KPPreferences::showPanel()
@@ -211,6 +214,7 @@ void KPPreferences::loadPreferences()
     m_storedParallelJobs = KPSettings::parallelJobs();
     m_parallelJobsSB->setValue(m_storedParallelJobs);
     m_metadataGroup->load();
+    m_uploadRulesGroup->load();
     m_highTF->initNumberTextField(m_highTF->text());
     m_widthTF->initNumberTextField(m_widthTF->text());
 }
@@ -227,6 +231,9 @@ void KPPreferences::setImageQuality(int percent)
 
 void KPPreferences::ok()
 {
+    // A largest box smaller than the smallest leaves a picture no size to take.
+    if (!m_uploadRulesGroup->holds({m_widthTF->text().toInt(), m_highTF->text().toInt()}))
+        return;
     KPSettings::setFloat(KPSettingsKey::LimitWidth, m_widthTF->text().toFloat());
     KPSettings::setFloat(KPSettingsKey::LimitHeight, m_highTF->text().toFloat());
     // A floor the slider was not moved from stays as stored: writing back the whole
@@ -240,6 +247,7 @@ void KPPreferences::ok()
     if (m_parallelJobsSB->value() != m_storedParallelJobs)
         KPSettings::setInteger(KPSettingsKey::ParallelJobs, m_parallelJobsSB->value());
     m_metadataGroup->store();
+    m_uploadRulesGroup->store();
     close();
 }
 

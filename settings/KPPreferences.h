@@ -5,6 +5,7 @@
 #include <optional>
 
 class KPMetadataGroup;
+class KPUploadRulesGroup;
 class KPNumberTextField;
 class QCheckBox;
 class QLabel;
@@ -42,6 +43,7 @@ public:
     QCheckBox* bestQualityCB() const { return m_bestQualityCB; }
     QSpinBox* parallelJobsSB() const { return m_parallelJobsSB; }
     KPMetadataGroup* metadataGroup() const { return m_metadataGroup; }
+    KPUploadRulesGroup* uploadRulesGroup() const { return m_uploadRulesGroup; }
 
 Q_SIGNALS:
     void imageQualityChanged(int percent);
@@ -68,6 +70,7 @@ private:
     QPushButton* m_cancelBT;
     QPushButton* m_okBT;
     KPMetadataGroup* m_metadataGroup;
+    KPUploadRulesGroup* m_uploadRulesGroup;
     // What the slider shows when the store holds no usable floor.
     static constexpr int FallbackPercent = 1;
     int m_imageQuality = FallbackPercent;
