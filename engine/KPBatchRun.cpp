@@ -1,5 +1,7 @@
 #include "engine/KPBatchRun.h"
 
+#include "engine/KPBudgetRun.h"
+#include "engine/KPFitSettings.h"
 #include "engine/KPImageDecoder.h"
 #include "settings/KPSettings.h"
 
@@ -194,7 +196,10 @@ void KPBatchRun::resizeThreadFunc(const RunSetup& setup)
     m_curLimitSize = limit;
     if (limit == 0)
         return; // the run stays in its running form until the user stops it
-    if (resetResults(setup) && startEveryJob(setup, limit))
+    if (!resetResults(setup))
+        return;
+    const bool forSet = KPFitSettings(setup.options, setup.preferences).limitForSet();
+    if (forSet ? runForSet(setup, limit) : startEveryJob(setup, limit))
         endRun(setup);
 }
 
@@ -261,6 +266,52 @@ bool KPBatchRun::startEveryJob(const RunSetup& setup, quint64 limit)
             return false;
     }
     return waitFor(setup, *progress, [&progress] { return progress->inFlight == 0; });
+}
+
+bool KPBatchRun::runForSet(const RunSetup& setup, quint64 limit)
+{
+    std::shared_lock jobLock(m_jobMutex);
+    QStringList sources;
+    for (const KPImageDataPtr& job : setup.jobs)
+        sources.append(job->path());
+    KPExportPlacement placement(sources, setup.options.replaceOriginals);
+    const auto progress = std::make_shared<Progress>();
+    const int count = int(setup.jobs.size());
+    // Each picture is fitted at the best quality under its share: one DCT and the
+    // encodings it points to, never a loss encoded twice.
+    RunSetup fitting = setup;
+    fitting.options.bestQuality = true;
+    fitting.parallelJobs = 1;
+
+    KPBudgetRun::Hooks hooks;
+    hooks.cancelled = [this, run = setup.run] {
+        return !run->flag.load() || m_shuttingDown.load();
+    };
+    hooks.log = logHandOffFor(progress, 0);
+    hooks.started = [this, progress, count](const KPImageDataPtr& job, int index) {
+        progress->reporting = index;
+        if (!m_shuttingDown)
+            QMetaObject::invokeMethod(
+                this, [this, job, index, count] { Q_EMIT jobStarted(job, index, count); },
+                Qt::QueuedConnection);
+    };
+    hooks.fit = [this, &fitting, &placement, progress](const KPImageDataPtr& job, quint64 own) {
+        fitOne(fitting, job, placement, own, logHandOffFor(progress, progress->reporting), {});
+    };
+    hooks.finished = [this, &setup, progress, count](const KPImageDataPtr& job, int index) {
+        progress->reporting = index;
+        fileAndReport(job, index, count);
+        logHandOffFor(progress, index)(job);
+        if (setup.redrawList)
+            std::this_thread::sleep_for(std::chrono::milliseconds(RedrawPauseMs));
+        if (!m_shuttingDown)
+            QMetaObject::invokeMethod(
+                this, [this] { Q_EMIT listRefresh(); }, Qt::QueuedConnection);
+    };
+    KPBudgetRun budget(setup.options, setup.preferences, std::move(hooks));
+    const KPBudgetRun::Outcome outcome = budget.run(setup.jobs, limit);
+    handOff([this, outcome] { Q_EMIT setTotal(outcome.limit, outcome.written, outcome.over); });
+    return bool(setup.run->flag);
 }
 
 void KPBatchRun::endRun(const RunSetup& setup)

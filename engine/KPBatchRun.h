@@ -106,6 +106,10 @@ Q_SIGNALS:
     // The list ran to its end; the batch thread ends once every slot has returned (the
     // window's end-of-run alert).
     void runEnded();
+    // A run whose limit holds for the whole set: what was written against the limit, and
+    // when the set could not fit (nothing written), by how much it is over. Emitted in a
+    // hand-off before `runEnded`.
+    void setTotal(quint64 limit, quint64 written, quint64 over);
 
 private:
     struct Run
@@ -164,6 +168,8 @@ private:
     // Starts a worker for each job in list order, as room allows, and waits for the last;
     // false when the run was stopped.
     bool startEveryJob(const RunSetup& setup, quint64 limit);
+    // The run over the whole set under one limit (KPBudgetRun); false when it was stopped.
+    bool runForSet(const RunSetup& setup, quint64 limit);
     // The list ran to its end: the idle form and the end-of-run message, unless Stop won.
     void endRun(const RunSetup& setup);
     void resizeOneThread(const RunSetup& setup, const KPImageDataPtr& job, int index,

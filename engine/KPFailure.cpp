@@ -37,6 +37,10 @@ const char* KPFailureText::key(KPFailure failure)
         return "L_FailDecoderCrashed";
     case KPFailure::DecoderTimedOut:
         return "L_FailDecoderTimedOut";
+    case KPFailure::FolderInTheWay:
+        return "L_FailFolderInTheWay";
+    case KPFailure::OverBudget:
+        return "L_FailOverBudget";
     }
     return "";
 }
@@ -47,7 +51,7 @@ QString KPFailureText::text(KPFailure failure, quint64 limit, QSize smallestBox)
     if (!*id)
         return {};
     QString text = qtTrId(id);
-    if (failure == KPFailure::NoFit)
+    if (failure == KPFailure::NoFit || failure == KPFailure::OverBudget)
         return text.arg(KPStringTools::limitText(limit));
     if (failure == KPFailure::NoFitScaled) {
         // Named, with where it is set: a smaller box is what would help.

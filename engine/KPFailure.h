@@ -22,6 +22,8 @@ enum class KPFailure : qint32
     Unsupported,        // no reader takes the file
     DecoderCrashed,     // the helper process reading the file was killed by a signal
     DecoderTimedOut,    // the helper process reading the file ran past its time
+    FolderInTheWay,     // a link or a file stands where a kept folder is to be made
+    OverBudget,         // the set does not fit under its limit together; nothing written
 };
 
 namespace KPFailureText {

@@ -14,6 +14,10 @@ KPFitPreferences KPFitPreferences::stored()
         [] { return KPSettings::boolForKey(KPSettingsKey::BestQualityFit); },
         [] { return KPSettings::parallelJobs(); },
         [] { return KPSettings::metadataPolicy(); },
+        [] { return KPSettings::largestBox(); },
+        [] { return KPSettings::boolForKey(KPSettingsKey::KeepFolders); },
+        [] { return KPSettings::boolForKey(KPSettingsKey::KeepDates); },
+        [] { return KPSettings::integerForKey(KPSettingsKey::LimitAppliesTo) == 1; },
         [] { return KPSettings::outputFormat(); },
     };
 }

@@ -19,6 +19,11 @@ struct KPFitPreferences
     std::function<bool()> bestQuality;
     std::function<int()> parallelJobs;
     std::function<KPMetadataPolicy()> metadataPolicy;
+    // The upload rules; each may be left empty, read as off.
+    std::function<QSize()> largestBox; // an empty size when it is off
+    std::function<bool()> keepFolders;
+    std::function<bool()> keepDates;
+    std::function<bool()> limitForSet;
     // Absent: JPEG.
     std::function<KPOutputFormat()> outputFormat = [] { return KPOutputFormats::Default; };
 

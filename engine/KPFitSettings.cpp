@@ -38,3 +38,36 @@ KPFitSettings::Box KPFitSettings::smallestBox() const
     box.width = m_options.limitWidth.value_or(m_preferences.limitWidth());
     return box;
 }
+
+namespace {
+// A preference left unset reads as off.
+template <typename T, typename F> T asked(const std::optional<T>& option, const F& preference)
+{
+    if (option)
+        return *option;
+    return preference ? preference() : T{};
+}
+} // namespace
+
+std::optional<QSize> KPFitSettings::largestBox() const
+{
+    const QSize box = asked(m_options.largestBox, m_preferences.largestBox);
+    if (box.isEmpty())
+        return std::nullopt;
+    return box;
+}
+
+bool KPFitSettings::keepFolders() const
+{
+    return asked(m_options.keepFolders, m_preferences.keepFolders);
+}
+
+bool KPFitSettings::keepDates() const
+{
+    return asked(m_options.keepDates, m_preferences.keepDates);
+}
+
+bool KPFitSettings::limitForSet() const
+{
+    return asked(m_options.limitForSet, m_preferences.limitForSet);
+}

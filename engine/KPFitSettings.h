@@ -4,6 +4,10 @@
 #include "engine/KPFitPreferences.h"
 #include "engine/KPMetadataPolicy.h"
 
+#include <QSize>
+
+#include <optional>
+
 // What one job's fitting reads of the run's options and, where they leave it open, of the
 // preferences: each value at the moment of use, so a change in the preferences during a
 // run applies from then on.
@@ -29,6 +33,11 @@ public:
     // The smallest box a picture may be scaled down to; height first, then width, as the
     // scaling reads them.
     Box smallestBox() const;
+    // The largest box an output may have (sides as the smallest box's); none when off.
+    std::optional<QSize> largestBox() const;
+    bool keepFolders() const;
+    bool keepDates() const;
+    bool limitForSet() const;
 
 private:
     KPFitOptions m_options;

@@ -1,6 +1,7 @@
 #include "engine/KPFitter.h"
 
 #include "engine/KPAvifEncoder.h"
+#include "engine/KPKeptFolder.h"
 #include "engine/KPQuality.h"
 #include "engine/KPWebpEncoder.h"
 
@@ -27,13 +28,13 @@ void KPFitter::fitJob(const KPImageDataPtr& job)
     m_format = m_settings.outputFormat();
     startJob(job);
     if (job->is(KPProgress::Converting) && copyImageToExportPath(job)) {
-        // Only a source of the output's format stays as it is: the output is named after
-        // the format, and upload forms look at what the file holds. Any other type is
-        // encoded, even when it is small.
-        const bool sameFormat = m_source.format() == m_format;
-        if (m_format == KPOutputFormat::Jpeg && sameFormat && keepCopy(job)) {
+        // Only a source of the output's format, inside the largest box, stays as it is: the
+        // output is named after the format, and upload forms look at what the file holds.
+        // Any other is encoded, even when it is small.
+        const bool keepable = m_source.format() == m_format && m_source.insideLargestBox();
+        if (m_format == KPOutputFormat::Jpeg && keepable && keepCopy(job)) {
             // Converted by the copy.
-        } else if (m_format != KPOutputFormat::Jpeg && sameFormat && keepFormatCopy(job)) {
+        } else if (m_format != KPOutputFormat::Jpeg && keepable && keepFormatCopy(job)) {
             // Converted by the copy.
         } else if (job->is(KPProgress::Converting) && m_format != KPOutputFormat::Jpeg) {
             KPBestQualityFit(m_context, m_settings, m_workspace, m_source, outputEncoder())
@@ -81,6 +82,9 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
     if (job->is(KPProgress::Failed))
         return false;
     const QString source = job->path();
+    if (m_settings.keepFolders())
+        m_workspace.setSubfolder(KPKeptFolder::relativeFolder(job->root(), source));
+    m_workspace.setKeepsDates(m_settings.keepDates());
     const KPFailure naming = m_workspace.name(source, outputEncoder().extension());
     job->setExportPath(m_workspace.outputPath()); // none without a folder
     if (naming != KPFailure::None) {
@@ -93,6 +97,7 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
         return false;
     }
     job->setExportImage(QImage());
+    m_source.setLargestBox(m_settings.largestBox());
     // The metadata is read in pictaro-metadata, and the picture decoded, while the copy is
     // written.
     m_source.start(m_settings.metadataPolicy(), m_context.limit, m_context.cancelled, m_format);

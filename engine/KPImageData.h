@@ -65,6 +65,10 @@ public:
     QString path() const { return m_path.get(); }
     void setPath(QString path) { m_path.set(std::move(path)); }
 
+    // The added folder a scan found the picture under; empty for a picture added alone.
+    QString root() const { return m_root.get(); }
+    void setRoot(QString root) { m_root.set(std::move(root)); }
+
     // Empty when the file's attributes could not be read when it was listed.
     std::optional<quint64> size() const { return m_size.get(); }
     void setSize(std::optional<quint64> size) { m_size.set(size); }
@@ -127,6 +131,7 @@ public:
 private:
     KPLockedField<QImage> m_image;
     KPLockedField<QString> m_path;
+    KPLockedField<QString> m_root;
     KPLockedField<std::optional<quint64>> m_size;
     KPLockedField<QImage> m_exportImage;
     KPLockedField<QString> m_exportPath;

@@ -1,6 +1,7 @@
 #include "engine/KPOutputWorkspace.h"
 
 #include "engine/KPAtomicFile.h"
+#include "engine/KPKeptFolder.h"
 #include "engine/KPPath.h"
 
 #include <QBuffer>
@@ -23,13 +24,25 @@ KPFailure KPOutputWorkspace::name(const QString& source, const QString& extensio
     const std::optional<QString> folder = m_exportPath ? m_exportPath() : std::nullopt;
     if (!folder)
         return KPFailure::ExportFolder;
+    QString target = *folder;
+    if (!m_subfolder.isEmpty()) {
+        if (const KPFailure making = KPKeptFolder::make(*folder, m_subfolder);
+            making != KPFailure::None) {
+            if (m_placed)
+                m_placed();
+            return making;
+        }
+        target += QLatin1Char('/') + m_subfolder;
+    }
+    // Before the source is read, which may move its access time on.
+    m_sourceDates = m_keepsDates ? KPFileDates::of(source) : std::nullopt;
     const std::optional<KPExportPlacement::Placement> placement =
-        m_placement.place(*folder, source, extension);
+        m_placement.place(target, source, extension);
     if (m_placed)
         m_placed();
     if (!placement)
         return KPFailure::Unsupported; // a file name without an extension
-    m_folder = *folder;
+    m_folder = target;
     m_outputPath = placement->outputPath;
     m_inPlace = placement->inPlace;
     m_named = true;
@@ -77,6 +90,10 @@ KPFailure KPOutputWorkspace::keep(bool sourceIsResult)
     KPFailure failure = KPFailure::None;
     int error = 0;
     if (sourceIsResult) {
+        KPAtomicFile::remove(m_workPath);
+    } else if (m_keepsDates && !(m_sourceDates && m_sourceDates->applyTo(m_workPath))) {
+        // An output without the dates asked for is not what the run promised.
+        failure = KPFailure::WriteFailed;
         KPAtomicFile::remove(m_workPath);
     } else if (!KPAtomicFile::placeOutput(m_workPath, m_outputPath, m_inPlace, &error)) {
         failure = KPFailureText::forWriteError(error);

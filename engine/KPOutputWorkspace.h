@@ -2,6 +2,7 @@
 
 #include "engine/KPExportPlacement.h"
 #include "engine/KPFailure.h"
+#include "engine/KPFileDates.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -38,8 +39,15 @@ public:
     void setKeepsPreview(bool keep) { m_keepsPreview = keep; }
     bool keepsPreview() const { return m_keepsPreview; }
 
-    // Names the output of `source`, with the extension given: asks the export folder, then
-    // the placement. None, ExportFolder (no usable folder) or Unsupported (no base name).
+    // The folder, relative to the export folder, the output goes to (the folders kept);
+    // empty for the export folder itself.
+    void setSubfolder(QString relative) { m_subfolder = std::move(relative); }
+    // Whether the output gets its source's access and modification times.
+    void setKeepsDates(bool keep) { m_keepsDates = keep; }
+
+    // Names the output of `source`, with the extension given: asks the export folder, makes
+    // the subfolder, then asks the placement. None, ExportFolder (no usable folder),
+    // FolderInTheWay (a link where the subfolder belongs) or Unsupported (no base name).
     KPFailure name(const QString& source, const QString& extension);
     // The output's path; empty until named.
     QString outputPath() const { return m_outputPath; }
@@ -73,6 +81,9 @@ private:
     ExportPathSource m_exportPath;
     std::function<void()> m_placed;
     bool m_keepsPreview = true;
+    QString m_subfolder;
+    bool m_keepsDates = false;
+    std::optional<KPFileDates> m_sourceDates; // read when named, if the dates are kept
 
     QString m_folder;
     QString m_outputPath;

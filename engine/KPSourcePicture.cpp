@@ -2,6 +2,7 @@
 
 #include "engine/KPAtomicFile.h"
 #include "engine/KPJpegCodec.h"
+#include "engine/KPLargestBox.h"
 
 KPFailure KPSourcePicture::read(const QString& path, const std::function<bool()>& cancelled)
 {
@@ -46,7 +47,7 @@ void KPSourcePicture::start(KPMetadataPolicy policy, quint64 limit,
                             const std::function<bool()>& cancelled, KPOutputFormat output)
 {
     m_limit = limit;
-    const bool mayKeepCopy = m_format == output && m_size < limit;
+    const bool mayKeepCopy = m_format == output && m_size < limit && insideLargestBox();
     // A copy of another format keeps its picture data and takes the encodings' metadata.
     m_reading = metadataReading(policy, KPMetadata::mayHold(m_bytes),
                                 mayKeepCopy && output == KPOutputFormat::Jpeg);
@@ -85,8 +86,19 @@ KPImageDecoder::Decoded KPSourcePicture::takePicture()
 {
     if (!m_decode.isValid())
         return {QImage(), KPFailure::Damaged, QSize()};
-    KPCodecTimer timer(KPCodecStats::Decode);
-    return m_decode.take();
+    KPImageDecoder::Decoded decoded;
+    {
+        KPCodecTimer timer(KPCodecStats::Decode);
+        decoded = m_decode.take();
+    }
+    if (m_largestBox && !decoded.image.isNull())
+        decoded.image = KPLargestBox::fitted(decoded.image, *m_largestBox);
+    return decoded;
+}
+
+bool KPSourcePicture::insideLargestBox() const
+{
+    return !m_largestBox || KPLargestBox::holds(m_pixels, *m_largestBox);
 }
 
 const KPMetadata& KPSourcePicture::metadata()

@@ -36,6 +36,12 @@ public:
     // The bytes as read, until releaseBytes().
     const QByteArray& bytes() const { return m_bytes; }
 
+    // The largest box the picture is brought inside when it is taken (none: off). Set
+    // before start(): a picture larger than the box is never kept as a copy.
+    void setLargestBox(std::optional<QSize> box) { m_largestBox = box; }
+    // Whether the picture, as its header gives it, is inside the largest box.
+    bool insideLargestBox() const;
+
     // Which reading of the metadata a job needs: for the copy of a JPEG already under the
     // limit, unless it keeps all; for the encodings, unless they carry none.
     struct MetadataReading
@@ -67,7 +73,7 @@ public:
 
     // Whether the decoded picture is still to be taken.
     bool hasPicture() const { return m_decode.isValid(); }
-    // The decoded picture, waited for; taken once.
+    // The decoded picture, waited for and brought inside the largest box; taken once.
     KPImageDecoder::Decoded takePicture();
     // The metadata the encodings carry, waited for and fitted into the limit; nothing to
     // carry when none was read.
@@ -84,6 +90,7 @@ private:
     bool m_isJpeg = false;
     std::optional<KPOutputFormat> m_format;
     quint64 m_limit = 0;
+    std::optional<QSize> m_largestBox;
     MetadataReading m_reading;
     KPAsync::Task<KPImageDecoder::Decoded> m_decode;
     KPAsync::Task<KPMetadata> m_metadataRead;

@@ -106,6 +106,7 @@ KPListView::Addition KPListView::addPaths(const QStringList& paths)
 {
     Addition addition;
     QStringList found;
+    QStringList roots;
     for (const QString& given : paths) {
         // Absolute, as a file chooser would give them.
         const QString path = KPPath::absolute(given);
@@ -113,14 +114,17 @@ KPListView::Addition KPListView::addPaths(const QStringList& paths)
         {
         };
         const bool exists = ::stat(KPPath::toNative(path).constData(), &info) == 0;
-        if (exists && S_ISDIR(info.st_mode))
-            enumAllFile({path}, found, true);
-        else if (const std::optional<Refusal::Why> why = refusal(path, exists ? &info : nullptr))
+        if (exists && S_ISDIR(info.st_mode)) {
+            enumAllFile({path}, found, true, &roots);
+        } else if (const std::optional<Refusal::Why> why =
+                       refusal(path, exists ? &info : nullptr)) {
             addition.refused.append(Refusal{path, *why});
-        else
+        } else {
             found.append(path);
+            roots.append(QString());
+        }
     }
-    addFileMember(found);
+    addFileMember(found, roots);
     refreshListView();
     if (KPListPresenter* presenter = currentPresenter(); presenter && presenter->selectedRow() < 0)
         autoSelect(-1);
@@ -144,17 +148,24 @@ bool KPListView::addMemberByFolder(const QStringList& folders)
 bool KPListView::addDictMember(const QStringList& paths)
 {
     QStringList found;
-    enumAllFile(paths, found, true);
-    addFileMember(found);
+    QStringList roots;
+    enumAllFile(paths, found, true, &roots);
+    addFileMember(found, roots);
     refreshListView();
     if (KPListPresenter* presenter = currentPresenter(); presenter && presenter->selectedRow() < 0)
         autoSelect(-1);
     return true;
 }
 
-void KPListView::enumAllFile(const QStringList& paths, QStringList& outArray, bool recursive)
+void KPListView::enumAllFile(const QStringList& paths, QStringList& outArray, bool recursive,
+                             QStringList* roots)
 {
     for (const QString& path : paths) {
+        // Whatever this path adds was found under it when it is a folder, else stands alone.
+        const auto noteRoots = [&outArray, roots](const QString& root) {
+            while (roots && roots->size() < outArray.size())
+                roots->append(root);
+        };
         std::error_code error;
         const fs::path native(KPPath::toNative(path).toStdString());
         // The path itself is followed when it is a link (the user named it); what the
@@ -164,11 +175,13 @@ void KPListView::enumAllFile(const QStringList& paths, QStringList& outArray, bo
             // A dangling link is still listed by its name, as a file, and fails its job.
             if (fs::is_symlink(fs::symlink_status(native, error)) && hasImageExtension(path))
                 outArray.append(path);
+            noteRoots(QString());
             continue;
         }
         if (!fs::is_directory(status)) {
             if (hasImageExtension(path))
                 outArray.append(path);
+            noteRoots(QString());
             continue;
         }
         if (!recursive)
@@ -205,15 +218,17 @@ void KPListView::enumAllFile(const QStringList& paths, QStringList& outArray, bo
         }
         // Directories list their entries in no order people recognise.
         KPNaturalOrder().sort(outArray, firstFound);
+        noteRoots(path);
     }
 }
 
-bool KPListView::addFileMember(const QStringList& paths)
+bool KPListView::addFileMember(const QStringList& paths, const QStringList& roots)
 {
     m_dupPathArray.clear();
     if (paths.isEmpty())
         return false;
-    for (const QString& path : paths) {
+    for (qsizetype at = 0; at < paths.size(); ++at) {
+        const QString& path = paths.at(at);
         if (isHiddenFile(path))
             continue;
         struct stat info
@@ -231,6 +246,7 @@ bool KPListView::addFileMember(const QStringList& paths)
         m_pathSet.insert(path);
         auto job = std::make_shared<KPImageData>();
         job->setPath(path);
+        job->setRoot(roots.value(at));
         job->setProgress(KPProgress::Waiting);
         if (known)
             job->setSize(static_cast<quint64>(info.st_size));

@@ -70,7 +70,9 @@ public:
     // Scans folders for files of the accepted extensions and adds them.
     bool addMemberByFolder(const QStringList& folders);
     bool addDictMember(const QStringList& paths);
-    bool addFileMember(const QStringList& paths);
+    // `roots`, when given, holds for each path the added folder it was found under (empty
+    // for a file added alone).
+    bool addFileMember(const QStringList& paths, const QStringList& roots = {});
     void delMember();
     // Puts the jobs of the latest removal not yet undone back in their places and selects
     // them; a job whose path has been listed again since stays out. False when there was
@@ -94,7 +96,9 @@ public:
     // natural name order, the paths in the order given. A given path that is a link to a
     // folder is scanned as that folder; links met inside the scan are never followed, so a
     // tree with loops still ends.
-    static void enumAllFile(const QStringList& paths, QStringList& outArray, bool recursive);
+    // With `roots`, each found path's added folder is appended there (empty for a file).
+    static void enumAllFile(const QStringList& paths, QStringList& outArray, bool recursive,
+                            QStringList* roots = nullptr);
 
 Q_SIGNALS:
     // The duplicate notice listens here (`showDupPanel:`).

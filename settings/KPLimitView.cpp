@@ -1,6 +1,7 @@
 #include "settings/KPLimitView.h"
 
 #include "settings/KPNumberTextField.h"
+#include "settings/KPSettings.h"
 #include "settings/KPSizeLimit.h"
 #include "ui/KPFocusRing.h"
 #include "ui/KPInlineMessage.h"
@@ -29,7 +30,8 @@ QToolButton* segment(QWidget* parent)
 KPLimitView::KPLimitView(KPSizeLimit& limit, QWidget* parent)
     : QWidget(parent), m_limit(limit), m_label(new QLabel(this)),
       m_sizeTF(new KPNumberTextField(this)), m_sizeUnitSC(new QButtonGroup(this)),
-      m_kb(segment(this)), m_mb(segment(this)), m_problem(new KPInlineMessage(this)),
+      m_kb(segment(this)), m_mb(segment(this)), m_appliesToSC(new QButtonGroup(this)),
+      m_eachBT(segment(this)), m_allBT(segment(this)), m_problem(new KPInlineMessage(this)),
       m_hint(new KPInlineMessage(this))
 {
     m_sizeUnitSC->setExclusive(true);
@@ -58,6 +60,20 @@ KPLimitView::KPLimitView(KPSizeLimit& limit, QWidget* parent)
     units->addWidget(m_kb);
     units->addWidget(m_mb);
     controls->addLayout(units);
+    // Each picture or all together: a second switch, one Tab stop as the unit's.
+    m_appliesToSC->setExclusive(true);
+    m_appliesToSC->addButton(m_eachBT, 0);
+    m_appliesToSC->addButton(m_allBT, 1);
+    m_eachBT->setChecked(true);
+    KPFocusRing::attach(m_eachBT, 3, QPalette::ButtonText);
+    KPFocusRing::attach(m_allBT, 3, QPalette::ButtonText);
+
+    auto* appliesTo = new QHBoxLayout;
+    appliesTo->setSpacing(0);
+    appliesTo->addWidget(m_eachBT);
+    appliesTo->addWidget(m_allBT);
+    controls->addSpacing(8);
+    controls->addLayout(appliesTo);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -68,6 +84,7 @@ KPLimitView::KPLimitView(KPSizeLimit& limit, QWidget* parent)
 
     connect(m_sizeTF, &QLineEdit::textChanged, this, &KPLimitView::changed);
     connect(m_sizeUnitSC, &QButtonGroup::idToggled, this, &KPLimitView::changed);
+    connect(m_appliesToSC, &QButtonGroup::idToggled, this, &KPLimitView::showChosenUnit);
     connect(m_sizeTF, &KPNumberTextField::editRefused, this, &KPLimitView::editRefused);
     // The unit chosen anew settles the question the hint answers.
     connect(m_sizeUnitSC, &QButtonGroup::idClicked, this, [this] {
@@ -81,6 +98,7 @@ void KPLimitView::awakeFromNib()
     refreshLanguage();
     setSelectedSegment(KPSizeLimit::storedUnit());
     m_sizeTF->initNumberTextField(KPSizeLimit::storedNumber());
+    setAppliesTo(KPSettings::integerForKey(KPSettingsKey::LimitAppliesTo) == 1 ? 1 : 0);
     m_sizeTF->setFocus();
     changed();
 }
@@ -94,6 +112,15 @@ void KPLimitView::refreshLanguage()
     m_mb->setText(KPLocalization::text("L_UnitMB"));
     m_kb->setToolTip(KPLocalization::text("L_UnitKBTip"));
     m_mb->setToolTip(KPLocalization::text("L_UnitMBTip"));
+    m_eachBT->setText(KPLocalization::text("L_LimitEach"));
+    m_allBT->setText(KPLocalization::text("L_LimitAllTogether"));
+    for (QToolButton* button : {m_eachBT, m_allBT}) {
+        // Their words, unlike KB and MB, would be cut short in a narrow window.
+        button->setMinimumWidth(0);
+        button->setMinimumWidth(button->sizeHint().width());
+        button->setToolTip(KPLocalization::text("L_LimitAppliesToTip"));
+        button->setAccessibleDescription(KPLocalization::text("L_LimitAppliesTo"));
+    }
 }
 
 int KPLimitView::selectedSegment() const
@@ -183,10 +210,10 @@ void KPLimitView::showChosenUnit()
 {
     // A checked tool button differs from an unchecked one by a shade in most styles; the
     // chosen unit is the selection colour and bold, the other stays plain.
-    for (QToolButton* button : {m_kb, m_mb}) {
+    for (QToolButton* button : {m_kb, m_mb, m_eachBT, m_allBT}) {
         // One Tab stop, as radio buttons: Tab lands on the unit chosen, the arrow keys
         // choose the other.
-        button->setFocusPolicy(button->isChecked() || !m_sizeUnitSC->checkedButton()
+        button->setFocusPolicy(button->isChecked() || !button->group()->checkedButton()
                                    ? Qt::StrongFocus
                                    : Qt::ClickFocus);
         QPalette palette;
@@ -219,4 +246,16 @@ quint64 KPLimitView::limitSize() const
 void KPLimitView::saveLimitSize()
 {
     m_limit.saveLimitSize();
+    KPSettings::setInteger(KPSettingsKey::LimitAppliesTo, appliesTo());
+}
+
+int KPLimitView::appliesTo() const
+{
+    return m_appliesToSC->checkedId() == 1 ? 1 : 0;
+}
+
+void KPLimitView::setAppliesTo(int appliesTo)
+{
+    (appliesTo == 1 ? m_allBT : m_eachBT)->setChecked(true);
+    showChosenUnit();
 }

@@ -11,7 +11,8 @@ class QButtonGroup;
 class QLabel;
 class QToolButton;
 
-// The size limit in the main window: a number field and a KB/MB switch. Every change
+// The size limit in the main window: a number field, a KB/MB switch and whether the limit
+// holds for each picture or for all of them together. Every change
 // goes into a thread-safe copy, which a run's batch thread reads for the limit.
 class KPLimitView : public QWidget
 {
@@ -36,6 +37,11 @@ public:
     KPInlineMessage* hint() const { return m_hint; }
 
     KPNumberTextField* sizeTF() const { return m_sizeTF; }
+    // 0: each picture, 1: all together (the LimitAppliesTo setting, stored with the limit).
+    int appliesTo() const;
+    void setAppliesTo(int appliesTo);
+    QToolButton* eachBT() const { return m_eachBT; }
+    QToolButton* allTogetherBT() const { return m_allBT; }
     int selectedSegment() const;
     void setSelectedSegment(int segment);
 
@@ -53,6 +59,9 @@ private:
     QButtonGroup* m_sizeUnitSC;
     QToolButton* m_kb;
     QToolButton* m_mb;
+    QButtonGroup* m_appliesToSC;
+    QToolButton* m_eachBT;
+    QToolButton* m_allBT;
     KPInlineMessage* m_problem;
     KPInlineMessage* m_hint;
     // The number refused for its decimal point: the digits before the point, which the

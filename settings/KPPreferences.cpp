@@ -5,6 +5,7 @@
 #include "settings/KPMetadataGroup.h"
 #include "settings/KPNumberTextField.h"
 #include "settings/KPSettings.h"
+#include "settings/KPUploadRulesGroup.h"
 #include "ui/KPLocalization.h"
 
 #include <QCheckBox>
@@ -73,7 +74,8 @@ KPPreferences::KPPreferences(QWidget* parent)
       m_qualitySlider(new QSlider(Qt::Horizontal, this)), m_scaleCB(new QCheckBox(this)),
       m_bestQualityCB(new QCheckBox(this)), m_parallelJobsSB(new QSpinBox(this)),
       m_cancelBT(new QPushButton(this)), m_okBT(new QPushButton(this)),
-      m_metadataGroup(new KPMetadataGroup(this)), m_formatChoice(new KPFormatChoice(this))
+      m_metadataGroup(new KPMetadataGroup(this)), m_formatChoice(new KPFormatChoice(this)),
+      m_uploadRulesGroup(new KPUploadRulesGroup(this))
 {
     setModal(false);
     setMinimumWidth(440);
@@ -139,6 +141,7 @@ KPPreferences::KPPreferences(QWidget* parent)
     layout->addSpacing(4);
     layout->addWidget(m_imageScaleLB);
     layout->addLayout(box);
+    layout->addWidget(m_uploadRulesGroup);
     layout->addSpacing(12);
     layout->addLayout(parallelJobs);
     layout->addWidget(m_parallelJobsHintLB);
@@ -186,6 +189,7 @@ void KPPreferences::refreshLanguage()
     m_parallelJobsHintLB->setText(KPLocalization::text("L_ParallelJobsHint"));
     m_metadataGroup->refreshLanguage();
     m_formatChoice->refreshLanguage();
+    m_uploadRulesGroup->refreshLanguage();
 }
 
 void KPPreferences::showPanel()
@@ -216,6 +220,7 @@ void KPPreferences::loadPreferences()
     m_parallelJobsSB->setValue(m_storedParallelJobs);
     m_metadataGroup->load();
     m_formatChoice->load();
+    m_uploadRulesGroup->load();
     m_highTF->initNumberTextField(m_highTF->text());
     m_widthTF->initNumberTextField(m_widthTF->text());
 }
@@ -232,6 +237,9 @@ void KPPreferences::setImageQuality(int percent)
 
 void KPPreferences::ok()
 {
+    // A largest box smaller than the smallest leaves a picture no size to take.
+    if (!m_uploadRulesGroup->holds({m_widthTF->text().toInt(), m_highTF->text().toInt()}))
+        return;
     KPSettings::setFloat(KPSettingsKey::LimitWidth, m_widthTF->text().toFloat());
     KPSettings::setFloat(KPSettingsKey::LimitHeight, m_highTF->text().toFloat());
     // A floor the slider was not moved from stays as stored: writing back the whole
@@ -246,6 +254,7 @@ void KPPreferences::ok()
         KPSettings::setInteger(KPSettingsKey::ParallelJobs, m_parallelJobsSB->value());
     m_metadataGroup->store();
     m_formatChoice->store();
+    m_uploadRulesGroup->store();
     close();
 }
 

@@ -6,6 +6,7 @@
 
 class KPFormatChoice;
 class KPMetadataGroup;
+class KPUploadRulesGroup;
 class KPNumberTextField;
 class QCheckBox;
 class QLabel;
@@ -44,6 +45,7 @@ public:
     QSpinBox* parallelJobsSB() const { return m_parallelJobsSB; }
     KPMetadataGroup* metadataGroup() const { return m_metadataGroup; }
     KPFormatChoice* formatChoice() const { return m_formatChoice; }
+    KPUploadRulesGroup* uploadRulesGroup() const { return m_uploadRulesGroup; }
 
 Q_SIGNALS:
     void imageQualityChanged(int percent);
@@ -71,6 +73,7 @@ private:
     QPushButton* m_okBT;
     KPMetadataGroup* m_metadataGroup;
     KPFormatChoice* m_formatChoice;
+    KPUploadRulesGroup* m_uploadRulesGroup;
     // What the slider shows when the store holds no usable floor.
     static constexpr int FallbackPercent = 1;
     int m_imageQuality = FallbackPercent;

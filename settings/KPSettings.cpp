@@ -65,6 +65,11 @@ bool readable(const QVariant& value, QMetaType::Type type, float low, float high
         return value.typeId() == QMetaType::Bool || text == QStringLiteral("true") ||
                text == QStringLiteral("false");
     }
+    if (type == QMetaType::Int) {
+        bool ok = false;
+        const qlonglong number = value.toLongLong(&ok);
+        return ok && float(number) >= low && float(number) <= high;
+    }
     if (type == QMetaType::Float) {
         bool ok = false;
         const float number = value.toFloat(&ok);
@@ -175,6 +180,12 @@ const QList<KPSettingDefault>& KPSettings::defaults()
         {KPSettingsKey::LimitHeight, QMetaType::Float, 240.0f, 0.0f},
         {KPSettingsKey::CompressionFactor, QMetaType::Float, 0.6f, 0.0f, 1.0f},
         {KPSettingsKey::ExportPath, QMetaType::QString, QStringLiteral("~/Pictures")},
+        {KPSettingsKey::EnableLargestBox, QMetaType::Bool, false},
+        {KPSettingsKey::LargestWidth, QMetaType::Int, 1920, 1.0f},
+        {KPSettingsKey::LargestHeight, QMetaType::Int, 1920, 1.0f},
+        {KPSettingsKey::KeepFolders, QMetaType::Bool, false},
+        {KPSettingsKey::KeepDates, QMetaType::Bool, false},
+        {KPSettingsKey::LimitAppliesTo, QMetaType::Int, 0, 0.0f, 1.0f},
     };
     return table;
 }
@@ -228,4 +239,14 @@ QString KPSettings::chooserFolder(const QString& key)
 int KPSettings::parallelJobs()
 {
     return int(std::clamp<qint64>(integerForKey(KPSettingsKey::ParallelJobs), 1, MaxParallelJobs));
+}
+
+QSize KPSettings::largestBox()
+{
+    if (!boolForKey(KPSettingsKey::EnableLargestBox))
+        return {};
+    const auto side = [](const QString& key) {
+        return int(std::clamp<qint64>(integerForKey(key), 1, std::numeric_limits<int>::max()));
+    };
+    return {side(KPSettingsKey::LargestWidth), side(KPSettingsKey::LargestHeight)};
 }

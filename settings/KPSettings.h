@@ -4,6 +4,7 @@
 #include "engine/KPOutputFormat.h"
 
 #include <QList>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -40,6 +41,16 @@ inline const QString OutputFormat = QStringLiteral("OutputFormat"); // string
 inline const QString AddFilesFolder = QStringLiteral("AddFilesFolder");   // string
 inline const QString AddFolderFolder = QStringLiteral("AddFolderFolder"); // string
 inline const QString BrowseFolder = QStringLiteral("BrowseFolder");       // string
+// The rules of upload forms and mail: a largest box no output exceeds (its sides follow the
+// picture's orientation, as the smallest box's do), the scanned folders' tree kept in the
+// export folder, the sources' dates kept, and the limit for each picture (0) or for the
+// whole set together (1).
+inline const QString EnableLargestBox = QStringLiteral("EnableLargestBox"); // bool
+inline const QString LargestWidth = QStringLiteral("LargestWidth");         // integer
+inline const QString LargestHeight = QStringLiteral("LargestHeight");       // integer
+inline const QString KeepFolders = QStringLiteral("KeepFolders");           // bool
+inline const QString KeepDates = QStringLiteral("KeepDates");               // bool
+inline const QString LimitAppliesTo = QStringLiteral("LimitAppliesTo");     // 0 each, 1 all
 } // namespace KPSettingsKey
 
 // A value the start-up writes when its key is absent or holds what does not read as its
@@ -47,7 +58,7 @@ inline const QString BrowseFolder = QStringLiteral("BrowseFolder");       // str
 struct KPSettingDefault
 {
     QString key;
-    QMetaType::Type type; // what the value is stored as: Bool, Float or QString
+    QMetaType::Type type; // what the value is stored as: Bool, Int, Float or QString
     QVariant value;
     // The range a stored number must lie in to be kept.
     float low = -std::numeric_limits<float>::infinity();
@@ -106,6 +117,8 @@ public:
     static constexpr int MaxParallelJobs = 16;
     // The stored number of pictures converted at once, kept within 1 to MaxParallelJobs.
     static int parallelJobs();
+    // The largest box when it is on, its sides at least 1; an empty size when it is off.
+    static QSize largestBox();
 
 private:
     // Hands `put` each default whose key is missing or holds what does not read as it.

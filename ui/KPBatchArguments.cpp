@@ -1,5 +1,6 @@
 #include "ui/KPBatchArguments.h"
 
+#include "engine/KPFitPreferences.h"
 #include "engine/KPPath.h"
 #include "engine/KPQuality.h"
 #include "settings/KPExportFolder.h"
@@ -21,6 +22,7 @@ struct Reading
 {
     KPBatchFrontEnd::Options options;
     std::optional<QString> limit;
+    std::optional<QString> total; // the limit for all the pictures together
     std::optional<QString> exportFolder;
     QString error;
 };
@@ -36,16 +38,33 @@ void readQualityFloor(Reading& reading, const QString& value)
     reading.options.fit.compressionFactor = KPQuality::fromPercent(percent).factor();
 }
 
-void readMinBox(Reading& reading, const QString& value)
+std::optional<QSize> readBox(Reading& reading, const QString& option, const QString& value)
 {
     static const QRegularExpression box(QStringLiteral("^([0-9]+)[xX]([0-9]+)$"));
     const QRegularExpressionMatch match = box.match(value);
-    if (!match.hasMatch())
+    if (!match.hasMatch()) {
         reading.error =
-            QStringLiteral("--min-box takes WIDTHxHEIGHT in pixels, such as 320x240, not \"%1\"")
-                .arg(value);
-    reading.options.fit.limitWidth = match.captured(1).toFloat();
-    reading.options.fit.limitHeight = match.captured(2).toFloat();
+            QStringLiteral("%1 takes WIDTHxHEIGHT in pixels, such as 320x240, not \"%2\"")
+                .arg(option, value);
+        return std::nullopt;
+    }
+    return QSize(match.captured(1).toInt(), match.captured(2).toInt());
+}
+
+void readMinBox(Reading& reading, const QString& value)
+{
+    const QSize box = readBox(reading, QStringLiteral("--min-box"), value).value_or(QSize());
+    reading.options.fit.limitWidth = float(box.width());
+    reading.options.fit.limitHeight = float(box.height());
+}
+
+void readMaxBox(Reading& reading, const QString& value)
+{
+    const std::optional<QSize> box = readBox(reading, QStringLiteral("--max-box"), value);
+    if (box && box->isEmpty())
+        reading.error =
+            QStringLiteral("--max-box takes sides of at least 1 pixel, not \"%1\"").arg(value);
+    reading.options.fit.largestBox = box.value_or(QSize());
 }
 
 void readJobs(Reading& reading, const QString& value)
@@ -101,6 +120,12 @@ constexpr Rule Rules[] = {
     {"replace-originals", false,
      [](Reading& reading, const QString&) { reading.options.fit.replaceOriginals = true; }},
     {"stats", false, [](Reading& reading, const QString&) { reading.options.stats = true; }},
+    {"max-box", true, readMaxBox},
+    {"keep-folders", false,
+     [](Reading& reading, const QString&) { reading.options.fit.keepFolders = true; }},
+    {"keep-dates", false,
+     [](Reading& reading, const QString&) { reading.options.fit.keepDates = true; }},
+    {"total", true, [](Reading& reading, const QString& value) { reading.total = value; }},
 };
 
 const Rule* ruleNamed(const QString& name)
@@ -214,14 +239,41 @@ QString missingPath(const QStringList& paths)
 
 // What a run needs besides its options: a limit, an export folder that is there (made
 // when missing) and paths that are there; the error says what is missing.
+// A largest box smaller than the smallest box (as given, or as the preferences hold it)
+// leaves no size a picture could take.
+QString boxesClash(const KPFitOptions& fit)
+{
+    const QSize largest = fit.largestBox.value_or(KPSettings::largestBox());
+    if (largest.isEmpty())
+        return {};
+    const QSize smallest = KPFitPreferences::smallestBox(fit, KPFitPreferences::stored());
+    if (largest.width() >= smallest.width() && largest.height() >= smallest.height())
+        return {};
+    return QStringLiteral("the largest box %1x%2 is smaller than the smallest box %3x%4")
+        .arg(largest.width())
+        .arg(largest.height())
+        .arg(smallest.width())
+        .arg(smallest.height());
+}
+
 void checkRun(Reading& reading, const QStringList& paths)
 {
-    if (!reading.limit) {
+    if (reading.limit && reading.total) {
+        reading.error = QStringLiteral("--limit and --total cannot be given together: --limit "
+                                       "holds for each picture, --total for all together");
+        return;
+    }
+    if (!reading.limit && !reading.total) {
         reading.error =
             QStringLiteral("no size limit given: add --limit, for example --limit 500KB");
         return;
     }
-    reading.options.limitBytes = KPBatchArguments::parseLimit(*reading.limit, reading.error);
+    reading.options.fit.limitForSet = reading.total.has_value();
+    reading.error = boxesClash(reading.options.fit);
+    if (!reading.error.isEmpty())
+        return;
+    reading.options.limitBytes = KPBatchArguments::parseLimit(
+        reading.total.value_or(reading.limit.value_or(QString())), reading.error);
     if (reading.options.limitBytes == 0)
         return;
     if (!reading.exportFolder || reading.exportFolder->isEmpty()) {
@@ -243,6 +295,7 @@ QString KPBatchArguments::usage()
 {
     return QStringLiteral(
         "Usage: pictaro --batch --limit SIZE --export FOLDER [options] PATH...\n"
+        "       pictaro --batch --total SIZE --export FOLDER [options] PATH...\n"
         "\n"
         "Shrinks every picture under PATH (files, or folders scanned through their whole\n"
         "tree) so that each JPEG written into FOLDER is smaller than SIZE.\n"
@@ -272,6 +325,16 @@ QString KPBatchArguments::usage()
         "  --replace-originals   when FOLDER holds the pictures themselves, write each\n"
         "                        JPEG over its original of the same name; without it the\n"
         "                        JPEG gets a new name (photo-2.jpg) and the original stays\n"
+        "  --total SIZE          one limit for all the pictures together, in place of\n"
+        "                        --limit: each gets as much quality as the budget allows,\n"
+        "                        and nothing is written when even the lowest quality and\n"
+        "                        the smallest box cannot fit the set\n"
+        "  --max-box WxH         never larger than this box: larger pictures are scaled\n"
+        "                        down into it first; its sides follow the picture's\n"
+        "                        orientation (1920x1080 holds a portrait as 1080x1920)\n"
+        "  --keep-folders        write the pictures found in a folder under the same\n"
+        "                        folders in FOLDER, starting with that folder's name\n"
+        "  --keep-dates          give each JPEG its original's modification date\n"
         "  -h, --help            show this help\n"
         "  -v, --version         show the version\n"
         "\n"

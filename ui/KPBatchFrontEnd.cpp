@@ -53,6 +53,20 @@ KPBatchFrontEnd::KPBatchFrontEnd(Options options, QTextStream& out, QTextStream&
     connect(m_run.get(), &KPBatchRun::imageLogRefresh, this, &KPBatchFrontEnd::onLog);
     connect(m_run.get(), &KPBatchRun::jobFinished, this, &KPBatchFrontEnd::onJobFinished);
     connect(m_run.get(), &KPBatchRun::runEnded, this, &KPBatchFrontEnd::onRunEnded);
+    connect(m_run.get(), &KPBatchRun::setTotal, this,
+            [this](quint64 setLimit, quint64 written, quint64 over) {
+                const QString of = KPStringTools::limitText(setLimit);
+                m_setTotal = over > 0 ? QStringLiteral("The set does not fit under %1 even at "
+                                                       "the lowest quality and the smallest "
+                                                       "box: it is over by %2. Nothing was "
+                                                       "written.\n")
+                                            .arg(of, KPStringTools::sizeSwitch(float(over)))
+                                      : QStringLiteral("Total %1 written of %2 (%3 bytes of "
+                                                       "%4)\n")
+                                            .arg(KPStringTools::sizeSwitch(float(written)), of)
+                                            .arg(written)
+                                            .arg(setLimit);
+            });
 }
 
 KPBatchFrontEnd::~KPBatchFrontEnd() = default;
@@ -208,6 +222,8 @@ void KPBatchFrontEnd::onRunEnded()
     const qsizetype notRun = total - m_done;
     if (m_options.stats)
         printStats();
+    if (m_setTotal)
+        m_out << *m_setTotal;
     if (notRun > 0)
         m_out << QStringLiteral("%1 converted, %2 failed, %3 not converted (stopped)\n")
                      .arg(converted)

@@ -75,4 +75,6 @@ private:
     qsizetype m_refused = 0; // named paths not taken
     bool m_stopped = false;
     bool m_ended = false; // the summary is printed once, however the run ended
+    // A run under one limit for the whole set: its total, told once the set is done.
+    std::optional<QString> m_setTotal;
 };

@@ -95,6 +95,7 @@ KPMainWindow::KPMainWindow(QWidget* parent)
     connect(m_run.get(), &KPBatchRun::imageReportRefresh, this, &KPMainWindow::releasePreviews);
     connect(m_run.get(), &KPBatchRun::imageLogRefresh, m_imgMsgV, &KPImageLogView::refreshImageLog);
     connect(m_run.get(), &KPBatchRun::runEnded, this, &KPMainWindow::showEndAlert);
+    connect(m_run.get(), &KPBatchRun::setTotal, m_reportV, &KPReportView::showSetTotal);
 }
 
 KPMainWindow::~KPMainWindow()
@@ -398,6 +399,7 @@ void KPMainWindow::runStateChanged(bool running)
     m_runStarted = 0;
     m_runFinished = 0;
     if (running) {
+        m_reportV->hideSetTotal();
         m_reportV->showRunProgress(0, 0, int(m_picLV->memberMAr().size()));
         return;
     }

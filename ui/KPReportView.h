@@ -25,6 +25,12 @@ public:
     // the one being converted, shown as "current of count".
     void showRunProgress(int done, int current, int count);
     void hideRunProgress();
+    // A run under one limit for the whole set: the total written against the limit, or,
+    // when the set could not fit, by how much it is over (nothing was written). Shown until
+    // the next run starts.
+    void showSetTotal(quint64 limit, quint64 written, quint64 over);
+    void hideSetTotal();
+    QLabel* setTotalTF() const { return m_setTF; }
     QProgressBar* runPI() const { return m_runPI; }
 
     QLabel* totalTF() const { return m_totalTF; }
@@ -39,4 +45,6 @@ private:
     QLabel* m_failLB;
     QLabel* m_failTF;
     QProgressBar* m_runPI;
+    QLabel* m_setLB;
+    QLabel* m_setTF;
 };

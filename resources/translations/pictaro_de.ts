@@ -595,5 +595,69 @@
         <source>Warning</source>
         <translation>Warnung</translation>
     </message>
+    <message id="L_FailFolderInTheWay">
+        <source>a link or a file stands where its folder was to be made in the export folder</source>
+        <translation>ein Link oder eine Datei steht dort, wo sein Ordner im Exportordner angelegt werden sollte</translation>
+    </message>
+    <message id="L_FailOverBudget">
+        <source>not written: the pictures together do not fit under %1 even at the lowest quality and the smallest size</source>
+        <translation>nicht geschrieben: die Bilder passen zusammen selbst bei der niedrigsten Qualität und der kleinsten Größe nicht unter %1</translation>
+    </message>
+    <message id="L_LargestBox">
+        <source>&amp;Never larger than</source>
+        <translation>&amp;Nie größer als</translation>
+    </message>
+    <message id="L_LargestWidth">
+        <source>Largest width</source>
+        <translation>Größte Breite</translation>
+    </message>
+    <message id="L_LargestHeight">
+        <source>Largest height</source>
+        <translation>Größte Höhe</translation>
+    </message>
+    <message id="L_LargestBoxHint">
+        <source>Larger pictures are scaled down into this box before they are fitted. Its sides follow the picture: a 1920 x 1080 box holds a portrait photo as 1080 x 1920.</source>
+        <translation>Größere Bilder werden vor dem Anpassen in diesen Rahmen verkleinert. Seine Seiten folgen dem Bild: ein Rahmen von 1920 x 1080 nimmt ein Hochformat als 1080 x 1920 auf.</translation>
+    </message>
+    <message id="L_LargestBelowSmallest">
+        <source>The largest size must not be smaller than the smallest size, %1 x %2.</source>
+        <translation>Die größte Größe darf nicht kleiner als die kleinste Größe, %1 x %2, sein.</translation>
+    </message>
+    <message id="L_KeepFolders">
+        <source>Keep &amp;folders: pictures of an added folder go into the same folders in the export folder</source>
+        <translation>&amp;Ordner beibehalten: Bilder eines hinzugefügten Ordners kommen in dieselben Ordner im Exportordner</translation>
+    </message>
+    <message id="L_KeepDates">
+        <source>Keep file &amp;dates: each output gets its original's modification date</source>
+        <translation>&amp;Dateidatum beibehalten: jede Ausgabe erhält das Änderungsdatum ihres Originals</translation>
+    </message>
+    <message id="L_LimitEach">
+        <source>each picture</source>
+        <translation>je Bild</translation>
+    </message>
+    <message id="L_LimitAllTogether">
+        <source>all together</source>
+        <translation>alle zusammen</translation>
+    </message>
+    <message id="L_LimitAppliesTo">
+        <source>The limit holds for</source>
+        <translation>Die Grenze gilt für</translation>
+    </message>
+    <message id="L_LimitAppliesToTip">
+        <source>Each picture under the limit, or all the pictures together: then each gets as much quality as the budget allows</source>
+        <translation>Jedes Bild unter der Grenze, oder alle Bilder zusammen: dann erhält jedes so viel Qualität, wie das Budget erlaubt</translation>
+    </message>
+    <message id="L_SetTotalLB">
+        <source>All together:</source>
+        <translation>Zusammen:</translation>
+    </message>
+    <message id="L_SetTotal">
+        <source>%1 written of %2</source>
+        <translation>%1 von %2 geschrieben</translation>
+    </message>
+    <message id="L_SetOver">
+        <source>over %1 by %2 even at the lowest quality and the smallest size: nothing written</source>
+        <translation>selbst bei niedrigster Qualität und kleinster Größe %2 über %1: nichts geschrieben</translation>
+    </message>
 </context>
 </TS>

@@ -595,5 +595,69 @@
         <source>Warning</source>
         <translation>Warning</translation>
     </message>
+    <message id="L_FailFolderInTheWay">
+        <source>a link or a file stands where its folder was to be made in the export folder</source>
+        <translation>a link or a file stands where its folder was to be made in the export folder</translation>
+    </message>
+    <message id="L_FailOverBudget">
+        <source>not written: the pictures together do not fit under %1 even at the lowest quality and the smallest size</source>
+        <translation>not written: the pictures together do not fit under %1 even at the lowest quality and the smallest size</translation>
+    </message>
+    <message id="L_LargestBox">
+        <source>&amp;Never larger than</source>
+        <translation>&amp;Never larger than</translation>
+    </message>
+    <message id="L_LargestWidth">
+        <source>Largest width</source>
+        <translation>Largest width</translation>
+    </message>
+    <message id="L_LargestHeight">
+        <source>Largest height</source>
+        <translation>Largest height</translation>
+    </message>
+    <message id="L_LargestBoxHint">
+        <source>Larger pictures are scaled down into this box before they are fitted. Its sides follow the picture: a 1920 x 1080 box holds a portrait photo as 1080 x 1920.</source>
+        <translation>Larger pictures are scaled down into this box before they are fitted. Its sides follow the picture: a 1920 x 1080 box holds a portrait photo as 1080 x 1920.</translation>
+    </message>
+    <message id="L_LargestBelowSmallest">
+        <source>The largest size must not be smaller than the smallest size, %1 x %2.</source>
+        <translation>The largest size must not be smaller than the smallest size, %1 x %2.</translation>
+    </message>
+    <message id="L_KeepFolders">
+        <source>Keep &amp;folders: pictures of an added folder go into the same folders in the export folder</source>
+        <translation>Keep &amp;folders: pictures of an added folder go into the same folders in the export folder</translation>
+    </message>
+    <message id="L_KeepDates">
+        <source>Keep file &amp;dates: each output gets its original's modification date</source>
+        <translation>Keep file &amp;dates: each output gets its original's modification date</translation>
+    </message>
+    <message id="L_LimitEach">
+        <source>each picture</source>
+        <translation>each picture</translation>
+    </message>
+    <message id="L_LimitAllTogether">
+        <source>all together</source>
+        <translation>all together</translation>
+    </message>
+    <message id="L_LimitAppliesTo">
+        <source>The limit holds for</source>
+        <translation>The limit holds for</translation>
+    </message>
+    <message id="L_LimitAppliesToTip">
+        <source>Each picture under the limit, or all the pictures together: then each gets as much quality as the budget allows</source>
+        <translation>Each picture under the limit, or all the pictures together: then each gets as much quality as the budget allows</translation>
+    </message>
+    <message id="L_SetTotalLB">
+        <source>All together:</source>
+        <translation>All together:</translation>
+    </message>
+    <message id="L_SetTotal">
+        <source>%1 written of %2</source>
+        <translation>%1 written of %2</translation>
+    </message>
+    <message id="L_SetOver">
+        <source>over %1 by %2 even at the lowest quality and the smallest size: nothing written</source>
+        <translation>over %1 by %2 even at the lowest quality and the smallest size: nothing written</translation>
+    </message>
 </context>
 </TS>

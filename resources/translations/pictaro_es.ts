@@ -595,5 +595,69 @@
         <source>Warning</source>
         <translation>Advertencia</translation>
     </message>
+    <message id="L_FailFolderInTheWay">
+        <source>a link or a file stands where its folder was to be made in the export folder</source>
+        <translation>un enlace o un archivo ocupa el lugar donde debía crearse su carpeta en la carpeta de exportación</translation>
+    </message>
+    <message id="L_FailOverBudget">
+        <source>not written: the pictures together do not fit under %1 even at the lowest quality and the smallest size</source>
+        <translation>no escrita: las imágenes juntas no caben en %1 ni con la calidad más baja y el tamaño más pequeño</translation>
+    </message>
+    <message id="L_LargestBox">
+        <source>&amp;Never larger than</source>
+        <translation>&amp;Nunca mayor que</translation>
+    </message>
+    <message id="L_LargestWidth">
+        <source>Largest width</source>
+        <translation>Anchura máxima</translation>
+    </message>
+    <message id="L_LargestHeight">
+        <source>Largest height</source>
+        <translation>Altura máxima</translation>
+    </message>
+    <message id="L_LargestBoxHint">
+        <source>Larger pictures are scaled down into this box before they are fitted. Its sides follow the picture: a 1920 x 1080 box holds a portrait photo as 1080 x 1920.</source>
+        <translation>Las imágenes mayores se reducen a este marco antes de ajustarlas. Sus lados siguen a la imagen: un marco de 1920 x 1080 recibe una foto vertical como 1080 x 1920.</translation>
+    </message>
+    <message id="L_LargestBelowSmallest">
+        <source>The largest size must not be smaller than the smallest size, %1 x %2.</source>
+        <translation>El tamaño máximo no puede ser menor que el tamaño mínimo, %1 x %2.</translation>
+    </message>
+    <message id="L_KeepFolders">
+        <source>Keep &amp;folders: pictures of an added folder go into the same folders in the export folder</source>
+        <translation>Conservar las &amp;carpetas: las imágenes de una carpeta añadida van a las mismas carpetas de la de exportación</translation>
+    </message>
+    <message id="L_KeepDates">
+        <source>Keep file &amp;dates: each output gets its original's modification date</source>
+        <translation>Conservar las &amp;fechas: cada salida recibe la fecha de modificación de su original</translation>
+    </message>
+    <message id="L_LimitEach">
+        <source>each picture</source>
+        <translation>por imagen</translation>
+    </message>
+    <message id="L_LimitAllTogether">
+        <source>all together</source>
+        <translation>todas juntas</translation>
+    </message>
+    <message id="L_LimitAppliesTo">
+        <source>The limit holds for</source>
+        <translation>El límite vale para</translation>
+    </message>
+    <message id="L_LimitAppliesToTip">
+        <source>Each picture under the limit, or all the pictures together: then each gets as much quality as the budget allows</source>
+        <translation>Cada imagen bajo el límite, o todas las imágenes juntas: entonces cada una recibe tanta calidad como permite el presupuesto</translation>
+    </message>
+    <message id="L_SetTotalLB">
+        <source>All together:</source>
+        <translation>En total:</translation>
+    </message>
+    <message id="L_SetTotal">
+        <source>%1 written of %2</source>
+        <translation>%1 escritos de %2</translation>
+    </message>
+    <message id="L_SetOver">
+        <source>over %1 by %2 even at the lowest quality and the smallest size: nothing written</source>
+        <translation>supera %1 en %2 incluso con la calidad más baja y el tamaño más pequeño: no se escribió nada</translation>
+    </message>
 </context>
 </TS>

@@ -595,5 +595,69 @@
         <source>Warning</source>
         <translation>Avertissement</translation>
     </message>
+    <message id="L_FailFolderInTheWay">
+        <source>a link or a file stands where its folder was to be made in the export folder</source>
+        <translation>un lien ou un fichier se trouve là où son dossier devait être créé dans le dossier d’export</translation>
+    </message>
+    <message id="L_FailOverBudget">
+        <source>not written: the pictures together do not fit under %1 even at the lowest quality and the smallest size</source>
+        <translation>non écrite : les images ensemble ne tiennent pas sous %1, même à la qualité la plus basse et à la plus petite taille</translation>
+    </message>
+    <message id="L_LargestBox">
+        <source>&amp;Never larger than</source>
+        <translation>&amp;Jamais plus grand que</translation>
+    </message>
+    <message id="L_LargestWidth">
+        <source>Largest width</source>
+        <translation>Largeur maximale</translation>
+    </message>
+    <message id="L_LargestHeight">
+        <source>Largest height</source>
+        <translation>Hauteur maximale</translation>
+    </message>
+    <message id="L_LargestBoxHint">
+        <source>Larger pictures are scaled down into this box before they are fitted. Its sides follow the picture: a 1920 x 1080 box holds a portrait photo as 1080 x 1920.</source>
+        <translation>Les images plus grandes sont réduites dans ce cadre avant d’être ajustées. Ses côtés suivent l’image : un cadre de 1920 x 1080 reçoit une photo en portrait en 1080 x 1920.</translation>
+    </message>
+    <message id="L_LargestBelowSmallest">
+        <source>The largest size must not be smaller than the smallest size, %1 x %2.</source>
+        <translation>La taille maximale ne doit pas être inférieure à la taille minimale, %1 x %2.</translation>
+    </message>
+    <message id="L_KeepFolders">
+        <source>Keep &amp;folders: pictures of an added folder go into the same folders in the export folder</source>
+        <translation>Conserver les &amp;dossiers : les images d’un dossier ajouté vont dans les mêmes dossiers du dossier d’export</translation>
+    </message>
+    <message id="L_KeepDates">
+        <source>Keep file &amp;dates: each output gets its original's modification date</source>
+        <translation>Conserver les &amp;dates : chaque sortie reçoit la date de modification de son original</translation>
+    </message>
+    <message id="L_LimitEach">
+        <source>each picture</source>
+        <translation>par image</translation>
+    </message>
+    <message id="L_LimitAllTogether">
+        <source>all together</source>
+        <translation>toutes ensemble</translation>
+    </message>
+    <message id="L_LimitAppliesTo">
+        <source>The limit holds for</source>
+        <translation>La limite vaut pour</translation>
+    </message>
+    <message id="L_LimitAppliesToTip">
+        <source>Each picture under the limit, or all the pictures together: then each gets as much quality as the budget allows</source>
+        <translation>Chaque image sous la limite, ou toutes les images ensemble : chacune reçoit alors autant de qualité que le budget le permet</translation>
+    </message>
+    <message id="L_SetTotalLB">
+        <source>All together:</source>
+        <translation>Ensemble :</translation>
+    </message>
+    <message id="L_SetTotal">
+        <source>%1 written of %2</source>
+        <translation>%1 écrits sur %2</translation>
+    </message>
+    <message id="L_SetOver">
+        <source>over %1 by %2 even at the lowest quality and the smallest size: nothing written</source>
+        <translation>dépasse %1 de %2 même à la qualité la plus basse et à la plus petite taille : rien n’a été écrit</translation>
+    </message>
 </context>
 </TS>

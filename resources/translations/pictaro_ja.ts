@@ -595,5 +595,69 @@
         <source>Warning</source>
         <translation>警告</translation>
     </message>
+    <message id="L_FailFolderInTheWay">
+        <source>a link or a file stands where its folder was to be made in the export folder</source>
+        <translation>書き出し先フォルダー内でフォルダーを作る場所にリンクまたはファイルがあります</translation>
+    </message>
+    <message id="L_FailOverBudget">
+        <source>not written: the pictures together do not fit under %1 even at the lowest quality and the smallest size</source>
+        <translation>書き出していません: 最低画質・最小サイズでも画像の合計が %1 に収まりません</translation>
+    </message>
+    <message id="L_LargestBox">
+        <source>&amp;Never larger than</source>
+        <translation>最大サイズ(&amp;N)</translation>
+    </message>
+    <message id="L_LargestWidth">
+        <source>Largest width</source>
+        <translation>最大の幅</translation>
+    </message>
+    <message id="L_LargestHeight">
+        <source>Largest height</source>
+        <translation>最大の高さ</translation>
+    </message>
+    <message id="L_LargestBoxHint">
+        <source>Larger pictures are scaled down into this box before they are fitted. Its sides follow the picture: a 1920 x 1080 box holds a portrait photo as 1080 x 1920.</source>
+        <translation>これより大きい画像は、調整の前にこの枠内に縮小されます。枠の辺は画像の向きに従います。1920 x 1080 の枠は縦長の写真を 1080 x 1920 として扱います。</translation>
+    </message>
+    <message id="L_LargestBelowSmallest">
+        <source>The largest size must not be smaller than the smallest size, %1 x %2.</source>
+        <translation>最大サイズは最小サイズ (%1 x %2) より小さくできません。</translation>
+    </message>
+    <message id="L_KeepFolders">
+        <source>Keep &amp;folders: pictures of an added folder go into the same folders in the export folder</source>
+        <translation>フォルダー構成を保つ(&amp;F): 追加したフォルダーの画像を書き出し先の同じフォルダーに入れます</translation>
+    </message>
+    <message id="L_KeepDates">
+        <source>Keep file &amp;dates: each output gets its original's modification date</source>
+        <translation>ファイルの日時を保つ(&amp;D): 出力に元のファイルの更新日時を付けます</translation>
+    </message>
+    <message id="L_LimitEach">
+        <source>each picture</source>
+        <translation>1 枚ごと</translation>
+    </message>
+    <message id="L_LimitAllTogether">
+        <source>all together</source>
+        <translation>合計</translation>
+    </message>
+    <message id="L_LimitAppliesTo">
+        <source>The limit holds for</source>
+        <translation>上限の対象</translation>
+    </message>
+    <message id="L_LimitAppliesToTip">
+        <source>Each picture under the limit, or all the pictures together: then each gets as much quality as the budget allows</source>
+        <translation>1 枚ずつ上限未満にするか、全画像の合計を上限未満にします (合計の場合、各画像に予算が許す限りの画質を割り当てます)</translation>
+    </message>
+    <message id="L_SetTotalLB">
+        <source>All together:</source>
+        <translation>合計:</translation>
+    </message>
+    <message id="L_SetTotal">
+        <source>%1 written of %2</source>
+        <translation>%2 のうち %1 を書き出しました</translation>
+    </message>
+    <message id="L_SetOver">
+        <source>over %1 by %2 even at the lowest quality and the smallest size: nothing written</source>
+        <translation>最低画質・最小サイズでも %1 を %2 超えます: 何も書き出していません</translation>
+    </message>
 </context>
 </TS>

@@ -595,5 +595,69 @@
         <source>Warning</source>
         <translation>警告</translation>
     </message>
+    <message id="L_FailFolderInTheWay">
+        <source>a link or a file stands where its folder was to be made in the export folder</source>
+        <translation>导出文件夹中应创建其文件夹的位置已有链接或文件</translation>
+    </message>
+    <message id="L_FailOverBudget">
+        <source>not written: the pictures together do not fit under %1 even at the lowest quality and the smallest size</source>
+        <translation>未写入：即使用最低质量和最小尺寸，所有图片合计也无法小于 %1</translation>
+    </message>
+    <message id="L_LargestBox">
+        <source>&amp;Never larger than</source>
+        <translation>最大不超过(&amp;N)</translation>
+    </message>
+    <message id="L_LargestWidth">
+        <source>Largest width</source>
+        <translation>最大宽度</translation>
+    </message>
+    <message id="L_LargestHeight">
+        <source>Largest height</source>
+        <translation>最大高度</translation>
+    </message>
+    <message id="L_LargestBoxHint">
+        <source>Larger pictures are scaled down into this box before they are fitted. Its sides follow the picture: a 1920 x 1080 box holds a portrait photo as 1080 x 1920.</source>
+        <translation>更大的图片会先缩小到此范围内再进行调整。范围的边随图片方向而定：1920 x 1080 的范围对竖幅照片按 1080 x 1920 处理。</translation>
+    </message>
+    <message id="L_LargestBelowSmallest">
+        <source>The largest size must not be smaller than the smallest size, %1 x %2.</source>
+        <translation>最大尺寸不能小于最小尺寸 %1 x %2。</translation>
+    </message>
+    <message id="L_KeepFolders">
+        <source>Keep &amp;folders: pictures of an added folder go into the same folders in the export folder</source>
+        <translation>保留文件夹结构(&amp;F)：添加的文件夹中的图片放入导出文件夹中相同的文件夹</translation>
+    </message>
+    <message id="L_KeepDates">
+        <source>Keep file &amp;dates: each output gets its original's modification date</source>
+        <translation>保留文件日期(&amp;D)：每个输出文件使用原文件的修改日期</translation>
+    </message>
+    <message id="L_LimitEach">
+        <source>each picture</source>
+        <translation>每张图片</translation>
+    </message>
+    <message id="L_LimitAllTogether">
+        <source>all together</source>
+        <translation>全部合计</translation>
+    </message>
+    <message id="L_LimitAppliesTo">
+        <source>The limit holds for</source>
+        <translation>限制适用于</translation>
+    </message>
+    <message id="L_LimitAppliesToTip">
+        <source>Each picture under the limit, or all the pictures together: then each gets as much quality as the budget allows</source>
+        <translation>每张图片都小于限制，或所有图片合计小于限制：此时每张图片获得预算允许的最高质量</translation>
+    </message>
+    <message id="L_SetTotalLB">
+        <source>All together:</source>
+        <translation>合计：</translation>
+    </message>
+    <message id="L_SetTotal">
+        <source>%1 written of %2</source>
+        <translation>已写入 %1，上限 %2</translation>
+    </message>
+    <message id="L_SetOver">
+        <source>over %1 by %2 even at the lowest quality and the smallest size: nothing written</source>
+        <translation>即使用最低质量和最小尺寸也超出 %1 达 %2：未写入任何文件</translation>
+    </message>
 </context>
 </TS>

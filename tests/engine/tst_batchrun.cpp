@@ -159,6 +159,75 @@ private Q_SLOTS:
         QVERIFY(refreshedAfterReports);
     }
 
+    // One limit for the whole set: the files written add up to less than it, the quality
+    // floor, the smallest and the largest box hold for each; when not even they let the set
+    // fit, nothing is written, every picture fails and the run says by how much.
+    void budgetFitsTheWholeSet_data()
+    {
+        QTest::addColumn<quint64>("total");
+        QTest::addColumn<bool>("scaling");
+        QTest::addColumn<QSize>("largest");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("at a shared quality") << quint64(400000) << false << QSize() << true;
+        QTest::newRow("scaled towards the smallest box")
+            << quint64(60000) << true << QSize() << true;
+        QTest::newRow("inside the largest box")
+            << quint64(400000) << true << QSize(300, 200) << true;
+        QTest::newRow("over the budget") << quint64(20000) << false << QSize() << false;
+    }
+    void budgetFitsTheWholeSet()
+    {
+        QFETCH(quint64, total);
+        QFETCH(bool, scaling);
+        QFETCH(QSize, largest);
+        QFETCH(bool, fits);
+        // A small picture first, kept or encoded small, and three larger ones.
+        m_list->addMember(
+            KPTest::writePictures(m_folders->in.path(), 1, 160, QStringLiteral("jpg")));
+        addPictures(3, 600);
+        makeRun(total);
+        KPFitOptions options;
+        options.limitForSet = true;
+        options.enableConvertScale = scaling;
+        options.compressionFactor = 0.5f;
+        options.limitWidth = 200.0f;
+        options.limitHeight = 150.0f;
+        if (largest.isValid())
+            options.largestBox = largest;
+        m_run->setFitOptions(options);
+        QSignalSpy totals(m_run.get(), &KPBatchRun::setTotal);
+        QSignalSpy ended(m_run.get(), &KPBatchRun::runEnded);
+        m_run->resize(m_list->memberMAr());
+        QVERIFY(ended.wait(120000));
+        QVERIFY(waitIdle());
+        QCOMPARE(totals.count(), 1);
+        const QDir out(m_folders->out.path());
+        quint64 written = 0;
+        for (const QString& name : out.entryList(QDir::Files | QDir::Hidden))
+            written += *KPAtomicFile::fileSize(out.filePath(name));
+        QCOMPARE(totals.at(0).at(0).value<quint64>(), total);
+        QCOMPARE(totals.at(0).at(1).value<quint64>(), written);
+        if (!fits) {
+            QCOMPARE(written, quint64(0));
+            QVERIFY(totals.at(0).at(2).value<quint64>() > 0);
+            for (const KPImageDataPtr& job : m_list->memberMAr())
+                QCOMPARE(job->failure(), KPFailure::OverBudget);
+            QCOMPARE(m_run->errorImgMAr().size(), m_list->memberMAr().size());
+            return;
+        }
+        QCOMPARE(totals.at(0).at(2).value<quint64>(), quint64(0));
+        QCOMPARE(m_run->okImgMAr().size(), m_list->memberMAr().size());
+        QVERIFY2(written < total, qPrintable(QString::number(written)));
+        for (const KPImageDataPtr& job : m_list->memberMAr()) {
+            const KPJobSummary summary = *job->summary();
+            QVERIFY(!summary.quality || summary.quality->percent() >= 50);
+            const QSize pixels = summary.outputPixels;
+            QVERIFY(pixels.width() >= std::min(200, QImage(job->path()).width()));
+            if (largest.isValid())
+                QVERIFY(pixels.width() <= largest.width() && pixels.height() <= largest.height());
+        }
+    }
+
     void stopTakesEffectBetweenJobs()
     {
         addPictures(5);

@@ -17,10 +17,12 @@
 #include <QColorTransform>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTest>
+#include <QTimeZone>
 
 #include <cmath>
 
@@ -568,6 +570,87 @@ private Q_SLOTS:
         fitter.fitJob(job);
         QCOMPARE(job->progress(), qint32(KPProgress::Failed));
         QVERIFY(job->exportPath().isEmpty());
+    }
+
+    // A picture larger than the largest box is brought inside it, its sides following the
+    // picture's orientation, before either fitting starts; one inside it, or smaller than
+    // the smallest box, is never enlarged; a JPEG under the limit is kept only inside it.
+    void largestBoxBringsPicturesInside_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<bool>("best");
+        QTest::addColumn<QSize>("output");
+        QTest::addColumn<bool>("kept");
+        for (const bool best : {false, true}) {
+            const char* how = best ? "best quality" : "stepwise";
+            QTest::addRow("landscape, %s", how)
+                << QStringLiteral("l.png") << QSize(800, 600) << best << QSize(400, 300) << false;
+            QTest::addRow("portrait, %s", how)
+                << QStringLiteral("p.png") << QSize(450, 800) << best << QSize(225, 400) << false;
+            QTest::addRow("inside the box, %s", how)
+                << QStringLiteral("i.png") << QSize(300, 200) << best << QSize(300, 200) << false;
+            QTest::addRow("smaller than the smallest box, %s", how)
+                << QStringLiteral("s.png") << QSize(100, 80) << best << QSize(100, 80) << false;
+            QTest::addRow("JPEG under the limit but larger, %s", how)
+                << QStringLiteral("j.jpg") << QSize(800, 600) << best << QSize(400, 300) << false;
+            QTest::addRow("JPEG under the limit and inside, %s", how)
+                << QStringLiteral("k.jpg") << QSize(400, 300) << best << QSize(400, 300) << true;
+        }
+    }
+    void largestBoxBringsPicturesInside()
+    {
+        QFETCH(QString, name);
+        QFETCH(QSize, picture);
+        QFETCH(bool, best);
+        QFETCH(QSize, output);
+        QFETCH(bool, kept);
+        const QString source =
+            writeSource(KPTest::noisyImage(picture.width(), picture.height()), name);
+        KPFitOptions options;
+        options.bestQuality = best;
+        options.largestBox = QSize(400, 300);
+        const Outcome outcome = fit(source, 10000000, options);
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
+        QCOMPARE(QImageReader(outcome.job->exportPath()).size(), output);
+        QCOMPARE(outcome.job->summary()->outputPixels, output);
+        QCOMPARE(outcome.job->summary()->isCopy(), kept);
+    }
+
+    // The output gets its source's dates when asked, a copy kept unchanged as well as an
+    // encoding; without it, the date it was written.
+    void keepDatesGivesTheSourcesDates_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("keep");
+        QTest::addColumn<bool>("copy");
+        QTest::newRow("encoding") << QStringLiteral("e.png") << true << false;
+        QTest::newRow("copy kept unchanged") << QStringLiteral("c.jpg") << true << true;
+        QTest::newRow("encoding, dates not kept") << QStringLiteral("n.png") << false << false;
+    }
+    void keepDatesGivesTheSourcesDates()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, keep);
+        QFETCH(bool, copy);
+        const QString source = writeSource(KPTest::noisyImage(200, 150), name);
+        const QDateTime modified(QDate(2009, 7, 14), QTime(10, 30, 15), QTimeZone::utc());
+        const QDateTime accessed(QDate(2010, 1, 2), QTime(3, 4, 5), QTimeZone::utc());
+        {
+            QFile file(source);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+            QVERIFY(file.setFileTime(accessed, QFileDevice::FileAccessTime));
+        }
+        KPFitOptions options;
+        options.keepDates = keep;
+        const Outcome outcome = fit(source, 10000000, options);
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
+        QCOMPARE(outcome.job->summary()->isCopy(), copy);
+        const QFileInfo written(outcome.job->exportPath());
+        QCOMPARE(written.lastModified().toUTC() == modified, keep);
+        if (keep)
+            QCOMPARE(written.lastRead().toUTC(), accessed);
     }
 
     void bigPhotoConverts()

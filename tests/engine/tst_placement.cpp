@@ -328,6 +328,77 @@ private Q_SLOTS:
                  expected);
     }
 
+    // With the folders kept, a picture found under an added folder goes under the same
+    // folders in the export folder, starting with the added folder's name; a file added
+    // alone goes to the export folder itself. Names are made unique in each subfolder, a
+    // file of the user's there is never replaced, and a link planted where a subfolder
+    // belongs is refused, so nothing is written outside the export folder.
+    void keptFolders_data()
+    {
+        QTest::addColumn<QStringList>("sources"); // under "in"; "2024/..." found by a scan
+        QTest::addColumn<QString>("planted");     // what the export folder holds already
+        QTest::addColumn<QStringList>("outputs"); // under "out"; empty where the job fails
+        const QStringList tree = {QStringLiteral("2024/trip/a.png"),
+                                  QStringLiteral("2024/home/a.png"), QStringLiteral("b.png")};
+        QTest::newRow("same names in two subfolders, a file alone")
+            << tree << QString()
+            << QStringList{QStringLiteral("2024/trip/a.jpg"), QStringLiteral("2024/home/a.jpg"),
+                           QStringLiteral("b.jpg")};
+        QTest::newRow("same base in one subfolder")
+            << QStringList{QStringLiteral("2024/trip/a.png"), QStringLiteral("2024/trip/a.gif")}
+            << QString()
+            << QStringList{QStringLiteral("2024/trip/a.jpg"), QStringLiteral("2024/trip/a-2.jpg")};
+        QTest::newRow("a file of the user's in a subfolder")
+            << tree << QStringLiteral("user file")
+            << QStringList{QStringLiteral("2024/trip/a-2.jpg"), QStringLiteral("2024/home/a.jpg"),
+                           QStringLiteral("b.jpg")};
+        QTest::newRow("a link planted for a subfolder")
+            << tree << QStringLiteral("link")
+            << QStringList{QString(), QString(), QStringLiteral("b.jpg")};
+        QTest::newRow("a link planted deeper")
+            << tree << QStringLiteral("deep link")
+            << QStringList{QString(), QStringLiteral("2024/home/a.jpg"), QStringLiteral("b.jpg")};
+    }
+    void keptFolders()
+    {
+        QFETCH(QStringList, sources);
+        QFETCH(QString, planted);
+        QFETCH(QStringList, outputs);
+        const QString out = path(QStringLiteral("out"));
+        const QString elsewhere = path(QStringLiteral("elsewhere"));
+        QVERIFY(QDir().mkpath(out) && QDir().mkpath(elsewhere));
+        const QByteArray users("the user's own picture");
+        if (planted == QStringLiteral("user file"))
+            KPTest::writeEarlierFile(path(QStringLiteral("out/2024/trip/a.jpg")), users, false);
+        if (planted == QStringLiteral("link"))
+            QVERIFY(QFile::link(elsewhere, path(QStringLiteral("out/2024"))));
+        if (planted == QStringLiteral("deep link")) {
+            QVERIFY(QDir().mkpath(path(QStringLiteral("out/2024"))));
+            QVERIFY(QFile::link(elsewhere, path(QStringLiteral("out/2024/trip"))));
+        }
+        QList<KPImageDataPtr> jobs;
+        for (const QString& source : sources) {
+            jobs.append(job(picture(QStringLiteral("in/") + source, KPTest::noisyImage(64, 48))));
+            if (source.startsWith(QStringLiteral("2024/")))
+                jobs.last()->setRoot(path(QStringLiteral("in/2024")));
+        }
+        KPFitOptions options;
+        options.keepFolders = true;
+        KPTest::fitJobs(jobs, 1000000, options, out);
+        for (qsizetype i = 0; i < jobs.size(); ++i) {
+            if (outputs[i].isEmpty()) {
+                QCOMPARE(jobs[i]->failure(), KPFailure::FolderInTheWay);
+                continue;
+            }
+            QVERIFY2(jobs[i]->is(KPProgress::Converted), qPrintable(sources[i]));
+            QCOMPARE(jobs[i]->exportPath(), path(QStringLiteral("out/") + outputs[i]));
+            QVERIFY(QFileInfo::exists(jobs[i]->exportPath()));
+        }
+        QVERIFY(QDir(elsewhere).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        if (planted == QStringLiteral("user file"))
+            QCOMPARE(*KPAtomicFile::readAll(path(QStringLiteral("out/2024/trip/a.jpg"))), users);
+    }
+
     void unreadableSourceFailsAndLeavesNothing()
     {
         if (::geteuid() == 0)

@@ -386,6 +386,11 @@ void TestListView::addPaths()
                                                            {pipe, Why::NotPlainFile},
                                                            {zero, Why::NotPlainFile},
                                                            {missing, Why::Missing}}));
+    // Each job knows the added folder it was found under; a file added alone has none.
+    QStringList roots;
+    for (const KPImageDataPtr& job : list.memberMAr())
+        roots.append(job->root());
+    QCOMPARE(roots, (QStringList{QString(), pics, linked, QString(), munich}));
     // Found by their bytes: each job knows its file's size.
     QCOMPARE(list.memberMAr().at(3)->size(), std::optional<quint64>(5));
     QCOMPARE(list.memberMAr().at(4)->size(), std::optional<quint64>(6));

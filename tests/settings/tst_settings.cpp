@@ -82,7 +82,10 @@ void TestSettings::defaults()
     KPSettings::checkDefaultSetting();
     QCOMPARE(storedKeys(),
              (QStringList{KPSettingsKey::CompressionFactor, KPSettingsKey::EnableConvertScale,
-                          KPSettingsKey::ExportPath, KPSettingsKey::LimitHeight,
+                          KPSettingsKey::EnableLargestBox, KPSettingsKey::ExportPath,
+                          KPSettingsKey::KeepDates, KPSettingsKey::KeepFolders,
+                          KPSettingsKey::LargestHeight, KPSettingsKey::LargestWidth,
+                          KPSettingsKey::LimitAppliesTo, KPSettingsKey::LimitHeight,
                           KPSettingsKey::LimitWidth}));
     QCOMPARE(KPSettings::boolForKey(KPSettingsKey::EnableConvertScale), true);
     QCOMPARE(KPSettings::floatForKey(KPSettingsKey::LimitWidth), 320.0f);
@@ -90,6 +93,13 @@ void TestSettings::defaults()
     QCOMPARE(KPSettings::floatForKey(KPSettingsKey::CompressionFactor), 0.6f);
     QCOMPARE(KPSettings::stringForKey(KPSettingsKey::ExportPath),
              OptionalText(QStringLiteral("~/Pictures")));
+    // The upload rules are all off, the largest box 1920 x 1920 once turned on.
+    QCOMPARE(KPSettings::largestBox(), QSize());
+    QCOMPARE(KPSettings::integerForKey(KPSettingsKey::LargestWidth), qint64(1920));
+    QCOMPARE(KPSettings::integerForKey(KPSettingsKey::LargestHeight), qint64(1920));
+    QCOMPARE(KPSettings::boolForKey(KPSettingsKey::KeepFolders), false);
+    QCOMPARE(KPSettings::boolForKey(KPSettingsKey::KeepDates), false);
+    QCOMPARE(KPSettings::integerForKey(KPSettingsKey::LimitAppliesTo), qint64(0));
 }
 
 void TestSettings::defaultsKeepStoredValues_data()
@@ -102,6 +112,9 @@ void TestSettings::defaultsKeepStoredValues_data()
     QTest::newRow("compression") << KPSettingsKey::CompressionFactor << QVariant(0.25f);
     QTest::newRow("export path") << KPSettingsKey::ExportPath
                                  << QVariant(QStringLiteral("/srv/out"));
+    // Whole numbers come back from the file as text; they must still read as numbers.
+    QTest::newRow("largest width") << KPSettingsKey::LargestWidth << QVariant(1280);
+    QTest::newRow("limit for the set") << KPSettingsKey::LimitAppliesTo << QVariant(1);
 }
 
 void TestSettings::defaultsKeepStoredValues()
@@ -111,7 +124,7 @@ void TestSettings::defaultsKeepStoredValues()
     KPSettings::setObject(key, value);
     KPSettings::checkDefaultSetting();
     KPSettings::checkDefaultSetting();
-    QCOMPARE(storedKeys().size(), 5);
+    QCOMPARE(storedKeys().size(), 11);
     QCOMPARE(KPSettings::objectForKey(key).toString(), value.toString());
 }
 

@@ -14,6 +14,7 @@
 #include "settings/KPPathComboBox.h"
 #include "settings/KPPreferences.h"
 #include "settings/KPSettings.h"
+#include "settings/KPUploadRulesGroup.h"
 #include "support/KPTestSupport.h"
 #include "ui/KPAbout.h"
 #include "ui/KPComparePanel.h"
@@ -24,6 +25,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QMenu>
@@ -38,6 +40,63 @@ QString g_out;
 void save(QWidget* widget, const char* name)
 {
     widget->grab().save(g_out + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+}
+
+// Runs Resize and waits for its end alert, which it closes.
+bool runToTheEnd(KPMainWindow& window)
+{
+    // The alert of the run before is gone first.
+    if (!QTest::qWaitFor([&] { return window.endAlert() == nullptr; }, 10000))
+        return false;
+    window.resize();
+    if (!QTest::qWaitFor([&] { return window.endAlert() != nullptr; }, 600000))
+        return false;
+    QTest::qWait(300);
+    window.endAlert()->defaultButton()->click();
+    return QTest::qWaitFor([&] { return window.run()->isIdle(); }, 10000);
+}
+
+// The upload rules tried from the window: the largest box refused below the smallest, then
+// on with the folders and dates kept, and one limit for the whole set, met and not met.
+bool uploadRules(KPMainWindow& window)
+{
+    KPPreferences* preferences = window.preferenceV();
+    preferences->showPanel();
+    KPUploadRulesGroup* rules = preferences->uploadRulesGroup();
+    rules->largestCB()->setChecked(true);
+    rules->largestWidthTF()->setText(QStringLiteral("200"));
+    rules->largestHeightTF()->setText(QStringLiteral("100"));
+    preferences->ok();
+    preferences->adjustSize();
+    QTest::qWait(100);
+    save(preferences, "preferences-largest-refused");
+    rules->largestWidthTF()->setText(QStringLiteral("1280"));
+    rules->largestHeightTF()->setText(QStringLiteral("1280"));
+    rules->keepFoldersCB()->setChecked(true);
+    rules->keepDatesCB()->setChecked(true);
+    QTest::qWait(100);
+    save(preferences, "preferences-upload-rules");
+    preferences->ok();
+
+    const QString folder = g_out + QStringLiteral("/export-set");
+    QDir().mkpath(folder);
+    window.exportPathV()->pathCB()->setEditText(folder);
+    window.limitV()->sizeTF()->setText(QStringLiteral("3"));
+    window.limitV()->setSelectedSegment(1);
+    window.limitV()->setAppliesTo(1);
+    QTest::qWait(100);
+    save(&window, "set-limit");
+    if (!runToTheEnd(window))
+        return false;
+    QTest::qWait(500);
+    save(&window, "set-results");
+    window.limitV()->sizeTF()->setText(QStringLiteral("100"));
+    window.limitV()->setSelectedSegment(0);
+    if (!runToTheEnd(window))
+        return false;
+    QTest::qWait(500);
+    save(&window, "set-over");
+    return true;
 }
 } // namespace
 
@@ -172,5 +231,5 @@ int main(int argc, char* argv[])
         save(&window, "compare-100");
         break;
     }
-    return 0;
+    return uploadRules(window) ? 0 : 1;
 }

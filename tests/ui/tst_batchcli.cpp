@@ -160,6 +160,38 @@ private Q_SLOTS:
                                                             in}
                                              << QStringLiteral("1 to 16");
         }
+        // The upload rules: a largest box below the smallest, and a limit given both ways.
+        QTest::newRow("largest box below the smallest")
+            << QStringList{QStringLiteral("--max-box"),
+                           QStringLiteral("640x200"),
+                           QStringLiteral("--min-box"),
+                           QStringLiteral("320x240"),
+                           QStringLiteral("--limit"),
+                           QStringLiteral("1MB"),
+                           QStringLiteral("--export"),
+                           QStringLiteral("OUT"),
+                           in}
+            << QStringLiteral("smaller than the smallest box");
+        QTest::newRow("bad largest box") << QStringList{QStringLiteral("--max-box"),
+                                                        QStringLiteral("0x100"),
+                                                        QStringLiteral("--limit"),
+                                                        QStringLiteral("1MB"),
+                                                        QStringLiteral("--export"),
+                                                        QStringLiteral("OUT"),
+                                                        in}
+                                         << QStringLiteral("at least 1 pixel");
+        QTest::newRow("--limit and --total") << QStringList{QStringLiteral("--total"),
+                                                            QStringLiteral("3MB"),
+                                                            QStringLiteral("--limit"),
+                                                            QStringLiteral("1MB"),
+                                                            QStringLiteral("--export"),
+                                                            QStringLiteral("OUT"),
+                                                            in}
+                                             << QStringLiteral("cannot be given together");
+        QTest::newRow("total of 0")
+            << QStringList{QStringLiteral("--total"), QStringLiteral("0MB"),
+                           QStringLiteral("--export"), QStringLiteral("OUT"), in}
+            << QStringLiteral("greater than 0");
         QTest::newRow("bad metadata choice") << QStringList{QStringLiteral("--metadata"),
                                                             QStringLiteral("none"),
                                                             QStringLiteral("--limit"),
@@ -283,6 +315,14 @@ private Q_SLOTS:
             << QStringLiteral("does not fit under 1 KB even at the lowest quality and the "
                               "smallest size, 200 x 150 (set in Preferences, or with --min-box "
                               "in the terminal)");
+        // One budget for the set: nothing is written when it cannot fit.
+        QTest::newRow("the set over its total")
+            << QString() << QByteArray()
+            << QStringList{QStringLiteral("--total"), QStringLiteral("1KB"),
+                           QStringLiteral("--no-scale")}
+            << qint64(0) << QStringLiteral("a.png")
+            << QStringLiteral("not written: the pictures together do not fit under 1 KB even at "
+                              "the lowest quality and the smallest size");
     }
     void anyFailureExitsWithOne()
     {

@@ -1242,8 +1242,8 @@ private Q_SLOTS:
         };
         // The unit is one stop, as radio buttons are: the one chosen (MB), arrows for the
         // other.
-        QStringList expected = {name("L_LimitSizeLB"), name("L_UnitMB"), name("L_ExportLB"),
-                                name("L_Brows"), name("L_Open")};
+        QStringList expected = {name("L_LimitSizeLB"), name("L_UnitMB"), name("L_LimitEach"),
+                                name("L_ExportLB"),    name("L_Brows"),  name("L_Open")};
         // The panel's controls come before: Compare, the zooms, the pictures.
         if (comparing)
             expected = QStringList{name("L_Compare"), name("L_ZoomFit"), name("L_Zoom100"),
