@@ -13,11 +13,13 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -198,6 +200,19 @@ void KPPreferences::showPanel()
     raise();
     activateWindow();
     loadPreferences();
+    keepHintsWhole();
+}
+
+void KPPreferences::keepHintsWhole()
+{
+    // Qt sizes a dialog from its layout's minimum size, which leaves out the lines that
+    // the wrapped hints need at the dialog's width: they would be drawn over each other.
+    layout()->activate();
+    const QScreen* shown = screen();
+    const int available = shown ? shown->availableGeometry().height() : QWIDGETSIZE_MAX;
+    setMinimumHeight(std::min(heightForWidth(minimumWidth()), available));
+    if (const int needed = std::min(heightForWidth(width()), available); needed > height())
+        resize(width(), needed);
 }
 
 void KPPreferences::loadPreferences()
@@ -238,8 +253,10 @@ void KPPreferences::setImageQuality(int percent)
 void KPPreferences::ok()
 {
     // A largest box smaller than the smallest leaves a picture no size to take.
-    if (!m_uploadRulesGroup->holds({m_widthTF->text().toInt(), m_highTF->text().toInt()}))
+    if (!m_uploadRulesGroup->holds({m_widthTF->text().toInt(), m_highTF->text().toInt()})) {
+        keepHintsWhole(); // room for the message
         return;
+    }
     KPSettings::setFloat(KPSettingsKey::LimitWidth, m_widthTF->text().toFloat());
     KPSettings::setFloat(KPSettingsKey::LimitHeight, m_highTF->text().toFloat());
     // A floor the slider was not moved from stays as stored: writing back the whole

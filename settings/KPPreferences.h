@@ -51,6 +51,8 @@ Q_SIGNALS:
     void imageQualityChanged(int percent);
 
 private:
+    void keepHintsWhole();
+
     QLabel* m_imageQualityLB;
     QLabel* m_imageScaleLB;
     QLabel* m_widthLB;

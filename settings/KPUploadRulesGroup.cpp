@@ -11,22 +11,43 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <QStyle>
+
 #include <algorithm>
+
+namespace {
+QLabel* hintLabel(QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setWordWrap(true);
+    QFont font = label->font();
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * 0.9);
+    label->setFont(font);
+    label->setForegroundRole(QPalette::PlaceholderText);
+    return label;
+}
+
+// A hint under a check box starts where the box's text starts, so it reads as part of it.
+QLayout* indented(QWidget* parent, QLabel* hint)
+{
+    auto* row = new QHBoxLayout;
+    row->addSpacing(parent->style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                    parent->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing));
+    row->addWidget(hint, 1);
+    return row;
+}
+} // namespace
 
 KPUploadRulesGroup::KPUploadRulesGroup(QWidget* parent)
     : QWidget(parent), m_largestCB(new QCheckBox(this)), m_widthTF(new KPNumberTextField(this)),
       m_timesLB(new QLabel(QStringLiteral("x"), this)), m_heightTF(new KPNumberTextField(this)),
-      m_unitLB(new QLabel(this)), m_problem(new KPInlineMessage(this)), m_hintLB(new QLabel(this)),
-      m_keepFoldersCB(new QCheckBox(this)), m_keepDatesCB(new QCheckBox(this))
+      m_unitLB(new QLabel(this)), m_problem(new KPInlineMessage(this)), m_hintLB(hintLabel(this)),
+      m_keepFoldersCB(new QCheckBox(this)), m_keepFoldersHintLB(hintLabel(this)),
+      m_keepDatesCB(new QCheckBox(this)), m_keepDatesHintLB(hintLabel(this))
 {
     m_widthTF->setMaximumWidth(90);
     m_heightTF->setMaximumWidth(90);
-    m_hintLB->setWordWrap(true);
-    QFont hint = m_hintLB->font();
-    if (hint.pointSizeF() > 0)
-        hint.setPointSizeF(hint.pointSizeF() * 0.9);
-    m_hintLB->setFont(hint);
-    m_hintLB->setForegroundRole(QPalette::PlaceholderText);
 
     auto* box = new QHBoxLayout;
     box->addWidget(m_largestCB);
@@ -40,9 +61,11 @@ KPUploadRulesGroup::KPUploadRulesGroup(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(box);
     layout->addWidget(m_problem);
-    layout->addWidget(m_hintLB);
+    layout->addLayout(indented(this, m_hintLB));
     layout->addWidget(m_keepFoldersCB);
+    layout->addLayout(indented(this, m_keepFoldersHintLB));
     layout->addWidget(m_keepDatesCB);
+    layout->addLayout(indented(this, m_keepDatesHintLB));
 
     const auto edited = [this] {
         m_problem->clearMessage();
@@ -66,7 +89,11 @@ void KPUploadRulesGroup::refreshLanguage()
     m_heightTF->setAccessibleName(KPLocalization::text("L_LargestHeight"));
     m_hintLB->setText(KPLocalization::text("L_LargestBoxHint"));
     m_keepFoldersCB->setText(KPLocalization::text("L_KeepFolders"));
+    m_keepFoldersHintLB->setText(KPLocalization::text("L_KeepFoldersHint"));
+    m_keepFoldersCB->setAccessibleDescription(m_keepFoldersHintLB->text());
     m_keepDatesCB->setText(KPLocalization::text("L_KeepDates"));
+    m_keepDatesHintLB->setText(KPLocalization::text("L_KeepDatesHint"));
+    m_keepDatesCB->setAccessibleDescription(m_keepDatesHintLB->text());
 }
 
 void KPUploadRulesGroup::load()

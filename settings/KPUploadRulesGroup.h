@@ -43,5 +43,7 @@ private:
     KPInlineMessage* m_problem;
     QLabel* m_hintLB;
     QCheckBox* m_keepFoldersCB;
+    QLabel* m_keepFoldersHintLB;
     QCheckBox* m_keepDatesCB;
+    QLabel* m_keepDatesHintLB;
 };

@@ -27,7 +27,10 @@ void onInterrupt(int)
 
 // Ctrl+C (or SIGTERM) stops the run within moments: the picture in progress is cut short
 // and its working file removed, so nothing half-written stays in the export folder; a
-// second Ctrl+C ends the process at once.
+// second Ctrl+C ends the process at once. A closed terminal (SIGHUP) and a reader of the
+// output that went away (SIGPIPE, as in `pictaro --batch ... | head`) stop the run the
+// same way rather than ending the process in the middle of a write; after that, lines
+// nobody reads are dropped instead of raising SIGPIPE again.
 void watchInterrupts(KPBatchFrontEnd& frontEnd)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, interruptPipe) != 0)
@@ -38,6 +41,8 @@ void watchInterrupts(KPBatchFrontEnd& frontEnd)
         [[maybe_unused]] const ssize_t got = ::read(interruptPipe[1], &byte, 1);
         std::signal(SIGINT, SIG_DFL);
         std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGHUP, SIG_DFL);
+        std::signal(SIGPIPE, SIG_IGN);
         frontEnd.stop();
     });
     struct sigaction action
@@ -46,8 +51,8 @@ void watchInterrupts(KPBatchFrontEnd& frontEnd)
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+        ::sigaction(signal, &action, nullptr);
 }
 // The image readers report every damaged file on the way; the terminal already says
 // which pictures failed, so their chatter is shown only with PICTARO_VERBOSE set.

@@ -624,12 +624,20 @@
         <translation>Die größte Größe darf nicht kleiner als die kleinste Größe, %1 x %2, sein.</translation>
     </message>
     <message id="L_KeepFolders">
-        <source>Keep &amp;folders: pictures of an added folder go into the same folders in the export folder</source>
-        <translation>&amp;Ordner beibehalten: Bilder eines hinzugefügten Ordners kommen in dieselben Ordner im Exportordner</translation>
+        <source>Keep &amp;folders</source>
+        <translation>&amp;Ordner beibehalten</translation>
+    </message>
+    <message id="L_KeepFoldersHint">
+        <source>Pictures of an added folder go into the same folders in the export folder.</source>
+        <translation>Bilder eines hinzugefügten Ordners kommen in dieselben Ordner im Exportordner.</translation>
     </message>
     <message id="L_KeepDates">
-        <source>Keep file &amp;dates: each output gets its original's modification date</source>
-        <translation>&amp;Dateidatum beibehalten: jede Ausgabe erhält das Änderungsdatum ihres Originals</translation>
+        <source>Keep file &amp;dates</source>
+        <translation>&amp;Dateidatum beibehalten</translation>
+    </message>
+    <message id="L_KeepDatesHint">
+        <source>Each output gets its original's modification date.</source>
+        <translation>Jede Ausgabe erhält das Änderungsdatum ihres Originals.</translation>
     </message>
     <message id="L_LimitEach">
         <source>each picture</source>

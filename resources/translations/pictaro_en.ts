@@ -624,12 +624,20 @@
         <translation>The largest size must not be smaller than the smallest size, %1 x %2.</translation>
     </message>
     <message id="L_KeepFolders">
-        <source>Keep &amp;folders: pictures of an added folder go into the same folders in the export folder</source>
-        <translation>Keep &amp;folders: pictures of an added folder go into the same folders in the export folder</translation>
+        <source>Keep &amp;folders</source>
+        <translation>Keep &amp;folders</translation>
+    </message>
+    <message id="L_KeepFoldersHint">
+        <source>Pictures of an added folder go into the same folders in the export folder.</source>
+        <translation>Pictures of an added folder go into the same folders in the export folder.</translation>
     </message>
     <message id="L_KeepDates">
-        <source>Keep file &amp;dates: each output gets its original's modification date</source>
-        <translation>Keep file &amp;dates: each output gets its original's modification date</translation>
+        <source>Keep file &amp;dates</source>
+        <translation>Keep file &amp;dates</translation>
+    </message>
+    <message id="L_KeepDatesHint">
+        <source>Each output gets its original's modification date.</source>
+        <translation>Each output gets its original's modification date.</translation>
     </message>
     <message id="L_LimitEach">
         <source>each picture</source>

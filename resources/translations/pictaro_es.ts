@@ -624,12 +624,20 @@
         <translation>El tamaño máximo no puede ser menor que el tamaño mínimo, %1 x %2.</translation>
     </message>
     <message id="L_KeepFolders">
-        <source>Keep &amp;folders: pictures of an added folder go into the same folders in the export folder</source>
-        <translation>Conservar las &amp;carpetas: las imágenes de una carpeta añadida van a las mismas carpetas de la de exportación</translation>
+        <source>Keep &amp;folders</source>
+        <translation>Conservar las &amp;carpetas</translation>
+    </message>
+    <message id="L_KeepFoldersHint">
+        <source>Pictures of an added folder go into the same folders in the export folder.</source>
+        <translation>Las imágenes de una carpeta añadida van a las mismas carpetas de la de exportación.</translation>
     </message>
     <message id="L_KeepDates">
-        <source>Keep file &amp;dates: each output gets its original's modification date</source>
-        <translation>Conservar las &amp;fechas: cada salida recibe la fecha de modificación de su original</translation>
+        <source>Keep file &amp;dates</source>
+        <translation>Conservar las &amp;fechas</translation>
+    </message>
+    <message id="L_KeepDatesHint">
+        <source>Each output gets its original's modification date.</source>
+        <translation>Cada salida recibe la fecha de modificación de su original.</translation>
     </message>
     <message id="L_LimitEach">
         <source>each picture</source>

@@ -624,12 +624,20 @@
         <translation>La taille maximale ne doit pas être inférieure à la taille minimale, %1 x %2.</translation>
     </message>
     <message id="L_KeepFolders">
-        <source>Keep &amp;folders: pictures of an added folder go into the same folders in the export folder</source>
-        <translation>Conserver les &amp;dossiers : les images d’un dossier ajouté vont dans les mêmes dossiers du dossier d’export</translation>
+        <source>Keep &amp;folders</source>
+        <translation>Conserver les &amp;dossiers</translation>
+    </message>
+    <message id="L_KeepFoldersHint">
+        <source>Pictures of an added folder go into the same folders in the export folder.</source>
+        <translation>Les images d’un dossier ajouté vont dans les mêmes dossiers du dossier d’export.</translation>
     </message>
     <message id="L_KeepDates">
-        <source>Keep file &amp;dates: each output gets its original's modification date</source>
-        <translation>Conserver les &amp;dates : chaque sortie reçoit la date de modification de son original</translation>
+        <source>Keep file &amp;dates</source>
+        <translation>Conserver les &amp;dates</translation>
+    </message>
+    <message id="L_KeepDatesHint">
+        <source>Each output gets its original's modification date.</source>
+        <translation>Chaque sortie reçoit la date de modification de son original.</translation>
     </message>
     <message id="L_LimitEach">
         <source>each picture</source>

@@ -624,12 +624,20 @@
         <translation>最大サイズは最小サイズ (%1 x %2) より小さくできません。</translation>
     </message>
     <message id="L_KeepFolders">
-        <source>Keep &amp;folders: pictures of an added folder go into the same folders in the export folder</source>
-        <translation>フォルダー構成を保つ(&amp;F): 追加したフォルダーの画像を書き出し先の同じフォルダーに入れます</translation>
+        <source>Keep &amp;folders</source>
+        <translation>フォルダー構成を保つ(&amp;F)</translation>
+    </message>
+    <message id="L_KeepFoldersHint">
+        <source>Pictures of an added folder go into the same folders in the export folder.</source>
+        <translation>追加したフォルダーの画像を書き出し先の同じフォルダーに入れます。</translation>
     </message>
     <message id="L_KeepDates">
-        <source>Keep file &amp;dates: each output gets its original's modification date</source>
-        <translation>ファイルの日時を保つ(&amp;D): 出力に元のファイルの更新日時を付けます</translation>
+        <source>Keep file &amp;dates</source>
+        <translation>ファイルの日時を保つ(&amp;D)</translation>
+    </message>
+    <message id="L_KeepDatesHint">
+        <source>Each output gets its original's modification date.</source>
+        <translation>出力に元のファイルの更新日時を付けます。</translation>
     </message>
     <message id="L_LimitEach">
         <source>each picture</source>

@@ -624,12 +624,20 @@
         <translation>最大尺寸不能小于最小尺寸 %1 x %2。</translation>
     </message>
     <message id="L_KeepFolders">
-        <source>Keep &amp;folders: pictures of an added folder go into the same folders in the export folder</source>
-        <translation>保留文件夹结构(&amp;F)：添加的文件夹中的图片放入导出文件夹中相同的文件夹</translation>
+        <source>Keep &amp;folders</source>
+        <translation>保留文件夹结构(&amp;F)</translation>
+    </message>
+    <message id="L_KeepFoldersHint">
+        <source>Pictures of an added folder go into the same folders in the export folder.</source>
+        <translation>添加的文件夹中的图片放入导出文件夹中相同的文件夹。</translation>
     </message>
     <message id="L_KeepDates">
-        <source>Keep file &amp;dates: each output gets its original's modification date</source>
-        <translation>保留文件日期(&amp;D)：每个输出文件使用原文件的修改日期</translation>
+        <source>Keep file &amp;dates</source>
+        <translation>保留文件日期(&amp;D)</translation>
+    </message>
+    <message id="L_KeepDatesHint">
+        <source>Each output gets its original's modification date.</source>
+        <translation>每个输出文件使用原文件的修改日期。</translation>
     </message>
     <message id="L_LimitEach">
         <source>each picture</source>

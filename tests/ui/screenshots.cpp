@@ -90,7 +90,7 @@ bool uploadRules(KPMainWindow& window)
         return false;
     QTest::qWait(500);
     save(&window, "set-results");
-    window.limitV()->sizeTF()->setText(QStringLiteral("100"));
+    window.limitV()->sizeTF()->setText(QStringLiteral("10"));
     window.limitV()->setSelectedSegment(0);
     if (!runToTheEnd(window))
         return false;

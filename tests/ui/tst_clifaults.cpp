@@ -110,9 +110,9 @@ private Q_SLOTS:
             QVERIFY2(KPFault::isJpegUnder(QDir(out).filePath(output), limit), qPrintable(output));
     }
 
-    // Ctrl+C or SIGTERM in the middle of a long job: the job is cut short (no waiting for
-    // its remaining encodings), fails as stopped, and leaves nothing behind; an earlier
-    // run's output of its name stays as it was.
+    // Ctrl+C, SIGTERM, a closed terminal or a reader gone away in the middle of a long job:
+    // the job is cut short (no waiting for its remaining encodings), fails as stopped, and
+    // leaves nothing behind; an earlier run's output of its name stays as it was.
     void stoppedInTheMiddleOfAJob_data()
     {
         QTest::addColumn<int>("signal");
@@ -121,6 +121,8 @@ private Q_SLOTS:
         QTest::newRow("SIGTERM") << int(SIGTERM) << false;
         QTest::newRow("Ctrl+C, an earlier output there") << int(SIGINT) << true;
         QTest::newRow("SIGTERM, an earlier output there") << int(SIGTERM) << true;
+        QTest::newRow("SIGHUP") << int(SIGHUP) << false;
+        QTest::newRow("SIGPIPE, an earlier output there") << int(SIGPIPE) << true;
     }
     void stoppedInTheMiddleOfAJob()
     {
