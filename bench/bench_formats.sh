@@ -154,7 +154,7 @@ echo "Pictaro: ${pictaro#"$repo/"} ($build_type); cwebp $("$cwebp" -version | he
 echo
 row "side (median of $runs)" "wall s" "enc/pic" "outputs" "under limit" "% limit" "mean SSIM"
 row "----------------------------" "------:" "------:" "------:" "----------:" "------:" "--------:"
-declare -A wall ssim_mean
+declare -A wall ssim_mean per_picture_of under_of
 for side in "${sides[@]}"; do
     wall[$side]=$(median_of "$side")
     outputs=$(find "$work/$side" -type f | wc -l)
@@ -169,6 +169,8 @@ for side in "${sides[@]}"; do
         encoded=$(grep -c '^OK .*quality [0-9]*' "$work/$side-$last.out" || true)
         per_picture=$(awk -v n="${encodings:-0}" -v p="$encoded" 'BEGIN { if (p) printf "%.2f", n / p; else print "-" }')
     fi
+    per_picture_of[$side]=$per_picture
+    under_of[$side]=$under
     row "${label[$side]}" "$(awk -v us="${wall[$side]}" 'BEGIN { printf "%.2f", us / 1e6 }')" \
         "$per_picture" "$outputs" "$under" "$share" "${ssim_mean[$side]}"
 done
@@ -179,7 +181,15 @@ better()
     awk -v a="$1" -v b="$2" 'BEGIN { print (a != "-" && b != "-" && a + 0 > b + 0) ? "met" : "MISSED" }'
 }
 echo "Goals:"
+verdict=met
+counts=
+for side in jpeg webp avif; do
+    ((under_of[$side] == ${#files[@]})) || verdict=MISSED
+    counts+="${counts:+, }$side ${under_of[$side]} of ${#files[@]}"
+done
+echo "- every picture written and under the limit in each format: $counts, $verdict"
 echo "- WebP mean SSIM above Pictaro's best JPEG: ${ssim_mean[webp]} against ${ssim_mean[jpeg]}, $(better "${ssim_mean[webp]}" "${ssim_mean[jpeg]}")"
 echo "- AVIF mean SSIM above Pictaro's best JPEG: ${ssim_mean[avif]} against ${ssim_mean[jpeg]}, $(better "${ssim_mean[avif]}" "${ssim_mean[jpeg]}")"
 echo "- WebP in at most cwebp's time: $(awk -v a="${wall[webp]}" -v b="${wall[cwebp]}" 'BEGIN { printf "%.2f x, %s", a / b, a <= b ? "met" : "MISSED" }')"
+echo "- AVIF in at most 3 full encodings a picture: ${per_picture_of[avif]}, $(awk -v n="${per_picture_of[avif]}" 'BEGIN { print (n != "-" && n + 0 <= 3) ? "met" : "MISSED" }')"
 grep -v 'known incorrect sRGB profile' "$work/ssim.err" | sed 's/^/bench: /' >&2 || true
