@@ -1,5 +1,6 @@
 #include "engine/KPBestQualityFit.h"
 
+#include "engine/KPDecodeScale.h"
 #include "engine/KPEncoder.h"
 #include "engine/KPFitSettings.h"
 #include "engine/KPImageDecoder.h"
@@ -7,6 +8,7 @@
 #include "engine/KPMetadata.h"
 #include "engine/KPOutputWorkspace.h"
 #include "engine/KPQuality.h"
+#include "engine/KPScaledJpegDecode.h"
 #include "engine/KPSourcePicture.h"
 
 #include <limits>
@@ -18,17 +20,23 @@ KPBestQualityFit::KPBestQualityFit(const KPFitContext& context, const KPFitSetti
       m_encoder(encoder)
 {}
 
+KPSourcePicture::ScaleChoice KPBestQualityFit::scaleChoice() const
+{
+    // Read now, on the job's thread: the choice is made on another.
+    const KPFitSettings::Box smallest = m_settings.smallestBox();
+    const KPBestFit::Box box{smallest.width, smallest.height};
+    const int floorQuality = KPBestFit::lowestQuality(m_settings.qualityFloor());
+    const auto available =
+        qint64(std::min<quint64>(m_context.limit, quint64(std::numeric_limits<qint64>::max())));
+    std::function<bool()> cancelled = m_context.cancelled;
+    return [box, floorQuality, available, cancelled](const QImage& look, QSize upright) {
+        return KPDecodeScale::fromLook(look, upright, available, floorQuality,
+                                       KPBestFit::minimumScale(upright, box), cancelled);
+    };
+}
+
 void KPBestQualityFit::fit(const KPImageDataPtr& job, bool scaling)
 {
-    // Every encoding is of the source's own picture, so no loss is encoded twice.
-    const KPImageDecoder::Decoded decoded = m_source.takePicture();
-    job->setExportImage(decoded.image);
-    if (decoded.image.isNull()) {
-        m_context.fail(job,
-                       decoded.failure == KPFailure::None ? KPFailure::Damaged : decoded.failure);
-        return;
-    }
-    QImage pristine = KPImageDecoder::flattenForJpeg(decoded.image);
     std::optional<KPBestFit::Box> box;
     if (scaling) {
         const KPFitSettings::Box smallest = m_settings.smallestBox();
@@ -37,6 +45,52 @@ void KPBestQualityFit::fit(const KPImageDataPtr& job, bool scaling)
     // The metadata goes into the chosen encoding alone; every trial counts its bytes.
     const KPMetadata& carried = m_source.metadata();
     const qint64 metadataBytes = m_encoder.metadataBytes(carried);
+    // Every encoding is of the source's own picture, so no loss is encoded twice: of a
+    // smaller decode of it when the output was foreseen to be smaller still.
+    const KPImageDecoder::Decoded decoded = m_source.takePicture();
+    if (decoded.image.isNull()) {
+        m_context.fail(job,
+                       decoded.failure == KPFailure::None ? KPFailure::Damaged : decoded.failure);
+        return;
+    }
+    QImage pristine = KPImageDecoder::flattenForJpeg(decoded.image);
+    int eighths = KPScaledJpegDecode::eighthsOf(decoded.size, pristine.size());
+    std::optional<KPBestFit::Choice> choice;
+    bool failed = false;
+    for (;;) {
+        job->setExportImage(pristine); // what the log view shows during the search
+        choice = search(job, pristine, box, metadataBytes, failed);
+        const QSize searched = pristine.size();
+        pristine = QImage();
+        job->setExportImage(QImage());
+        // A decode too small for the output chosen from it is made again, larger: the
+        // output may have fitted larger, or needs more pixels to be scaled from.
+        if (eighths == KPScaledJpegDecode::Whole || !choice ||
+            KPDecodeScale::holds(searched, choice->pixels))
+            break;
+        eighths =
+            choice->pixels == searched
+                ? KPScaledJpegDecode::Whole
+                : std::max(eighths + 1, KPDecodeScale::forOutput(decoded.size, choice->pixels));
+        pristine = m_source.scaledPicture(eighths, m_context.cancelled);
+        if (pristine.isNull()) {
+            m_context.fail(job, m_context.isCancelled() ? KPFailure::Stopped : KPFailure::Damaged);
+            return;
+        }
+    }
+    if (!choice) {
+        if (failed)
+            m_context.fail(job, KPFailure::WriteFailed);
+        return; // nothing fits: the job ends failed, as a descent that found nothing does
+    }
+    write(job, *choice, carried);
+}
+
+std::optional<KPBestFit::Choice> KPBestQualityFit::search(const KPImageDataPtr& job,
+                                                          const QImage& pristine,
+                                                          std::optional<KPBestFit::Box> box,
+                                                          qint64 metadataBytes, bool& failed)
+{
     // The log view follows each trial as it follows each step of a descent.
     auto trial = [this, job, metadataBytes](int quality, QSize pixels, qint64 size, bool) {
         job->setExportQuality(KPQuality::fromPercent(quality).factor());
@@ -48,14 +102,9 @@ void KPBestQualityFit::fit(const KPImageDataPtr& job, bool scaling)
         qint64(std::min<quint64>(m_context.limit, quint64(std::numeric_limits<qint64>::max())));
     KPBestFit search(limit, m_settings.qualityFloor(), trial, m_context.cancelled, metadataBytes);
     search.setThreads(m_threads);
-    const std::optional<KPBestFit::Choice> choice = search.fit(pristine, box);
-    pristine = QImage();
-    if (!choice) {
-        if (search.failed())
-            m_context.fail(job, KPFailure::WriteFailed);
-        return; // nothing fits: the job ends failed, as a descent that found nothing does
-    }
-    write(job, *choice, carried);
+    std::optional<KPBestFit::Choice> choice = search.fit(pristine, box);
+    failed = search.failed();
+    return choice;
 }
 
 void KPBestQualityFit::write(const KPImageDataPtr& job, const KPBestFit::Choice& choice,

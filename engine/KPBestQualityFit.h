@@ -3,14 +3,15 @@
 #include "engine/KPBestFit.h"
 #include "engine/KPFitContext.h"
 #include "engine/KPImageData.h"
+#include "engine/KPSourcePicture.h"
 
 #include <algorithm>
+#include <optional>
 
 class KPEncoder;
 class KPFitSettings;
 class KPMetadata;
 class KPOutputWorkspace;
-class KPSourcePicture;
 
 // The best-quality fitting of one job: KPBestFit searches the source's own picture for the
 // best quality (and, when scaling is allowed, the largest size) under the limit, the
@@ -29,8 +30,15 @@ public:
     void setThreads(int threads) { m_threads = std::max(1, threads); }
 
     void fit(const KPImageDataPtr& job, bool scaling);
+    // How much of a JPEG source the search needs decoded, from a quick look at it: for the
+    // source, before it starts decoding, when scaling is allowed.
+    KPSourcePicture::ScaleChoice scaleChoice() const;
 
 private:
+    // The search of one picture; `failed` tells an error from a picture that cannot fit.
+    std::optional<KPBestFit::Choice> search(const KPImageDataPtr& job, const QImage& pristine,
+                                            std::optional<KPBestFit::Box> box, qint64 metadataBytes,
+                                            bool& failed);
     // Writes the chosen encoding with the metadata and measures it.
     void write(const KPImageDataPtr& job, const KPBestFit::Choice& choice,
                const KPMetadata& carried);

@@ -22,6 +22,9 @@ void KPFitter::fitJob(const KPImageDataPtr& job)
     const bool scaling = m_settings.scalingAllowed();
     const bool best = m_settings.bestQuality();
     m_scaling = scaling;
+    // The best-quality fitting decodes a JPEG at the size its output is foreseen to need.
+    m_source.setScaleChoice(best && scaling ? m_bestQuality.scaleChoice()
+                                            : KPSourcePicture::ScaleChoice());
     startJob(job);
     if (job->is(KPProgress::Converting) && copyImageToExportPath(job)) {
         // Only a JPEG stays as it is: the output is named .jpg, and upload forms look at

@@ -1,7 +1,9 @@
 #include "engine/KPSourcePicture.h"
 
 #include "engine/KPAtomicFile.h"
+#include "engine/KPDecodeScale.h"
 #include "engine/KPJpegCodec.h"
+#include "engine/KPScaledJpegDecode.h"
 
 KPFailure KPSourcePicture::read(const QString& path, const std::function<bool()>& cancelled)
 {
@@ -55,12 +57,38 @@ void KPSourcePicture::start(KPMetadataPolicy policy, quint64 limit,
     // A picture that will be encoded whatever else happens (as large as the limit, or not
     // a JPEG) starts its decode now, on another core, while the copy is written. A smaller
     // JPEG is decoded only if it comes to that.
-    auto decode = [data = m_bytes, hint = m_hint, cancelled, pixels = m_pixels] {
+    // Only a source several times the limit is looked at: a smaller one mostly keeps its
+    // size, and a look costs a part of a whole decode.
+    const bool scaled = m_scaleChoice && m_isJpeg &&
+                        double(m_size) >= double(limit) * KPDecodeScale::LookFromLimitTimes;
+    auto decode = [data = m_bytes, hint = m_hint, cancelled, pixels = m_pixels,
+                   choice = scaled ? m_scaleChoice : ScaleChoice()] {
+        if (choice) {
+            KPImageDecoder::Decoded decoded = decodeChosen(data, pixels, choice, cancelled);
+            if (!decoded.image.isNull())
+                return decoded;
+        }
         return KPImageDecoder::decodeSource(data, hint, cancelled, pixels);
     };
     using Decode = KPAsync::Task<KPImageDecoder::Decoded>;
     m_decode = m_size >= limit || !m_isJpeg ? Decode::start(std::move(decode))
                                             : Decode::deferred(std::move(decode));
+    if (scaled)
+        m_jpeg = m_bytes; // shared, not copied: the decode holds them too
+}
+
+KPImageDecoder::Decoded KPSourcePicture::decodeChosen(const QByteArray& jpeg, QSize upright,
+                                                      const ScaleChoice& choice,
+                                                      const std::function<bool()>& cancelled)
+{
+    KPCodecTimer timer(KPCodecStats::Source);
+    // The look costs little: at 1/8 libjpeg-turbo takes only the mean of each block.
+    const QImage look = KPScaledJpegDecode::look(jpeg, cancelled);
+    if (look.isNull())
+        return {};
+    const int eighths = choice(look, upright);
+    QImage image = KPScaledJpegDecode::decode(jpeg, eighths, cancelled);
+    return KPImageDecoder::Decoded{image, KPFailure::None, upright};
 }
 
 void KPSourcePicture::releaseBytes()
@@ -95,8 +123,18 @@ const KPMetadata& KPSourcePicture::metadata()
     return m_metadata;
 }
 
+QImage KPSourcePicture::scaledPicture(int eighths, const std::function<bool()>& cancelled)
+{
+    if (m_jpeg.isEmpty())
+        return {};
+    KPCodecTimer wait(KPCodecStats::Decode);
+    KPCodecTimer work(KPCodecStats::Source);
+    return KPScaledJpegDecode::decode(m_jpeg, eighths, cancelled);
+}
+
 void KPSourcePicture::release()
 {
+    m_jpeg = QByteArray();
     m_decode = {};
     m_metadataRead = {};
 }
