@@ -54,7 +54,9 @@ void KPBestQualityFit::fit(const KPImageDataPtr& job, bool scaling)
         return;
     }
     QImage pristine = KPImageDecoder::flattenForJpeg(decoded.image);
-    int eighths = KPScaledJpegDecode::eighthsOf(decoded.size, pristine.size());
+    int eighths = pristine.size() == decoded.size
+                      ? KPScaledJpegDecode::Whole
+                      : KPScaledJpegDecode::eighthsOf(decoded.size, pristine.size());
     std::optional<KPBestFit::Choice> choice;
     bool failed = false;
     for (;;) {

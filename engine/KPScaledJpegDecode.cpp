@@ -109,7 +109,8 @@ bool decodeInto(const QByteArray& jpeg, int eighths, bool meansOnly,
     }
     uchar* bits = image->bits();
     const qsizetype stride = image->bytesPerLine();
-    info.buffered_image = meansOnly && eighths == 1 && jpeg_has_multiple_scans(&info);
+    // Only a progressive JPEG keeps the progress of each coefficient (coef_bits).
+    info.buffered_image = meansOnly && eighths == 1 && info.progressive_mode;
     jpeg_start_decompress(&info);
     if (info.buffered_image) {
         absorbTheMeans(&info);

@@ -20,6 +20,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QImageWriter>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
@@ -544,20 +545,30 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("eighths");
         QTest::addColumn<int>("orientation"); // EXIF, 1 for none
-        QTest::newRow("1/8") << 1 << 1;
-        QTest::newRow("2/8") << 2 << 1;
-        QTest::newRow("5/8") << 5 << 1;
-        QTest::newRow("7/8") << 7 << 1;
-        QTest::newRow("3/8 turned a quarter") << 3 << 6;
-        QTest::newRow("4/8 mirrored") << 4 << 2;
-        QTest::newRow("6/8 turned the other way") << 6 << 8;
+        QTest::addColumn<bool>("progressive");
+        QTest::addColumn<bool>("look"); // the quick look at 1/8
+        QTest::newRow("1/8") << 1 << 1 << false << false;
+        QTest::newRow("2/8") << 2 << 1 << false << false;
+        QTest::newRow("5/8") << 5 << 1 << false << false;
+        QTest::newRow("7/8") << 7 << 1 << false << false;
+        QTest::newRow("3/8 turned a quarter") << 3 << 6 << false << false;
+        QTest::newRow("4/8 mirrored") << 4 << 2 << false << false;
+        QTest::newRow("6/8 turned the other way") << 6 << 8 << false << false;
+        QTest::newRow("3/8 of a progressive JPEG") << 3 << 1 << true << false;
+        QTest::newRow("a look") << 1 << 1 << false << true;
+        QTest::newRow("a look at a progressive JPEG, turned") << 1 << 6 << true << true;
     }
     void scaledDecodeMatchesAWholeOneScaled()
     {
         QFETCH(int, eighths);
         QFETCH(int, orientation);
-        const QString source =
-            writeSource(KPTest::noisyImage(803, 517, 3), QStringLiteral("d.jpg"));
+        QFETCH(bool, progressive);
+        QFETCH(bool, look);
+        const QString source = m_folders->in.filePath(QStringLiteral("d.jpg"));
+        QImageWriter writer(source, "jpeg");
+        writer.setQuality(95);
+        writer.setProgressiveScanWrite(progressive);
+        QVERIFY(writer.write(KPTest::noisyImage(803, 517, 3)));
         if (orientation != 1)
             QVERIFY(KPTest::exifWrite(
                 source,
@@ -565,7 +576,8 @@ private Q_SLOTS:
         const QByteArray bytes = *KPAtomicFile::readAll(source);
         const QImage whole = KPImageDecoder::decodeSource(bytes, "jpg").image;
         QVERIFY(!whole.isNull());
-        const QImage scaled = KPScaledJpegDecode::decode(bytes, eighths);
+        const QImage scaled =
+            look ? KPScaledJpegDecode::look(bytes) : KPScaledJpegDecode::decode(bytes, eighths);
         QCOMPARE(scaled.format(), QImage::Format_RGB32);
         QCOMPARE(scaled.size(), KPScaledJpegDecode::scaledSize(whole.size(), eighths));
         // Compared where the noise is averaged out: a picture turned, mirrored, cut or with
