@@ -54,9 +54,6 @@ void KPSourcePicture::start(KPMetadataPolicy policy, quint64 limit,
             [data = m_bytes, hint = m_hint, policy, copy = m_reading.forCopy, cancelled] {
                 return KPMetadata::read(data, hint, policy, copy, cancelled);
             });
-    // A picture that will be encoded whatever else happens (as large as the limit, or not
-    // a JPEG) starts its decode now, on another core, while the copy is written. A smaller
-    // JPEG is decoded only if it comes to that.
     // Only a source several times the limit is looked at: a smaller one mostly keeps its
     // size, and a look costs a part of a whole decode.
     const bool scaled = m_scaleChoice && m_isJpeg &&
@@ -70,6 +67,9 @@ void KPSourcePicture::start(KPMetadataPolicy policy, quint64 limit,
         }
         return KPImageDecoder::decodeSource(data, hint, cancelled, pixels);
     };
+    // A picture that will be encoded whatever else happens (as large as the limit, or not
+    // a JPEG) starts its decode now, on another core, while the copy is written. A smaller
+    // JPEG is decoded only if it comes to that.
     using Decode = KPAsync::Task<KPImageDecoder::Decoded>;
     m_decode = m_size >= limit || !m_isJpeg ? Decode::start(std::move(decode))
                                             : Decode::deferred(std::move(decode));
