@@ -111,7 +111,11 @@ KPImageDecoder::Decoded KPSourcePicture::takePicture()
     if (!m_decode.isValid())
         return {QImage(), KPFailure::Damaged, QSize()};
     KPCodecTimer timer(KPCodecStats::Decode);
-    return m_decode.take();
+    KPImageDecoder::Decoded decoded = m_decode.take();
+    // A whole picture is never decoded again.
+    if (decoded.image.size() == decoded.size)
+        m_jpeg = QByteArray();
+    return decoded;
 }
 
 const KPMetadata& KPSourcePicture::metadata()
