@@ -22,4 +22,12 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    static void drawBackground(QPainter* painter, const QStyleOptionViewItem& opt,
+                               const QModelIndex& index);
+    static void drawText(QPainter* painter, const QStyleOptionViewItem& opt,
+                         const QModelIndex& index, const QRect& cell);
+    static void drawPicture(QPainter* painter, const QStyleOptionViewItem& opt, const QImage& image,
+                            const QRect& cell);
 };

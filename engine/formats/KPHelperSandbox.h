@@ -26,8 +26,9 @@ public:
     // The helpers' check of the sandbox, `pictaro-decode sandbox-check CALL`: enters the
     // sandbox as for a file, then makes one call it forbids ("open-write", "socket",
     // "exec", "ptrace"), which ends the process, or opens a file anyone may read
-    // ("open-read"), which is refused, or nothing ("none"). Answers the exit status: 0
-    // for "none" and a refused "open-read", `Unfiltered` when a forbidden call came back,
+    // ("open-read") or looks up its user ("user-lookup"), which are refused, or nothing
+    // ("none"). Answers the exit status: 0 for "none" and a refused "open-read" or
+    // "user-lookup", `Unfiltered` when a forbidden call came back,
     // `RefusedExit` when there is no sandbox. Nothing is done before the sandbox is in
     // place, so the check gives a hostile file no more than the sandbox allows.
     static int check(const char* call);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,11 +23,19 @@ using Piece = KPMetadataReply::Piece;
 
 // exiv2 reads past much damage with no more than an error in its log: a reading that
 // logged one counts as damaged, and the picture goes without its metadata.
+// exiv2 goes on after most faults it finds, with a message. A fault in the XMP packet
+// alone (a property given twice, as some cameras write it) costs the XMP only: the EXIF
+// and IPTC beside it were read apart from it. Any other fault costs everything read.
 bool errorLogged = false;
+bool xmpErrorLogged = false;
 
-void onExivMessage(int level, const char*)
+void onExivMessage(int level, const char* message)
 {
-    if (level >= Exiv2::LogMsg::error)
+    if (level < Exiv2::LogMsg::error)
+        return;
+    if (message && std::strstr(message, "XMP"))
+        xmpErrorLogged = true;
+    else
         errorLogged = true;
 }
 
@@ -148,7 +157,7 @@ void keepLensName(Exiv2::ExifData& exif)
     const std::string name = lens->print(&exif);
     const bool named =
         std::any_of(name.begin(), name.end(), [](unsigned char c) { return std::isalpha(c) != 0; });
-    if (named && name.find("Unknown") == std::string::npos && name.size() < 128)
+    if (named && name.find("Unknown") == std::string::npos && name != "n/a" && name.size() < 128)
         exif["Exif.Photo.LensModel"] = name;
 }
 
@@ -607,6 +616,7 @@ KPMetadataReply KPMetadataFilter::read(const QByteArray& bytes, Source source,
     std::optional<Metadata> metadata;
     if (policy != KPMetadataPolicy::RemoveAll || copy) {
         errorLogged = false;
+        xmpErrorLogged = false;
         try {
             metadata = source == Source::Heif ? readHeif(bytes) : readWithExiv2(bytes);
         } catch (const Exiv2::AnyError&) {
@@ -616,7 +626,12 @@ KPMetadataReply KPMetadataFilter::read(const QByteArray& bytes, Source source,
         }
         if (errorLogged)
             metadata.reset();
+        else if (xmpErrorLogged && metadata)
+            metadata->xmp.clear();
     }
+    // A copy without the location must know every place the location may be in: with an
+    // unreadable XMP packet the picture is encoded instead.
+    const bool xmpUnreadable = xmpErrorLogged && !errorLogged;
     reply.readable = metadata.has_value();
     try {
         if (metadata && policy != KPMetadataPolicy::RemoveAll) {
@@ -635,7 +650,8 @@ KPMetadataReply KPMetadataFilter::read(const QByteArray& bytes, Source source,
             const std::optional<KPJpegLayout> layout = KPJpegLayout::of(bytes);
             if (policy == KPMetadataPolicy::KeepAll)
                 reply.copy = KPMetadataReply::Copy::Unchanged;
-            else if (!layout || !metadata)
+            else if (!layout || !metadata ||
+                     (xmpUnreadable && policy != KPMetadataPolicy::RemoveAll))
                 reply.copy = KPMetadataReply::Copy::Unavailable;
             else if (policy == KPMetadataPolicy::RemoveAll)
                 reply.copy = strippedCopy(bytes, *layout, *metadata, reply.pieces);

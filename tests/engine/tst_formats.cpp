@@ -1192,6 +1192,8 @@ private Q_SLOTS:
                     << program << QString::fromLatin1(call) << SIGSYS;
             QTest::addRow("%s, reads a file", qPrintable(name))
                 << program << QStringLiteral("open-read") << 0;
+            QTest::addRow("%s, looks up the user", qPrintable(name))
+                << program << QStringLiteral("user-lookup") << 0;
             QTest::addRow("%s, nothing forbidden", qPrintable(name))
                 << program << QStringLiteral("none") << 0;
         }
@@ -1436,6 +1438,53 @@ private Q_SLOTS:
         QVERIFY2(!found.contains(QStringLiteral("IFD1:ThumbnailImage")) &&
                      !found.contains(QStringLiteral("IFD1:ThumbnailOffset")),
                  qPrintable(dump));
+    }
+
+    // Some cameras write an XMP packet that gives a property twice, which exiv2 refuses: the
+    // XMP is lost, never the EXIF and IPTC read apart from it, and no location is kept.
+    void unreadableXmpCostsTheXmpAlone_data()
+    {
+        QTest::addColumn<int>("policy");
+        QTest::addColumn<quint64>("limit"); // under the source's size: encoded; over: copied
+        for (const auto policy :
+             {KPMetadataPolicy::KeepAll, KPMetadataPolicy::KeepAllButLocation}) {
+            const QString name = KPMetadataPolicies::name(policy);
+            QTest::addRow("%s, encoded", qPrintable(name)) << int(policy) << quint64(30000);
+            QTest::addRow("%s, under the limit", qPrintable(name))
+                << int(policy) << quint64(10000000);
+        }
+    }
+    void unreadableXmpCostsTheXmpAlone()
+    {
+        QFETCH(int, policy);
+        QFETCH(quint64, limit);
+        const QString source = writeSource(quarters(640, 480), QStringLiteral("photo.jpg"));
+        QVERIFY(KPTest::exifWrite(source, cameraTags() + iptcTags()));
+        const QByteArray packet =
+            "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
+            "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
+            "rdf:about='' xmlns:photoshop='http://ns.adobe.com/photoshop/1.0/'>"
+            "<photoshop:City>Paris</photoshop:City><photoshop:City>Paris</photoshop:City>"
+            "</rdf:Description></rdf:RDF></x:xmpmeta>";
+        QByteArray bytes = *KPAtomicFile::readAll(source);
+        QByteArray segment = QByteArray("\xff\xe1\0\0", 4) + "http://ns.adobe.com/xap/1.0/" +
+                             QByteArray(1, '\0') + packet;
+        qToBigEndian(quint16(segment.size() - 2), segment.data() + 2);
+        bytes.insert(2, segment);
+        writeBytes(source, bytes);
+
+        KPFitOptions options;
+        options.metadataPolicy = KPMetadataPolicy(policy);
+        const Outcome outcome = fit(source, limit, options);
+        QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
+        const QJsonObject found = KPTest::exifTags(outcome.job->exportPath());
+        const QString dump = QString::fromUtf8(QJsonDocument(found).toJson());
+        for (const char* tag : {"IFD0:Make", "ExifIFD:DateTimeOriginal", "IPTC:By-line"})
+            QVERIFY2(found.contains(QLatin1String(tag)), qPrintable(QLatin1String(tag) + dump));
+        if (KPMetadataPolicy(policy) == KPMetadataPolicy::KeepAllButLocation) {
+            for (const QString& tag : locationTags() + iptcLocationTags())
+                QVERIFY2(!found.contains(tag), qPrintable(tag + QStringLiteral(": ") + dump));
+        }
     }
 
     // A JPEG already under the limit is kept as it is, or rewritten without what the choice
