@@ -12,6 +12,7 @@
 #include "support/KPTestSupport.h"
 
 #include <QBuffer>
+#include <QColor>
 #include <QColorSpace>
 #include <QColorTransform>
 #include <QDir>
@@ -239,7 +240,23 @@ private Q_SLOTS:
         const QByteArray carried = encoder.encode(picture, quality, metadata, {});
         QCOMPARE(carried, encoder.withMetadata(bare, metadata, picture.size()));
         QCOMPARE(qint64(carried.size() - bare.size()), encoder.metadataBytes(metadata));
-        QCOMPARE(encoder.decode(carried).size(), picture.size());
+        const QImage whole = encoder.decode(carried);
+        QCOMPARE(whole.size(), picture.size());
+        // A step's decode writes into the picture the step before let go: the same picture
+        // comes out whatever that one held, and one still held elsewhere (the panel shows
+        // it) is left as it is.
+        QImage shown(picture.size(), QImage::Format_RGB32);
+        shown.fill(Qt::red);
+        std::shared_ptr<KPRowDecode> decode = encoder.startDecode(carried, shown);
+        QVERIFY(decode && decode->wait());
+        QCOMPARE(decode->image(), whole);
+        QCOMPARE(shown.pixel(0, 0), QColor(Qt::red).rgb());
+        QImage spent = shown.copy();
+        const uchar* const bits = spent.constBits();
+        decode = encoder.startDecode(carried, std::move(spent));
+        QVERIFY(decode && decode->wait());
+        QCOMPARE(decode->image().constBits(), bits);
+        QCOMPARE(decode->image(), whole);
 
         const std::unique_ptr<KPSizeEstimate> estimate = encoder.sizeEstimate();
         QCOMPARE(bool(estimate), optimised);
