@@ -81,6 +81,13 @@ KPPreferences::KPPreferences(QWidget* parent)
 {
     setModal(false);
     setMinimumWidth(440);
+    configureControls();
+    layOut();
+    connectControls();
+}
+
+void KPPreferences::configureControls()
+{
     m_qualitySlider->setRange(KPQuality::MinPercent, KPQuality::MaxPercent);
     m_qualitySlider->setPageStep(5);
     m_qualitySlider->setTickPosition(QSlider::TicksBelow);
@@ -95,7 +102,10 @@ KPPreferences::KPPreferences(QWidget* parent)
     m_highLB->setBuddy(m_highTF);
     m_parallelJobsSB->setRange(1, KPSettings::MaxParallelJobs);
     m_parallelJobsLB->setBuddy(m_parallelJobsSB);
+}
 
+QLayout* KPPreferences::qualityRows()
+{
     auto* quality = new QGridLayout;
     quality->addWidget(m_qualitySlider, 0, 0, 1, 2);
     quality->addWidget(m_qualityPercentLB, 0, 2);
@@ -106,13 +116,11 @@ KPPreferences::KPPreferences(QWidget* parent)
     quality->setColumnStretch(0, 1);
     quality->setColumnStretch(1, 1);
     quality->setHorizontalSpacing(6);
+    return quality;
+}
 
-    // The hint starts where the check box's text starts, so it reads as part of it.
-    auto* bestQualityHint = new QHBoxLayout;
-    bestQualityHint->addSpacing(style()->pixelMetric(QStyle::PM_IndicatorWidth) +
-                                style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing));
-    bestQualityHint->addWidget(m_bestQualityHintLB, 1);
-
+QLayout* KPPreferences::smallestBoxRow()
+{
     auto* box = new QGridLayout;
     box->addWidget(m_widthLB, 0, 0, Qt::AlignRight);
     box->addWidget(m_widthTF, 0, 1);
@@ -122,6 +130,16 @@ KPPreferences::KPPreferences(QWidget* parent)
     box->addWidget(m_highTF, 0, 5);
     box->addWidget(m_highUnitLB, 0, 6);
     box->setColumnStretch(7, 1);
+    return box;
+}
+
+void KPPreferences::layOut()
+{
+    // The hint starts where the check box's text starts, so it reads as part of it.
+    auto* bestQualityHint = new QHBoxLayout;
+    bestQualityHint->addSpacing(style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                                style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing));
+    bestQualityHint->addWidget(m_bestQualityHintLB, 1);
 
     auto* parallelJobs = new QHBoxLayout;
     parallelJobs->addWidget(m_parallelJobsLB);
@@ -134,7 +152,7 @@ KPPreferences::KPPreferences(QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_imageQualityLB);
-    layout->addLayout(quality);
+    layout->addLayout(qualityRows());
     layout->addSpacing(8);
     layout->addWidget(m_bestQualityCB);
     layout->addLayout(bestQualityHint);
@@ -142,7 +160,7 @@ KPPreferences::KPPreferences(QWidget* parent)
     layout->addWidget(m_scaleCB);
     layout->addSpacing(4);
     layout->addWidget(m_imageScaleLB);
-    layout->addLayout(box);
+    layout->addLayout(smallestBoxRow());
     layout->addWidget(m_uploadRulesGroup);
     layout->addSpacing(12);
     layout->addLayout(parallelJobs);
@@ -152,7 +170,10 @@ KPPreferences::KPPreferences(QWidget* parent)
     layout->addWidget(m_formatChoice);
     layout->addStretch(1);
     layout->addWidget(buttons);
+}
 
+void KPPreferences::connectControls()
+{
     // The slider, the property and the percent label show one value; OK reads the label.
     connect(m_qualitySlider, &QSlider::valueChanged, this, &KPPreferences::setImageQuality);
     connect(m_okBT, &QPushButton::clicked, this, &KPPreferences::ok);

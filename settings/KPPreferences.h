@@ -10,6 +10,7 @@ class KPUploadRulesGroup;
 class KPNumberTextField;
 class QCheckBox;
 class QLabel;
+class QLayout;
 class QPushButton;
 class QSlider;
 class QSpinBox;
@@ -51,6 +52,11 @@ Q_SIGNALS:
     void imageQualityChanged(int percent);
 
 private:
+    void configureControls();
+    void layOut();
+    QLayout* qualityRows();
+    QLayout* smallestBoxRow();
+    void connectControls();
     void keepHintsWhole();
 
     QLabel* m_imageQualityLB;
