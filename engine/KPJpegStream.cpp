@@ -1,6 +1,7 @@
 #include "engine/KPJpegStream.h"
 
 #include "engine/KPImageDecoder.h"
+#include "engine/KPJpegError.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -8,29 +9,14 @@
 #include <jpeglib.h>
 
 namespace {
-struct ErrorManager
-{
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
-
-void onError(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
-}
-
-void onMessage(j_common_ptr, int) {}
-
 constexpr J_COLOR_SPACE rgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
 
 // Plain C state only between setjmp and longjmp: nothing here has a destructor.
 bool readHeader(const QByteArray& jpeg, int& width, int& height)
 {
     jpeg_decompress_struct info{};
-    ErrorManager error{};
-    info.err = jpeg_std_error(&error.base);
-    error.base.error_exit = onError;
-    error.base.emit_message = onMessage;
+    KPJpegError error{};
+    info.err = error.manager();
     if (setjmp(error.jump)) {
         jpeg_destroy_decompress(&info);
         return false;
@@ -53,10 +39,8 @@ bool decodeRows(const QByteArray& jpeg, uchar* bits, qsizetype stride, QSize siz
                 std::condition_variable& progress)
 {
     jpeg_decompress_struct info{};
-    ErrorManager error{};
-    info.err = jpeg_std_error(&error.base);
-    error.base.error_exit = onError;
-    error.base.emit_message = onMessage;
+    KPJpegError error{};
+    info.err = error.manager();
     if (setjmp(error.jump)) {
         jpeg_destroy_decompress(&info);
         return false;

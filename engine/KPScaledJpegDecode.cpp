@@ -1,6 +1,7 @@
 #include "engine/KPScaledJpegDecode.h"
 
 #include "engine/KPImageDecoder.h"
+#include "engine/KPJpegError.h"
 #include "engine/KPPngOrientation.h"
 
 #include <QColorSpace>
@@ -13,19 +14,6 @@
 #include <jpeglib.h>
 
 namespace {
-struct ErrorManager
-{
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
-
-void onError(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
-}
-
-void onMessage(j_common_ptr, int) {}
-
 constexpr J_COLOR_SPACE rgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
 
 // What the markers before the picture say about showing it.
@@ -71,10 +59,8 @@ bool decodeInto(const QByteArray& jpeg, int eighths, bool meansOnly,
                 const std::function<bool()>& cancelled, QImage* image, Markers* markers)
 {
     jpeg_decompress_struct info{};
-    ErrorManager error{};
-    info.err = jpeg_std_error(&error.base);
-    error.base.error_exit = onError;
-    error.base.emit_message = onMessage;
+    KPJpegError error{};
+    info.err = error.manager();
     if (setjmp(error.jump)) {
         jpeg_destroy_decompress(&info);
         return false;
