@@ -22,22 +22,14 @@ runs=${RUNS:-3}
 photos=${PHOTOS:-/usr/share/backgrounds/mate}
 with_jpegoptim=1
 
-for argument in "$@"; do
-    case "$argument" in
-    --no-jpegoptim) with_jpegoptim=0 ;;
-    -h | --help)
-        sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'
-        exit 0
-        ;;
-    *)
-        echo "bench: unknown argument $argument (try --help)" >&2
-        exit 2
-        ;;
-    esac
-done
-
 # shellcheck source=bench/bench_common.sh
 source bench/bench_common.sh
+no_jpegoptim=0
+bench_flags=(no_jpegoptim=--no-jpegoptim)
+bench_read_arguments "$@"
+if ((no_jpegoptim)); then
+    with_jpegoptim=0
+fi
 bench_check_settings
 
 # --- the programs -----------------------------------------------------------------------

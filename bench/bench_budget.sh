@@ -22,22 +22,10 @@ total_arg=${TOTAL:-3MB}
 photos=${PHOTOS:-/usr/share/backgrounds/mate}
 runs=1
 per_picture=0
-for argument in "$@"; do
-    case "$argument" in
-    --per-picture) per_picture=1 ;;
-    -h | --help)
-        sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'
-        exit 0
-        ;;
-    *)
-        echo "bench: unknown argument $argument (try --help)" >&2
-        exit 2
-        ;;
-    esac
-done
-
 # shellcheck source=bench/bench_common.sh
 source bench/bench_common.sh
+bench_flags=(per_picture=--per-picture)
+bench_read_arguments "$@"
 bench_check_settings
 photos=$(cd "$photos" && pwd)
 bench_find_pictaro

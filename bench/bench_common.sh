@@ -3,6 +3,30 @@
 # time, the work folder and the timed rounds. Sourced from the repository's root with
 # `repo`, `runs` and `photos` set; not a script of its own.
 
+# Reads the calling script's arguments: --help prints the comment at its top; each
+# NAME=FLAG in the array `bench_flags` sets NAME to 1 when FLAG is given; anything else
+# ends the script with status 2.
+bench_read_arguments() {
+    local argument pair known
+    for argument in "$@"; do
+        if [[ "$argument" == -h || "$argument" == --help ]]; then
+            sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'
+            exit 0
+        fi
+        known=0
+        for pair in "${bench_flags[@]}"; do
+            if [[ "$argument" == "${pair#*=}" ]]; then
+                printf -v "${pair%%=*}" 1
+                known=1
+            fi
+        done
+        if ((!known)); then
+            echo "bench: unknown argument $argument (try --help)" >&2
+            exit 2
+        fi
+    done
+}
+
 bench_check_settings()
 {
     if ! [[ "$runs" =~ ^[1-9][0-9]*$ ]]; then

@@ -32,13 +32,10 @@ limit_arg=200KB
 runs=${RUNS:-3}
 photos=${PHOTOS:-/usr/share/backgrounds/mate}
 
-if [[ "${1:-}" == -h || "${1:-}" == --help ]]; then
-    sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'
-    exit 0
-fi
-
 # shellcheck source=bench/bench_common.sh
 source bench/bench_common.sh
+bench_flags=()
+bench_read_arguments "$@"
 bench_check_settings
 photos=$(cd "$photos" && pwd)
 bench_find_pictaro

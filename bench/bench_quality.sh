@@ -43,22 +43,10 @@ ssim_before=${SSIM_BEFORE:-0.9672}
 photos=${PHOTOS:-/usr/share/backgrounds/mate}
 per_picture=0
 
-for argument in "$@"; do
-    case "$argument" in
-    --per-picture) per_picture=1 ;;
-    -h | --help)
-        sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'
-        exit 0
-        ;;
-    *)
-        echo "bench: unknown argument $argument (try --help)" >&2
-        exit 2
-        ;;
-    esac
-done
-
 # shellcheck source=bench/bench_common.sh
 source bench/bench_common.sh
+bench_flags=(per_picture=--per-picture)
+bench_read_arguments "$@"
 bench_check_settings
 # Pictaro reports its sources as it was given them; absolute, they read the same from here.
 photos=$(cd "$photos" && pwd)
