@@ -49,9 +49,9 @@ qint64 KPJpegEncoder::metadataBytes(const KPMetadata& metadata) const
     return metadata.bytes();
 }
 
-std::shared_ptr<KPRowDecode> KPJpegEncoder::startDecode(const QByteArray& encoding, QImage spent)
+std::shared_ptr<KPRowDecode> KPJpegEncoder::startDecode(const QByteArray& encoding)
 {
-    return KPJpegStreamDecode::start(encoding, m_cancelled, std::move(spent));
+    return KPJpegStreamDecode::start(encoding, m_cancelled);
 }
 
 QImage KPJpegEncoder::decode(const QByteArray& encoding)
