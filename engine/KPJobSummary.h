@@ -1,6 +1,5 @@
 #pragma once
 
-#include "engine/KPOutputFormat.h"
 #include "engine/KPQuality.h"
 
 #include <QSize>
@@ -15,7 +14,7 @@ struct KPJobSummary
     enum class Ending
     {
         Encoded,               // a new encoding of the picture
-        CopiedUnchanged,       // the source's own bytes (already under the limit, in the format)
+        CopiedUnchanged,       // the source's own bytes (a JPEG already under the limit)
         CopiedWithoutMetadata, // the source's picture data, without what the policy removes
     };
 
@@ -25,7 +24,6 @@ struct KPJobSummary
     QSize outputPixels;               // upright
     std::optional<KPQuality> quality; // of an encoding; none for a copy
     QString outputPath;
-    KPOutputFormat format = KPOutputFormat::Jpeg; // what the output holds
 
     bool isCopy() const { return ending != Ending::Encoded; }
 

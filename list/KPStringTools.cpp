@@ -55,27 +55,19 @@ int KPStringTools::savingPercent(quint64 source, quint64 output)
     return output > 0 ? std::min(percent, 99) : percent;
 }
 
-namespace {
-QString withFormat(const QString& size, const QString& format)
-{
-    return format.isEmpty() ? size : size + QLatin1Char(' ') + format;
-}
-} // namespace
-
-QString KPStringTools::savingText(quint64 source, quint64 output, const QLocale& locale,
-                                  const QString& format)
+QString KPStringTools::savingText(quint64 source, quint64 output, const QLocale& locale)
 {
     const QString from = sizeSwitch(float(source));
-    const QString to = withFormat(sizeSwitch(float(output)), format);
+    const QString to = sizeSwitch(float(output));
     const int saving = savingPercent(source, output);
     if (saving == 0) // encoded, and no smaller than its source: the sizes alone
         return QStringLiteral("%1 \u2192 %2").arg(from, to);
     return qtTrId("L_ResultSaving").arg(from, to, locale.toString(saving));
 }
 
-QString KPStringTools::keptText(quint64 output, const QString& format)
+QString KPStringTools::keptText(quint64 output)
 {
-    return qtTrId("L_ResultKept").arg(withFormat(sizeSwitch(float(output)), format));
+    return qtTrId("L_ResultKept").arg(sizeSwitch(float(output)));
 }
 
 QString KPStringTools::capitalised(const QString& text)

@@ -1,7 +1,8 @@
 #include "settings/KPPathComboBoxAccessible.h"
 
+#include "settings/KPPathComboBox.h"
+
 #include <QAbstractItemView>
-#include <QComboBox>
 #include <QLineEdit>
 
 #include <mutex>
@@ -9,15 +10,14 @@
 namespace {
 QAccessibleInterface* factory(const QString& className, QObject* object)
 {
-    // Asked for each class from the object's own up: every combo box meets it as QComboBox.
-    if (className != QLatin1String("QComboBox"))
+    if (className != QLatin1String("KPPathComboBox"))
         return nullptr;
-    auto* comboBox = qobject_cast<QComboBox*>(object);
+    auto* comboBox = qobject_cast<KPPathComboBox*>(object);
     return comboBox ? new KPPathComboBoxAccessible(comboBox) : nullptr;
 }
 } // namespace
 
-KPPathComboBoxAccessible::KPPathComboBoxAccessible(QComboBox* comboBox)
+KPPathComboBoxAccessible::KPPathComboBoxAccessible(KPPathComboBox* comboBox)
     : QAccessibleWidget(comboBox, QAccessible::ComboBox)
 {}
 
@@ -27,9 +27,9 @@ void KPPathComboBoxAccessible::install()
     std::call_once(installed, [] { QAccessible::installFactory(factory); });
 }
 
-QComboBox* KPPathComboBoxAccessible::comboBox() const
+KPPathComboBox* KPPathComboBoxAccessible::comboBox() const
 {
-    return static_cast<QComboBox*>(object());
+    return static_cast<KPPathComboBox*>(object());
 }
 
 QString KPPathComboBoxAccessible::text(QAccessible::Text t) const
