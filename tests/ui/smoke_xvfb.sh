@@ -21,27 +21,27 @@ for colour in orange steelblue seagreen; do
     convert -size 640x480 "gradient:$colour-white" "$work/in/$colour.jpg"
 done
 
-display=""
-for number in $(seq 90 140); do
-    if [[ ! -e /tmp/.X11-unix/X$number && ! -e /tmp/.X$number-lock ]]; then
-        display=":$number"
-        break
-    fi
-done
-[[ -n "$display" ]] || { echo "smoke: no free X display number" >&2; exit 1; }
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Xvfb chooses a free display itself and writes its number once it accepts clients: a
+# number guessed from /tmp can be taken by a server in another container sharing the
+# abstract socket namespace, and polling for a fixed time loses on a loaded machine.
+mkfifo "$work/displayfd"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-for _ in $(seq 50); do
-    DISPLAY=$display xwininfo -root >/dev/null 2>&1 && break
-    sleep 0.1
-done
+number=""
+read -r -t 60 number <"$work/displayfd" || true
+if [[ -z "$number" ]]; then
+    echo "smoke: Xvfb did not start" >&2
+    cat "$work/xvfb.log" >&2
+    exit 1
+fi
+display=":$number"
 
 env -u QT_QPA_PLATFORM DISPLAY="$display" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
     "$binary" "$work/in" >"$work/pictaro.log" 2>&1 &
 app_pid=$!
 
 found=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     if DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep -q '"Pictaro"'; then
         found=yes
         break
