@@ -120,30 +120,24 @@ inline __m128i rotate2(__m128i a1, __m128i b1, __m128i constants1, __m128i a2, _
 
 inline void transpose(Lines& v)
 {
-    const __m128i a0 = _mm_unpacklo_epi16(v[0], v[1]);
-    const __m128i a1 = _mm_unpackhi_epi16(v[0], v[1]);
-    const __m128i a2 = _mm_unpacklo_epi16(v[2], v[3]);
-    const __m128i a3 = _mm_unpackhi_epi16(v[2], v[3]);
-    const __m128i a4 = _mm_unpacklo_epi16(v[4], v[5]);
-    const __m128i a5 = _mm_unpackhi_epi16(v[4], v[5]);
-    const __m128i a6 = _mm_unpacklo_epi16(v[6], v[7]);
-    const __m128i a7 = _mm_unpackhi_epi16(v[6], v[7]);
-    const __m128i b0 = _mm_unpacklo_epi32(a0, a2);
-    const __m128i b1 = _mm_unpackhi_epi32(a0, a2);
-    const __m128i b2 = _mm_unpacklo_epi32(a1, a3);
-    const __m128i b3 = _mm_unpackhi_epi32(a1, a3);
-    const __m128i b4 = _mm_unpacklo_epi32(a4, a6);
-    const __m128i b5 = _mm_unpackhi_epi32(a4, a6);
-    const __m128i b6 = _mm_unpacklo_epi32(a5, a7);
-    const __m128i b7 = _mm_unpackhi_epi32(a5, a7);
-    v[0] = _mm_unpacklo_epi64(b0, b4);
-    v[1] = _mm_unpackhi_epi64(b0, b4);
-    v[2] = _mm_unpacklo_epi64(b1, b5);
-    v[3] = _mm_unpackhi_epi64(b1, b5);
-    v[4] = _mm_unpacklo_epi64(b2, b6);
-    v[5] = _mm_unpackhi_epi64(b2, b6);
-    v[6] = _mm_unpacklo_epi64(b3, b7);
-    v[7] = _mm_unpackhi_epi64(b3, b7);
+    // Three rounds of interleaving, of 16-, 32- and 64-bit lanes; the loops have fixed
+    // bounds and unroll into the same sequence of unpacks.
+    Lines a;
+    for (int i = 0; i < 8; i += 2) {
+        a[i] = _mm_unpacklo_epi16(v[i], v[i + 1]);
+        a[i + 1] = _mm_unpackhi_epi16(v[i], v[i + 1]);
+    }
+    Lines b;
+    for (int half = 0; half < 8; half += 4) {
+        for (int j = 0; j < 2; ++j) {
+            b[half + 2 * j] = _mm_unpacklo_epi32(a[half + j], a[half + j + 2]);
+            b[half + 2 * j + 1] = _mm_unpackhi_epi32(a[half + j], a[half + j + 2]);
+        }
+    }
+    for (int k = 0; k < 4; ++k) {
+        v[2 * k] = _mm_unpacklo_epi64(b[k], b[k + 4]);
+        v[2 * k + 1] = _mm_unpackhi_epi64(b[k], b[k + 4]);
+    }
 }
 
 // One 1-D pass over the eight vectors, each lane a separate line of samples.
