@@ -24,18 +24,8 @@ runs=1
 per_picture=0
 # shellcheck source=bench/bench_common.sh
 source bench/bench_common.sh
-bench_flags=(per_picture=--per-picture)
-bench_read_arguments "$@"
-bench_check_settings
-photos=$(cd "$photos" && pwd)
-bench_find_pictaro
-
-ssim=${BENCH_SSIM:-$repo/build-bench/bench/bench_ssim}
-if [[ -z "${BENCH_SSIM:-}" && ! -x "$ssim" ]]; then
-    cmake -S "$repo" -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DPICTARO_BUILD_TESTS=OFF -DPICTARO_BUILD_BENCH=ON >/dev/null
-    cmake --build build-bench --target bench_ssim >&2
-fi
+bench_start_photos "$@"
+bench_find_ssim
 
 number=${total_arg//[^0-9]/}
 unit=${total_arg//[0-9 ]/}

@@ -1,4 +1,4 @@
-# shellcheck shell=bash disable=SC2154 # runs, photos, repo, files, sides and timed come from the script that sources this
+# shellcheck shell=bash disable=SC2154,SC2034 # runs, photos, repo, files, sides and timed come from the script that sources this; what it sets is read there
 # What the photo benches share: the checks of their settings, finding the programs they
 # time, the work folder and the timed rounds. Sourced from the repository's root with
 # `repo`, `runs` and `photos` set; not a script of its own.
@@ -35,6 +35,44 @@ bench_check_settings()
     fi
     if ! [[ -d "$photos" ]]; then
         echo "bench: no folder $photos (scripts/setup.sh installs mate-backgrounds)" >&2
+        exit 1
+    fi
+}
+
+# The start of a photo bench, after its defaults are set: its arguments read (with
+# --per-picture), its settings checked, `photos` made absolute (Pictaro reports its
+# sources as it was given them; absolute, they read the same from here) and `pictaro`
+# found.
+bench_start_photos()
+{
+    bench_flags=(per_picture=--per-picture)
+    bench_read_arguments "$@"
+    bench_check_settings
+    photos=$(cd "$photos" && pwd)
+    bench_find_pictaro
+}
+
+# Sets `ssim`: BENCH_SSIM, or build-bench's bench_ssim brought up to date. The bench
+# programs exist only in a tree configured with them; an existing tree keeps its generator
+# and build type.
+bench_find_ssim()
+{
+    if [[ -n "${BENCH_SSIM:-}" ]]; then
+        ssim=$BENCH_SSIM
+    else
+        ssim=$repo/build-bench/bench/bench_ssim
+        if ! grep -qs '^PICTARO_BUILD_BENCH:BOOL=ON' build-bench/CMakeCache.txt; then
+            if [[ -f build-bench/CMakeCache.txt ]]; then
+                cmake -S "$repo" -B build-bench -DPICTARO_BUILD_BENCH=ON >/dev/null
+            else
+                cmake -S "$repo" -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
+                    -DPICTARO_BUILD_TESTS=OFF -DPICTARO_BUILD_BENCH=ON >/dev/null
+            fi
+        fi
+        cmake --build build-bench --target bench_ssim >&2
+    fi
+    if ! [[ -x "$ssim" ]]; then
+        echo "bench: $ssim is not an executable" >&2
         exit 1
     fi
 }

@@ -45,37 +45,11 @@ per_picture=0
 
 # shellcheck source=bench/bench_common.sh
 source bench/bench_common.sh
-bench_flags=(per_picture=--per-picture)
-bench_read_arguments "$@"
-bench_check_settings
-# Pictaro reports its sources as it was given them; absolute, they read the same from here.
-photos=$(cd "$photos" && pwd)
+bench_start_photos "$@"
 
 # --- the programs -----------------------------------------------------------------------
 
-bench_find_pictaro
-
-if [[ -n "${BENCH_SSIM:-}" ]]; then
-    ssim=$BENCH_SSIM
-else
-    ssim=$repo/build-bench/bench/bench_ssim
-    # The bench programs exist only in a tree configured with them; an existing tree keeps
-    # its generator and build type.
-    if ! grep -qs '^PICTARO_BUILD_BENCH:BOOL=ON' build-bench/CMakeCache.txt; then
-        if [[ -f build-bench/CMakeCache.txt ]]; then
-            cmake -S "$repo" -B build-bench -DPICTARO_BUILD_BENCH=ON >/dev/null
-        else
-            cmake -S "$repo" -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
-                -DPICTARO_BUILD_TESTS=OFF -DPICTARO_BUILD_BENCH=ON >/dev/null
-        fi
-    fi
-    cmake --build build-bench --target bench_ssim >&2
-fi
-if ! [[ -x "$ssim" ]]; then
-    echo "bench: $ssim is not an executable" >&2
-    exit 1
-fi
-
+bench_find_ssim
 bench_find_convert
 
 # --- the pictures -----------------------------------------------------------------------
