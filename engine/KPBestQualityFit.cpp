@@ -2,6 +2,7 @@
 
 #include "engine/KPEncoder.h"
 #include "engine/KPFitSettings.h"
+#include "engine/KPFormatFit.h"
 #include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
 #include "engine/KPMetadata.h"
@@ -36,6 +37,10 @@ void KPBestQualityFit::fit(const KPImageDataPtr& job, bool scaling)
     }
     // The metadata goes into the chosen encoding alone; every trial counts its bytes.
     const KPMetadata& carried = m_source.metadata();
+    if (m_encoder.format() != QByteArrayLiteral("jpeg")) {
+        fitFormat(job, pristine, box, carried);
+        return;
+    }
     const qint64 metadataBytes = m_encoder.metadataBytes(carried);
     // The log view follows each trial as it follows each step of a descent.
     auto trial = [this, job, metadataBytes](int quality, QSize pixels, qint64 size, bool) {
@@ -72,5 +77,38 @@ void KPBestQualityFit::write(const KPImageDataPtr& job, const KPBestFit::Choice&
     job->setExportQuality(KPQuality::fromPercent(choice.quality).factor());
     job->setExportPixelSize(choice.pixels);
     job->setExportImage(m_workspace.previewOf(choice.data, choice.pixels, m_encoder.format()));
+    m_context.checkSize(job, m_workspace.workingSize());
+}
+
+void KPBestQualityFit::fitFormat(const KPImageDataPtr& job, const QImage& pristine,
+                                 std::optional<KPBestFit::Box> box, const KPMetadata& carried)
+{
+    auto trial = [this, job](int quality, QSize pixels, qint64 size) {
+        job->setExportQuality(KPQuality::fromPercent(quality).factor());
+        job->setExportPixelSize(pixels);
+        job->setExportSize(quint64(size));
+        m_context.handOffLog(job);
+    };
+    const auto limit =
+        qint64(std::min<quint64>(m_context.limit, quint64(std::numeric_limits<qint64>::max())));
+    // The floor on the format's own scale of 0 to 100.
+    const int lowest = KPQuality::atLeast(m_settings.qualityFloor()).percent();
+    KPFormatFit search(m_encoder, limit, lowest, carried, trial, m_context.cancelled);
+    const std::optional<KPFormatFit::Choice> choice = search.fit(pristine, box);
+    if (!choice) {
+        if (search.failed())
+            m_context.fail(job, KPFailure::WriteFailed);
+        return; // nothing fits: the job ends failed, as a descent that found nothing does
+    }
+    // The encoding carries its metadata already.
+    if (const KPFailure failure = m_workspace.replace(choice->data); failure != KPFailure::None) {
+        m_context.fail(job, failure);
+        return;
+    }
+    job->setExportQuality(KPQuality::fromPercent(choice->quality).factor());
+    job->setExportPixelSize(choice->pixels);
+    job->setExportImage(m_workspace.keepsPreview()
+                            ? m_workspace.previewOf(m_encoder.decode(choice->data))
+                            : QImage());
     m_context.checkSize(job, m_workspace.workingSize());
 }

@@ -12,8 +12,9 @@ class KPMetadata;
 class KPOutputWorkspace;
 class KPSourcePicture;
 
-// The best-quality fitting of one job: KPBestFit searches the source's own picture for the
-// best quality (and, when scaling is allowed, the largest size) under the limit, the
+// The best-quality fitting of one job: KPBestFit (JPEG, on its size estimates) or
+// KPFormatFit (the other formats, on reduced copies) searches the source's own picture for
+// the best quality (and, when scaling is allowed, the largest size) under the limit, the
 // metadata counted in; only the encoding it chooses is written, and the file on disk has
 // the last word. Each trial is shown in the log view as a descent's steps are. One per
 // job, used on the job's thread.
@@ -31,6 +32,9 @@ public:
     void fit(const KPImageDataPtr& job, bool scaling);
 
 private:
+    // The search of a format other than JPEG, and the writing of what it chose.
+    void fitFormat(const KPImageDataPtr& job, const QImage& pristine,
+                   std::optional<KPBestFit::Box> box, const KPMetadata& carried);
     // Writes the chosen encoding with the metadata and measures it.
     void write(const KPImageDataPtr& job, const KPBestFit::Choice& choice,
                const KPMetadata& carried);

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 class KPMetadata;
 
@@ -54,6 +55,11 @@ public:
     virtual std::shared_ptr<KPRowDecode> startDecode(const QByteArray& encoding) = 0;
     // Decodes an encoding of this format whole into Format_RGB32; a null picture on failure.
     virtual QImage decode(const QByteArray& encoding) = 0;
+
+    // The qualities whose encodings are the same as at `quality`, first and last (a coder
+    // with fewer steps than 101 gives several the same one): a search need not tell them
+    // apart. Every quality its own by default.
+    virtual std::pair<int, int> sameAs(int quality) const { return {quality, quality}; }
 
     // A fast estimate of this format's encoded sizes for the best-quality search; nothing
     // where the format has none, and the search then confirms every quality by encoding.

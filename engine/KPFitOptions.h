@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/KPMetadataPolicy.h"
+#include "engine/KPOutputFormat.h"
 
 #include <QSize>
 
@@ -22,6 +23,7 @@ struct KPFitOptions
     std::optional<bool> keepFolders;
     std::optional<bool> keepDates;
     std::optional<bool> limitForSet; // the limit holds for all pictures together
+    std::optional<KPOutputFormat> outputFormat;
     // A job whose output's name is its own source (the export folder holds the sources)
     // replaces it; without it the output goes beside the source. Only ever set because
     // the user asked for it in so many words.

@@ -18,6 +18,7 @@ KPFitPreferences KPFitPreferences::stored()
         [] { return KPSettings::boolForKey(KPSettingsKey::KeepFolders); },
         [] { return KPSettings::boolForKey(KPSettingsKey::KeepDates); },
         [] { return KPSettings::integerForKey(KPSettingsKey::LimitAppliesTo) == 1; },
+        [] { return KPSettings::outputFormat(); },
     };
 }
 

@@ -24,6 +24,8 @@ struct KPFitPreferences
     std::function<bool()> keepFolders;
     std::function<bool()> keepDates;
     std::function<bool()> limitForSet;
+    // Absent: JPEG.
+    std::function<KPOutputFormat()> outputFormat = [] { return KPOutputFormats::Default; };
 
     static KPFitPreferences stored();
     // The smallest box a picture may be scaled down to, in whole pixels: the options' sides

@@ -24,6 +24,13 @@ KPMetadataPolicy KPFitSettings::metadataPolicy() const
     return m_options.metadataPolicy.value_or(m_preferences.metadataPolicy());
 }
 
+KPOutputFormat KPFitSettings::outputFormat() const
+{
+    if (m_options.outputFormat)
+        return *m_options.outputFormat;
+    return m_preferences.outputFormat ? m_preferences.outputFormat() : KPOutputFormats::Default;
+}
+
 KPFitSettings::Box KPFitSettings::smallestBox() const
 {
     Box box;

@@ -23,6 +23,7 @@ public:
     // The quality floor, as a factor: 1.0 the best quality.
     float qualityFloor() const;
     KPMetadataPolicy metadataPolicy() const;
+    KPOutputFormat outputFormat() const;
 
     struct Box
     {

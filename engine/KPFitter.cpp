@@ -1,7 +1,9 @@
 #include "engine/KPFitter.h"
 
+#include "engine/KPAvifEncoder.h"
 #include "engine/KPKeptFolder.h"
 #include "engine/KPQuality.h"
+#include "engine/KPWebpEncoder.h"
 
 KPFitter::KPFitter(quint64 limitSize, KPFitOptions options, ExportPathSource exportPath,
                    LogHandOff logHandOff, KPExportPlacement& placement)
@@ -23,12 +25,20 @@ void KPFitter::fitJob(const KPImageDataPtr& job)
     const bool scaling = m_settings.scalingAllowed();
     const bool best = m_settings.bestQuality();
     m_scaling = scaling;
+    m_format = m_settings.outputFormat();
     startJob(job);
     if (job->is(KPProgress::Converting) && copyImageToExportPath(job)) {
-        // Only a JPEG stays as it is: the output is named .jpg, and upload forms look at
-        // what the file holds. Any other type is encoded, even when it is small.
-        if (m_source.isJpeg() && m_source.insideLargestBox() && keepCopy(job)) {
+        // Only a source of the output's format, inside the largest box, stays as it is: the
+        // output is named after the format, and upload forms look at what the file holds.
+        // Any other is encoded, even when it is small.
+        const bool keepable = m_source.format() == m_format && m_source.insideLargestBox();
+        if (m_format == KPOutputFormat::Jpeg && keepable && keepCopy(job)) {
             // Converted by the copy.
+        } else if (m_format != KPOutputFormat::Jpeg && keepable && keepFormatCopy(job)) {
+            // Converted by the copy.
+        } else if (job->is(KPProgress::Converting) && m_format != KPOutputFormat::Jpeg) {
+            KPBestQualityFit(m_context, m_settings, m_workspace, m_source, outputEncoder())
+                .fit(job, scaling);
         } else if (job->is(KPProgress::Converting) && best) {
             m_bestQuality.fit(job, scaling);
         } else if (job->is(KPProgress::Converting)) {
@@ -36,6 +46,22 @@ void KPFitter::fitJob(const KPImageDataPtr& job)
         }
     }
     finishJob(job);
+}
+
+KPEncoder& KPFitter::outputEncoder()
+{
+    if (m_format == KPOutputFormat::Jpeg)
+        return m_encoder;
+    const QString extension =
+        m_format == KPOutputFormat::WebP ? QStringLiteral("webp") : QStringLiteral("avif");
+    if (!m_formatEncoder || m_formatEncoder->extension() != extension) {
+        if (m_format == KPOutputFormat::WebP)
+            m_formatEncoder = std::make_unique<KPWebpEncoder>();
+        else
+            m_formatEncoder = std::make_unique<KPAvifEncoder>();
+        m_formatEncoder->setCancelled(m_context.cancelled);
+    }
+    return *m_formatEncoder;
 }
 
 void KPFitter::startJob(const KPImageDataPtr& job)
@@ -59,7 +85,7 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
     if (m_settings.keepFolders())
         m_workspace.setSubfolder(KPKeptFolder::relativeFolder(job->root(), source));
     m_workspace.setKeepsDates(m_settings.keepDates());
-    const KPFailure naming = m_workspace.name(source, m_encoder.extension());
+    const KPFailure naming = m_workspace.name(source, outputEncoder().extension());
     job->setExportPath(m_workspace.outputPath()); // none without a folder
     if (naming != KPFailure::None) {
         m_context.fail(job, naming);
@@ -74,7 +100,7 @@ bool KPFitter::copyImageToExportPath(const KPImageDataPtr& job)
     m_source.setLargestBox(m_settings.largestBox());
     // The metadata is read in pictaro-metadata, and the picture decoded, while the copy is
     // written.
-    m_source.start(m_settings.metadataPolicy(), m_context.limit, m_context.cancelled);
+    m_source.start(m_settings.metadataPolicy(), m_context.limit, m_context.cancelled, m_format);
     // The fitting works on a copy beside the output; the output itself is only replaced
     // once the job has converted.
     const KPFailure writing = m_workspace.begin(m_source.bytes());
@@ -114,6 +140,44 @@ bool KPFitter::keepCopy(const KPImageDataPtr& job)
     return true;
 }
 
+bool KPFitter::keepFormatCopy(const KPImageDataPtr& job)
+{
+    if (m_source.size() >= m_context.limit)
+        return false;
+    const KPMetadataPolicy policy = m_settings.metadataPolicy();
+    if (policy == KPMetadataPolicy::KeepAll) {
+        if (!m_stepwise.imageSizeCheck(job))
+            return false;
+        m_ending = KPJobSummary::Ending::CopiedUnchanged;
+        return true;
+    }
+    if (m_format != KPOutputFormat::WebP)
+        return false;
+    const std::optional<QByteArray> bytes = m_workspace.readWorking();
+    const std::optional<bool> holds = bytes ? KPWebpEncoder::holdsMetadata(*bytes) : std::nullopt;
+    if (!holds)
+        return false; // the picture is encoded instead
+    bool rewritten = false;
+    if (*holds) {
+        // The chunks the encodings would carry, for the picture as it is.
+        const KPMetadata& metadata = m_source.metadata();
+        const QByteArray copy =
+            KPWebpEncoder::withChunks(*bytes, metadata.exifFor(m_source.pixels()), metadata.xmp());
+        if (copy.isEmpty())
+            return false;
+        if (const KPFailure failure = m_workspace.replace(copy); failure != KPFailure::None) {
+            m_context.fail(job, failure);
+            return false;
+        }
+        rewritten = true;
+    }
+    if (!m_stepwise.imageSizeCheck(job))
+        return false;
+    m_ending = rewritten ? KPJobSummary::Ending::CopiedWithoutMetadata
+                         : KPJobSummary::Ending::CopiedUnchanged;
+    return true;
+}
+
 void KPFitter::finishJob(const KPImageDataPtr& job)
 {
     m_stepwise.end();
@@ -149,6 +213,7 @@ KPJobSummary KPFitter::summaryOf(const KPImageDataPtr& job) const
     summary.sourceBytes = m_source.size();
     summary.outputBytes = job->exportSize().value_or(0);
     summary.outputPath = job->exportPath();
+    summary.format = m_format;
     if (summary.isCopy()) {
         summary.outputPixels = m_source.pixels(); // the copy's picture is the source's
     } else {

@@ -9,6 +9,7 @@
 #include "engine/KPImageData.h"
 #include "engine/KPJobSummary.h"
 #include "engine/KPJpegEncoder.h"
+#include "engine/KPOutputFormat.h"
 #include "engine/KPOutputWorkspace.h"
 #include "engine/KPSourcePicture.h"
 #include "engine/KPStepwiseFit.h"
@@ -17,15 +18,16 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <optional>
 
 // Fits one job's output under the size limit, along the path the picture travels: the
 // output is named and a working copy of the source put beside it (the workspace), the
-// source read once (its picture and metadata started on other cores), a JPEG already under
-// the limit kept, and otherwise the chosen fitting run, stepwise or at the best quality,
-// with the JPEG encoder. The working file replaces the output only when the job ends
-// converted, so a source is never lost and nothing half-written stays behind.
-// One fitter per job, used on the run's worker thread.
+// source read once (its picture and metadata started on other cores), a source already
+// under the limit and of the output's format kept, and otherwise the chosen fitting run:
+// for JPEG stepwise or at the best quality, for WebP and AVIF always at the best quality. The
+// working file replaces the output only when the job ends converted, so a source is never lost and
+// nothing half-written stays behind. One fitter per job, used on the run's worker thread.
 class KPFitter
 {
 public:
@@ -73,6 +75,12 @@ private:
     // Keeps the copy of a JPEG source, as the metadata policy has it, when it is under the
     // limit; false when it is not, or cannot be made without the metadata to remove.
     bool keepCopy(const KPImageDataPtr& job);
+    // The same for a WebP or AVIF source written as its own format: kept as it is, or a
+    // WebP with its metadata chunks rewritten; an AVIF whose metadata is to change is
+    // encoded anew, as libavif cannot rewrite it without decoding the picture.
+    bool keepFormatCopy(const KPImageDataPtr& job);
+    // The encoder of the output's format, chosen at the start of each job.
+    KPEncoder& outputEncoder();
     // Puts the output of a converted job in place and describes it.
     void placeOutput(const KPImageDataPtr& job);
     KPJobSummary summaryOf(const KPImageDataPtr& job) const;
@@ -80,6 +88,8 @@ private:
     KPFitContext m_context;
     KPFitSettings m_settings;
     KPJpegEncoder m_encoder;
+    KPOutputFormat m_format = KPOutputFormat::Jpeg;
+    std::unique_ptr<KPEncoder> m_formatEncoder; // WebP or AVIF, when the output is either
     KPOutputWorkspace m_workspace;
     KPSourcePicture m_source;
     KPStepwiseFit m_stepwise;

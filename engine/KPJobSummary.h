@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/KPOutputFormat.h"
 #include "engine/KPQuality.h"
 
 #include <QSize>
@@ -14,7 +15,7 @@ struct KPJobSummary
     enum class Ending
     {
         Encoded,               // a new encoding of the picture
-        CopiedUnchanged,       // the source's own bytes (a JPEG already under the limit)
+        CopiedUnchanged,       // the source's own bytes (already under the limit, in the format)
         CopiedWithoutMetadata, // the source's picture data, without what the policy removes
     };
 
@@ -24,6 +25,7 @@ struct KPJobSummary
     QSize outputPixels;               // upright
     std::optional<KPQuality> quality; // of an encoding; none for a copy
     QString outputPath;
+    KPOutputFormat format = KPOutputFormat::Jpeg; // what the output holds
 
     bool isCopy() const { return ending != Ending::Encoded; }
 

@@ -62,6 +62,43 @@ QByteArray KPMetadata::segmentsFor(QSize pixels) const
     return out;
 }
 
+namespace {
+// What the APPn segments the helper writes begin with, after their marker and length.
+constexpr QByteArrayView ExifSignature("Exif\0\0", 6);
+constexpr QByteArrayView XmpSignature("http://ns.adobe.com/xap/1.0/\0", 29);
+constexpr qsizetype SegmentHeader = 4; // marker and length
+
+// The first segment whose payload begins with `signature`.
+const KPMetadataReply::Segment* segmentWith(const QList<KPMetadataReply::Segment>& segments,
+                                            QByteArrayView signature)
+{
+    for (const KPMetadataReply::Segment& segment : segments) {
+        if (segment.bytes.size() >= SegmentHeader &&
+            QByteArrayView(segment.bytes).sliced(SegmentHeader).startsWith(signature))
+            return &segment;
+    }
+    return nullptr;
+}
+} // namespace
+
+QByteArray KPMetadata::exifFor(QSize pixels) const
+{
+    const KPMetadataReply::Segment* exif = segmentWith(m_segments, ExifSignature);
+    if (!exif)
+        return {};
+    KPMetadata alone;
+    alone.m_segments = {*exif};
+    return alone.segmentsFor(pixels).mid(SegmentHeader + ExifSignature.size());
+}
+
+QByteArray KPMetadata::xmp() const
+{
+    const KPMetadataReply::Segment* xmp = segmentWith(m_segments, XmpSignature);
+    if (!xmp)
+        return {};
+    return xmp->bytes.mid(SegmentHeader + XmpSignature.size());
+}
+
 qint64 KPMetadata::bytes() const
 {
     qint64 total = 0;

@@ -36,6 +36,13 @@ public:
     QByteArray segmentsFor(QSize pixels) const;
     // What the segments add to every encoding, in bytes.
     qint64 bytes() const;
+
+    // The same metadata for containers other than JPEG's, which hold EXIF and XMP as
+    // blocks of their own: the EXIF block (its TIFF header first) of an output of this
+    // pixel size, and the XMP packet; empty when there is none. IPTC has no place there
+    // (XMP carries its fields in pictures written since).
+    QByteArray exifFor(QSize pixels) const;
+    QByteArray xmp() const;
     bool isEmpty() const { return m_segments.isEmpty(); }
 
     // Leaves out the largest segments until the rest takes at most `share` of the limit:

@@ -37,6 +37,7 @@ public:
     void setPlaced(std::function<void()> placed) { m_placed = std::move(placed); }
     // Whether the job keeps a preview of its result for the views (on by default).
     void setKeepsPreview(bool keep) { m_keepsPreview = keep; }
+    bool keepsPreview() const { return m_keepsPreview; }
 
     // The folder, relative to the export folder, the output goes to (the folders kept);
     // empty for the export folder itself.

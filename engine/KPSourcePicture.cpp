@@ -27,6 +27,7 @@ KPFailure KPSourcePicture::read(const QString& path, const std::function<bool()>
     m_size = quint64(m_bytes.size());
     m_pixels = probed.size;
     m_isJpeg = m_bytes.startsWith("\xff\xd8\xff");
+    m_format = KPOutputFormats::ofBytes(m_bytes);
     return KPFailure::None;
 }
 
@@ -43,19 +44,21 @@ KPSourcePicture::MetadataReading KPSourcePicture::metadataReading(KPMetadataPoli
 }
 
 void KPSourcePicture::start(KPMetadataPolicy policy, quint64 limit,
-                            const std::function<bool()>& cancelled)
+                            const std::function<bool()>& cancelled, KPOutputFormat output)
 {
     m_limit = limit;
-    const bool mayKeepCopy = m_isJpeg && m_size < limit && insideLargestBox();
-    m_reading = metadataReading(policy, KPMetadata::mayHold(m_bytes), mayKeepCopy);
+    const bool mayKeepCopy = m_format == output && m_size < limit && insideLargestBox();
+    // A copy of another format keeps its picture data and takes the encodings' metadata.
+    m_reading = metadataReading(policy, KPMetadata::mayHold(m_bytes),
+                                mayKeepCopy && output == KPOutputFormat::Jpeg);
     if (m_reading.forCopy || m_reading.forEncodings)
         m_metadataRead = KPAsync::Task<KPMetadata>::start(
             [data = m_bytes, hint = m_hint, policy, copy = m_reading.forCopy, cancelled] {
                 return KPMetadata::read(data, hint, policy, copy, cancelled);
             });
     // A picture that will be encoded whatever else happens (as large as the limit, or not
-    // a JPEG) starts its decode now, on another core, while the copy is written. A smaller
-    // JPEG is decoded only if it comes to that.
+    // of the output's format) starts its decode now, on another core, while the copy is
+    // written. A smaller one is decoded only if it comes to that.
     auto decode = [data = m_bytes, hint = m_hint, cancelled, pixels = m_pixels] {
         return KPImageDecoder::decodeSource(data, hint, cancelled, pixels);
     };

@@ -5,6 +5,7 @@
 #include "engine/KPImageDecoder.h"
 #include "engine/KPMetadata.h"
 #include "engine/KPMetadataPolicy.h"
+#include "engine/KPOutputFormat.h"
 
 #include <QByteArray>
 #include <QSize>
@@ -30,6 +31,8 @@ public:
     quint64 size() const { return m_size; }
     QSize pixels() const { return m_pixels; } // upright, from the header
     bool isJpeg() const { return m_isJpeg; }
+    // Which of the output formats the file is, by its content; nothing for any other type.
+    std::optional<KPOutputFormat> format() const { return m_format; }
     // The bytes as read, until releaseBytes().
     const QByteArray& bytes() const { return m_bytes; }
 
@@ -49,9 +52,10 @@ public:
     static MetadataReading metadataReading(KPMetadataPolicy policy, bool mayHold, bool mayKeepCopy);
 
     // Starts, on other cores, the metadata reading the policy asks for and the decode: at
-    // once when the picture is to be encoded whatever happens (as large as `limit`, or no
-    // JPEG), else only if it comes to that. Stop (`cancelled`) ends both.
-    void start(KPMetadataPolicy policy, quint64 limit, const std::function<bool()>& cancelled);
+    // once when the picture is to be encoded whatever happens (as large as `limit`, or not
+    // of the `output` format), else only if it comes to that. Stop (`cancelled`) ends both.
+    void start(KPMetadataPolicy policy, quint64 limit, const std::function<bool()>& cancelled,
+               KPOutputFormat output = KPOutputFormat::Jpeg);
     // Lets go of the bytes once the working file holds them; a copy still to be rewritten
     // without some metadata keeps them.
     void releaseBytes();
@@ -84,6 +88,7 @@ private:
     quint64 m_size = 0;
     QSize m_pixels;
     bool m_isJpeg = false;
+    std::optional<KPOutputFormat> m_format;
     quint64 m_limit = 0;
     std::optional<QSize> m_largestBox;
     MetadataReading m_reading;

@@ -109,9 +109,14 @@ QVariant KPPicTableModel::resultData(const KPImageData& job, int role) const
         const std::optional<KPJobSummary> summary = job.summary();
         if (!summary)
             return {};
-        const QString text = summary->isCopy() ? KPStringTools::keptText(summary->outputBytes)
-                                               : KPStringTools::savingText(summary->sourceBytes,
-                                                                           summary->outputBytes);
+        // JPEG is what a run writes unless told otherwise; another format is named.
+        const QString format = summary->format != KPOutputFormat::Jpeg
+                                   ? KPOutputFormats::title(summary->format)
+                                   : QString();
+        const QString text =
+            summary->isCopy() ? KPStringTools::keptText(summary->outputBytes, format)
+                              : KPStringTools::savingText(summary->sourceBytes,
+                                                          summary->outputBytes, QLocale(), format);
         // The name may not be the one expected (photo-2.jpg beside a file of the user's).
         if (role == Qt::ToolTipRole)
             return text + QLatin1Char('\n') +

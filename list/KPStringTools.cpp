@@ -55,19 +55,27 @@ int KPStringTools::savingPercent(quint64 source, quint64 output)
     return output > 0 ? std::min(percent, 99) : percent;
 }
 
-QString KPStringTools::savingText(quint64 source, quint64 output, const QLocale& locale)
+namespace {
+QString withFormat(const QString& size, const QString& format)
+{
+    return format.isEmpty() ? size : size + QLatin1Char(' ') + format;
+}
+} // namespace
+
+QString KPStringTools::savingText(quint64 source, quint64 output, const QLocale& locale,
+                                  const QString& format)
 {
     const QString from = sizeSwitch(float(source));
-    const QString to = sizeSwitch(float(output));
+    const QString to = withFormat(sizeSwitch(float(output)), format);
     const int saving = savingPercent(source, output);
     if (saving == 0) // encoded, and no smaller than its source: the sizes alone
         return QStringLiteral("%1 \u2192 %2").arg(from, to);
     return qtTrId("L_ResultSaving").arg(from, to, locale.toString(saving));
 }
 
-QString KPStringTools::keptText(quint64 output)
+QString KPStringTools::keptText(quint64 output, const QString& format)
 {
-    return qtTrId("L_ResultKept").arg(sizeSwitch(float(output)));
+    return qtTrId("L_ResultKept").arg(withFormat(sizeSwitch(float(output)), format));
 }
 
 QString KPStringTools::capitalised(const QString& text)

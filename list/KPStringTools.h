@@ -27,10 +27,12 @@ public:
     // 0 when it is not smaller; at most 99 while anything is left.
     static int savingPercent(quint64 source, quint64 output);
     // An encoded picture's sizes and saving: "4.2MB → 296.0KB, −93 %"; the sizes alone when
-    // the encoding is no smaller than its source.
-    static QString savingText(quint64 source, quint64 output, const QLocale& locale = QLocale());
+    // the encoding is no smaller than its source. A `format` goes with the output's size
+    // ("296.0KB WebP"), before the saving that a narrow column cuts first.
+    static QString savingText(quint64 source, quint64 output, const QLocale& locale = QLocale(),
+                              const QString& format = {});
     // A picture copied unchanged: its size, and that it was already under the limit.
-    static QString keptText(quint64 output);
+    static QString keptText(quint64 output, const QString& format = {});
     // The text with its first letter in upper case: a reason shown on its own.
     static QString capitalised(const QString& text);
 

@@ -7,6 +7,8 @@ packages=(
     # build
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev libjpeg62-turbo-dev
+    # the WebP and AVIF outputs (libavif's AV1 encoder is libaom)
+    libwebp-dev libavif-dev
     # the window: translations (lrelease), Qt's own translations and SVG pictures
     qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n qt6-svg-dev
     # picture types beyond Qt's own readers: PSD and the second reader through ImageMagick,
@@ -25,7 +27,7 @@ packages=(
     # and the checks of the package and its metadata
     dpkg-dev gzip lintian desktop-file-utils appstream
     # benchmarks: the photos, and the programs Pictaro is compared with
-    mate-backgrounds imagemagick jpegoptim hyperfine time
+    mate-backgrounds imagemagick jpegoptim hyperfine time webp
 )
 
 missing=()

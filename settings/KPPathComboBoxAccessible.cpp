@@ -1,8 +1,7 @@
 #include "settings/KPPathComboBoxAccessible.h"
 
-#include "settings/KPPathComboBox.h"
-
 #include <QAbstractItemView>
+#include <QComboBox>
 #include <QLineEdit>
 
 #include <mutex>
@@ -10,14 +9,15 @@
 namespace {
 QAccessibleInterface* factory(const QString& className, QObject* object)
 {
-    if (className != QLatin1String("KPPathComboBox"))
+    // Asked for each class from the object's own up: every combo box meets it as QComboBox.
+    if (className != QLatin1String("QComboBox"))
         return nullptr;
-    auto* comboBox = qobject_cast<KPPathComboBox*>(object);
+    auto* comboBox = qobject_cast<QComboBox*>(object);
     return comboBox ? new KPPathComboBoxAccessible(comboBox) : nullptr;
 }
 } // namespace
 
-KPPathComboBoxAccessible::KPPathComboBoxAccessible(KPPathComboBox* comboBox)
+KPPathComboBoxAccessible::KPPathComboBoxAccessible(QComboBox* comboBox)
     : QAccessibleWidget(comboBox, QAccessible::ComboBox)
 {}
 
@@ -27,9 +27,9 @@ void KPPathComboBoxAccessible::install()
     std::call_once(installed, [] { QAccessible::installFactory(factory); });
 }
 
-KPPathComboBox* KPPathComboBoxAccessible::comboBox() const
+QComboBox* KPPathComboBoxAccessible::comboBox() const
 {
-    return static_cast<KPPathComboBox*>(object());
+    return static_cast<QComboBox*>(object());
 }
 
 QString KPPathComboBoxAccessible::text(QAccessible::Text t) const

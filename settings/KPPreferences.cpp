@@ -1,6 +1,7 @@
 #include "settings/KPPreferences.h"
 
 #include "engine/KPQuality.h"
+#include "settings/KPFormatChoice.h"
 #include "settings/KPMetadataGroup.h"
 #include "settings/KPNumberTextField.h"
 #include "settings/KPSettings.h"
@@ -75,7 +76,8 @@ KPPreferences::KPPreferences(QWidget* parent)
       m_qualitySlider(new QSlider(Qt::Horizontal, this)), m_scaleCB(new QCheckBox(this)),
       m_bestQualityCB(new QCheckBox(this)), m_parallelJobsSB(new QSpinBox(this)),
       m_cancelBT(new QPushButton(this)), m_okBT(new QPushButton(this)),
-      m_metadataGroup(new KPMetadataGroup(this)), m_uploadRulesGroup(new KPUploadRulesGroup(this))
+      m_metadataGroup(new KPMetadataGroup(this)), m_formatChoice(new KPFormatChoice(this)),
+      m_uploadRulesGroup(new KPUploadRulesGroup(this))
 {
     setModal(false);
     setMinimumWidth(440);
@@ -164,6 +166,8 @@ void KPPreferences::layOut()
     layout->addLayout(parallelJobs);
     layout->addWidget(m_parallelJobsHintLB);
     layout->addWidget(m_metadataGroup);
+    layout->addSpacing(8);
+    layout->addWidget(m_formatChoice);
     layout->addStretch(1);
     layout->addWidget(buttons);
 }
@@ -207,6 +211,7 @@ void KPPreferences::refreshLanguage()
     m_parallelJobsLB->setText(KPLocalization::text("L_ParallelJobs"));
     m_parallelJobsHintLB->setText(KPLocalization::text("L_ParallelJobsHint"));
     m_metadataGroup->refreshLanguage();
+    m_formatChoice->refreshLanguage();
     m_uploadRulesGroup->refreshLanguage();
 }
 
@@ -250,6 +255,7 @@ void KPPreferences::loadPreferences()
     m_storedParallelJobs = KPSettings::parallelJobs();
     m_parallelJobsSB->setValue(m_storedParallelJobs);
     m_metadataGroup->load();
+    m_formatChoice->load();
     m_uploadRulesGroup->load();
     m_highTF->initNumberTextField(m_highTF->text());
     m_widthTF->initNumberTextField(m_widthTF->text());
@@ -285,6 +291,7 @@ void KPPreferences::ok()
     if (m_parallelJobsSB->value() != m_storedParallelJobs)
         KPSettings::setInteger(KPSettingsKey::ParallelJobs, m_parallelJobsSB->value());
     m_metadataGroup->store();
+    m_formatChoice->store();
     m_uploadRulesGroup->store();
     close();
 }

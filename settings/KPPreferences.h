@@ -4,6 +4,7 @@
 
 #include <optional>
 
+class KPFormatChoice;
 class KPMetadataGroup;
 class KPUploadRulesGroup;
 class KPNumberTextField;
@@ -16,9 +17,9 @@ class QSpinBox;
 
 // The preferences panel: the quality floor as a whole percent, whether a picture is
 // fitted at the best quality or step by step, the smallest box a picture may be scaled
-// down to, whether scaling is allowed at all, how many pictures a run converts at once and
-// what outputs keep of the metadata. Not modal, so it can be changed during a run; each
-// show loads what the store holds, OK writes it.
+// down to, whether scaling is allowed at all, how many pictures a run converts at once,
+// what outputs keep of the metadata and the format they are written in. Not modal, so it can be
+// changed during a run; each show loads what the store holds, OK writes it.
 class KPPreferences : public QDialog
 {
     Q_OBJECT
@@ -44,6 +45,7 @@ public:
     QCheckBox* bestQualityCB() const { return m_bestQualityCB; }
     QSpinBox* parallelJobsSB() const { return m_parallelJobsSB; }
     KPMetadataGroup* metadataGroup() const { return m_metadataGroup; }
+    KPFormatChoice* formatChoice() const { return m_formatChoice; }
     KPUploadRulesGroup* uploadRulesGroup() const { return m_uploadRulesGroup; }
 
 Q_SIGNALS:
@@ -78,6 +80,7 @@ private:
     QPushButton* m_cancelBT;
     QPushButton* m_okBT;
     KPMetadataGroup* m_metadataGroup;
+    KPFormatChoice* m_formatChoice;
     KPUploadRulesGroup* m_uploadRulesGroup;
     // What the slider shows when the store holds no usable floor.
     static constexpr int FallbackPercent = 1;

@@ -140,6 +140,11 @@ std::optional<QStringList> KPSettings::arrayForKey(const QString& key)
     return std::nullopt;
 }
 
+KPOutputFormat KPSettings::outputFormat()
+{
+    return KPOutputFormats::fromStored(objectForKey(KPSettingsKey::OutputFormat));
+}
+
 KPMetadataPolicy KPSettings::metadataPolicy()
 {
     return KPMetadataPolicies::fromStored(read(KPSettingsKey::MetadataPolicy));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/KPMetadataPolicy.h"
+#include "engine/KPOutputFormat.h"
 
 #include <QList>
 #include <QSize>
@@ -31,6 +32,9 @@ inline const QString ParallelJobs = QStringLiteral("ParallelJobs"); // integer
 // What outputs keep of their sources' metadata: 0 all, 1 all but the location, 2 none
 // (KPMetadataPolicy). Absent or any other value reads 1; the defaults do not write it.
 inline const QString MetadataPolicy = QStringLiteral("MetadataPolicy"); // integer
+// The format outputs are written in: "jpeg", "webp" or "avif" (KPOutputFormat). Absent or
+// any other value reads JPEG; the defaults do not write it.
+inline const QString OutputFormat = QStringLiteral("OutputFormat"); // string
 // The folder each file chooser showed when it was last accepted: Add Files, Add Folder and
 // the export folder's Browse. Absent at first, when they start in the Pictures folder
 // (KPSettings::chooserFolder()); the defaults do not write them.
@@ -80,6 +84,7 @@ public:
     static std::optional<QString> stringForKey(const QString& key);
     static std::optional<QStringList> arrayForKey(const QString& key);
     static KPMetadataPolicy metadataPolicy();
+    static KPOutputFormat outputFormat();
 
     static void setBool(const QString& key, bool value);
     static void setFloat(const QString& key, float value);

@@ -86,6 +86,13 @@ void readMetadata(Reading& reading, const QString& value)
             QStringLiteral("--metadata takes keep, no-location or strip, not \"%1\"").arg(value);
 }
 
+void readFormat(Reading& reading, const QString& value)
+{
+    reading.options.fit.outputFormat = KPOutputFormats::fromName(value);
+    if (!reading.options.fit.outputFormat)
+        reading.error = QStringLiteral("--format takes jpeg, webp or avif, not \"%1\"").arg(value);
+}
+
 // An option of a run: its long name, whether a value follows it, and what it sets.
 struct Rule
 {
@@ -109,6 +116,7 @@ constexpr Rule Rules[] = {
      [](Reading& reading, const QString&) { reading.options.fit.bestQuality = false; }},
     {"jobs", true, readJobs},
     {"metadata", true, readMetadata},
+    {"format", true, readFormat},
     {"replace-originals", false,
      [](Reading& reading, const QString&) { reading.options.fit.replaceOriginals = true; }},
     {"stats", false, [](Reading& reading, const QString&) { reading.options.stats = true; }},
@@ -311,6 +319,9 @@ QString KPBatchArguments::usage()
         "                        IPTC): keep, no-location (all but the location, maker\n"
         "                        notes and serial numbers) or strip (default from the\n"
         "                        preferences, no-location at first)\n"
+        "  --format FORMAT       write jpeg, webp or avif files, each fitted at the best\n"
+        "                        quality that fits (default from the preferences, jpeg\n"
+        "                        at first; --stepwise applies to JPEG alone)\n"
         "  --replace-originals   when FOLDER holds the pictures themselves, write each\n"
         "                        JPEG over its original of the same name; without it the\n"
         "                        JPEG gets a new name (photo-2.jpg) and the original stays\n"

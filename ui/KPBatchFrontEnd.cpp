@@ -188,6 +188,8 @@ void KPBatchFrontEnd::printJob(const KPImageDataPtr& job)
         return;
     }
     QString detail = KPStringTools::sizeSwitch(float(summary->outputBytes));
+    if (summary->format != KPOutputFormat::Jpeg)
+        detail += QStringLiteral(", ") + KPOutputFormats::title(summary->format);
     switch (summary->ending) {
     case KPJobSummary::Ending::Encoded:
         if (summary->quality)

@@ -243,7 +243,11 @@ void KPImageLogView::showOutputValues(const KPImageData& job, const QImage& outp
         quality = summary->quality;
     else if (const std::optional<float> factor = job.exportQuality())
         quality = KPQuality::nearest(*factor);
-    m_logQualityTF->setText(quality ? qualityText(*quality) : QString());
+    QString shown = quality ? qualityText(*quality) : QString();
+    // JPEG is what a run writes unless told otherwise; another format is named.
+    if (summary && summary->format != KPOutputFormat::Jpeg)
+        shown = (KPOutputFormats::title(summary->format) + QLatin1Char(' ') + shown).trimmed();
+    m_logQualityTF->setText(shown);
 }
 
 void KPImageLogView::refreshViewState(const KPImageDataPtr& job)

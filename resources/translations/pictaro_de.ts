@@ -435,6 +435,10 @@
         <source>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the place names (city, state, country), the camera maker's notes and the serial numbers are left out.</source>
         <translation>Aufnahmedatum, Kamera, Belichtung und Urheberrecht gehen mit jedem Bild mit. Ohne den Aufnahmeort entfallen die GPS-Position, die Ortsangaben (Stadt, Region, Land), die Herstellernotizen der Kamera und die Seriennummern.</translation>
     </message>
+    <message id="L_OutputFormatLabel">
+        <source>Write pictures as:</source>
+        <translation>Bilder schreiben als:</translation>
+    </message>
     <message id="L_AboutLicence">
         <source>Free software under the GNU General Public License, version 3 or later</source>
         <translation>Freie Software unter der GNU General Public License, Version 3 oder später</translation>

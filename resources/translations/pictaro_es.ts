@@ -435,6 +435,10 @@
         <source>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the place names (city, state, country), the camera maker's notes and the serial numbers are left out.</source>
         <translation>La fecha de la toma, la cámara, la exposición y el copyright acompañan a cada imagen. Sin la ubicación, se omiten la posición GPS, los nombres del lugar (ciudad, región, país), las notas del fabricante de la cámara y los números de serie.</translation>
     </message>
+    <message id="L_OutputFormatLabel">
+        <source>Write pictures as:</source>
+        <translation>Guardar las imágenes como:</translation>
+    </message>
     <message id="L_AboutLicence">
         <source>Free software under the GNU General Public License, version 3 or later</source>
         <translation>Software libre bajo la Licencia Pública General de GNU, versión 3 o posterior</translation>

@@ -435,6 +435,10 @@
         <source>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the place names (city, state, country), the camera maker's notes and the serial numbers are left out.</source>
         <translation>La date de prise de vue, l’appareil, l’exposition et le copyright accompagnent chaque image. Sans le lieu, la position GPS, les noms du lieu (ville, région, pays), les notes du fabricant de l’appareil et les numéros de série sont retirés.</translation>
     </message>
+    <message id="L_OutputFormatLabel">
+        <source>Write pictures as:</source>
+        <translation>Enregistrer les images en :</translation>
+    </message>
     <message id="L_AboutLicence">
         <source>Free software under the GNU General Public License, version 3 or later</source>
         <translation>Logiciel libre sous la licence publique générale GNU, version 3 ou ultérieure</translation>

@@ -435,6 +435,10 @@
         <source>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the place names (city, state, country), the camera maker's notes and the serial numbers are left out.</source>
         <translation>撮影日時、カメラ、露出、著作権情報は各画像に残ります。位置情報を除く場合は、GPS 位置、地名（市区町村、都道府県、国）、カメラのメーカーノート、シリアル番号が削除されます。</translation>
     </message>
+    <message id="L_OutputFormatLabel">
+        <source>Write pictures as:</source>
+        <translation>画像の保存形式：</translation>
+    </message>
     <message id="L_AboutLicence">
         <source>Free software under the GNU General Public License, version 3 or later</source>
         <translation>GNU 一般公衆利用許諾書 バージョン 3 以降のもとで提供されるフリーソフトウェア</translation>

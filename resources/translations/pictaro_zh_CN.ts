@@ -435,6 +435,10 @@
         <source>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the place names (city, state, country), the camera maker's notes and the serial numbers are left out.</source>
         <translation>拍摄日期、相机、曝光参数和版权信息随每张图片保留。去除位置信息时，将删除 GPS 位置、地名（城市、省/州、国家）、相机厂商注释和序列号。</translation>
     </message>
+    <message id="L_OutputFormatLabel">
+        <source>Write pictures as:</source>
+        <translation>图片保存格式：</translation>
+    </message>
     <message id="L_AboutLicence">
         <source>Free software under the GNU General Public License, version 3 or later</source>
         <translation>自由软件，依据 GNU 通用公共许可证第 3 版或更高版本发布</translation>

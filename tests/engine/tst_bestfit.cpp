@@ -1,8 +1,10 @@
 #include "engine/KPAtomicFile.h"
+#include "engine/KPAvifEncoder.h"
 #include "engine/KPBatchRun.h"
 #include "engine/KPBestFit.h"
 #include "engine/KPCodecStats.h"
 #include "engine/KPFitter.h"
+#include "engine/KPFormatFit.h"
 #include "engine/KPForwardDct.h"
 #include "engine/KPJpegCodec.h"
 #include "engine/KPJpegEstimate.h"
@@ -10,8 +12,10 @@
 #include "engine/KPQuality.h"
 #include "engine/KPQualitySearch.h"
 #include "engine/KPSsim.h"
+#include "engine/KPWebpEncoder.h"
 #include "list/KPListView.h"
 #include "settings/KPSettings.h"
+#include "support/KPCurveEncoder.h"
 #include "support/KPFitSupport.h"
 #include "support/KPTestSupport.h"
 
@@ -81,6 +85,55 @@ private:
     QString writeSource(const QImage& image, const QString& name)
     {
         return KPTest::writePicture(image, m_folders->in.filePath(name));
+    }
+
+    // The WebP and AVIF side of fitChoosesTheHighestQualityOfTheTrialCurve, and that of a
+    // coder whose reduced copy misleads the search: each full encoding above the floor
+    // comes out just over the limit where the copy promised it under, and only the floor
+    // fits.
+    static void formatFitChoosesTheHighestQuality(const QImage& picture, double share,
+                                                  const QString& coder)
+    {
+        std::unique_ptr<KPEncoder> encoder;
+        // Rounds of full encodings the search makes at one size, and the floor's after them.
+        int most = 4;
+        if (coder == QLatin1String("webp")) {
+            encoder = std::make_unique<KPWebpEncoder>();
+        } else if (coder == QLatin1String("avif")) {
+            encoder = std::make_unique<KPAvifEncoder>();
+        } else {
+            const QSize full = picture.size();
+            encoder = std::make_unique<KPCurveEncoder>([full](QSize pixels, int quality) {
+                if (pixels != full)
+                    return qint64(quality) * 100;
+                return quality > 60 ? qint64(101'000) : qint64(90'000);
+            });
+            most = 5;
+        }
+        const KPMetadata none;
+        Curve curve;
+        for (int quality = 60; quality <= 100; ++quality)
+            curve[quality] = encoder->encode(picture, quality, none, {}).size();
+        const auto limit =
+            qint64(double(curve.at(60)) + share * double(curve.at(100) - curve.at(60)));
+        std::map<int, qint64> encoded;
+        KPFormatFit fit(*encoder, limit, 60, none, [&](int quality, QSize pixels, qint64 bytes) {
+            QCOMPARE(pixels, picture.size());
+            encoded[quality] = bytes;
+        });
+        const std::optional<KPFormatFit::Choice> choice = fit.fit(picture, std::nullopt);
+        QVERIFY(choice);
+        const bool monotonic =
+            std::is_sorted(curve.begin(), curve.end(),
+                           [](const auto& a, const auto& b) { return a.second < b.second; });
+        if (monotonic)
+            QCOMPARE(choice->quality, *bruteForce(curve, 60, limit));
+        QVERIFY(qint64(choice->data.size()) < limit);
+        QCOMPARE(qint64(choice->data.size()), curve.at(choice->quality));
+        QCOMPARE(choice->pixels, picture.size());
+        QCOMPARE(fit.encodings(), int(encoded.size()));
+        // Not a dozen: the reduced copy places the search.
+        QVERIFY2(fit.encodings() <= most, qPrintable(QString::number(fit.encodings())));
     }
 
     std::unique_ptr<KPTestFolders> m_folders;
@@ -257,15 +310,30 @@ private Q_SLOTS:
         QTest::addColumn<double>("share"); // the limit between the floor's size and the top's
         QTest::addColumn<qint64>("metadata");
         QTest::addColumn<bool>("busyPool"); // no thread free for the search's helpers
-        QTest::newRow("low") << QSize(320, 240) << 0.1 << qint64(0) << false;
-        QTest::newRow("middle") << QSize(320, 240) << 0.5 << qint64(0) << false;
-        QTest::newRow("high") << QSize(400, 300) << 0.9 << qint64(0) << false;
-        QTest::newRow("above the top") << QSize(200, 150) << 1.5 << qint64(0) << false;
-        QTest::newRow("odd size") << QSize(333, 127) << 0.6 << qint64(0) << false;
-        QTest::newRow("with metadata") << QSize(320, 240) << 0.5 << qint64(20000) << false;
-        QTest::newRow("metadata above the top") << QSize(200, 150) << 1.5 << qint64(60000) << false;
+        QTest::addColumn<QString>("coder");
+        const QString jpeg = QStringLiteral("jpeg");
+        const QString webp = QStringLiteral("webp");
+        const QString avif = QStringLiteral("avif");
+        QTest::newRow("low") << QSize(320, 240) << 0.1 << qint64(0) << false << jpeg;
+        QTest::newRow("middle") << QSize(320, 240) << 0.5 << qint64(0) << false << jpeg;
+        QTest::newRow("high") << QSize(400, 300) << 0.9 << qint64(0) << false << jpeg;
+        QTest::newRow("above the top") << QSize(200, 150) << 1.5 << qint64(0) << false << jpeg;
+        QTest::newRow("odd size") << QSize(333, 127) << 0.6 << qint64(0) << false << jpeg;
+        QTest::newRow("with metadata") << QSize(320, 240) << 0.5 << qint64(20000) << false << jpeg;
+        QTest::newRow("metadata above the top")
+            << QSize(200, 150) << 1.5 << qint64(60000) << false << jpeg;
         // Large enough for the DCT and the counts to be shared out as well.
-        QTest::newRow("no thread free") << QSize(640, 480) << 0.5 << qint64(0) << true;
+        QTest::newRow("no thread free") << QSize(640, 480) << 0.5 << qint64(0) << true << jpeg;
+        // WebP and AVIF search on encodings of a reduced copy (of a picture large enough to
+        // have one) and confirm by full ones; AVIF's qualities share its 64 quantisers.
+        QTest::newRow("webp, low") << QSize(800, 600) << 0.1 << qint64(0) << false << webp;
+        QTest::newRow("webp, high") << QSize(800, 600) << 0.8 << qint64(0) << false << webp;
+        QTest::newRow("webp, above the top")
+            << QSize(200, 150) << 1.5 << qint64(0) << false << webp;
+        QTest::newRow("avif, middle") << QSize(240, 180) << 0.5 << qint64(0) << false << avif;
+        QTest::newRow("avif, odd size") << QSize(333, 127) << 0.7 << qint64(0) << false << avif;
+        QTest::newRow("misleading copy, only the floor fits")
+            << QSize(800, 600) << 0.9 << qint64(0) << false << QStringLiteral("misleading");
     }
     void fitChoosesTheHighestQualityOfTheTrialCurve()
     {
@@ -273,8 +341,13 @@ private Q_SLOTS:
         QFETCH(double, share);
         QFETCH(qint64, metadata);
         QFETCH(bool, busyPool);
+        QFETCH(QString, coder);
         const QImage picture = KPTest::noisyImage(size.width(), size.height(), 3)
                                    .convertToFormat(QImage::Format_RGB32);
+        if (coder != QLatin1String("jpeg")) {
+            formatFitChoosesTheHighestQuality(picture, share, coder);
+            return;
+        }
         const Curve curve = trialCurve(picture, 60);
         std::optional<KPBusyPool> busy;
         if (busyPool)

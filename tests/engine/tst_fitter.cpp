@@ -1,4 +1,5 @@
 #include "engine/KPAtomicFile.h"
+#include "engine/KPAvifEncoder.h"
 #include "engine/KPCodecStats.h"
 #include "engine/KPFitter.h"
 #include "engine/KPImageDecoder.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTest>
 #include <QTimeZone>
@@ -68,42 +70,109 @@ private:
 private Q_SLOTS:
     void init() { m_folders = std::make_unique<KPTestFolders>(); }
 
-    // Only a JPEG under the limit is kept byte for byte: any other type under the limit
-    // is still encoded, since the output is named .jpg and must hold a JPEG.
+    // Only a source of the output's format under the limit is kept (byte for byte, or a
+    // WebP with only its metadata chunks rewritten): any other type under the limit is
+    // still encoded, since the output is named after its format and must hold it.
     void copyUnderTheLimitIsKeptAsItIs_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("kept");
-        QTest::newRow("png") << QStringLiteral("small.png") << false;
-        QTest::newRow("gif") << QStringLiteral("small.gif") << false;
-        QTest::newRow("bmp") << QStringLiteral("small.bmp") << false;
-        QTest::newRow("tiff") << QStringLiteral("small.tiff") << false;
-        QTest::newRow("jpeg") << QStringLiteral("small.JPEG") << true;
+        QTest::addColumn<int>("format");    // the output's
+        QTest::addColumn<int>("policy");    // the metadata's
+        QTest::addColumn<bool>("location"); // the source carries a camera and a GPS position
+        QTest::addColumn<int>("ending");
+        const int jpeg = int(KPOutputFormat::Jpeg);
+        const int webp = int(KPOutputFormat::WebP);
+        const int avif = int(KPOutputFormat::Avif);
+        const int keep = int(KPMetadataPolicy::KeepAll);
+        const int noLocation = int(KPMetadataPolicy::KeepAllButLocation);
+        const int strip = int(KPMetadataPolicy::RemoveAll);
+        const int encoded = int(KPJobSummary::Ending::Encoded);
+        const int unchanged = int(KPJobSummary::Ending::CopiedUnchanged);
+        const int rewritten = int(KPJobSummary::Ending::CopiedWithoutMetadata);
+        QTest::newRow("png") << QStringLiteral("small.png") << jpeg << noLocation << false
+                             << encoded;
+        QTest::newRow("gif") << QStringLiteral("small.gif") << jpeg << noLocation << false
+                             << encoded;
+        QTest::newRow("bmp") << QStringLiteral("small.bmp") << jpeg << noLocation << false
+                             << encoded;
+        QTest::newRow("tiff") << QStringLiteral("small.tiff") << jpeg << noLocation << false
+                              << encoded;
+        QTest::newRow("jpeg") << QStringLiteral("small.JPEG") << jpeg << noLocation << false
+                              << unchanged;
+        QTest::newRow("webp as jpeg")
+            << QStringLiteral("small.webp") << jpeg << noLocation << false << encoded;
+        QTest::newRow("jpeg as webp")
+            << QStringLiteral("small.jpg") << webp << noLocation << false << encoded;
+        QTest::newRow("webp as webp")
+            << QStringLiteral("small.webp") << webp << noLocation << false << unchanged;
+        QTest::newRow("webp with a location as webp")
+            << QStringLiteral("small.webp") << webp << noLocation << true << rewritten;
+        QTest::newRow("webp with a location as webp, strip")
+            << QStringLiteral("small.webp") << webp << strip << true << rewritten;
+        QTest::newRow("webp with a location as webp, keep")
+            << QStringLiteral("small.webp") << webp << keep << true << unchanged;
+        QTest::newRow("jpeg as avif")
+            << QStringLiteral("small.jpg") << avif << noLocation << false << encoded;
+        QTest::newRow("avif as avif, keep")
+            << QStringLiteral("small.avif") << avif << keep << false << unchanged;
+        // libavif cannot rewrite the metadata of a picture without encoding it anew.
+        QTest::newRow("avif as avif, strip")
+            << QStringLiteral("small.avif") << avif << strip << false << encoded;
     }
     void copyUnderTheLimitIsKeptAsItIs()
     {
         QFETCH(QString, name);
-        QFETCH(bool, kept);
-        const QString source = writeSource(KPTest::noisyImage(64, 48), name);
+        QFETCH(int, format);
+        QFETCH(int, policy);
+        QFETCH(bool, location);
+        QFETCH(int, ending);
+        const auto written = KPOutputFormat(format);
+        const QImage picture = KPTest::noisyImage(64, 48);
+        QString source;
+        if (name.endsWith(QLatin1String(".avif"))) {
+            source = m_folders->in.filePath(name);
+            QVERIFY(KPTest::writeNative(
+                source, KPAvifEncoder().encode(picture.convertToFormat(QImage::Format_RGB32), 80,
+                                               KPMetadata(), {})));
+        } else {
+            source = writeSource(picture, name);
+        }
+        if (location)
+            QVERIFY(KPTest::exifWrite(source, {QStringLiteral("-IFD0:Make=PictaroCam"),
+                                               QStringLiteral("-GPS:GPSLatitude=48.8566"),
+                                               QStringLiteral("-GPS:GPSLatitudeRef=N")}));
         const QByteArray bytes = *KPAtomicFile::readAll(source);
-        const Outcome outcome = fit(source, quint64(bytes.size()) + 1, {});
+        KPFitOptions options;
+        options.outputFormat = written;
+        options.metadataPolicy = KPMetadataPolicy(policy);
+        const Outcome outcome = fit(source, quint64(bytes.size()) + 1, options);
         QCOMPARE(outcome.job->progress(), qint32(KPProgress::Converted));
-        QCOMPARE(outcome.job->exportPath(), m_folders->out.filePath(QStringLiteral("small.jpg")));
-        QCOMPARE(exportFiles(), QStringList{QStringLiteral("small.jpg")});
+        const QString outputName =
+            QStringLiteral("small.") + (written == KPOutputFormat::Jpeg
+                                            ? QStringLiteral("jpg")
+                                            : KPOutputFormats::name(written));
+        QCOMPARE(outcome.job->exportPath(), m_folders->out.filePath(outputName));
+        QCOMPARE(exportFiles(), QStringList{outputName});
         const QByteArray output = *KPAtomicFile::readAll(outcome.job->exportPath());
         QCOMPARE(outcome.job->exportSize(), quint64(output.size()));
-        if (kept) {
-            QCOMPARE(outcome.encodings, 0);
-            QCOMPARE(output, bytes);
-        } else {
-            QVERIFY(outcome.encodings > 0);
-            QVERIFY(output.startsWith("\xff\xd8\xff"));
-            QVERIFY(quint64(output.size()) <= quint64(bytes.size()));
+        QCOMPARE(KPOutputFormats::ofBytes(output), std::optional<KPOutputFormat>(written));
+        QCOMPARE(KPTest::readOutput(outcome.job->exportPath()).size(), QSize(64, 48));
+        const auto end = KPJobSummary::Ending(ending);
+        QCOMPARE(outcome.encodings == 0, end != KPJobSummary::Ending::Encoded);
+        QCOMPARE(output == bytes, end == KPJobSummary::Ending::CopiedUnchanged);
+        QVERIFY(quint64(output.size()) <= quint64(bytes.size()));
+        if (end == KPJobSummary::Ending::Encoded && written == KPOutputFormat::Jpeg)
             QCOMPARE(QImage::fromData(output, "JPEG").size(), QSize(64, 48));
+        if (end == KPJobSummary::Ending::CopiedWithoutMetadata) {
+            // The same picture data, without the position (and, stripped, without the camera).
+            QCOMPARE(KPTest::readOutput(outcome.job->exportPath()), KPTest::readOutput(source));
+            const QJsonObject found = KPTest::exifTags(outcome.job->exportPath());
+            QVERIFY(!found.contains(QStringLiteral("GPS:GPSLatitude")));
+            QCOMPARE(found.contains(QStringLiteral("IFD0:Make")),
+                     KPMetadataPolicy(policy) != KPMetadataPolicy::RemoveAll);
         }
-        const QString wrong = KPTest::summaryMismatch(
-            *outcome.job, quint64(bytes.size()), QSize(64, 48),
-            kept ? KPJobSummary::Ending::CopiedUnchanged : KPJobSummary::Ending::Encoded);
+        const QString wrong =
+            KPTest::summaryMismatch(*outcome.job, quint64(bytes.size()), QSize(64, 48), end);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
     }
 

@@ -2,6 +2,7 @@
 #include "list/KPDupPathPanel.h"
 #include "settings/KPExportFolder.h"
 #include "settings/KPExportPathView.h"
+#include "settings/KPFormatChoice.h"
 #include "settings/KPLimitView.h"
 #include "settings/KPMetadataGroup.h"
 #include "settings/KPNumberTextField.h"
@@ -18,6 +19,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -525,6 +527,45 @@ private Q_SLOTS:
                  storedAfter.toString());
         panel.showPanel();
         QCOMPARE(int(panel.metadataGroup()->policy()), int(KPSettings::metadataPolicy()));
+    }
+
+    // The format is stored only once another than JPEG is chosen: a store without it stays
+    // without it, and an unknown value is shown as JPEG but left as it is.
+    void preferencesFormat_data()
+    {
+        QTest::addColumn<QVariant>("stored"); // invalid: the key is absent
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("chosen"); // -1: nothing chosen
+        QTest::addColumn<QVariant>("storedAfter");
+        const int jpeg = int(KPOutputFormat::Jpeg);
+        const int webp = int(KPOutputFormat::WebP);
+        const int avif = int(KPOutputFormat::Avif);
+        QTest::newRow("absent stays absent") << QVariant() << jpeg << -1 << QVariant();
+        QTest::newRow("webp chosen")
+            << QVariant() << jpeg << webp << QVariant(QStringLiteral("webp"));
+        QTest::newRow("stored avif")
+            << QVariant(QStringLiteral("avif")) << avif << -1 << QVariant(QStringLiteral("avif"));
+        QTest::newRow("unknown text")
+            << QVariant(QStringLiteral("gif")) << jpeg << -1 << QVariant(QStringLiteral("gif"));
+        QTest::newRow("jpeg chosen over avif")
+            << QVariant(QStringLiteral("avif")) << avif << jpeg << QVariant(QStringLiteral("jpeg"));
+    }
+    void preferencesFormat()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(int, shown);
+        QFETCH(int, chosen);
+        QFETCH(QVariant, storedAfter);
+        if (stored.isValid())
+            KPSettings::setObject(KPSettingsKey::OutputFormat, stored);
+        KPPreferences panel;
+        panel.awakeFromNib();
+        QCOMPARE(int(panel.formatChoice()->format()), shown);
+        QVERIFY(!panel.formatChoice()->formatCB()->accessibleName().isEmpty());
+        if (chosen >= 0)
+            panel.formatChoice()->setFormat(KPOutputFormat(chosen));
+        panel.ok();
+        QCOMPARE(KPSettings::objectForKey(KPSettingsKey::OutputFormat), storedAfter);
     }
 
     void duplicateNotice()

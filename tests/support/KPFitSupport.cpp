@@ -6,14 +6,14 @@
 namespace {
 QString described(const KPJobSummary& summary)
 {
-    return QStringLiteral("ending %1, %2 -> %3 bytes, %4x%5, quality %6, %7")
+    return QStringLiteral("ending %1, %2 -> %3 bytes, %4x%5, quality %6, %7, %8")
         .arg(int(summary.ending))
         .arg(summary.sourceBytes)
         .arg(summary.outputBytes)
         .arg(summary.outputPixels.width())
         .arg(summary.outputPixels.height())
         .arg(summary.quality ? summary.quality->percent() : -1)
-        .arg(summary.outputPath);
+        .arg(summary.outputPath, KPOutputFormats::name(summary.format));
 }
 } // namespace
 
@@ -54,6 +54,10 @@ QString summaryMismatch(const KPImageData& job, quint64 sourceBytes, QSize pixel
     if (ending == KPJobSummary::Ending::Encoded)
         expected.quality = KPQuality::nearest(job.exportQuality().value_or(-1.0f));
     expected.outputPath = job.exportPath();
+    // What the output holds.
+    expected.format =
+        KPOutputFormats::ofBytes(KPAtomicFile::readAll(job.exportPath()).value_or(QByteArray()))
+            .value_or(KPOutputFormat::Jpeg);
     if (*summary == expected)
         return {};
     return described(*summary) + QStringLiteral(" instead of ") + described(expected);

@@ -1,9 +1,11 @@
 #include "support/KPTestSupport.h"
 
 #include "engine/KPAsync.h"
+#include "engine/KPAtomicFile.h"
 #include "engine/KPImageDecoder.h"
 #include "engine/KPPath.h"
 #include "settings/KPSettings.h"
+#include "support/KPHeifReader.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -220,6 +222,17 @@ QStringList realPhotos()
         photos.append(it.next());
     photos.sort();
     return photos;
+}
+
+QImage readOutput(const QString& path, std::optional<KPOutputFormat>* format)
+{
+    const QByteArray bytes = KPAtomicFile::readAll(path).value_or(QByteArray());
+    const std::optional<KPOutputFormat> held = KPOutputFormats::ofBytes(bytes);
+    if (format)
+        *format = held;
+    if (held == KPOutputFormat::Avif)
+        return KPHeifReader::read(bytes);
+    return QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32);
 }
 
 QColor meanColor(const QImage& source)

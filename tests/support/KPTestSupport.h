@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/KPOutputFormat.h"
+
 #include <QImage>
 #include <QJsonObject>
 #include <QString>
@@ -100,6 +102,9 @@ QStringList namesIn(const QString& folder);
 QStringList realPhotos();
 // The mean colour of a picture.
 QColor meanColor(const QImage& image);
+// An output as another program reads it: a JPEG or WebP through Qt's readers, an AVIF
+// through libheif; null when it does not decode. `format` gets what the bytes hold.
+QImage readOutput(const QString& path, std::optional<KPOutputFormat>* format = nullptr);
 // The CRC-32 that PNG chunks and ZIP files carry.
 quint32 crc32(const QByteArray& bytes);
 // Writes tags into a picture with exiftool (arguments such as "-Make=Canon"), in place;

@@ -1,8 +1,9 @@
 // Saves pictures of the main window and its panels in each state a user meets, for
-// looking at them as a user would: screenshots OUT_DIR [PICTURE_FOLDER]. The language
+// looking at them as a user would: screenshots OUT_DIR [PICTURE_FOLDER [FORMAT]]. The language
 // follows LANGUAGE/LANG; QT_SCALE_FACTOR=2 shows a 2x screen. With a picture folder it
 // also runs Resize over it (limit 150 KB, into OUT_DIR/export) and takes the run, its
-// end and its results, and the compare mode on the first converted picture (fit and 100 %).
+// end and its results, and the compare mode on the first converted picture (fit and 100 %),
+// writing FORMAT (jpeg, webp or avif) when given.
 #include "engine/KPBatchRun.h"
 #include "list/KPDupPathPanel.h"
 #include "list/KPListView.h"
@@ -12,6 +13,7 @@
 #include "settings/KPNumberTextField.h"
 #include "settings/KPPathComboBox.h"
 #include "settings/KPPreferences.h"
+#include "settings/KPSettings.h"
 #include "settings/KPUploadRulesGroup.h"
 #include "support/KPTestSupport.h"
 #include "ui/KPAbout.h"
@@ -103,12 +105,14 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Pictaro"));
     if (argc < 2) {
-        qCritical("usage: screenshots OUT_DIR [PICTURE_FOLDER]");
+        qCritical("usage: screenshots OUT_DIR [PICTURE_FOLDER [FORMAT]]");
         return 2;
     }
     g_out = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(g_out);
     KPTestSettings settings;
+    if (argc > 3)
+        KPSettings::setObject(KPSettingsKey::OutputFormat, QString::fromLocal8Bit(argv[3]));
     KPLocalization::install(app);
 
     KPMainWindow window;

@@ -141,6 +141,15 @@ private Q_SLOTS:
                                                 QStringLiteral("OUT"),
                                                 in}
                                  << QStringLiteral("WIDTHxHEIGHT");
+        QTest::newRow("unknown format")
+            << QStringList{QStringLiteral("--format"),
+                           QStringLiteral("gif"),
+                           QStringLiteral("--limit"),
+                           QStringLiteral("1MB"),
+                           QStringLiteral("--export"),
+                           QStringLiteral("OUT"),
+                           in}
+            << QStringLiteral("--format takes jpeg, webp or avif, not \"gif\"");
         for (const char* jobs : {"0", "17", "two"}) {
             QTest::addRow("--jobs %s", jobs) << QStringList{QStringLiteral("--jobs"),
                                                             QString::fromLatin1(jobs),
@@ -460,23 +469,40 @@ private Q_SLOTS:
         QTest::addColumn<QString>("option");
         QTest::addColumn<bool>("storedBest");
         QTest::addColumn<bool>("stats"); // --stats as well
-        QTest::newRow("--best") << QStringLiteral("--best") << false << false;
+        QTest::addColumn<QByteArray>("storedFormat");
+        QTest::addColumn<QString>("output");
+        const QString jpg = QStringLiteral("b.jpg");
+        QTest::newRow("--best") << QStringLiteral("--best") << false << false << QByteArray()
+                                << jpg;
         QTest::newRow("--stepwise over a stored best")
-            << QStringLiteral("--stepwise") << true << false;
-        QTest::newRow("--jobs=2 with a stored best") << QStringLiteral("--jobs=2") << true << false;
-        QTest::newRow("--best --stats") << QStringLiteral("--best") << false << true;
-        QTest::newRow("--stepwise --stats") << QStringLiteral("--stepwise") << true << true;
+            << QStringLiteral("--stepwise") << true << false << QByteArray() << jpg;
+        QTest::newRow("--jobs=2 with a stored best")
+            << QStringLiteral("--jobs=2") << true << false << QByteArray() << jpg;
+        QTest::newRow("--best --stats")
+            << QStringLiteral("--best") << false << true << QByteArray() << jpg;
+        QTest::newRow("--stepwise --stats")
+            << QStringLiteral("--stepwise") << true << true << QByteArray() << jpg;
+        QTest::newRow("--format=webp --stats") << QStringLiteral("--format=webp") << false << true
+                                               << QByteArray() << QStringLiteral("b.webp");
+        QTest::newRow("a stored avif") << QStringLiteral("--jobs=1") << false << false
+                                       << QByteArray("avif") << QStringLiteral("b.avif");
+        QTest::newRow("--format=jpeg over a stored webp")
+            << QStringLiteral("--format=jpeg") << false << false << QByteArray("webp") << jpg;
     }
     void fittingModeOptions()
     {
         QFETCH(QString, option);
         QFETCH(bool, storedBest);
         QFETCH(bool, stats);
+        QFETCH(QByteArray, storedFormat);
+        QFETCH(QString, output);
         QFile config(path(QStringLiteral("config/Pictaro/Pictaro.conf")));
         QVERIFY(QDir().mkpath(QFileInfo(config).absolutePath()));
         QVERIFY(config.open(QIODevice::WriteOnly));
         config.write(storedBest ? "[General]\nBestQualityFit=true\n"
                                 : "[General]\nBestQualityFit=false\n");
+        if (!storedFormat.isEmpty())
+            config.write("OutputFormat=" + storedFormat + "\n");
         config.close();
         const QString out = path(QStringLiteral("out"));
         KPTest::save(KPTest::noisyImage(800, 600), path(QStringLiteral("in/b.png")));
@@ -488,7 +514,11 @@ private Q_SLOTS:
             arguments.append(QStringLiteral("--stats"));
         const Result result = pictaro(arguments);
         QCOMPARE(result.exitCode, 0);
-        QVERIFY(QFileInfo(path(QStringLiteral("out/b.jpg"))).size() < 60000);
+        QCOMPARE(KPTest::namesIn(out), QStringList{output});
+        QVERIFY(QFileInfo(out + QLatin1Char('/') + output).size() < 60000);
+        std::optional<KPOutputFormat> held;
+        QVERIFY(!KPTest::readOutput(out + QLatin1Char('/') + output, &held).isNull());
+        QCOMPARE(output.endsWith(QLatin1String(".jpg")), held == KPOutputFormat::Jpeg);
         // The counts of the run's own work; the estimates' line only where they chose.
         const QRegularExpression codec(QStringLiteral("^codec: ([1-9]\\d*) encodings [\\d.]+ ms, "
                                                       "([1-9]\\d*) decodings [\\d.]+ ms$"),
