@@ -14,13 +14,19 @@
 //       (a flick), then 300 jumps to random places (dragging the scroll bar); a 5 ms
 //       timer meanwhile records how long the GUI thread kept it waiting
 //
-// Both first time the listing (Add Folder through the window) and print name=value
+//   bench_table thumbnails FOLDER
+//       from the moment the folder is added, shows the table a page at a time, each page
+//       once every thumbnail on it has arrived, down to the last row: the time until the
+//       last thumbnail is shown (a folder of a few hundred camera photos, say)
+//
+// All first time the listing (Add Folder through the window) and print name=value
 // lines; every time is wall time on the GUI thread.
 
 #include "KPBenchSupport.h"
 
 #include "engine/KPBatchRun.h"
 #include "list/KPListView.h"
+#include "list/KPPicTableModel.h"
 #include "list/KPPicTableView.h"
 #include "list/KPThumbnailCache.h"
 #include "ui/KPLocalization.h"
@@ -294,6 +300,55 @@ int scroll(KPMainWindow& window)
     return 0;
 }
 
+// Every row's thumbnail, a page at a time as someone reading down the list sees them;
+// `sinceAdd` was started as the folder was added.
+int thumbnailsAll(KPMainWindow& window, const QElapsedTimer& sinceAdd)
+{
+    QTableView* table = window.picTableView()->picTV();
+    const auto* model = qobject_cast<const KPPicTableModel*>(table->model());
+    KPThumbnailCache* thumbnails = window.picTableView()->thumbnails();
+    QScrollBar* bar = table->verticalScrollBar();
+    const int rows = model ? model->rowCount() : 0;
+    if (rows == 0)
+        return 1;
+    auto pageShown = [&] {
+        const int first = std::max(0, table->rowAt(0));
+        int last = table->rowAt(table->viewport()->height() - 1);
+        if (last < 0)
+            last = rows - 1;
+        for (int row = first; row <= last; ++row) {
+            if (!thumbnails->pixelSize(model->job(row)->path()).isValid())
+                return -1;
+        }
+        return last;
+    };
+    int pages = 1;
+    for (;;) {
+        table->viewport()->repaint(); // asks for the page's thumbnails
+        const int last = pageShown();
+        if (last == rows - 1)
+            break;
+        if (last >= 0) {
+            bar->setValue(bar->value() + bar->pageStep());
+            ++pages;
+            continue;
+        }
+        if (sinceAdd.elapsed() > 600 * 1000) {
+            std::fprintf(stderr, "bench_table: the thumbnails did not all arrive\n");
+            return 1;
+        }
+        spin(2);
+    }
+    KPBench::figure("last_thumbnail_ms", msSince(sinceAdd));
+    KPBench::figure("pages", qint64(pages));
+    qint64 read = 0;
+    for (int row = 0; row < rows; ++row)
+        read += thumbnails->pixelSize(model->job(row)->path()).isValid() ? 1 : 0;
+    KPBench::figure("thumbnails_cached", read);
+    KPBench::figure("hwm_end_kb", KPBench::memory().hwmKb);
+    return 0;
+}
+
 // Resize over the whole list, 200 KB a picture, as a user would press it; the end alert
 // is answered as soon as it shows.
 int runAll(KPMainWindow& window, const QString& exportFolder)
@@ -333,10 +388,12 @@ int main(int argc, char* argv[])
     const QStringList args = QCoreApplication::arguments().mid(1);
     const QString mode = args.value(0);
     const bool run = mode == QStringLiteral("run");
+    const bool allThumbnails = mode == QStringLiteral("thumbnails");
     if (args.size() < 2 || (mode != QStringLiteral("remove") && mode != QStringLiteral("scroll") &&
-                            !(run && args.size() >= 3))) {
+                            !allThumbnails && !(run && args.size() >= 3))) {
         std::fprintf(stderr, "usage: bench_table remove FOLDER [REMOVE [contiguous|alternate]]\n"
                              "       bench_table scroll FOLDER\n"
+                             "       bench_table thumbnails FOLDER\n"
                              "       bench_table run FOLDER EXPORT_FOLDER\n");
         return 2;
     }
@@ -358,6 +415,8 @@ int main(int argc, char* argv[])
     KPBench::figure("jobs", static_cast<qint64>(window.picLV()->memberMAr().size()));
     KPBench::figure("rss_before_kb", before.rssKb);
     KPBench::figure("hwm_after_list_kb", KPBench::memory().hwmKb);
+    if (allThumbnails)
+        return thumbnailsAll(window, clock);
     spin(200);
 
     if (run)

@@ -27,7 +27,7 @@ public:
     QByteArray withMetadata(const QByteArray& encoding, const KPMetadata& metadata,
                             QSize pixels) const override;
     qint64 metadataBytes(const KPMetadata& metadata) const override;
-    std::shared_ptr<KPRowDecode> startDecode(const QByteArray&) override { return {}; }
+    std::shared_ptr<KPRowDecode> startDecode(const QByteArray&, QImage) override { return {}; }
     QImage decode(const QByteArray& encoding) override;
     std::unique_ptr<KPSizeEstimate> sizeEstimate() const override { return {}; }
     // The qualities of one quantiser: 64 steps over 101 qualities.

@@ -3,14 +3,15 @@
 #include "engine/KPBestFit.h"
 #include "engine/KPFitContext.h"
 #include "engine/KPImageData.h"
+#include "engine/KPSourcePicture.h"
 
 #include <algorithm>
+#include <optional>
 
 class KPEncoder;
 class KPFitSettings;
 class KPMetadata;
 class KPOutputWorkspace;
-class KPSourcePicture;
 
 // The best-quality fitting of one job: KPBestFit (JPEG, on its size estimates) or
 // KPFormatFit (the other formats, on reduced copies) searches the source's own picture for
@@ -30,11 +31,18 @@ public:
     void setThreads(int threads) { m_threads = std::max(1, threads); }
 
     void fit(const KPImageDataPtr& job, bool scaling);
+    // How much of a JPEG source the search needs decoded, from a quick look at it: for the
+    // source, before it starts decoding, when scaling is allowed.
+    KPSourcePicture::ScaleChoice scaleChoice() const;
 
 private:
     // The search of a format other than JPEG, and the writing of what it chose.
     void fitFormat(const KPImageDataPtr& job, const QImage& pristine,
                    std::optional<KPBestFit::Box> box, const KPMetadata& carried);
+    // The search of one picture; `failed` tells an error from a picture that cannot fit.
+    std::optional<KPBestFit::Choice> search(const KPImageDataPtr& job, const QImage& pristine,
+                                            std::optional<KPBestFit::Box> box, qint64 metadataBytes,
+                                            bool& failed);
     // Writes the chosen encoding with the metadata and measures it.
     void write(const KPImageDataPtr& job, const KPBestFit::Choice& choice,
                const KPMetadata& carried);

@@ -51,8 +51,9 @@ public:
 
     // Starts decoding an encoding of this format on another thread, its rows readable as
     // they come; nothing when the format or the data does not allow it (decode() then
-    // reads it whole).
-    virtual std::shared_ptr<KPRowDecode> startDecode(const QByteArray& encoding) = 0;
+    // reads it whole). `spent`, a picture no longer needed, may be decoded into when
+    // nothing else holds it.
+    virtual std::shared_ptr<KPRowDecode> startDecode(const QByteArray& encoding, QImage spent) = 0;
     // Decodes an encoding of this format whole into Format_RGB32; a null picture on failure.
     virtual QImage decode(const QByteArray& encoding) = 0;
 

@@ -26,6 +26,11 @@ void KPFitter::fitJob(const KPImageDataPtr& job)
     const bool best = m_settings.bestQuality();
     m_scaling = scaling;
     m_format = m_settings.outputFormat();
+    // The best-quality fitting of a JPEG decodes a JPEG source at the size its output is
+    // foreseen to need.
+    m_source.setScaleChoice(best && scaling && m_format == KPOutputFormat::Jpeg
+                                ? m_bestQuality.scaleChoice()
+                                : KPSourcePicture::ScaleChoice());
     startJob(job);
     if (job->is(KPProgress::Converting) && copyImageToExportPath(job)) {
         // Only a source of the output's format, inside the largest box, stays as it is: the

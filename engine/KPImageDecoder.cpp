@@ -1,6 +1,7 @@
 #include "engine/KPImageDecoder.h"
 
 #include "engine/KPAtomicFile.h"
+#include "engine/KPExifThumbnail.h"
 #include "engine/KPJpegCodec.h"
 #include "engine/KPPath.h"
 #include "engine/KPPngOrientation.h"
@@ -410,7 +411,18 @@ KPImageDecoder::Decoded KPImageDecoder::readFile(const QString& path, QSize box)
     if (bytes.size() != file.size())
         return Decoded{{}, KPFailure::SourceUnreadable, {}};
     file.close();
-    const Reading reading = read(bytes, formatHint(path), false, box);
+    const QByteArray hint = formatHint(path);
+    // A camera's photo carries a small picture of itself, enough for a thumbnail.
+    if (box.isValid() && bytes.startsWith("\xff\xd8\xff") && !isRawType(hint) &&
+        !isHeifType(hint)) {
+        const Reading header = readWithQt(bytes, true, {}, {});
+        if (header.failure == KPFailure::None && header.size.isValid()) {
+            const QImage thumbnail = KPExifThumbnail::read(bytes, header.size, box);
+            if (!thumbnail.isNull())
+                return Decoded{thumbnail, KPFailure::None, header.size};
+        }
+    }
+    const Reading reading = read(bytes, hint, false, box);
     if (reading.image.isNull())
         return Decoded{
             {}, reading.failure == KPFailure::None ? KPFailure::Damaged : reading.failure, {}};

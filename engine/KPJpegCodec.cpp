@@ -29,14 +29,14 @@ void onEncodeError(j_common_ptr info)
 // Format_RGB32 is 0xffRRGGBB in native byte order.
 constexpr J_COLOR_SPACE rgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
 
-// Where the encoder writes: one growing buffer that the caller owns and frees, whether
-// the encoding finished or was abandoned. (libjpeg's own memory destination hands out its
-// buffer only when the encoding finishes, and frees the ones it outgrew on the way, so
-// an abandoned encoding could be neither freed nor kept.)
+// Where the encoder writes: one growing array that the caller owns, whether the encoding
+// finished or was abandoned, and that becomes the encoding without a copy. (libjpeg's own
+// memory destination hands out its buffer only when the encoding finishes, and frees the
+// ones it outgrew on the way, so an abandoned encoding could be neither freed nor kept.)
 struct GrowingDestination
 {
     jpeg_destination_mgr base{};
-    unsigned char* buffer = nullptr;
+    QByteArray* data = nullptr;
     size_t capacity = 0;
     size_t used = 0;
 };
@@ -47,16 +47,27 @@ void outOfMemory(j_compress_ptr info)
     (*info->err->error_exit)(reinterpret_cast<j_common_ptr>(info));
 }
 
+// QByteArray's resize may throw, which must not cross libjpeg's C frames: a failure is
+// told as libjpeg's own.
+bool resizeTo(QByteArray* data, size_t size)
+{
+    try {
+        data->resize(qsizetype(size));
+    } catch (...) {
+        return false;
+    }
+    return data->size() == qsizetype(size);
+}
+
 void initDestination(j_compress_ptr info)
 {
     auto* dest = reinterpret_cast<GrowingDestination*>(info->dest);
-    if (!dest->buffer) {
+    if (dest->capacity == 0) {
         dest->capacity = 64 * 1024;
-        dest->buffer = static_cast<unsigned char*>(std::malloc(dest->capacity));
-        if (!dest->buffer)
+        if (!resizeTo(dest->data, dest->capacity))
             outOfMemory(info);
     }
-    dest->base.next_output_byte = dest->buffer;
+    dest->base.next_output_byte = reinterpret_cast<JOCTET*>(dest->data->data());
     dest->base.free_in_buffer = dest->capacity;
 }
 
@@ -64,11 +75,10 @@ boolean growDestination(j_compress_ptr info)
 {
     auto* dest = reinterpret_cast<GrowingDestination*>(info->dest);
     const size_t grown = dest->capacity * 2;
-    auto* bigger = static_cast<unsigned char*>(std::realloc(dest->buffer, grown));
-    if (!bigger)
+    if (!resizeTo(dest->data, grown))
         outOfMemory(info);
-    dest->buffer = bigger;
-    dest->base.next_output_byte = bigger + dest->capacity;
+    auto* bytes = reinterpret_cast<JOCTET*>(dest->data->data());
+    dest->base.next_output_byte = bytes + dest->capacity;
     dest->base.free_in_buffer = grown - dest->capacity;
     dest->capacity = grown;
     return TRUE;
@@ -81,7 +91,7 @@ void termDestination(j_compress_ptr info)
 }
 
 // Plain C state only between setjmp and longjmp: nothing here has a destructor. The
-// output buffer is the destination's; the caller frees it.
+// output array is the caller's.
 bool compressRows(const uchar* bits, qsizetype stride, int width, int height, int quality,
                   bool optimizeCoding, const std::function<bool(int)>* gate,
                   const std::function<bool()>* cancelled, const QByteArray* segments,
@@ -160,16 +170,17 @@ QByteArray KPJpegCodec::encodeRows(const QImage& image, int quality, bool optimi
     if (image.isNull() || image.format() != QImage::Format_RGB32)
         return {};
     KPCodecTimer timer(KPCodecStats::Encode);
+    QByteArray data;
     GrowingDestination out;
+    out.data = &data;
     const bool ok =
         compressRows(image.constBits(), image.bytesPerLine(), image.width(), image.height(),
                      KPQuality::fromPercent(quality).jpegQuality(), optimizeCoding,
                      gate ? &gate : nullptr, m_cancelled ? &m_cancelled : nullptr, &segments, &out);
-    QByteArray data;
-    if (ok && out.buffer && out.used > 0)
-        data =
-            QByteArray(reinterpret_cast<const char*>(out.buffer), static_cast<qsizetype>(out.used));
-    std::free(out.buffer);
+    if (!ok || out.used == 0)
+        return {};
+    data.truncate(qsizetype(out.used));
+    data.squeeze(); // a large encoding keeps no more memory than its bytes
     return data;
 }
 

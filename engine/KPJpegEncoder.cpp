@@ -49,9 +49,9 @@ qint64 KPJpegEncoder::metadataBytes(const KPMetadata& metadata) const
     return metadata.bytes();
 }
 
-std::shared_ptr<KPRowDecode> KPJpegEncoder::startDecode(const QByteArray& encoding)
+std::shared_ptr<KPRowDecode> KPJpegEncoder::startDecode(const QByteArray& encoding, QImage spent)
 {
-    return KPJpegStreamDecode::start(encoding, m_cancelled);
+    return KPJpegStreamDecode::start(encoding, m_cancelled, std::move(spent));
 }
 
 QImage KPJpegEncoder::decode(const QByteArray& encoding)

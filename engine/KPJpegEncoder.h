@@ -23,7 +23,7 @@ public:
     QByteArray withMetadata(const QByteArray& encoding, const KPMetadata& metadata,
                             QSize pixels) const override;
     qint64 metadataBytes(const KPMetadata& metadata) const override;
-    std::shared_ptr<KPRowDecode> startDecode(const QByteArray& encoding) override;
+    std::shared_ptr<KPRowDecode> startDecode(const QByteArray& encoding, QImage spent) override;
     QImage decode(const QByteArray& encoding) override;
     // KPJpegEstimate, which counts the optimised coding; nothing for the standard one.
     std::unique_ptr<KPSizeEstimate> sizeEstimate() const override;

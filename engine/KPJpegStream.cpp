@@ -78,8 +78,8 @@ bool decodeRows(const QByteArray& jpeg, uchar* bits, qsizetype stride, QSize siz
 }
 } // namespace
 
-std::shared_ptr<KPJpegStreamDecode> KPJpegStreamDecode::start(const QByteArray& jpeg,
-                                                              std::function<bool()> cancelled)
+std::shared_ptr<KPJpegStreamDecode>
+KPJpegStreamDecode::start(const QByteArray& jpeg, std::function<bool()> cancelled, QImage spent)
 {
     int width = 0;
     int height = 0;
@@ -90,7 +90,14 @@ std::shared_ptr<KPJpegStreamDecode> KPJpegStreamDecode::start(const QByteArray& 
     std::shared_ptr<KPJpegStreamDecode> decode(new KPJpegStreamDecode);
     decode->m_jpeg = jpeg;
     decode->m_cancelled = std::move(cancelled);
-    decode->m_image = QImage(width, height, QImage::Format_RGB32);
+    // Every row is written whole, so what the spent picture held never shows.
+    if (spent.size() == QSize(width, height) && spent.format() == QImage::Format_RGB32 &&
+        spent.isDetached())
+        decode->m_image = std::move(spent);
+    else
+        spent = QImage(); // held once, not beside the new picture
+    if (decode->m_image.isNull())
+        decode->m_image = QImage(width, height, QImage::Format_RGB32);
     if (decode->m_image.isNull())
         return {};
     // Taken here, before any copy of the picture exists, so the buffer the decoder
@@ -112,6 +119,9 @@ void KPJpegStreamDecode::run()
     // counted twice.
     const bool ok = decodeRows(m_jpeg, m_bits, m_image.bytesPerLine(), m_image.size(), m_cancelled,
                                m_rows, m_mutex, m_progress);
+    // The encoding is let go as soon as its picture is whole: the next step's encoding is
+    // growing meanwhile, and with a large picture both would be held at once.
+    m_jpeg = QByteArray();
     {
         std::lock_guard lock(m_mutex);
         m_failed = !ok;

@@ -22,9 +22,12 @@ class KPJpegStreamDecode final : public KPRowDecode
 public:
     // Reads the header and starts decoding; nothing when the data is no JPEG this
     // decoder takes or the picture would exceed the decoder's allocation limit. Decoding
-    // fails early once `cancelled` answers true.
-    static std::shared_ptr<KPJpegStreamDecode> start(const QByteArray& jpeg,
-                                                     std::function<bool()> cancelled = {});
+    // fails early once `cancelled` answers true. A `spent` picture of the decode's size and
+    // format that nothing else holds is decoded into: each quality step decodes a picture of
+    // the same size as the one before, and a new one would have every page of it faulted in
+    // afresh. Any other is let go before the new one is made.
+    static std::shared_ptr<KPJpegStreamDecode>
+    start(const QByteArray& jpeg, std::function<bool()> cancelled = {}, QImage spent = {});
     ~KPJpegStreamDecode() override;
 
     QSize size() const override { return m_image.size(); }

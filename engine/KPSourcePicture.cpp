@@ -1,8 +1,10 @@
 #include "engine/KPSourcePicture.h"
 
 #include "engine/KPAtomicFile.h"
+#include "engine/KPDecodeScale.h"
 #include "engine/KPJpegCodec.h"
 #include "engine/KPLargestBox.h"
+#include "engine/KPScaledJpegDecode.h"
 
 KPFailure KPSourcePicture::read(const QString& path, const std::function<bool()>& cancelled)
 {
@@ -56,15 +58,41 @@ void KPSourcePicture::start(KPMetadataPolicy policy, quint64 limit,
             [data = m_bytes, hint = m_hint, policy, copy = m_reading.forCopy, cancelled] {
                 return KPMetadata::read(data, hint, policy, copy, cancelled);
             });
+    // Only a source several times the limit is looked at: a smaller one mostly keeps its
+    // size, and a look costs a part of a whole decode.
+    const bool scaled = m_scaleChoice && m_isJpeg &&
+                        double(m_size) >= double(limit) * KPDecodeScale::LookFromLimitTimes;
+    auto decode = [data = m_bytes, hint = m_hint, cancelled, pixels = m_pixels,
+                   choice = scaled ? m_scaleChoice : ScaleChoice()] {
+        if (choice) {
+            KPImageDecoder::Decoded decoded = decodeChosen(data, pixels, choice, cancelled);
+            if (!decoded.image.isNull())
+                return decoded;
+        }
+        return KPImageDecoder::decodeSource(data, hint, cancelled, pixels);
+    };
     // A picture that will be encoded whatever else happens (as large as the limit, or not
     // of the output's format) starts its decode now, on another core, while the copy is
     // written. A smaller one is decoded only if it comes to that.
-    auto decode = [data = m_bytes, hint = m_hint, cancelled, pixels = m_pixels] {
-        return KPImageDecoder::decodeSource(data, hint, cancelled, pixels);
-    };
     using Decode = KPAsync::Task<KPImageDecoder::Decoded>;
     m_decode =
         !mayKeepCopy ? Decode::start(std::move(decode)) : Decode::deferred(std::move(decode));
+    if (scaled)
+        m_jpeg = m_bytes; // shared, not copied: the decode holds them too
+}
+
+KPImageDecoder::Decoded KPSourcePicture::decodeChosen(const QByteArray& jpeg, QSize upright,
+                                                      const ScaleChoice& choice,
+                                                      const std::function<bool()>& cancelled)
+{
+    KPCodecTimer timer(KPCodecStats::Source);
+    // The look costs little: at 1/8 libjpeg-turbo takes only the mean of each block.
+    const QImage look = KPScaledJpegDecode::look(jpeg, cancelled);
+    if (look.isNull())
+        return {};
+    const int eighths = choice(look, upright);
+    QImage image = KPScaledJpegDecode::decode(jpeg, eighths, cancelled);
+    return KPImageDecoder::Decoded{image, KPFailure::None, upright};
 }
 
 void KPSourcePicture::releaseBytes()
@@ -91,6 +119,9 @@ KPImageDecoder::Decoded KPSourcePicture::takePicture()
         KPCodecTimer timer(KPCodecStats::Decode);
         decoded = m_decode.take();
     }
+    // A whole picture is never decoded again.
+    if (decoded.image.size() == decoded.size)
+        m_jpeg = QByteArray();
     if (m_largestBox && !decoded.image.isNull())
         decoded.image = KPLargestBox::fitted(decoded.image, *m_largestBox);
     return decoded;
@@ -99,6 +130,11 @@ KPImageDecoder::Decoded KPSourcePicture::takePicture()
 bool KPSourcePicture::insideLargestBox() const
 {
     return !m_largestBox || KPLargestBox::holds(m_pixels, *m_largestBox);
+}
+
+QSize KPSourcePicture::largestSize() const
+{
+    return m_largestBox ? KPLargestBox::fittedSize(m_pixels, *m_largestBox) : m_pixels;
 }
 
 const KPMetadata& KPSourcePicture::metadata()
@@ -110,8 +146,20 @@ const KPMetadata& KPSourcePicture::metadata()
     return m_metadata;
 }
 
+QImage KPSourcePicture::scaledPicture(int eighths, const std::function<bool()>& cancelled)
+{
+    if (m_jpeg.isEmpty())
+        return {};
+    KPCodecTimer wait(KPCodecStats::Decode);
+    KPCodecTimer work(KPCodecStats::Source);
+    const QImage picture = KPScaledJpegDecode::decode(m_jpeg, eighths, cancelled);
+    return m_largestBox && !picture.isNull() ? KPLargestBox::fitted(picture, *m_largestBox)
+                                             : picture;
+}
+
 void KPSourcePicture::release()
 {
+    m_jpeg = QByteArray();
     m_decode = {};
     m_metadataRead = {};
 }

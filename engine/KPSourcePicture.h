@@ -41,6 +41,9 @@ public:
     void setLargestBox(std::optional<QSize> box) { m_largestBox = box; }
     // Whether the picture, as its header gives it, is inside the largest box.
     bool insideLargestBox() const;
+    // The largest picture a fitting can work on: the source's upright size, brought inside
+    // the largest box.
+    QSize largestSize() const;
 
     // Which reading of the metadata a job needs: for the copy of a JPEG already under the
     // limit, unless it keeps all; for the encodings, unless they carry none.
@@ -59,6 +62,12 @@ public:
     // Lets go of the bytes once the working file holds them; a copy still to be rewritten
     // without some metadata keeps them.
     void releaseBytes();
+    // Given a quick look at a JPEG (the picture at 1/8) and its whole upright size, the
+    // eighths of it to decode for the fitting: 8 for the whole picture.
+    using ScaleChoice = std::function<int(const QImage& look, QSize upright)>;
+    // Set before start(): a JPEG is then decoded at the size the choice gives, by
+    // libjpeg-turbo straight; other types whole, as ever. Called on another thread.
+    void setScaleChoice(ScaleChoice choice) { m_scaleChoice = std::move(choice); }
 
     // Whether the copy of the source, to be kept, has to be rewritten without some metadata.
     bool copyMayChange() const { return m_reading.forCopy; }
@@ -73,8 +82,14 @@ public:
 
     // Whether the decoded picture is still to be taken.
     bool hasPicture() const { return m_decode.isValid(); }
-    // The decoded picture, waited for and brought inside the largest box; taken once.
+    // The decoded picture, waited for and brought inside the largest box; taken once. With
+    // a scale choice, `image` may be smaller than `size`, the source's upright size.
     KPImageDecoder::Decoded takePicture();
+    // The source decoded again at `eighths`/8 of its size, upright and in sRGB, as
+    // Format_RGB32, for a fitting that found the picture it took too small; a null image
+    // when it cannot be (a source that is no JPEG, or without a scale choice). Brought
+    // inside the largest box, as the picture taken is.
+    QImage scaledPicture(int eighths, const std::function<bool()>& cancelled);
     // The metadata the encodings carry, waited for and fitted into the limit; nothing to
     // carry when none was read.
     const KPMetadata& metadata();
@@ -83,7 +98,15 @@ public:
     void release();
 
 private:
+    // The look at 1/8, then the decode at the size the choice gives it; a null image
+    // when libjpeg-turbo cannot read the data.
+    static KPImageDecoder::Decoded decodeChosen(const QByteArray& jpeg, QSize upright,
+                                                const ScaleChoice& choice,
+                                                const std::function<bool()>& cancelled);
+
     QByteArray m_bytes;
+    QByteArray m_jpeg; // the bytes kept for decodes at another size
+    ScaleChoice m_scaleChoice;
     QByteArray m_hint; // the type the name gives
     quint64 m_size = 0;
     QSize m_pixels;

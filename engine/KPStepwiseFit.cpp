@@ -134,13 +134,19 @@ QByteArray KPStepwiseFit::encodeStep(const KPImageDataPtr& job, QSize& pixels)
 
 bool KPStepwiseFit::readBack(const KPImageDataPtr& job, const QByteArray& data)
 {
-    // The next step starts from the file just written. When the file on disk is the data
-    // just encoded, decode those bytes instead of reading them back, on a thread of its own.
+    // The next step starts from the file just written: the picture this step encoded is
+    // let go first, so that a large picture is held once, not twice. Of the same size and
+    // held by nothing else, it is what the decode writes into.
+    QImage spent = job->exportImage();
+    job->setExportImage(QImage());
+    // When the file on disk is the data just encoded, decode those bytes instead of reading
+    // them back, on a thread of its own.
     if (job->exportSize() == quint64(data.size())) {
-        m_pendingDecode = m_encoder.startDecode(data);
+        m_pendingDecode = m_encoder.startDecode(data, std::move(spent));
         if (m_pendingDecode)
             return true;
     }
+    spent = QImage();
     QImage decoded;
     {
         KPCodecTimer timer(KPCodecStats::Decode);

@@ -3,14 +3,17 @@
 #include "engine/KPBatchRun.h"
 #include "engine/KPBestFit.h"
 #include "engine/KPCodecStats.h"
+#include "engine/KPDecodeScale.h"
 #include "engine/KPFitter.h"
 #include "engine/KPFormatFit.h"
 #include "engine/KPForwardDct.h"
+#include "engine/KPImageDecoder.h"
 #include "engine/KPJpegCodec.h"
 #include "engine/KPJpegEstimate.h"
 #include "engine/KPJpegQuantiser.h"
 #include "engine/KPQuality.h"
 #include "engine/KPQualitySearch.h"
+#include "engine/KPScaledJpegDecode.h"
 #include "engine/KPSsim.h"
 #include "engine/KPWebpEncoder.h"
 #include "list/KPListView.h"
@@ -21,6 +24,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QImageWriter>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
@@ -606,6 +610,159 @@ private Q_SLOTS:
             QCOMPARE(KPQuality::atLeast(factor).percent(), percent);
             QCOMPARE(KPBestFit::lowestQuality(factor), std::max(percent, 1));
         }
+    }
+
+    // A JPEG decoded at M/8 in the DCT domain shows what the whole decode scaled to that
+    // size shows: the same colours, the same way up, every pixel there.
+    void scaledDecodeMatchesAWholeOneScaled_data()
+    {
+        QTest::addColumn<int>("eighths");
+        QTest::addColumn<int>("orientation"); // EXIF, 1 for none
+        QTest::addColumn<bool>("progressive");
+        QTest::addColumn<bool>("look"); // the quick look at 1/8
+        QTest::newRow("1/8") << 1 << 1 << false << false;
+        QTest::newRow("2/8") << 2 << 1 << false << false;
+        QTest::newRow("5/8") << 5 << 1 << false << false;
+        QTest::newRow("7/8") << 7 << 1 << false << false;
+        QTest::newRow("3/8 turned a quarter") << 3 << 6 << false << false;
+        QTest::newRow("4/8 mirrored") << 4 << 2 << false << false;
+        QTest::newRow("6/8 turned the other way") << 6 << 8 << false << false;
+        QTest::newRow("3/8 of a progressive JPEG") << 3 << 1 << true << false;
+        QTest::newRow("a look") << 1 << 1 << false << true;
+        QTest::newRow("a look at a progressive JPEG, turned") << 1 << 6 << true << true;
+    }
+    void scaledDecodeMatchesAWholeOneScaled()
+    {
+        QFETCH(int, eighths);
+        QFETCH(int, orientation);
+        QFETCH(bool, progressive);
+        QFETCH(bool, look);
+        const QString source = m_folders->in.filePath(QStringLiteral("d.jpg"));
+        QImageWriter writer(source, "jpeg");
+        writer.setQuality(95);
+        writer.setProgressiveScanWrite(progressive);
+        QVERIFY(writer.write(KPTest::noisyImage(803, 517, 3)));
+        if (orientation != 1)
+            QVERIFY(KPTest::exifWrite(
+                source,
+                {QStringLiteral("-n"), QStringLiteral("-IFD0:Orientation=%1").arg(orientation)}));
+        const QByteArray bytes = *KPAtomicFile::readAll(source);
+        const QImage whole = KPImageDecoder::decodeSource(bytes, "jpg").image;
+        QVERIFY(!whole.isNull());
+        const QImage scaled =
+            look ? KPScaledJpegDecode::look(bytes) : KPScaledJpegDecode::decode(bytes, eighths);
+        QCOMPARE(scaled.format(), QImage::Format_RGB32);
+        QCOMPARE(scaled.size(), KPScaledJpegDecode::scaledSize(whole.size(), eighths));
+        // Compared where the noise is averaged out: a picture turned, mirrored, cut or with
+        // its channels swapped is tens of levels off.
+        const QSize coarse(whole.width() / 16, whole.height() / 16);
+        const QImage expected =
+            whole.scaled(coarse, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage got = scaled.scaled(coarse, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        int largest = 0;
+        for (int y = 0; y < coarse.height(); ++y) {
+            for (int x = 0; x < coarse.width(); ++x) {
+                const QRgb a = expected.pixel(x, y);
+                const QRgb b = got.pixel(x, y);
+                largest =
+                    std::max({largest, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                              std::abs(qBlue(a) - qBlue(b))});
+            }
+        }
+        QVERIFY2(largest <= 8, qPrintable(QString::number(largest)));
+    }
+
+    // A JPEG whose output is foreseen to be smaller than it is searched on a smaller decode:
+    // the output is still under the limit, of the source's proportions, within the box,
+    // and about as large as the search on the whole picture makes it.
+    void scaledDecodeKeepsTheChosenSize_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<double>("limitShare"); // of the floor's size at full size
+        QTest::addColumn<bool>("smaller");      // decoded smaller than whole
+        QTest::newRow("a fortieth, portrait") << QSize(1000, 1400) << 1 << 0.025 << true;
+        QTest::newRow("a twentieth") << QSize(1600, 1200) << 1 << 0.05 << true;
+        QTest::newRow("turned, a twentieth") << QSize(1600, 1000) << 6 << 0.05 << true;
+        QTest::newRow("nearly the floor") << QSize(1200, 900) << 1 << 0.85 << false;
+        QTest::newRow("down to the box") << QSize(1600, 1200) << 1 << 0.002 << true;
+    }
+    void scaledDecodeKeepsTheChosenSize()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(int, orientation);
+        QFETCH(double, limitShare);
+        QFETCH(bool, smaller);
+        const QString source = writeSource(KPTest::noisyImage(picture.width(), picture.height(), 7),
+                                           QStringLiteral("big.jpg"));
+        if (orientation != 1)
+            QVERIFY(KPTest::exifWrite(
+                source,
+                {QStringLiteral("-n"), QStringLiteral("-IFD0:Orientation=%1").arg(orientation)}));
+        const QImage whole =
+            KPImageDecoder::decodeSource(*KPAtomicFile::readAll(source), "jpg").image;
+        KPJpegCodec codec;
+        const auto limit =
+            qint64(double(codec.encodeAtQuality(whole, 60, true).size()) * limitShare);
+        KPBestFit search(limit, 0.6f);
+        const std::optional<KPBestFit::Choice> fromWhole =
+            search.fit(whole, KPBestFit::Box{320.0f, 240.0f});
+
+        KPFitOptions options;
+        options.bestQuality = true;
+        // The picture the search works on, as the log view is shown it with each trial.
+        QSize searched;
+        const KPImageDataPtr job = KPTest::job(source, KPProgress::New);
+        KPTest::fitJobs({job}, quint64(limit), options, m_folders->out.path(),
+                        [&searched](const KPImageDataPtr& shown) {
+                            if (!searched.isValid())
+                                searched = shown->exportImage().size();
+                        });
+        QCOMPARE(job->progress(), qint32(fromWhole ? KPProgress::Converted : KPProgress::Failed));
+        QVERIFY2(smaller ? searched.width() < whole.width() : searched == whole.size(),
+                 qPrintable(QStringLiteral("%1x%2").arg(searched.width()).arg(searched.height())));
+        if (!fromWhole)
+            return;
+        QVERIFY(*job->exportSize() < quint64(limit));
+        const QSize pixels = job->exportPixelSize();
+        const QSize upright = whole.size();
+        QVERIFY(pixels.width() <= upright.width() && pixels.height() <= upright.height());
+        const bool landscape = upright.width() >= upright.height();
+        QVERIFY(pixels.width() >= (landscape ? 320 : 240) &&
+                pixels.height() >= (landscape ? 240 : 320));
+        QVERIFY(std::abs(double(pixels.width()) / pixels.height() -
+                         double(upright.width()) / upright.height()) <
+                2.0 / std::min(pixels.width(), pixels.height()));
+        QVERIFY2(std::abs(pixels.width() - fromWhole->pixels.width()) <=
+                     std::max(2, fromWhole->pixels.width() / 25),
+                 qPrintable(QStringLiteral("%1 against %2")
+                                .arg(pixels.width())
+                                .arg(fromWhole->pixels.width())));
+    }
+
+    // The decode is large enough for the output by the margin, and whole when only the whole
+    // picture is.
+    void decodeScaleHoldsTheOutput_data()
+    {
+        QTest::addColumn<QSize>("upright");
+        QTest::addColumn<QSize>("output");
+        QTest::addColumn<int>("eighths");
+        QTest::newRow("a quarter") << QSize(4000, 3000) << QSize(1000, 750) << 3;
+        QTest::newRow("an eighth") << QSize(4000, 3000) << QSize(500, 375) << 2;
+        QTest::newRow("a twentieth") << QSize(4000, 3000) << QSize(200, 150) << 1;
+        QTest::newRow("two thirds") << QSize(4000, 3000) << QSize(2667, 2000) << 8;
+        QTest::newRow("sides rounded up") << QSize(4001, 3001) << QSize(1334, 1000) << 4;
+    }
+    void decodeScaleHoldsTheOutput()
+    {
+        QFETCH(QSize, upright);
+        QFETCH(QSize, output);
+        QFETCH(int, eighths);
+        QCOMPARE(KPDecodeScale::forOutput(upright, output), eighths);
+        const QSize decoded = KPScaledJpegDecode::scaledSize(upright, eighths);
+        if (eighths < KPScaledJpegDecode::Whole)
+            QVERIFY(KPDecodeScale::holds(decoded, output));
+        QVERIFY(!KPDecodeScale::holds(output, output));
     }
 
     // In a job: a source already under the limit is the unchanged copy; one over it is

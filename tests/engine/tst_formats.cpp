@@ -1310,6 +1310,52 @@ private Q_SLOTS:
                 qPrintable(describe(actual) + QStringLiteral(" instead of ") + describe(expected)));
     }
 
+    // A camera's photo brings its own small picture, which the table shows instead of
+    // decoding the photo: only when it shows the photo's whole frame, upright by the
+    // photo's orientation, with the pixels the cell needs. One that does not is of another
+    // picture here, which the table must not show.
+    void thumbnailFromExif_data()
+    {
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<QSize>("thumbnail");
+        QTest::addColumn<bool>("ofThePhoto");
+        QTest::newRow("the photo's") << 1 << QSize(160, 100) << true;
+        QTest::newRow("the photo's, turned by EXIF 6") << 6 << QSize(160, 100) << true;
+        QTest::newRow("the photo's, turned by EXIF 3") << 3 << QSize(80, 50) << true;
+        QTest::newRow("4:3 of a 16:10 photo") << 1 << QSize(160, 120) << false;
+        QTest::newRow("smaller than the cell") << 1 << QSize(64, 40) << false;
+        QTest::newRow("smaller than the cell, turned by EXIF 6") << 6 << QSize(48, 30) << false;
+    }
+    void thumbnailFromExif()
+    {
+        QFETCH(int, orientation);
+        QFETCH(QSize, thumbnail);
+        QFETCH(bool, ofThePhoto);
+        const QImage stored = quarters(320, 200);
+        const QString path = writeSource(stored, QStringLiteral("camera.jpg"));
+        // Another picture's quarters are in other places.
+        const QImage small =
+            (ofThePhoto ? stored : stored.transformed(QTransform().rotate(180)))
+                .scaled(thumbnail, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QString smallPath = m_folders->in.filePath(QStringLiteral("small.jpg"));
+        QVERIFY(small.save(smallPath, "JPEG", 95));
+        QVERIFY(KPTest::exifWrite(path, {QStringLiteral("-ThumbnailImage<=") + smallPath,
+                                         QStringLiteral("-IFD0:Orientation=%1").arg(orientation),
+                                         QStringLiteral("-n")}));
+        const QImage upright = KPPngOrientation::applied(stored, orientation);
+        const QSize cell(80, 50);
+        QSize fullSize;
+        const QImage shown = KPThumbnailCache::load(path, cell, &fullSize);
+        QCOMPARE(fullSize, upright.size());
+        QCOMPARE(shown.size(), upright.size().scaled(cell, Qt::KeepAspectRatio));
+        const QList<QColor> expected = quarterMeans(upright);
+        const QList<QColor> actual = quarterMeans(shown);
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            QVERIFY2(
+                near(actual[i], expected[i], 8),
+                qPrintable(describe(actual) + QStringLiteral(" instead of ") + describe(expected)));
+    }
+
     // Without a name the content decides, and the raw reader claims no plain TIFF; named
     // raw, the bytes go to LibRaw, which develops a DNG and turns a TIFF picture away.
     void contentPicksTheReader_data()

@@ -23,7 +23,7 @@ public:
         return encoding;
     }
     qint64 metadataBytes(const KPMetadata&) const override { return 0; }
-    std::shared_ptr<KPRowDecode> startDecode(const QByteArray&) override { return {}; }
+    std::shared_ptr<KPRowDecode> startDecode(const QByteArray&, QImage) override { return {}; }
     QImage decode(const QByteArray&) override { return {}; }
     std::unique_ptr<KPSizeEstimate> sizeEstimate() const override { return {}; }
 
