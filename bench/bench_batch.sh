@@ -88,20 +88,14 @@ run_jpegoptim()
         >/dev/null 2>>"$work/jpegoptim.err" || true
 }
 
-# Runs one side into a fresh output folder and prints its wall time in microseconds.
-timed()
+# One side's work in a round, timed by bench_common.sh.
+run_round_side()
 {
-    local side=$1 round=$2 start end
-    rm -rf "${work:?}/$side"
-    mkdir "$work/$side"
-    start=$(now_us)
-    case "$side" in
-    pictaro) run_pictaro "$round" ;;
+    case "$1" in
+    pictaro) run_pictaro "$2" ;;
     magick) run_magick ;;
     jpegoptim) run_jpegoptim ;;
     esac
-    end=$(now_us)
-    echo $((end - start))
 }
 
 sides=(pictaro magick)

@@ -24,6 +24,7 @@ runs=1
 per_picture=0
 # shellcheck source=bench/bench_common.sh
 source bench/bench_common.sh
+bench_flags=(per_picture=--per-picture)
 bench_start_photos "$@"
 bench_find_ssim
 

@@ -1,4 +1,4 @@
-# shellcheck shell=bash disable=SC2154,SC2034 # runs, photos, repo, files, sides and timed come from the script that sources this; what it sets is read there
+# shellcheck shell=bash disable=SC2154,SC2034 # runs, photos, repo, files, sides and run_round_side come from the script that sources this; what it sets is read there
 # What the photo benches share: the checks of their settings, finding the programs they
 # time, the work folder and the timed rounds. Sourced from the repository's root with
 # `repo`, `runs` and `photos` set; not a script of its own.
@@ -39,13 +39,12 @@ bench_check_settings()
     fi
 }
 
-# The start of a photo bench, after its defaults are set: its arguments read (with
-# --per-picture), its settings checked, `photos` made absolute (Pictaro reports its
+# The start of a photo bench, after its defaults and `bench_flags` are set: its arguments
+# read, its settings checked, `photos` made absolute (Pictaro reports its
 # sources as it was given them; absolute, they read the same from here) and `pictaro`
 # found.
 bench_start_photos()
 {
-    bench_flags=(per_picture=--per-picture)
     bench_read_arguments "$@"
     bench_check_settings
     photos=$(cd "$photos" && pwd)
@@ -139,7 +138,20 @@ now_us()
     echo "$stamp"
 }
 
-# Runs `runs` rounds of every side in `sides`, each through the caller's `timed SIDE
+# Runs one side into a fresh output folder and prints its wall time in microseconds; the
+# calling script's `run_round_side SIDE ROUND` does the side's work.
+timed()
+{
+    local side=$1 round=$2 start end
+    rm -rf "${work:?}/$side"
+    mkdir "$work/$side"
+    start=$(now_us)
+    run_round_side "$side" "$round"
+    end=$(now_us)
+    echo $((end - start))
+}
+
+# Runs `runs` rounds of every side in `sides`, each through `timed SIDE
 # ROUND` (which prints microseconds), in the same order every round; fills `times`.
 bench_rounds()
 {

@@ -35,21 +35,8 @@ photos=${PHOTOS:-/usr/share/backgrounds/mate}
 # shellcheck source=bench/bench_common.sh
 source bench/bench_common.sh
 bench_flags=()
-bench_read_arguments "$@"
-bench_check_settings
-photos=$(cd "$photos" && pwd)
-bench_find_pictaro
-
-if [[ -n "${BENCH_SSIM:-}" ]]; then
-    ssim=$BENCH_SSIM
-else
-    ssim=$repo/build-bench/bench/bench_ssim
-    if ! grep -qs '^PICTARO_BUILD_BENCH:BOOL=ON' build-bench/CMakeCache.txt; then
-        cmake -S "$repo" -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
-            -DPICTARO_BUILD_TESTS=OFF -DPICTARO_BUILD_BENCH=ON >/dev/null
-    fi
-    cmake --build build-bench --target bench_ssim >&2
-fi
+bench_start_photos "$@"
+bench_find_ssim
 cwebp=${CWEBP:-$(command -v cwebp || true)}
 if [[ -z "$cwebp" ]]; then
     echo "bench: cwebp is missing (scripts/setup.sh installs Debian's webp)" >&2
@@ -96,18 +83,13 @@ run_cwebp()
     done
 }
 
-timed()
+# One side's work in a round, timed by bench_common.sh.
+run_round_side()
 {
-    local side=$1 round=$2 start end
-    rm -rf "${work:?}/$side"
-    mkdir "$work/$side"
-    start=$(now_us)
-    case "$side" in
+    case "$1" in
     cwebp) run_cwebp ;;
-    *) run_pictaro "$side" "$round" ;;
+    *) run_pictaro "$1" "$2" ;;
     esac
-    end=$(now_us)
-    echo $((end - start))
 }
 
 sides=(jpeg webp avif cwebp)

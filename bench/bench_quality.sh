@@ -45,6 +45,7 @@ per_picture=0
 
 # shellcheck source=bench/bench_common.sh
 source bench/bench_common.sh
+bench_flags=(per_picture=--per-picture)
 bench_start_photos "$@"
 
 # --- the programs -----------------------------------------------------------------------
@@ -128,19 +129,13 @@ run_magick()
     done
 }
 
-# Runs one side into a fresh output folder and prints its wall time in microseconds.
-timed()
+# One side's work in a round, timed by bench_common.sh.
+run_round_side()
 {
-    local side=$1 round=$2 start end
-    rm -rf "${work:?}/$side"
-    mkdir "$work/$side"
-    start=$(now_us)
-    case "$side" in
+    case "$1" in
     magick) run_magick ;;
-    *) run_pictaro "$side" "$round" ;;
+    *) run_pictaro "$1" "$2" ;;
     esac
-    end=$(now_us)
-    echo $((end - start))
 }
 
 sides=(stepwise best)
