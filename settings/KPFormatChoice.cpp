@@ -27,7 +27,8 @@ KPFormatChoice::KPFormatChoice(QWidget* parent)
 void KPFormatChoice::refreshLanguage()
 {
     m_captionLB->setText(KPLocalization::text("L_OutputFormatLabel"));
-    m_formatCB->setAccessibleName(KPLocalization::text("L_OutputFormatLabel"));
+    m_formatCB->setAccessibleName(
+        KPLocalization::asName(KPLocalization::text("L_OutputFormatLabel")));
 }
 
 void KPFormatChoice::load()

@@ -436,8 +436,8 @@
         <translation>Aufnahmedatum, Kamera, Belichtung und Urheberrecht gehen mit jedem Bild mit. Ohne den Aufnahmeort entfallen die GPS-Position, die Ortsangaben (Stadt, Region, Land), die Herstellernotizen der Kamera und die Seriennummern.</translation>
     </message>
     <message id="L_OutputFormatLabel">
-        <source>Write pictures as:</source>
-        <translation>Bilder schreiben als:</translation>
+        <source>&amp;Write pictures as:</source>
+        <translation>Bilder &amp;schreiben als:</translation>
     </message>
     <message id="L_AboutLicence">
         <source>Free software under the GNU General Public License, version 3 or later</source>

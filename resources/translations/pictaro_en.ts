@@ -436,8 +436,8 @@
         <translation>The date taken, the camera, the exposure and the copyright go with each picture. Without the location, the GPS position, the place names (city, state, country), the camera maker's notes and the serial numbers are left out.</translation>
     </message>
     <message id="L_OutputFormatLabel">
-        <source>Write pictures as:</source>
-        <translation>Write pictures as:</translation>
+        <source>&amp;Write pictures as:</source>
+        <translation>&amp;Write pictures as:</translation>
     </message>
     <message id="L_AboutLicence">
         <source>Free software under the GNU General Public License, version 3 or later</source>

@@ -436,8 +436,8 @@
         <translation>La fecha de la toma, la cámara, la exposición y el copyright acompañan a cada imagen. Sin la ubicación, se omiten la posición GPS, los nombres del lugar (ciudad, región, país), las notas del fabricante de la cámara y los números de serie.</translation>
     </message>
     <message id="L_OutputFormatLabel">
-        <source>Write pictures as:</source>
-        <translation>Guardar las imágenes como:</translation>
+        <source>&amp;Write pictures as:</source>
+        <translation>&amp;Guardar las imágenes como:</translation>
     </message>
     <message id="L_AboutLicence">
         <source>Free software under the GNU General Public License, version 3 or later</source>

@@ -436,8 +436,8 @@
         <translation>La date de prise de vue, l’appareil, l’exposition et le copyright accompagnent chaque image. Sans le lieu, la position GPS, les noms du lieu (ville, région, pays), les notes du fabricant de l’appareil et les numéros de série sont retirés.</translation>
     </message>
     <message id="L_OutputFormatLabel">
-        <source>Write pictures as:</source>
-        <translation>Enregistrer les images en :</translation>
+        <source>&amp;Write pictures as:</source>
+        <translation>&amp;Enregistrer les images en :</translation>
     </message>
     <message id="L_AboutLicence">
         <source>Free software under the GNU General Public License, version 3 or later</source>
@@ -625,7 +625,7 @@
     </message>
     <message id="L_KeepFolders">
         <source>Keep &amp;folders</source>
-        <translation>Conserver les &amp;dossiers</translation>
+        <translation>Conserver les d&amp;ossiers</translation>
     </message>
     <message id="L_KeepFoldersHint">
         <source>Pictures of an added folder go into the same folders in the export folder.</source>

@@ -436,8 +436,8 @@
         <translation>撮影日時、カメラ、露出、著作権情報は各画像に残ります。位置情報を除く場合は、GPS 位置、地名（市区町村、都道府県、国）、カメラのメーカーノート、シリアル番号が削除されます。</translation>
     </message>
     <message id="L_OutputFormatLabel">
-        <source>Write pictures as:</source>
-        <translation>画像の保存形式：</translation>
+        <source>&amp;Write pictures as:</source>
+        <translation>画像の保存形式(&amp;W)：</translation>
     </message>
     <message id="L_AboutLicence">
         <source>Free software under the GNU General Public License, version 3 or later</source>

@@ -436,8 +436,8 @@
         <translation>拍摄日期、相机、曝光参数和版权信息随每张图片保留。去除位置信息时，将删除 GPS 位置、地名（城市、省/州、国家）、相机厂商注释和序列号。</translation>
     </message>
     <message id="L_OutputFormatLabel">
-        <source>Write pictures as:</source>
-        <translation>图片保存格式：</translation>
+        <source>&amp;Write pictures as:</source>
+        <translation>图片保存格式(&amp;W)：</translation>
     </message>
     <message id="L_AboutLicence">
         <source>Free software under the GNU General Public License, version 3 or later</source>

@@ -561,7 +561,8 @@ private Q_SLOTS:
         KPPreferences panel;
         panel.awakeFromNib();
         QCOMPARE(int(panel.formatChoice()->format()), shown);
-        QVERIFY(!panel.formatChoice()->formatCB()->accessibleName().isEmpty());
+        QCOMPARE(panel.formatChoice()->formatCB()->accessibleName(),
+                 KPLocalization::asName(KPLocalization::text("L_OutputFormatLabel")));
         if (chosen >= 0)
             panel.formatChoice()->setFormat(KPOutputFormat(chosen));
         panel.ok();

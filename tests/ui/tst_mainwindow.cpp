@@ -1312,6 +1312,27 @@ private Q_SLOTS:
             if (button->text().contains(QLatin1Char('&')))
                 problems.append(QStringLiteral("toolbar: \"%1\"").arg(button->text()));
         }
+        // The preferences' check boxes and labelled fields share one set of keys.
+        KPPreferences preferences;
+        preferences.awakeFromNib();
+        QStringList labels;
+        for (const QAbstractButton* button : preferences.findChildren<QAbstractButton*>())
+            labels.append(button->text());
+        for (const QLabel* label : preferences.findChildren<QLabel*>()) {
+            if (label->buddy())
+                labels.append(label->text());
+        }
+        QMap<QChar, QString> keys;
+        for (const QString& text : labels) {
+            const qsizetype at = text.indexOf(QRegularExpression(QStringLiteral("&[^&]")));
+            if (at < 0)
+                continue;
+            const QChar key = text.at(at + 1).toLower();
+            if (keys.contains(key))
+                problems.append(QStringLiteral("preferences: \"%1\" and \"%2\" share %3")
+                                    .arg(keys.value(key), text, key));
+            keys.insert(key, text);
+        }
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
 
         window.show();

@@ -370,6 +370,10 @@ void TestTranslations::keepsPunctuationAndNames()
             problems.append(what + (english.endsWith(ellipsis)
                                         ? QStringLiteral(" lost the ellipsis")
                                         : QStringLiteral(" gained an ellipsis")));
+        if (english.contains(QLatin1String("&")) != text.contains(QLatin1String("&")))
+            problems.append(what + (english.contains(QLatin1String("&"))
+                                        ? QStringLiteral(" lost the mnemonic")
+                                        : QStringLiteral(" gained a mnemonic")));
         if (endsWithFullStop(english) && !endsWithFullStop(text))
             problems.append(what + QStringLiteral(" lost the full stop"));
         if (text != text.trimmed())
