@@ -64,7 +64,11 @@ stage "Run the tests in build/"
 run_ctest build
 
 stage "Build in build-asan/ (AddressSanitizer + UndefinedBehaviorSanitizer)"
-scripts/build.sh build-asan -DPICTARO_BUILD_TESTS=ON -DPICTARO_SANITIZE=ON
+# -O1 with line tables only: the sanitizers' checks are the same, their reports still name
+# files and lines, and the build takes two thirds of the time it takes at -O2 with full
+# debug information (a fault found here can be rebuilt with -g to look into).
+scripts/build.sh build-asan -DPICTARO_BUILD_TESTS=ON -DPICTARO_SANITIZE=ON \
+    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG"
 
 stage "Run the tests in build-asan/ under the sanitizers"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
