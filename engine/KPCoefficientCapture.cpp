@@ -2,6 +2,7 @@
 
 #include "engine/KPForwardDct.h"
 #include "engine/KPJpegError.h"
+#include "engine/KPJpegPixels.h"
 
 #include <algorithm>
 
@@ -11,9 +12,6 @@
 
 namespace {
 constexpr int BlockSize = KPForwardDct::BlockSize;
-
-// Format_RGB32 is 0xffRRGGBB in native byte order.
-constexpr J_COLOR_SPACE rgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
 
 // The headers libjpeg writes while the rows go through are of no use here.
 struct DiscardDestination
@@ -129,7 +127,7 @@ bool KPCoefficientCapture::capture(const uchar* bits, qsizetype stride, int widt
     info.image_width = JDIMENSION(width);
     info.image_height = JDIMENSION(count);
     info.input_components = 4;
-    info.in_color_space = rgb32Space;
+    info.in_color_space = KPJpegPixels::Rgb32;
     jpeg_set_defaults(&info);
     // The same set-up as the encoder's; the tables do not matter, nothing is quantised.
     info.comp_info[0].h_samp_factor = 2;

@@ -1,33 +1,18 @@
 #include "engine/KPJpegCodec.h"
 
+#include "engine/KPJpegError.h"
+#include "engine/KPJpegPixels.h"
 #include "engine/KPJpegStream.h"
 #include "engine/KPQuality.h"
 
-// After the C headers jpeglib.h needs.
-#include <cstdio>
 #include <jerror.h>
-#include <jpeglib.h>
 
-#include <csetjmp>
 #include <cstdlib>
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-struct EncodeError
-{
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
-
-void onEncodeError(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<EncodeError*>(info->err)->jump, 1);
-}
-
-// Format_RGB32 is 0xffRRGGBB in native byte order.
-constexpr J_COLOR_SPACE rgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
 
 // Where the encoder writes: one growing array that the caller owns, whether the encoding
 // finished or was abandoned, and that becomes the encoding without a copy. (libjpeg's own
@@ -98,9 +83,8 @@ bool compressRows(const uchar* bits, qsizetype stride, int width, int height, in
                   GrowingDestination* out)
 {
     jpeg_compress_struct info{};
-    EncodeError error{};
-    info.err = jpeg_std_error(&error.base);
-    error.base.error_exit = onEncodeError;
+    KPJpegError error{};
+    info.err = error.manager();
     if (setjmp(error.jump)) {
         jpeg_destroy_compress(&info);
         return false;
@@ -113,7 +97,7 @@ bool compressRows(const uchar* bits, qsizetype stride, int width, int height, in
     info.image_width = JDIMENSION(width);
     info.image_height = JDIMENSION(height);
     info.input_components = 4;
-    info.in_color_space = rgb32Space;
+    info.in_color_space = KPJpegPixels::Rgb32;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
     // Colour pictures in 4:2:0, the sampling most JPEGs use.

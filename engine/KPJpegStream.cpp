@@ -2,6 +2,7 @@
 
 #include "engine/KPImageDecoder.h"
 #include "engine/KPJpegError.h"
+#include "engine/KPJpegPixels.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -9,7 +10,6 @@
 #include <jpeglib.h>
 
 namespace {
-constexpr J_COLOR_SPACE rgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
 
 // Plain C state only between setjmp and longjmp: nothing here has a destructor.
 bool readHeader(const QByteArray& jpeg, int& width, int& height)
@@ -22,11 +22,9 @@ bool readHeader(const QByteArray& jpeg, int& width, int& height)
         return false;
     }
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(jpeg.constData()),
-                 static_cast<unsigned long>(jpeg.size()));
+    KPJpegPixels::readFrom(&info, jpeg);
     jpeg_read_header(&info, TRUE);
-    const bool colour = info.jpeg_color_space == JCS_YCbCr ||
-                        info.jpeg_color_space == JCS_GRAYSCALE || info.jpeg_color_space == JCS_RGB;
+    const bool colour = KPJpegPixels::rgbReadable(info);
     width = int(info.image_width);
     height = int(info.image_height);
     jpeg_destroy_decompress(&info);
@@ -46,10 +44,9 @@ bool decodeRows(const QByteArray& jpeg, uchar* bits, qsizetype stride, QSize siz
         return false;
     }
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(jpeg.constData()),
-                 static_cast<unsigned long>(jpeg.size()));
+    KPJpegPixels::readFrom(&info, jpeg);
     jpeg_read_header(&info, TRUE);
-    info.out_color_space = rgb32Space;
+    info.out_color_space = KPJpegPixels::Rgb32;
     info.dct_method = JDCT_ISLOW;
     jpeg_start_decompress(&info);
     if (int(info.output_width) != size.width() || int(info.output_height) != size.height()) {

@@ -2,6 +2,7 @@
 
 #include "engine/KPImageDecoder.h"
 #include "engine/KPJpegError.h"
+#include "engine/KPJpegPixels.h"
 #include "engine/KPPngOrientation.h"
 
 #include <QColorSpace>
@@ -14,7 +15,6 @@
 #include <jpeglib.h>
 
 namespace {
-constexpr J_COLOR_SPACE rgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
 
 // What the markers before the picture say about showing it.
 struct Markers
@@ -37,8 +37,6 @@ int orientationOf(j_decompress_ptr info)
     return 1;
 }
 
-// Plain C state only between setjmp and longjmp: nothing here has a destructor. `image`
-// is made once the output size is known.
 // A progressive JPEG holds the means of its blocks in its first scans, and the rest of its
 // coefficients, at much greater cost, in the scans after them.
 void absorbTheMeans(j_decompress_ptr info)
@@ -55,6 +53,8 @@ void absorbTheMeans(j_decompress_ptr info)
     }
 }
 
+// Plain C state only between setjmp and longjmp: nothing here has a destructor. `image`
+// is made once the output size is known.
 bool decodeInto(const QByteArray& jpeg, int eighths, bool meansOnly,
                 const std::function<bool()>& cancelled, QImage* image, Markers* markers)
 {
@@ -66,13 +66,11 @@ bool decodeInto(const QByteArray& jpeg, int eighths, bool meansOnly,
         return false;
     }
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(jpeg.constData()),
-                 static_cast<unsigned long>(jpeg.size()));
+    KPJpegPixels::readFrom(&info, jpeg);
     jpeg_save_markers(&info, JPEG_APP0 + 1, 0xffff);
     jpeg_save_markers(&info, JPEG_APP0 + 2, 0xffff);
     jpeg_read_header(&info, TRUE);
-    if (info.jpeg_color_space != JCS_YCbCr && info.jpeg_color_space != JCS_GRAYSCALE &&
-        info.jpeg_color_space != JCS_RGB) {
+    if (!KPJpegPixels::rgbReadable(info)) {
         jpeg_destroy_decompress(&info);
         return false; // CMYK and the like: the source decoder's
     }
@@ -80,7 +78,7 @@ bool decodeInto(const QByteArray& jpeg, int eighths, bool meansOnly,
     jpeg_read_icc_profile(&info, &markers->icc, &markers->iccLength);
     info.scale_num = unsigned(eighths);
     info.scale_denom = 8;
-    info.out_color_space = rgb32Space;
+    info.out_color_space = KPJpegPixels::Rgb32;
     info.dct_method = JDCT_ISLOW;
     jpeg_calc_output_dimensions(&info);
     if (qint64(info.output_width) * info.output_height * 4 >
