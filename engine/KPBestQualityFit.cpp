@@ -14,7 +14,6 @@
 #include "engine/KPSourcePicture.h"
 
 #include <algorithm>
-#include <limits>
 
 KPBestQualityFit::KPBestQualityFit(const KPFitContext& context, const KPFitSettings& settings,
                                    KPOutputWorkspace& workspace, KPSourcePicture& source,
@@ -26,11 +25,9 @@ KPBestQualityFit::KPBestQualityFit(const KPFitContext& context, const KPFitSetti
 KPSourcePicture::ScaleChoice KPBestQualityFit::scaleChoice() const
 {
     // Read now, on the job's thread: the choice is made on another.
-    const KPFitSettings::Box smallest = m_settings.smallestBox();
-    const KPBestFit::Box box{smallest.width, smallest.height};
+    const KPBestFit::Box box = smallestBox();
     const int floorQuality = KPBestFit::lowestQuality(m_settings.qualityFloor());
-    const auto available =
-        qint64(std::min<quint64>(m_context.limit, quint64(std::numeric_limits<qint64>::max())));
+    const qint64 available = m_context.searchLimit();
     std::function<bool()> cancelled = m_context.cancelled;
     const std::optional<QSize> largest = m_settings.largestBox();
     return [box, floorQuality, available, cancelled, largest](const QImage& look, QSize upright) {
@@ -45,13 +42,17 @@ KPSourcePicture::ScaleChoice KPBestQualityFit::scaleChoice() const
     };
 }
 
+KPBestFit::Box KPBestQualityFit::smallestBox() const
+{
+    const KPFitSettings::Box smallest = m_settings.smallestBox();
+    return {smallest.width, smallest.height};
+}
+
 void KPBestQualityFit::fit(const KPImageDataPtr& job, bool scaling)
 {
     std::optional<KPBestFit::Box> box;
-    if (scaling) {
-        const KPFitSettings::Box smallest = m_settings.smallestBox();
-        box = KPBestFit::Box{smallest.width, smallest.height};
-    }
+    if (scaling)
+        box = smallestBox();
     // The metadata goes into the chosen encoding alone; every trial counts its bytes.
     const KPMetadata& carried = m_source.metadata();
     // Every encoding is of the source's own picture, so no loss is encoded twice: of a
@@ -123,9 +124,8 @@ std::optional<KPBestFit::Choice> KPBestQualityFit::search(const KPImageDataPtr& 
         job->setExportSize(quint64(size + metadataBytes));
         m_context.handOffLog(job);
     };
-    const auto limit =
-        qint64(std::min<quint64>(m_context.limit, quint64(std::numeric_limits<qint64>::max())));
-    KPBestFit search(limit, m_settings.qualityFloor(), trial, m_context.cancelled, metadataBytes);
+    KPBestFit search(m_context.searchLimit(), m_settings.qualityFloor(), trial, m_context.cancelled,
+                     metadataBytes);
     search.setThreads(m_threads);
     std::optional<KPBestFit::Choice> choice = search.fit(pristine, box);
     failed = search.failed();
@@ -158,11 +158,10 @@ void KPBestQualityFit::fitFormat(const KPImageDataPtr& job, const QImage& pristi
         job->setExportSize(quint64(size));
         m_context.handOffLog(job);
     };
-    const auto limit =
-        qint64(std::min<quint64>(m_context.limit, quint64(std::numeric_limits<qint64>::max())));
     // The floor on the format's own scale of 0 to 100.
     const int lowest = KPQuality::atLeast(m_settings.qualityFloor()).percent();
-    KPFormatFit search(m_encoder, limit, lowest, carried, trial, m_context.cancelled);
+    KPFormatFit search(m_encoder, m_context.searchLimit(), lowest, carried, trial,
+                       m_context.cancelled);
     const std::optional<KPFormatFit::Choice> choice = search.fit(pristine, box);
     if (!choice) {
         if (search.failed())

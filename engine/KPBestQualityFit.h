@@ -36,6 +36,7 @@ public:
     KPSourcePicture::ScaleChoice scaleChoice() const;
 
 private:
+    KPBestFit::Box smallestBox() const;
     // The search of a format other than JPEG, and the writing of what it chose.
     void fitFormat(const KPImageDataPtr& job, const QImage& pristine,
                    std::optional<KPBestFit::Box> box, const KPMetadata& carried);

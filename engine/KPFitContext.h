@@ -3,7 +3,9 @@
 #include "engine/KPFailure.h"
 #include "engine/KPImageData.h"
 
+#include <algorithm>
 #include <functional>
+#include <limits>
 #include <optional>
 
 // What every step of one job's fitting shares: the limit, Stop and the log hand-off, and
@@ -17,6 +19,11 @@ struct KPFitContext
     LogHandOff logHandOff;           // shows the job in the log view, and waits
 
     bool isCancelled() const { return cancelled && cancelled(); }
+    // The limit as the searches count sizes, in qint64.
+    qint64 searchLimit() const
+    {
+        return qint64(std::min<quint64>(limit, quint64(std::numeric_limits<qint64>::max())));
+    }
     void handOffLog(const KPImageDataPtr& job) const
     {
         if (logHandOff)
