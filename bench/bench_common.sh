@@ -138,6 +138,24 @@ now_us()
     echo "$stamp"
 }
 
+# Runs `pictaro --batch --stats` with SIDE's output folder, its own settings and the rest
+# of the arguments, its output in SIDE-ROUND.out and .err. Status 1 is a run with failed
+# pictures, which the table shows; anything else is a run that never started, and timing
+# it would mean nothing.
+bench_run_pictaro()
+{
+    local side=$1 round=$2 status=0
+    shift 2
+    HOME=$work/home XDG_CONFIG_HOME=$work/home/.config \
+        "$pictaro" --batch --stats --export "$work/$side" "$@" \
+        >"$work/$side-$round.out" 2>"$work/$side-$round.err" || status=$?
+    if ((status > 1)); then
+        echo "bench: pictaro for $side ended with status $status:" >&2
+        cat "$work/$side-$round.err" >&2
+        exit 1
+    fi
+}
+
 # Runs one side into a fresh output folder and prints its wall time in microseconds; the
 # calling script's `run_round_side SIDE ROUND` does the side's work.
 timed()

@@ -58,16 +58,7 @@ bench_prepare_work
 
 run_pictaro()
 {
-    local side=$1 round=$2 status=0
-    HOME=$work/home XDG_CONFIG_HOME=$work/home/.config \
-        "$pictaro" --batch --best --format "$side" --jobs 1 --stats --limit "$limit_arg" \
-        --export "$work/$side" "${files[@]}" \
-        >"$work/$side-$round.out" 2>"$work/$side-$round.err" || status=$?
-    if ((status > 1)); then
-        echo "bench: pictaro --format $side ended with status $status:" >&2
-        cat "$work/$side-$round.err" >&2
-        exit 1
-    fi
+    bench_run_pictaro "$1" "$2" --best --format "$1" --jobs 1 --limit "$limit_arg" "${files[@]}"
 }
 
 run_cwebp()

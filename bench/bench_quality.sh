@@ -102,18 +102,8 @@ jobs_of()
 
 run_pictaro()
 {
-    local side=$1 round=$2 status=0
-    HOME=$work/home XDG_CONFIG_HOME=$work/home/.config \
-        "$pictaro" --batch "--$(mode_of "$side")" --jobs "$(jobs_of "$side")" --stats \
-        --limit "$limit_arg" --export "$work/$side" "$photos" \
-        >"$work/$side-$round.out" 2>"$work/$side-$round.err" || status=$?
-    # 1 is a run with failed pictures, which the table shows; anything else is a run that
-    # never started, and timing it would mean nothing.
-    if ((status > 1)); then
-        echo "bench: pictaro --$side ended with status $status:" >&2
-        cat "$work/$side-$round.err" >&2
-        exit 1
-    fi
+    bench_run_pictaro "$1" "$2" "--$(mode_of "$1")" --jobs "$(jobs_of "$1")" \
+        --limit "$limit_arg" "$photos"
 }
 
 run_magick()

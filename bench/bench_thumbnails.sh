@@ -22,15 +22,10 @@ count=${COUNT:-300}
 photos=${PHOTOS:-/usr/share/backgrounds/mate}
 table=${BENCH_TABLE:-$repo/build-bench/bench/bench_table}
 
-case "${1:-}" in
--h | --help)
-    sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'
-    exit 0
-    ;;
-esac
-
 # shellcheck source=bench/bench_common.sh
 source bench/bench_common.sh
+bench_flags=()
+bench_read_arguments "$@"
 bench_check_settings
 if ! [[ "$count" =~ ^[1-9][0-9]*$ ]]; then
     echo "bench: COUNT must be a whole number above 0, not '$count'" >&2
