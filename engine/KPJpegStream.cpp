@@ -58,11 +58,7 @@ bool decodeRows(const QByteArray& jpeg, uchar* bits, qsizetype stride, QSize siz
             jpeg_destroy_decompress(&info);
             return false;
         }
-        JSAMPROW lines[16];
-        const int want = int(std::min<JDIMENSION>(16, info.output_height - info.output_scanline));
-        for (int i = 0; i < want; ++i)
-            lines[i] = bits + stride * qsizetype(info.output_scanline + JDIMENSION(i));
-        jpeg_read_scanlines(&info, lines, JDIMENSION(want));
+        KPJpegPixels::readRows(&info, bits, stride);
         rows.store(int(info.output_scanline), std::memory_order_release);
         {
             std::lock_guard lock(mutex);

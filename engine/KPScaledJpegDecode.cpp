@@ -7,7 +7,6 @@
 
 #include <QColorSpace>
 
-#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -105,11 +104,7 @@ bool decodeInto(const QByteArray& jpeg, int eighths, bool meansOnly,
             jpeg_destroy_decompress(&info);
             return false;
         }
-        JSAMPROW lines[16];
-        const int want = int(std::min<JDIMENSION>(16, info.output_height - info.output_scanline));
-        for (int i = 0; i < want; ++i)
-            lines[i] = bits + stride * qsizetype(info.output_scanline + JDIMENSION(i));
-        jpeg_read_scanlines(&info, lines, JDIMENSION(want));
+        KPJpegPixels::readRows(&info, bits, stride);
     }
     if (info.buffered_image) {
         jpeg_finish_output(&info); // the scans after those shown are never read
