@@ -111,13 +111,14 @@ KPExportPlacement::place(const QString& folder, const QString& sourcePath, const
     }
 }
 
-int KPExportPlacement::originalsInTheWay(const QStringList& listedSources, const QString& folder)
+int KPExportPlacement::originalsInTheWay(const QStringList& listedSources, const QString& folder,
+                                         const QString& extension)
 {
     KPExportPlacement dryRun(listedSources, true);
     dryRun.m_cleansFolders = false;
     int count = 0;
     for (const QString& source : listedSources) {
-        const std::optional<Placement> placed = dryRun.place(folder, source);
+        const std::optional<Placement> placed = dryRun.place(folder, source, extension);
         count += placed && placed->inPlace ? 1 : 0;
     }
     return count;

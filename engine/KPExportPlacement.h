@@ -42,7 +42,8 @@ public:
     // How many of the listed sources a run into `folder` that replaces originals would
     // write over (their output's name is the source itself, by path or as the same file);
     // without that choice each of them is written beside instead. Touches no file.
-    static int originalsInTheWay(const QStringList& listedSources, const QString& folder);
+    static int originalsInTheWay(const QStringList& listedSources, const QString& folder,
+                                 const QString& extension = QStringLiteral("jpg"));
 
 private:
     using FileId = std::pair<quint64, quint64>; // device, inode

@@ -34,6 +34,12 @@ inline QString name(KPOutputFormat format)
     return QStringLiteral("jpeg");
 }
 
+// The extension of its outputs: "jpg", "webp", "avif".
+inline QString extension(KPOutputFormat format)
+{
+    return format == KPOutputFormat::Jpeg ? QStringLiteral("jpg") : name(format);
+}
+
 // The name people know it by, for the views: "JPEG", "WebP", "AVIF".
 inline QString title(KPOutputFormat format)
 {

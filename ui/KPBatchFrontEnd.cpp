@@ -99,16 +99,23 @@ void KPBatchFrontEnd::tellOriginalsKept()
     QStringList sources;
     for (const KPImageDataPtr& job : m_list->memberMAr())
         sources.append(job->path());
-    const int kept = KPExportPlacement::originalsInTheWay(sources, m_options.exportFolder);
+    const KPOutputFormat written =
+        m_options.fit.outputFormat.value_or(KPFitPreferences::stored().outputFormat());
+    const int kept = KPExportPlacement::originalsInTheWay(sources, m_options.exportFolder,
+                                                          KPOutputFormats::extension(written));
+    // Named after the format written: the outputs beside the originals are not always JPEGs.
+    const QString format = KPOutputFormats::title(written);
     if (kept == 1)
-        m_err << QStringLiteral("pictaro: 1 picture is in the export folder under its JPEG's "
-                                "name: keeping the original and writing the JPEG beside it "
-                                "(--replace-originals replaces it)\n");
+        m_err << QStringLiteral("pictaro: 1 picture is in the export folder under its %1's "
+                                "name: keeping the original and writing the %1 beside it "
+                                "(--replace-originals replaces it)\n")
+                     .arg(format);
     else if (kept > 1)
         m_err << QStringLiteral("pictaro: %1 pictures are in the export folder under their "
-                                "JPEGs' names: keeping the originals and writing the JPEGs "
+                                "%2s' names: keeping the originals and writing the %2s "
                                 "beside them (--replace-originals replaces them)\n")
-                     .arg(kept);
+                     .arg(kept)
+                     .arg(format);
     m_err.flush();
 }
 

@@ -346,7 +346,10 @@ void KPMainWindow::resize()
     for (const KPImageDataPtr& job : m_picLV->memberMAr())
         sources.append(job->path());
     const std::optional<QString> folder = m_exportFolder.exportPath();
-    const int originals = folder ? KPExportPlacement::originalsInTheWay(sources, *folder) : 0;
+    const int originals =
+        folder ? KPExportPlacement::originalsInTheWay(
+                     sources, *folder, KPOutputFormats::extension(KPSettings::outputFormat()))
+               : 0;
     if (originals == 0) {
         startRun(false);
         return;

@@ -165,6 +165,11 @@ private Q_SLOTS:
         const QString source = picture(QStringLiteral("out/p.jpg"), KPTest::noisyImage(32, 24));
         const QString other = path(QStringLiteral("out//p.jpg"));
         QCOMPARE(KPExportPlacement::originalsInTheWay({other}, path(QStringLiteral("out"))), 1);
+        // Only a source under its output's own name is in the way: a WebP run writes p.webp.
+        const QString webp = picture(QStringLiteral("out/q.webp"), KPTest::noisyImage(32, 24));
+        QCOMPARE(KPExportPlacement::originalsInTheWay({other, webp}, path(QStringLiteral("out")),
+                                                      QStringLiteral("webp")),
+                 1);
         KPExportPlacement placement({other}, true);
         const auto placed = placement.place(path(QStringLiteral("out")), other);
         QVERIFY(placed);
